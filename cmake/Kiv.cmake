@@ -1,0 +1,100 @@
+# Helpers shared by every library, program and test of the project.
+
+set(KIV_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers)
+
+if(KIV_WINDOWS)
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
+                          __USE_MINGW_ANSI_STDIO=1)
+else()
+  if(KIV_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+endif()
+
+# kiv_library(<name> [PORTABLE src...] [WINDOWS src...] [HOST src...]
+#             [DEPS lib...] [SYSLIBS lib...])
+# PORTABLE sources build everywhere, WINDOWS sources only for Windows, HOST
+# sources only for the native build (the seams behind portable interfaces).
+function(kiv_library name)
+  cmake_parse_arguments(A "" "" "PORTABLE;WINDOWS;HOST;DEPS;SYSLIBS" ${ARGN})
+  set(srcs ${A_PORTABLE})
+  if(KIV_WINDOWS)
+    list(APPEND srcs ${A_WINDOWS})
+  else()
+    list(APPEND srcs ${A_HOST})
+  endif()
+  if(NOT srcs)
+    return() # nothing of this library builds on this platform
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/libs ${PROJECT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${KIV_WARNINGS})
+  # Project libraries are linked whole by the executables (kiv_link_whole);
+  # here they are only recorded, so that no archive is linked two ways.
+  set_property(TARGET ${name} PROPERTY KIV_DEPS ${A_DEPS})
+  if(KIV_WINDOWS AND A_SYSLIBS)
+    target_link_libraries(${name} PUBLIC ${A_SYSLIBS})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY KIV_LIBRARIES ${name})
+endfunction()
+
+# Libraries hold self-registering static objects (log writers, loggers,
+# parameters) that nothing references by name; an executable takes every
+# object of the project libraries it links so that none is dropped.
+function(kiv_collect_deps out)
+  set(result "")
+  set(pending ${ARGN})
+  while(pending)
+    list(POP_FRONT pending lib)
+    if(NOT TARGET ${lib} OR lib IN_LIST result)
+      continue()
+    endif()
+    list(APPEND result ${lib})
+    get_property(deps TARGET ${lib} PROPERTY KIV_DEPS)
+    list(APPEND pending ${deps})
+  endwhile()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+function(kiv_link_whole target)
+  kiv_collect_deps(libs ${ARGN})
+  foreach(lib ${libs})
+    target_link_libraries(${target} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${lib}>")
+  endforeach()
+endfunction()
+
+# kiv_test(<name> [PORTABLE src...] [WINDOWS src...] LIBS lib... [TIMEOUT s])
+# One GoogleTest executable per library. Under Windows it runs through Wine
+# (the emulator set by the toolchain file); natively only the portable part.
+function(kiv_test name)
+  cmake_parse_arguments(A "" "TIMEOUT" "PORTABLE;WINDOWS;LIBS" ${ARGN})
+  set(srcs ${A_PORTABLE})
+  if(KIV_WINDOWS)
+    list(APPEND srcs ${A_WINDOWS})
+  endif()
+  if(NOT srcs)
+    return()
+  endif()
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${srcs})
+  target_compile_options(${name} PRIVATE ${KIV_WARNINGS})
+  kiv_link_whole(${name} ${A_LIBS})
+  target_link_libraries(${name} PRIVATE kiv_testmain GTest::gmock GTest::gtest)
+  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT})
+endfunction()
+
+macro(kiv_setup_googletest)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  if(KIV_WINDOWS)
+    set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  endif()
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  # gtest_main is not used: every test program has its own main.
+endmacro()

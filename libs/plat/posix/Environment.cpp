@@ -1,0 +1,9 @@
+#include "plat/Environment.h"
+
+#include <cstdlib>
+
+namespace plat {
+
+String getEnvironmentVariable(const char* name) { return String(getenv(name)); }
+
+} // namespace plat

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "plat/ConfigParameter.h"
+
+namespace ui {
+
+extern plat::BoolParameter supportAccessibilityApis;
+
+} // namespace ui
