@@ -98,3 +98,23 @@ macro(kiv_setup_googletest)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   # gtest_main is not used: every test program has its own main.
 endmacro()
+
+# kiv_fuzz(<name> SOURCES src... LIBS lib... [CORPUS dir])
+# A libFuzzer target over a parser of outside input, native build only. The
+# test suite runs each one briefly so that it keeps building and stays clean.
+function(kiv_fuzz name)
+  cmake_parse_arguments(A "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  if(KIV_WINDOWS OR NOT KIV_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${A_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer ${KIV_WARNINGS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  kiv_link_whole(${name} ${A_LIBS})
+  set(args -max_total_time=10 -rss_limit_mb=1024)
+  if(A_CORPUS)
+    list(APPEND args ${CMAKE_CURRENT_SOURCE_DIR}/${A_CORPUS})
+  endif()
+  add_test(NAME ${name} COMMAND ${name} ${args})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 120)
+endfunction()
