@@ -111,7 +111,11 @@ function(kiv_fuzz name)
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer ${KIV_WARNINGS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   kiv_link_whole(${name} ${A_LIBS})
-  set(args -max_total_time=10 -rss_limit_mb=1024)
+  # New inputs go to the build tree; the seed corpus in the sources stays as
+  # it is.
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+  file(MAKE_DIRECTORY ${work})
+  set(args -max_total_time=10 -rss_limit_mb=1024 ${work})
   if(A_CORPUS)
     list(APPEND args ${CMAKE_CURRENT_SOURCE_DIR}/${A_CORPUS})
   endif()
