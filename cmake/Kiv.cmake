@@ -82,7 +82,11 @@ function(kiv_test name)
   endif()
   add_executable(${name} ${srcs})
   target_compile_options(${name} PRIVATE ${KIV_WARNINGS})
-  kiv_link_whole(${name} ${A_LIBS})
+  # Libraries may depend on each other both ways (io and net): their
+  # dependencies are collected once every library is defined.
+  # (A deferred call sees variables as they are at the end, hence EVAL.)
+  cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY [[${PROJECT_SOURCE_DIR}]]
+                                           CALL kiv_link_whole [[${name}]] ${A_LIBS})")
   target_link_libraries(${name} PRIVATE kiv_testmain GTest::gmock GTest::gtest)
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)

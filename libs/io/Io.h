@@ -10,6 +10,7 @@ class FdOutStream;
 
 namespace io {
 
+class Io;
 class FdIo;
 class TcpIo;
 class IoHandler;

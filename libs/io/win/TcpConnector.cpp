@@ -13,6 +13,8 @@ namespace io {
 
 static plat::LogWriter vlog("TcpConnect");
 
+plat::LogWriter& TcpConnector::log() { return vlog; }
+
 TcpConnector::TcpConnector(IoConnected* callback, const char* host, int port, int flags)
     : callback_(callback), host_(host), port_(port), flags_(flags), startTimer_(this),
       finishTimer_(this) {
@@ -43,15 +45,18 @@ void TcpConnector::resolve() {
   int rc = getaddrinfo(host_.c_str(), service, &hints, &results);
   if (rc != 0)
     throw GetAddrInfoException("getaddrinfo", rc);
-  for (addrinfo* r = results; r; r = r->ai_next) {
-    Address a = {};
-    if (r->ai_addrlen > sizeof(a.address))
-      continue;
-    memcpy(&a.address, r->ai_addr, r->ai_addrlen);
-    a.length = (int)r->ai_addrlen;
-    addresses_.push_back(a);
-  }
+  for (addrinfo* r = results; r; r = r->ai_next)
+    addAddress(r->ai_addr, (int)r->ai_addrlen);
   freeaddrinfo(results);
+}
+
+void TcpConnector::addAddress(const sockaddr* address, int length) {
+  Address a = {};
+  if (length <= 0 || length > (int)sizeof(a.address))
+    return;
+  memcpy(&a.address, address, length);
+  a.length = length;
+  addresses_.push_back(a);
 }
 
 TcpIo* TcpConnector::attempt(bool nonBlocking) {

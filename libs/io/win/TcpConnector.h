@@ -7,6 +7,7 @@
 #include "io/IoConnector.h"
 #include "io/IoHandler.h"
 #include "io/win/GetAddrInfoException.h"
+#include "plat/LogWriter.h"
 #include "plat/String.h"
 #include "plat/Timer.h"
 
@@ -31,6 +32,9 @@ public:
   void rethrow() override;
   void cancel(bool keepCallback) override;
 
+  // Appends an address to try (resolution does this for each result).
+  void addAddress(const sockaddr* address, int length);
+
   // Takes the next address (resolving the host first when none is left)
   // and connects to it; moves on to the next address while one fails at
   // once. Returns a new io whose connect may still be in progress.
@@ -40,6 +44,9 @@ public:
   void writable(Io* io) override;
   void closed(Io* io) override;
   bool handleTimeout(plat::Timer* timer) override;
+
+  // "TcpConnect": the log of connect attempts.
+  static plat::LogWriter& log();
 
 private:
   struct Address {

@@ -1,12 +1,9 @@
 #include "io/win/TcpTarget.h"
 #include "io/win/TcpConnector.h"
-#include "plat/LogWriter.h"
 
 #include <cstring>
 
 namespace io {
-
-static plat::LogWriter vlog("TcpConnect");
 
 TcpTarget::TcpTarget(const char* host, int port, int flags) : port_(port), flags_(flags) {
   if (host && host[0] == '[') {
@@ -22,12 +19,12 @@ TcpTarget::TcpTarget(const char* host, int port, int flags) : port_(port), flags
 TcpIo* TcpTarget::connect() {
   TcpConnector connector(nullptr, host_.c_str(), port_, flags_);
   TcpIo* io = connector.attempt(false);
-  vlog.info("connected to %s:%d", host_.c_str(), port_);
+  TcpConnector::log().info("connected to %s:%d", host_.c_str(), port_);
   return io;
 }
 
 IoConnector* TcpTarget::connectAsync(IoConnected* callback) {
-  vlog.info("connecting to %s:%d", host_.c_str(), port_);
+  TcpConnector::log().info("connecting to %s:%d", host_.c_str(), port_);
   return new TcpConnector(callback, host_.c_str(), port_, flags_);
 }
 
