@@ -148,11 +148,14 @@ TEST_F(Timers, ClockSetBackwardsRestartsEveryTimer) {
   EXPECT_EQ(fakeNow + 5000 * Ms, ta.dueTime());
   EXPECT_EQ(fakeNow + 8000 * Ms, tb.dueTime());
 
-  // A step back within the tolerance is no jump.
+  // A step back within the tolerance is no jump; one millisecond more is.
   captured.lines.clear();
   advance(-100);
   EXPECT_EQ(5100, manager.timeUntilNext());
   EXPECT_TRUE(captured.lines.empty());
+  advance(-1);
+  EXPECT_EQ(5000, manager.timeUntilNext());
+  EXPECT_EQ(1u, captured.lines.size());
 }
 
 TEST_F(Timers, ForwardJumpRestartsOnlyBeyondFourMinutes) {
