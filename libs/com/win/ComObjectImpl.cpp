@@ -2,6 +2,8 @@
 #include "com/win/ComThread.h"
 #include "plat/LogWriter.h"
 
+#include <cstring>
+
 namespace com {
 
 static plat::LogWriter vlog("ComObjectImpl");
