@@ -58,7 +58,19 @@ function(kiv_collect_deps out)
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
+#
+# The link is made once the whole project is read, so that a test may link a
+# library that is defined after its own.
 function(kiv_link_whole target)
+  set(args "")
+  foreach(arg ${target} ${ARGN})
+    string(APPEND args " [[${arg}]]")
+  endforeach()
+  cmake_language(EVAL CODE
+    "cmake_language(DEFER DIRECTORY [[${PROJECT_SOURCE_DIR}]] CALL kiv_link_whole_now ${args})")
+endfunction()
+
+function(kiv_link_whole_now target)
   kiv_collect_deps(libs ${ARGN})
   foreach(lib ${libs})
     target_link_libraries(${target} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${lib}>")
