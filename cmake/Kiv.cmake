@@ -58,7 +58,6 @@ function(kiv_collect_deps out)
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
-#
 # The link is made once the whole project is read, so that a test may link a
 # library that is defined after its own.
 function(kiv_link_whole target)
