@@ -6,7 +6,7 @@
 namespace rdr {
 
 FramedInStream::FramedInStream(InStream* underlying_)
-    : underlying(underlying_), inMsg_(false), lastFrame(false), savedLastFrame(false),
+    : underlying(underlying_), base(nullptr), inMsg_(false), lastFrame(false), savedLastFrame(false),
       frameSize(0), savedFrameSize(0), consumed(0), savedConsumed(0) {
   window();
 }
@@ -14,19 +14,23 @@ FramedInStream::FramedInStream(InStream* underlying_)
 void FramedInStream::sync() {
   if (!underlying)
     return;
-  ptrdiff_t moved = ptr - underlying->getptr();
+  // Relative to where the window was cut, not to the underlying ptr: the
+  // owner of the connection may have refilled the underlying stream in the
+  // meantime, and a refill may move its buffer.
+  ptrdiff_t moved = ptr - base;
   frameSize -= (int)moved;
   PLAT_ASSERT(frameSize >= 0);
   consumed += moved;
-  underlying->setptr(ptr);
+  underlying->setptr(underlying->getptr() + moved);
+  window();
 }
 
 void FramedInStream::window() {
   if (!underlying) {
-    ptr = end = nullptr;
+    ptr = end = base = nullptr;
     return;
   }
-  ptr = underlying->getptr();
+  ptr = base = underlying->getptr();
   end = underlying->getend();
   if (end - ptr > frameSize)
     end = ptr + frameSize;
@@ -34,9 +38,7 @@ void FramedInStream::window() {
 }
 
 int FramedInStream::pos() {
-  if (!underlying)
-    return wrapPos(consumed);
-  return wrapPos(consumed + (ptr - underlying->getptr()));
+  return wrapPos(consumed + (ptr - base));
 }
 
 void FramedInStream::startMsg() {

@@ -36,7 +36,10 @@ protected:
   InStream* underlying;
 
 private:
-  // Hands what the reader consumed back to the underlying stream.
+  // Where the window was cut: the underlying ptr at that time.
+  const uint8_t* base;
+  // Hands what the reader consumed back to the underlying stream and cuts
+  // the window anew.
   void sync();
   // Makes the window a view of the underlying window within the frame.
   void window();
