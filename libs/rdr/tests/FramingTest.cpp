@@ -101,6 +101,30 @@ struct WordReader {
   std::vector<std::vector<uint32_t>> messages;
 };
 
+// One endless message of full frames, made up as it is read: only the
+// headers are written, the payload is whatever the buffer held.
+class EndlessFrames : public rdr::BufferedInStream {
+public:
+  EndlessFrames() : rdr::BufferedInStream(1 << 16) {}
+
+protected:
+  int readData(uint8_t* buffer, int length) override {
+    const int64_t frame = 32767 + 2;
+    int64_t endPos = at + length;
+    for (int64_t h = at - at % frame; h < endPos; h += frame) {
+      if (h >= at)
+        buffer[h - at] = 0x7F;
+      if (h + 1 >= at && h + 1 < endPos)
+        buffer[h + 1 - at] = 0xFF;
+    }
+    at = endPos;
+    return length;
+  }
+
+private:
+  int64_t at = 0;
+};
+
 } // namespace
 
 TEST(OutStreamV4, FrameHeadersAsOnTheWire) {
@@ -312,6 +336,24 @@ TEST(InStreamV4, RandomCutsEmptyFramesAndFullFrames) {
   }
   reader.pump();
   EXPECT_EQ(messages, reader.messages);
+}
+
+TEST(InStreamV4, MessagePositionCountsPast2GiB) {
+  EndlessFrames frames;
+  rdr::InStreamV4 in(&frames);
+  in.startMsg();
+  const int64_t total = 5LL << 29; // 2.5 GiB
+  int64_t done = 0;
+  while (done < total) {
+    if (in.avail() == 0)
+      in.check(true, 1);
+    int n = in.avail();
+    in.skip(n);
+    done += n;
+    in.checkpoint();
+  }
+  EXPECT_EQ(rdr::wrapPos(done), in.pos());
+  EXPECT_FALSE(in.atEndOfMsg());
 }
 
 TEST(FramedStreams, RoundTripThroughASmallBuffer) {
