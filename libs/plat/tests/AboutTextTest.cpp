@@ -26,8 +26,9 @@ TEST(AboutText, ShapeOfTheTexts) {
       end = banner.size();
     // Only a single word longer than the width (the address) may exceed it.
     std::string line = banner.substr(start, end - start);
-    if (line.find(' ') != std::string::npos)
+    if (line.find(' ') != std::string::npos) {
       EXPECT_LE(line.size(), 78u) << line;
+    }
     start = end + 1;
   }
 
