@@ -58,7 +58,18 @@ function(kiv_collect_deps out)
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
+# The link is made once the whole project is read, so that a test may link a
+# library that is defined after its own.
 function(kiv_link_whole target)
+  set(args "")
+  foreach(arg ${target} ${ARGN})
+    string(APPEND args " [[${arg}]]")
+  endforeach()
+  cmake_language(EVAL CODE
+    "cmake_language(DEFER DIRECTORY [[${PROJECT_SOURCE_DIR}]] CALL kiv_link_whole_now ${args})")
+endfunction()
+
+function(kiv_link_whole_now target)
   kiv_collect_deps(libs ${ARGN})
   foreach(lib ${libs})
     target_link_libraries(${target} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${lib}>")
@@ -99,9 +110,26 @@ macro(kiv_setup_googletest)
   # gtest_main is not used: every test program has its own main.
 endmacro()
 
+set(KIV_VERSION 1.0.0.0)
+
+# kiv_version_resource(<target> <program name>): the version block that
+# plat::appInit reads ("ProgramName", "FileVersion").
+function(kiv_version_resource target programName)
+  if(NOT KIV_WINDOWS)
+    return()
+  endif()
+  set(KIV_RC_TARGET ${target})
+  set(KIV_RC_PROGRAM_NAME ${programName})
+  string(REPLACE "." "," KIV_VERSION_COMMAS ${KIV_VERSION})
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/Version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
+
 # kiv_fuzz(<name> SOURCES src... LIBS lib... [CORPUS dir])
 # A libFuzzer target over a parser of outside input, native build only. The
-# test suite runs each one briefly so that it keeps building and stays clean.
+# test suite runs each one for KIV_FUZZ_TIME seconds (20 when unset) so that
+# it keeps building and stays clean; `./dev fuzz` runs them longer.
 function(kiv_fuzz name)
   cmake_parse_arguments(A "" "CORPUS" "SOURCES;LIBS" ${ARGN})
   if(KIV_WINDOWS OR NOT KIV_FUZZ)
@@ -115,10 +143,13 @@ function(kiv_fuzz name)
   # it is.
   set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
   file(MAKE_DIRECTORY ${work})
-  set(args -max_total_time=10 -rss_limit_mb=1024 ${work})
+  set(args -rss_limit_mb=1024 ${work})
   if(A_CORPUS)
     list(APPEND args ${CMAKE_CURRENT_SOURCE_DIR}/${A_CORPUS})
   endif()
-  add_test(NAME ${name} COMMAND ${name} ${args})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 120)
+  # A hung target fails: the run is cut a minute after its time is up.
+  add_test(NAME ${name}
+    COMMAND sh -c "t=\${KIV_FUZZ_TIME:-20}; exec timeout -k 10 \$((t + 60)) \"\$0\" -max_total_time=\$t \"\$@\""
+            $<TARGET_FILE:${name}> ${args})
+  set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 100000)
 endfunction()

@@ -7,10 +7,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <vector>
 
 namespace plat {
 
 static LogWriter vlog("ConfigParameter");
+
+LogWriter& ConfigParameter::log() { return vlog; }
 
 Mutex& ConfigParameter::valuesLock() {
   // Never destroyed: static parameters are read until the process ends.
@@ -28,6 +31,16 @@ ConfigParameter::ConfigParameter(const char* name, const char* description, unsi
 ConfigParameter::~ConfigParameter() {
   if (group_)
     group_->remove(this);
+}
+
+void ConfigParameter::copyAllFrom(const ConfigParameter& other) {
+  std::map<int, String> mine, theirs;
+  getValues(&mine);
+  for (const auto& v : mine)
+    removeValue(v.first);
+  other.getValues(&theirs);
+  for (const auto& v : theirs)
+    setParam(v.second.c_str(), v.first);
 }
 
 void ConfigParameter::notifyChanged(int priority) {
@@ -65,6 +78,7 @@ template <typename T> std::map<int, T> TypedParameter<T>::valuesCopy() const {
 template class TypedParameter<bool>;
 template class TypedParameter<int>;
 template class TypedParameter<String>;
+template class TypedParameter<std::vector<uint8_t>>;
 
 // --- Bool ---
 

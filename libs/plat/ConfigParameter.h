@@ -11,6 +11,7 @@ namespace plat {
 
 class Configuration;
 class ConfigParameter;
+class LogWriter;
 class Mutex;
 
 enum Priority { PriorityPolicy = 0, PriorityUser = 50, PriorityDefault = 100 };
@@ -45,6 +46,10 @@ public:
   // group (null: "Global"), with every priority's value and no callback.
   virtual ConfigParameter* cloneInto(Configuration* group) const = 0;
 
+  // Drops every value this parameter holds except the default, then takes
+  // each of other's values at its priority, the default included.
+  void copyAllFrom(const ConfigParameter& other);
+
   const char* getName() const { return name_; }
   const char* getDescription() const { return description_; }
   unsigned char getFlags() const { return flags_; }
@@ -60,6 +65,8 @@ protected:
   ConfigParameter(const char* name, const char* description, unsigned char flags,
                   Configuration* group);
   void notifyChanged(int priority);
+  // "ConfigParameter": every kind logs its changes there.
+  static LogWriter& log();
 
 private:
   friend class Configuration;

@@ -1,14 +1,21 @@
 #include "plat/Configuration.h"
 #include "plat/ConfigParameter.h"
+#include "plat/DString.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace plat {
 
-Configuration::Configuration(const char* name, Configuration* parent)
-    : name_(name), head_(nullptr), parent_(parent) {}
+Configuration::Configuration(const char* name, Configuration* parent, bool ownsParams)
+    : name_(name), head_(nullptr), parent_(parent), ownsParams_(ownsParams) {}
 
 Configuration::~Configuration() {
+  if (ownsParams_) {
+    // Each parameter unlinks itself as it goes.
+    while (head_)
+      delete head_;
+  }
   for (ConfigParameter* p = head_; p; p = p->next_)
     p->group_ = nullptr;
 }
@@ -87,6 +94,76 @@ bool Configuration::setFromArg(const char* arg, int priority) {
   if (!p || !p->isBool())
     return false;
   return set(arg, nullptr, priority);
+}
+
+bool Configuration::equals(const Configuration& other) const {
+  for (ConfigParameter* p = head_; p; p = p->next_) {
+    ConfigParameter* q = other.findHere(p->getName());
+    if (!q)
+      return false;
+    if (strCaseCmp(p->getValueStr().c_str(), q->getValueStr().c_str()) != 0)
+      return false;
+  }
+  return true;
+}
+
+void Configuration::copyFrom(const Configuration& other) {
+  for (ConfigParameter* q = other.head_; q; q = q->next_) {
+    if (ConfigParameter* p = findHere(q->getName()))
+      p->setParam(q->getValueStr().c_str(), q->getPriority());
+  }
+}
+
+void Configuration::copyAllFrom(const Configuration& other) {
+  for (ConfigParameter* q = other.head_; q; q = q->next_) {
+    if (ConfigParameter* p = findHere(q->getName()))
+      p->copyAllFrom(*q);
+  }
+}
+
+static void breakLine(DString* out, int indent, int* column) {
+  out->appendf("\n%*s", indent, "");
+  *column = indent;
+}
+
+void Configuration::listParams(DString* out, bool showAll, int lineWidth, int nameWidth) const {
+  const int indent = nameWidth + 4;
+  for (const Configuration* group = this; group; group = group->parent_) {
+    out->appendf("%s Parameters:\n", group->getName());
+    for (ConfigParameter* p = group->head_; p; p = p->next_) {
+      const char* name = p->getName();
+      if (name[0] == '_' || (!showAll && p->getFlags() != 0))
+        continue;
+      out->appendf("  %-*s -", nameWidth, name);
+      int nameLen = strLen(name);
+      int column = (nameLen > nameWidth ? nameLen : nameWidth) + 4;
+      int wordLen = 0;
+      const char* word = p->getDescription();
+      while (word) {
+        const char* space = strchr(word, ' ');
+        wordLen = space ? (int)(space - word) : strLen(word);
+        if (column + wordLen + 1 > lineWidth)
+          breakLine(out, indent, &column);
+        out->appendf(" %.*s", wordLen, word);
+        column += wordLen + 1;
+        word = space ? space + 1 : nullptr;
+      }
+      String value = p->getValueStr();
+      if (value.isNull()) {
+        out->append("\n");
+        continue;
+      }
+      if (lineWidth < column + wordLen + value.length() + 12)
+        breakLine(out, indent, &column);
+      out->appendf(" (default=%s)\n", value.c_str());
+    }
+  }
+}
+
+void Configuration::listParams(bool showAll, int lineWidth, int nameWidth) const {
+  DString text(1024);
+  listParams(&text, showAll, lineWidth, nameWidth);
+  fputs(text.c_str(), stdout);
 }
 
 } // namespace plat

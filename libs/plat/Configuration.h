@@ -1,7 +1,7 @@
 // A named group of parameters with a parent group and case-insensitive
-// aliases. Lookups that fail in a group continue in its parent. The group
-// does not own its parameters: most are static objects of the areas that
-// use them.
+// aliases. Lookups that fail in a group continue in its parent. Most groups
+// do not own their parameters (static objects of the areas that use them,
+// members of an option set); a group made to hold clones does.
 #pragma once
 
 #include "plat/String.h"
@@ -12,10 +12,12 @@
 namespace plat {
 
 class ConfigParameter;
+class DString;
 
 class Configuration {
 public:
-  explicit Configuration(const char* name, Configuration* parent = nullptr);
+  explicit Configuration(const char* name, Configuration* parent = nullptr,
+                         bool ownsParams = false);
   Configuration(const Configuration&) = delete;
   Configuration& operator=(const Configuration&) = delete;
   ~Configuration();
@@ -30,7 +32,25 @@ public:
   // a leading dash nor "=" is not one (false).
   bool setFromArg(const char* arg, int priority);
 
+  // Sets or replaces an alias.
   void addAlias(const char* alias, const char* target);
+
+  // True when each parameter of this group has a same-named one in other
+  // whose value text is the same in any case. Parameters only other has are
+  // not looked at, so this is not symmetric.
+  bool equals(const Configuration& other) const;
+  // The value in force of each of other's parameters, at its priority, into
+  // the same-named parameter here.
+  void copyFrom(const Configuration& other);
+  // Every priority's value of each same-named parameter.
+  void copyAllFrom(const Configuration& other);
+
+  // The usage listing of this group and its parents: names in a column of
+  // nameWidth, descriptions word-wrapped at lineWidth, the value in force
+  // as the default. Advanced parameters only with showAll; names starting
+  // with "_" never.
+  void listParams(bool showAll, int lineWidth, int nameWidth) const;
+  void listParams(DString* out, bool showAll, int lineWidth, int nameWidth) const;
 
   const char* getName() const { return name_.c_str(); }
   Configuration* getParent() const { return parent_; }
@@ -52,6 +72,7 @@ private:
   String name_;
   ConfigParameter* head_;
   Configuration* parent_;
+  bool ownsParams_;
   std::map<std::string, std::string, CaseLess> aliases_;
 };
 

@@ -117,6 +117,29 @@ char* binToHex(const Blob& blob) {
   return out;
 }
 
+static int hexDigitValue(char c) {
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  return -1;
+}
+
+bool hexToBin(const char* text, int len, uint8_t* out) {
+  if (len % 2)
+    return false;
+  for (int i = 0; i < len; i += 2) {
+    int high = hexDigitValue(text[i]);
+    int low = hexDigitValue(text[i + 1]);
+    if (high < 0 || low < 0)
+      return false;
+    out[i / 2] = (uint8_t)(high << 4 | low);
+  }
+  return true;
+}
+
 namespace {
 
 int leadingOnes(unsigned char c) {

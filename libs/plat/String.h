@@ -35,6 +35,9 @@ struct Blob {
   const uint8_t* data;
 };
 char* binToHex(const Blob& blob);
+// Decodes len hexadecimal digits (either case) into len / 2 bytes at out.
+// False, with out in any state, for an odd length or a non-digit.
+bool hexToBin(const char* text, int len, uint8_t* out);
 
 // Validates UTF-8 and rewrites over-long forms in their shortest form, in
 // place. False for malformed text and surrogates; a code point above U+10FFFF

@@ -86,6 +86,20 @@ TEST(String, BinToHex) {
   EXPECT_STREQ("", none.c_str());
 }
 
+TEST(String, HexToBin) {
+  uint8_t out[4] = {};
+  EXPECT_TRUE(hexToBin("00aB10Ff", 8, out));
+  EXPECT_EQ(0x00, out[0]);
+  EXPECT_EQ(0xab, out[1]);
+  EXPECT_EQ(0x10, out[2]);
+  EXPECT_EQ(0xff, out[3]);
+  EXPECT_TRUE(hexToBin("", 0, out));
+  EXPECT_FALSE(hexToBin("abc", 3, out)); // odd
+  EXPECT_FALSE(hexToBin("0g", 2, out));
+  EXPECT_FALSE(hexToBin("g0", 2, out));
+  EXPECT_FALSE(hexToBin(" 1", 2, out));
+}
+
 TEST(String, CaseInsensitiveCompare) {
   EXPECT_EQ(0, strCaseCmp("FtCompress", "ftcompress"));
   EXPECT_NE(0, strCaseCmp("abc", "abd"));
