@@ -63,7 +63,15 @@ function(kiv_collect_deps out)
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
+# The link is made once every library is defined (libraries may depend on
+# ones added after them).
 function(kiv_link_whole target)
+  # Deferred arguments are expanded when the call runs: bake the values in.
+  cmake_language(EVAL CODE
+    "cmake_language(DEFER DIRECTORY [[${PROJECT_SOURCE_DIR}]] CALL kiv_link_whole_now [[${target}]] ${ARGN})")
+endfunction()
+
+function(kiv_link_whole_now target)
   kiv_collect_deps(libs ${ARGN})
   foreach(lib ${libs})
     target_link_libraries(${target} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${lib}>")
@@ -103,6 +111,22 @@ macro(kiv_setup_googletest)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   # gtest_main is not used: every test program has its own main.
 endmacro()
+
+set(KIV_VERSION 1.0.0.0)
+
+# kiv_version_resource(<target> <program name>): the version block that
+# plat::appInit reads ("ProgramName", "FileVersion").
+function(kiv_version_resource target programName)
+  if(NOT KIV_WINDOWS)
+    return()
+  endif()
+  set(KIV_RC_TARGET ${target})
+  set(KIV_RC_PROGRAM_NAME ${programName})
+  string(REPLACE "." "," KIV_VERSION_COMMAS ${KIV_VERSION})
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/Version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
 
 # kiv_fuzz(<name> SOURCES src... LIBS lib... [CORPUS dir])
 # A libFuzzer target over a parser of outside input, native build only. The

@@ -3,6 +3,7 @@
 #include "plat/Configuration.h"
 #include "plat/ConfigParameter.h"
 #include "plat/win/LoggerFile.h"
+#include "os/win/FileVersionInfo.h"
 
 #include <cstdio>
 
@@ -10,13 +11,23 @@ namespace plat {
 
 static AppInfo* appInfoInstance;
 
+// The language and code page of the version block's strings (UK English,
+// Unicode).
+static const DWORD versionLanguage = 0x080904B0;
+
+AppInfo::AppInfo(const char* programName_, const char* productName, const char* version)
+    : programName(programName_), about(productName, version) {
+  defaultLogFile.appendf("${SystemDrive}\\temp\\%s.log", programName_);
+}
+
 AppInfo& appInit(const char* programName, const char* defaultLog) {
   if (appInfoInstance)
     return *appInfoInstance;
-  AppInfo* info = new AppInfo;
-  info->programName = programName;
-  info->defaultLogFile.appendf("${SystemDrive}\\temp\\%s.log", programName);
-  Logger_file::setBanner(programName);
+  os::FileVersionInfo version;
+  String productName(version.getString("ProgramName", versionLanguage));
+  String fileVersion(version.getString("FileVersion", versionLanguage));
+  AppInfo* info = new AppInfo(programName, productName.c_str(), fileVersion.c_str());
+  Logger_file::setBanner(info->about.bannerText.c_str());
 
   (new Logger_file("stderr", stderr))->registerLogger();
   (new Logger_file("stdout", stdout))->registerLogger();

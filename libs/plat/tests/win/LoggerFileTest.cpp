@@ -155,6 +155,8 @@ TEST(AppInit, SetsUpLoggersLogFileAndTheLogDefault) {
   EXPECT_EQ("No logger found: 'EventLog'\n", err);
   EXPECT_EQ(&info, &appInfo());
   EXPECT_STREQ("${SystemDrive}\\temp\\ferrin.log", info.defaultLogFile.c_str());
+  EXPECT_STREQ("Ostrel\xc2\xae Foundation Tests", info.about.productName.c_str());
+  EXPECT_STREQ("Ostrel Foundation Tests", info.about.shortProductName.c_str());
   ConfigParameter* logFile = Configuration::global()->get("LogFile");
   ASSERT_NE(nullptr, logFile);
   EXPECT_STREQ("${SystemDrive}\\temp\\ferrin.log", logFile->getValueStr().c_str());

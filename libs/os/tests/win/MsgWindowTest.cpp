@@ -1,0 +1,71 @@
+#include "os/win/MsgWindowClass.h"
+#include "RecordingLogger.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct Owner : os::MsgWindowOwner {
+  Owner() : os::MsgWindowOwner("probe") {}
+  std::vector<UINT> seen;
+  LRESULT processMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    seen.push_back(message);
+    if (message == WM_USER + 1)
+      return 42;
+    if (message == WM_USER + 2)
+      throw plat::Exception("boom");
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  bool saw(UINT message) const {
+    for (UINT m : seen)
+      if (m == message)
+        return true;
+    return false;
+  }
+  HWND window = nullptr;
+};
+
+HWND createFor(Owner* owner) {
+  return CreateWindowExW(0, os::msgWindowClassName, L"Torvane.Ostrel.probe", 0, 0, 0, 10, 10,
+                         nullptr, nullptr, GetModuleHandleW(nullptr), owner);
+}
+
+} // namespace
+
+TEST(MsgWindow, OwnerSeesMessagesFromCreateUntilDestroy) {
+  RecordingLogger log;
+  log.attach("MsgWindow:record:100");
+  Owner owner;
+  HWND window = createFor(&owner);
+  ASSERT_TRUE(window != nullptr) << GetLastError();
+  owner.window = window;
+  EXPECT_TRUE(owner.saw(WM_CREATE));
+  EXPECT_FALSE(owner.saw(WM_NCCREATE)); // before WM_CREATE there is no owner
+  EXPECT_EQ((LONG_PTR)&owner, GetWindowLongPtrW(window, GWLP_USERDATA));
+  EXPECT_EQ(42, SendMessageW(window, WM_USER + 1, 0, 0));
+
+  char line[80];
+  snprintf(line, sizeof(line), "MsgWindow: null _this in %x, message %x",
+           (unsigned)(uintptr_t)window, WM_NCCREATE);
+  EXPECT_TRUE(log.has(line));
+
+  ASSERT_TRUE(DestroyWindow(window));
+  EXPECT_FALSE(owner.saw(WM_DESTROY));
+  snprintf(line, sizeof(line), "MsgWindow: null _this in %x, message %x",
+           (unsigned)(uintptr_t)window, WM_DESTROY);
+  EXPECT_TRUE(log.has(line));
+}
+
+TEST(MsgWindow, EscapingExceptionIsLoggedAndAnswersZero) {
+  RecordingLogger log;
+  log.attach("MsgWindow:record:0");
+  Owner owner;
+  HWND window = createFor(&owner);
+  ASSERT_TRUE(window != nullptr);
+  owner.window = window;
+  EXPECT_EQ(0, SendMessageW(window, WM_USER + 2, 0, 0));
+  EXPECT_TRUE(log.has("MsgWindow: untrapped (probe): boom"));
+  DestroyWindow(window);
+}

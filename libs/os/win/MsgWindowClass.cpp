@@ -1,0 +1,54 @@
+#include "os/win/MsgWindowClass.h"
+#include "plat/LogWriter.h"
+
+namespace os {
+
+static plat::LogWriter vlog("MsgWindow");
+
+const wchar_t* const msgWindowClassName = L"Torvane.Ostrel.MsgWindowClass";
+
+LRESULT CALLBACK msgWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CREATE) {
+    const CREATESTRUCTW* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, (LONG_PTR)create->lpCreateParams);
+  } else if (message == WM_DESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  }
+  MsgWindowOwner* owner = reinterpret_cast<MsgWindowOwner*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (owner) {
+    try {
+      return owner->processMessage(message, wParam, lParam);
+    } catch (const plat::Exception& e) {
+      vlog.error("untrapped (%s): %s", owner->name(), e.str());
+      return 0;
+    }
+  }
+  vlog.write(100, "null _this in %x, message %x", (unsigned)(uintptr_t)window, message);
+  // Until the window toolkit brings its filter of unsafe messages, the
+  // system's default procedure answers.
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+namespace {
+
+struct MsgWindowClass {
+  MsgWindowClass() : instance(GetModuleHandleW(nullptr)) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = msgWindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = msgWindowClassName;
+    if (!RegisterClassW(&wc))
+      throw plat::SystemException("unable to register MsgWindow window class",
+                                  (int)GetLastError());
+  }
+  ~MsgWindowClass() { UnregisterClassW(msgWindowClassName, instance); }
+  HINSTANCE instance;
+};
+
+// A program that cannot register the class cannot run: the exception ends
+// it during start-up.
+MsgWindowClass registered;
+
+} // namespace
+
+} // namespace os
