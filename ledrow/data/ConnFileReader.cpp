@@ -29,6 +29,15 @@ void decodeHex(const char* text, ZeroingBytes* out) {
     *out = std::move(bytes);
 }
 
+// checkUtf8, with code points beyond Unicode counted as invalid too.
+bool isUtf8(char* text) {
+  try {
+    return plat::checkUtf8(text);
+  } catch (const plat::Exception&) {
+    return false;
+  }
+}
+
 } // namespace
 
 int CConnOptions::readLine(rdr::InStream& in, char* buffer, int capacity) {
@@ -84,7 +93,7 @@ void CConnOptions::read(rdr::InStream& in) {
     if (plat::strCaseCmp(section.c_str(), "Connection") == 0) {
       if (plat::strCaseCmp(name, "Host") == 0) {
         plat::String host(value);
-        if (!plat::checkUtf8(host.buf()))
+        if (!isUtf8(host.buf()))
           throw plat::Exception("Invalid UTF-8 encoding for Host");
         host_ = host;
       } else if (plat::strCaseCmp(name, "Port") == 0) {

@@ -255,6 +255,8 @@ TEST_F(OptionsTest, PortMergesIntoHost) {
 
 TEST_F(OptionsTest, ReadErrors) {
   EXPECT_EQ("Invalid UTF-8 encoding for Host", readError("[Connection]\nHost=\xff\n"));
+  EXPECT_EQ("Invalid UTF-8 encoding for Host",
+            readError("[Connection]\nHost=\xf4\x90\x80\x80\n")); // beyond U+10FFFF
   // What came before the error stays applied; the port is not merged.
   CConnOptions o;
   try {
