@@ -63,12 +63,15 @@ function(kiv_collect_deps out)
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
-# The link is made once every library is defined (libraries may depend on
-# ones added after them).
+# The link is made once the whole project is read, so that a test may link a
+# library that is defined after its own.
 function(kiv_link_whole target)
-  # Deferred arguments are expanded when the call runs: bake the values in.
+  set(args "")
+  foreach(arg ${target} ${ARGN})
+    string(APPEND args " [[${arg}]]")
+  endforeach()
   cmake_language(EVAL CODE
-    "cmake_language(DEFER DIRECTORY [[${PROJECT_SOURCE_DIR}]] CALL kiv_link_whole_now [[${target}]] ${ARGN})")
+    "cmake_language(DEFER DIRECTORY [[${PROJECT_SOURCE_DIR}]] CALL kiv_link_whole_now ${args})")
 endfunction()
 
 function(kiv_link_whole_now target)
@@ -130,7 +133,8 @@ endfunction()
 
 # kiv_fuzz(<name> SOURCES src... LIBS lib... [CORPUS dir])
 # A libFuzzer target over a parser of outside input, native build only. The
-# test suite runs each one briefly so that it keeps building and stays clean.
+# test suite runs each one for KIV_FUZZ_TIME seconds (20 when unset) so that
+# it keeps building and stays clean; `./dev fuzz` runs them longer.
 function(kiv_fuzz name)
   cmake_parse_arguments(A "" "CORPUS" "SOURCES;LIBS" ${ARGN})
   if(KIV_WINDOWS OR NOT KIV_FUZZ)
@@ -144,10 +148,13 @@ function(kiv_fuzz name)
   # it is.
   set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
   file(MAKE_DIRECTORY ${work})
-  set(args -max_total_time=10 -rss_limit_mb=1024 ${work})
+  set(args -rss_limit_mb=1024 ${work})
   if(A_CORPUS)
     list(APPEND args ${CMAKE_CURRENT_SOURCE_DIR}/${A_CORPUS})
   endif()
-  add_test(NAME ${name} COMMAND ${name} ${args})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 120)
+  # A hung target fails: the run is cut a minute after its time is up.
+  add_test(NAME ${name}
+    COMMAND sh -c "t=\${KIV_FUZZ_TIME:-20}; exec timeout -k 10 \$((t + 60)) \"\$0\" -max_total_time=\$t \"\$@\""
+            $<TARGET_FILE:${name}> ${args})
+  set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 100000)
 endfunction()

@@ -1,0 +1,14 @@
+#include "ft/FTMsgWriter.h"
+
+namespace ft {
+
+rdr::OutStream* FTMsgWriter::startExtMsg(const char* extensionName) {
+  framed->startMsg();
+  return framed;
+}
+
+void FTMsgWriter::endMsg() {
+  framed->endMsg();
+}
+
+} // namespace ft

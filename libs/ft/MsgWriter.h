@@ -1,0 +1,84 @@
+// Puts each file-transfer message into one framed message of the
+// connection, but only when the connection's output has room for it: a
+// writer that finds too little room writes nothing and returns 0, and the
+// caller tries again in a later write cycle. No message is written in part.
+// Data and listing messages are sized by a budget, a share of the free
+// room set by FileTransferBias.
+#pragma once
+
+#include "ft/FileId.h"
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace rdr {
+class InStream;
+} // namespace rdr
+
+namespace rfb {
+class MsgHandler;
+class MsgWriter;
+} // namespace rfb
+
+namespace ft {
+
+struct ShareEntry;
+
+class MsgWriter {
+public:
+  // Walks the entries of a listing.
+  class ShareEnum {
+  public:
+    virtual ~ShareEnum() {}
+    // The entry at the cursor, or null at the end.
+    virtual ShareEntry* current() = 0;
+    virtual void next() = 0;
+  };
+
+  // The connection is not owned.
+  explicit MsgWriter(rfb::MsgHandler* connection);
+  MsgWriter(const MsgWriter&) = delete;
+  MsgWriter& operator=(const MsgWriter&) = delete;
+  ~MsgWriter();
+
+  int writeShareCtrl(uint32_t shareId, uint8_t code, uint32_t flags);
+  // Returns the number of entries sent; the enumerator moves past those and
+  // past entries skipped because the peer could not read their names.
+  int writeShareData(uint32_t shareId, ShareEnum& entries);
+  int writeShareDataEOF(uint32_t shareId);
+  int writeReqShare(uint32_t shareId, const char* relName, uint32_t depth);
+  int writeReqFile(const char* path, const FileId& fileId, uint64_t upTo, uint64_t start,
+                   uint64_t end, uint8_t flags);
+  int writeUpdateByteLimit(const FileId& fileId, uint64_t upTo);
+  // Sends the next bytes buffered in source (at most maxLen), deflated when
+  // compress is set and FtCompress allows; returns the source bytes used.
+  int writeFileData(const FileId& fileId, rdr::InStream& source, int maxLen, bool compress);
+  bool writeFileEOF(const FileId& fileId);
+  bool writeFileError(const FileId& fileId, const char* text);
+  bool writeAbortFile(const FileId& fileId);
+  int writeReleaseShare(uint32_t shareId);
+
+  // Starts a new deflate stream (the peer restarts its inflate stream).
+  void resetDeflate();
+  // Whether data compresses below nine tenths of its size.
+  static bool compressesWell(const uint8_t* data, int length);
+
+  // The share of free room that the data and listing messages may take.
+  static double bias();
+  // space x bias, limited to minimum ... 16384.
+  static int budget(int space, int minimum);
+
+private:
+  // The connection's writer when it has room for minimum bytes, else null.
+  rfb::MsgWriter* writerWithRoom(const char* operation, int minimum, int* space);
+  void startDeflate();
+  void logCounters();
+
+  rfb::MsgHandler* connection;
+  z_stream deflater;
+  std::vector<uint8_t> deflated;
+};
+
+} // namespace ft

@@ -1,0 +1,116 @@
+#include "io/win/WinsockManager.h"
+#include "io/win/FdIo.h"
+#include "io/win/FdListener.h"
+#include "io/win/WinsockInit.h"
+#include "plat/Assert.h"
+#include "plat/TimerManager.h"
+#include "rdr/win/FdOutStream.h"
+
+#include <mswsock.h>
+
+namespace io {
+
+WinsockManager::WinsockManager() : eventManager_(plat::EventManager::instance()) {
+  initWinsock();
+  selectEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!selectEvent_)
+    throw plat::SystemException("CreateEvent", (int)GetLastError());
+  if (!eventManager_->addEvent(selectEvent_, this, "SocketEvent")) {
+    CloseHandle(selectEvent_);
+    throw plat::Exception("too many events: cannot watch sockets");
+  }
+  eventManager_->addBlockHandler(this);
+  setSelector(this);
+}
+
+WinsockManager::~WinsockManager() {
+  // The ios and listeners go while this selector can still deselect them.
+  teardown();
+  setSelector(nullptr);
+  eventManager_->removeBlockHandler(this);
+  eventManager_->removeEvent(selectEvent_);
+  CloseHandle(selectEvent_);
+}
+
+void WinsockManager::selectIo(FdIo* io, bool wantRead, bool wantWrite) {
+  long mask = 0;
+  if (wantRead)
+    mask |= FD_READ | FD_CLOSE;
+  if (wantWrite)
+    mask |= FD_WRITE | FD_CONNECT;
+  if (WSAEventSelect(io->fd(), selectEvent_, mask) != 0)
+    throw plat::SystemException("WSAEventSelect(Io)", WSAGetLastError());
+}
+
+void WinsockManager::watchAddressList(FdListener* listener) {
+  DWORD bytes = 0;
+  if (WSAIoctl(listener->fd(), SIO_ADDRESS_LIST_CHANGE, nullptr, 0, nullptr, 0, &bytes, nullptr,
+               nullptr) != 0) {
+    int err = WSAGetLastError();
+    if (err != WSAEWOULDBLOCK)
+      throw plat::SystemException("WSAIoctl(address)", err);
+  }
+}
+
+void WinsockManager::selectListener(FdListener* listener, bool wantAccept,
+                                    bool wantAddressChanges) {
+  long mask = wantAccept ? FD_ACCEPT : 0;
+  if (wantAddressChanges) {
+    watchAddressList(listener);
+    mask |= FD_ADDRESS_LIST_CHANGE;
+  }
+  if (WSAEventSelect(listener->fd(), selectEvent_, mask) != 0)
+    throw plat::SystemException("WSAEventSelect(Listener)", WSAGetLastError());
+}
+
+void WinsockManager::beforeBlock(int* timeoutMs) {
+  for (auto& entry : ios_) {
+    rdr::FdOutStream& out = entry.first->outStream();
+    if (out.wasUsed()) {
+      out.clearUsed();
+      markWritable(entry.first);
+    }
+  }
+  if (hasWork())
+    dispatchSoon();
+  if (plat::TimerManager* timers = plat::TimerManager::threadInstanceOrNull()) {
+    int next = timers->timeUntilNext();
+    if (next >= 0 && (*timeoutMs < 0 || next < *timeoutMs))
+      *timeoutMs = next;
+  }
+}
+
+void WinsockManager::processEvent(HANDLE event) {
+  if (event != selectEvent_)
+    plat::assertionFailed("event_ == selectEvent", "win\\WinsockManager", __LINE__);
+  ResetEvent(selectEvent_);
+
+  for (auto& entry : listeners_) {
+    FdListener* listener = entry.first;
+    WSANETWORKEVENTS events;
+    if (WSAEnumNetworkEvents(listener->fd(), nullptr, &events) != 0)
+      throw plat::SystemException("WSAEnumNetworkEvents", WSAGetLastError());
+    if (events.lNetworkEvents & FD_ACCEPT)
+      markAcceptable(listener);
+    if (events.lNetworkEvents & FD_ADDRESS_LIST_CHANGE) {
+      markAddressChanged(listener);
+      watchAddressList(listener);
+    }
+  }
+  for (auto& entry : ios_) {
+    FdIo* io = entry.first;
+    WSANETWORKEVENTS events;
+    if (WSAEnumNetworkEvents(io->fd(), nullptr, &events) != 0)
+      throw plat::SystemException("WSAEnumNetworkEvents", WSAGetLastError());
+    if (events.lNetworkEvents & (FD_READ | FD_CLOSE))
+      markReadable(io);
+    if (events.lNetworkEvents & (FD_WRITE | FD_CONNECT))
+      markWritable(io);
+    // The reason of a failed connect, in case the socket forgets it.
+    if ((events.lNetworkEvents & FD_CONNECT) && events.iErrorCode[FD_CONNECT_BIT])
+      io->setSocketError(events.iErrorCode[FD_CONNECT_BIT]);
+  }
+  dispatch();
+}
+
+} // namespace io

@@ -1,0 +1,50 @@
+// An output stream that collects bytes in a buffer and hands them to
+// writeData(). On a busy connection the buffer doubles, up to the
+// MaxOutBufferSize setting, before a writer ever waits for the peer.
+#pragma once
+
+#include "rdr/OutStream.h"
+#include "rdr/Position.h"
+
+namespace rdr {
+
+class BufferedOutStream : public OutStream {
+public:
+  ~BufferedOutStream() override;
+
+  int length() override { return wrapPos(offset + (ptr - start)); }
+  // Writes all pending bytes (without waiting when noWait is set).
+  void flush() override;
+  int avail() override;
+  int overrun(int itemSize, int nItems) override;
+
+  // Writes pending bytes; false when it would block with some still pending.
+  bool flushSome(bool wait);
+  bool hasPending() const { return ptr != sentUpTo; }
+  // Set by the owner of the socket when it must never wait inside a write.
+  void setNoWait(bool on) { noWait = on; }
+  void setTrace(bool on) { trace = on; }
+
+protected:
+  // bufferSize 0: the default, 16384 bytes.
+  explicit BufferedOutStream(int bufferSize = 0);
+  // Writes at most length bytes from buffer and returns how many it took;
+  // 0 only without wait, meaning it would block.
+  virtual int writeData(const uint8_t* buffer, int length, bool wait) = 0;
+
+private:
+  // Hands [sentUpTo, ptr) to writeData until it takes none; true when all
+  // of it went.
+  bool writePending(bool wait);
+  // Moves the pending bytes to the front of a buffer of newSize bytes.
+  void resize(int64_t newSize);
+
+  int bufferSize;
+  int64_t offset;
+  uint8_t* start;
+  uint8_t* sentUpTo;
+  bool noWait;
+  bool trace;
+};
+
+} // namespace rdr

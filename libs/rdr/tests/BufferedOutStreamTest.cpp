@@ -1,0 +1,144 @@
+#include "rdr/BufferedOutStream.h"
+#include "rdr/Parameters.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A sink that accepts nothing unless the writer is prepared to wait; then it
+// takes a limited chunk, as a slow peer does.
+class SlowSink : public rdr::BufferedOutStream {
+public:
+  explicit SlowSink(int bufferSize = 0) : rdr::BufferedOutStream(bufferSize) {}
+  std::vector<uint8_t> received;
+  int acceptWithoutWait = 0;
+  int waits = 0;
+  int chunk = 1 << 30;
+  bool keep = true;
+
+protected:
+  int writeData(const uint8_t* buffer, int length, bool wait) override {
+    int n;
+    if (wait) {
+      waits++;
+      n = length < chunk ? length : chunk;
+    } else {
+      n = length < acceptWithoutWait ? length : acceptWithoutWait;
+      acceptWithoutWait -= n;
+    }
+    if (keep)
+      received.insert(received.end(), buffer, buffer + n);
+    return n;
+  }
+};
+
+// Sets MaxOutBufferSize for one test.
+struct MaxOutBuffer {
+  explicit MaxOutBuffer(int value) { rdr::maxOutBufferSize.setValue(value, plat::PriorityUser); }
+  ~MaxOutBuffer() { rdr::maxOutBufferSize.removeValue(plat::PriorityUser); }
+};
+
+std::vector<uint8_t> pattern(size_t n) {
+  std::vector<uint8_t> v(n);
+  for (size_t i = 0; i < n; i++)
+    v[i] = (uint8_t)(i * 7 + i / 251);
+  return v;
+}
+
+} // namespace
+
+TEST(BufferedOutStream, GrowsByDoublingUpToTheCapBeforeWaiting) {
+  MaxOutBuffer cap(131072);
+  SlowSink out(16384);
+  std::vector<uint8_t> data = pattern(200000);
+  // While nothing has gone out, avail + length is the buffer's capacity.
+  std::vector<int> capacities = {out.avail() + out.length()};
+  size_t written = 0;
+  while (written < data.size()) {
+    int n = (int)std::min<size_t>(1000, data.size() - written);
+    out.write(data.data() + written, n);
+    written += n;
+    if (out.waits > 0)
+      break;
+    if (out.avail() + out.length() != capacities.back())
+      capacities.push_back(out.avail() + out.length());
+  }
+  const std::vector<int> expected = {16384, 32768, 65536, 131072};
+  EXPECT_EQ(expected, capacities);
+  EXPECT_GT(written, 131072u); // the first wait came only with the cap reached
+  out.write(data.data() + written, (int)(data.size() - written));
+  out.flush();
+  EXPECT_EQ(data, out.received);
+  EXPECT_EQ(200000, out.length());
+}
+
+TEST(BufferedOutStream, AnItemLargerThanTheCapGrowsTheBuffer) {
+  MaxOutBuffer cap(1024);
+  SlowSink out(512);
+  out.chunk = 100;
+  std::vector<uint8_t> head = pattern(300);
+  out.write(head.data(), (int)head.size());
+  // One item of 5000 bytes must fit the window whole: before, the writer
+  // drained the capped buffer and then looped for ever.
+  int fit = out.overrun(5000, 1);
+  EXPECT_EQ(1, fit);
+  ASSERT_GE(out.getend() - out.getptr(), 5000);
+  std::vector<uint8_t> item = pattern(5000);
+  memcpy(out.getptr(), item.data(), item.size());
+  out.setptr(out.getptr() + item.size());
+  out.flush();
+  ASSERT_EQ(5300u, out.received.size());
+  EXPECT_TRUE(std::equal(head.begin(), head.end(), out.received.begin()));
+  EXPECT_TRUE(std::equal(item.begin(), item.end(), out.received.begin() + 300));
+}
+
+TEST(BufferedOutStream, NoWaitFlushLeavesTheRestPending) {
+  SlowSink out(64);
+  out.setNoWait(true);
+  out.writeU32(0x01020304);
+  out.writeU32(0x05060708);
+  out.acceptWithoutWait = 3;
+  out.flush();
+  EXPECT_TRUE(out.hasPending());
+  EXPECT_EQ(3u, out.received.size());
+  EXPECT_EQ(64 - 8 + 3, out.avail());
+  EXPECT_FALSE(out.flushSome(false));
+  EXPECT_TRUE(out.flushSome(true));
+  EXPECT_FALSE(out.hasPending());
+  const std::vector<uint8_t> expected = {1, 2, 3, 4, 5, 6, 7, 8};
+  EXPECT_EQ(expected, out.received);
+  EXPECT_EQ(8, out.length());
+}
+
+TEST(BufferedOutStream, LengthCountsPast4GiB) {
+  SlowSink out(1 << 20);
+  out.keep = false;
+  out.acceptWithoutWait = 1 << 30;
+  const int64_t total = 5LL << 30;
+  int64_t done = 0;
+  while (done < total) {
+    if (out.getptr() == out.getend()) {
+      out.acceptWithoutWait = 1 << 30;
+      out.overrun(1, 1);
+    }
+    int64_t room = out.getend() - out.getptr();
+    out.setptr(out.getptr() + room); // committed in place, never copied
+    done += room;
+  }
+  EXPECT_EQ(rdr::wrapPos(done), out.length());
+}
+
+TEST(BufferedOutStream, TraceDumpsWrittenBytes) {
+  SlowSink out;
+  out.setTrace(true);
+  out.write("abcde", 5);
+  testing::internal::CaptureStderr();
+  out.flush();
+  std::string dump = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(" --> 61 62 63 64  65 " + std::string(36, ' ') + "abcde\n", dump);
+}
