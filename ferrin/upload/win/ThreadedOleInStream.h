@@ -9,7 +9,7 @@
 // for it.
 #pragma once
 
-#include "ferrin/upload/ThreadedInStream.h"
+#include "ferrin/upload/win/ThreadedInStream.h"
 
 #include <objidl.h>
 

@@ -1,4 +1,4 @@
-#include "ferrin/upload/IStreamPosition.h"
+#include "ferrin/upload/win/IStreamPosition.h"
 
 #include "plat/Exception.h"
 

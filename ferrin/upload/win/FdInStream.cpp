@@ -1,4 +1,4 @@
-#include "ferrin/upload/FdInStream.h"
+#include "ferrin/upload/win/FdInStream.h"
 
 #include "plat/Exception.h"
 #include "rdr/Exception.h"

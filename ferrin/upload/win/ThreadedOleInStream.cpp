@@ -1,6 +1,6 @@
-#include "ferrin/upload/ThreadedOleInStream.h"
+#include "ferrin/upload/win/ThreadedOleInStream.h"
 
-#include "ferrin/upload/OleInStream.h"
+#include "ferrin/upload/win/OleInStream.h"
 #include "plat/LogWriter.h"
 
 #include <ole2.h>

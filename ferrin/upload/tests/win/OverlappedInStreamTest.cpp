@@ -1,4 +1,4 @@
-#include "ferrin/upload/OverlappedInStream.h"
+#include "ferrin/upload/win/OverlappedInStream.h"
 #include "plat/TimerManager.h"
 #include "plat/win/EventManager.h"
 #include "StreamDrain.h"

@@ -1,4 +1,4 @@
-#include "ferrin/upload/ThreadedInStream.h"
+#include "ferrin/upload/win/ThreadedInStream.h"
 #include "plat/TimerManager.h"
 #include "rdr/BufferedInStream.h"
 #include "StreamDrain.h"

@@ -1,4 +1,4 @@
-#include "ferrin/upload/ThreadedInStream.h"
+#include "ferrin/upload/win/ThreadedInStream.h"
 
 #include "plat/LogWriter.h"
 #include "rdr/Exception.h"

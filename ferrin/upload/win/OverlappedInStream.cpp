@@ -1,4 +1,4 @@
-#include "ferrin/upload/OverlappedInStream.h"
+#include "ferrin/upload/win/OverlappedInStream.h"
 
 #include "plat/LogWriter.h"
 #include "rdr/Exception.h"

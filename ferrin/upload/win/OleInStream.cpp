@@ -1,4 +1,4 @@
-#include "ferrin/upload/OleInStream.h"
+#include "ferrin/upload/win/OleInStream.h"
 
 #include "plat/Exception.h"
 #include "rdr/Exception.h"
