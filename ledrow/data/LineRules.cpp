@@ -7,11 +7,14 @@ namespace addrbook {
 
 static bool hasLineBreak(const char* text) { return strpbrk(text, "\r\n") != nullptr; }
 
+bool isPairText(const char* name, const char* value) {
+  return name[0] != '[' && name[0] != ';' && !strchr(name, '=') && !hasLineBreak(name) &&
+         !hasLineBreak(value);
+}
+
 bool pairReadsBack(const char* name, const char* value) {
-  if (name[0] == '[' || name[0] == ';' || strchr(name, '=') || hasLineBreak(name) ||
-      hasLineBreak(value))
-    return false;
-  return strlen(name) + 1 + strlen(value) <= (size_t)CConnOptions::MaxLineLength;
+  return isPairText(name, value) &&
+         strlen(name) + 1 + strlen(value) <= (size_t)CConnOptions::MaxLineLength;
 }
 
 bool sectionReadsBack(const char* name) {

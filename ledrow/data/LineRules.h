@@ -6,7 +6,10 @@
 
 namespace addrbook {
 
-// "name=value" reads back as this same pair.
+// "name=value" reads back as a pair of this name and value, whatever its
+// length.
+bool isPairText(const char* name, const char* value);
+// ... and is short enough to be read at all.
 bool pairReadsBack(const char* name, const char* value);
 // "[name]" reads back as this same section.
 bool sectionReadsBack(const char* name);

@@ -54,8 +54,9 @@ std::vector<DirEntry> listDirectory(const char* path) {
     if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0)
       continue;
     std::string full = std::string(path) + PathSeparator + e->d_name;
+    // Links are not followed: one that points back up would never end.
     struct stat st;
-    bool isDir = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    bool isDir = lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     entries.push_back(DirEntry{e->d_name, isDir});
   }
   closedir(dir);
