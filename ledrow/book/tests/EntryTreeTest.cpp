@@ -58,9 +58,21 @@ TEST_F(EntryTree, FoldersFirstThenEntriesEachByName) {
   EXPECT_STREQ("Book", root->getName());
 }
 
-// Wine's file system, like the native one, tells names apart by case: both
-// entries must be there.
+// A folder on a file system that tells names apart by case may hold names
+// that differ only in case: both must be kept, in a fixed order.
 TEST_F(EntryTree, NamesDifferingOnlyInCaseAreBothKept) {
+  TreeBranch root(top.c_str(), nullptr);
+  for (const char* name : {"server.kiv", "Server.kiv", "SERVER.kiv", "server.KIV"})
+    root.add(std::make_unique<TreeLeaf>(join(top, name).c_str(), &root));
+  for (const char* name : {"docs", "Docs"})
+    root.add(std::make_unique<TreeBranch>(join(top, name).c_str(), &root));
+  EXPECT_EQ((Names{"Docs/", "docs/", "SERVER", "Server", "server", "server"}), namesOf(root));
+  std::vector<TreeLeaf*> leaves = root.allLeaves();
+  EXPECT_EQ(join(top, "server.KIV"), leaves[2]->getPath());
+  EXPECT_EQ(join(top, "server.kiv"), leaves[3]->getPath());
+}
+
+TEST_F(EntryTree, ScannedNamesDifferingOnlyInCase) {
   makeEntry(join(top, "server.kiv"), "lower");
   makeEntry(join(top, "Server.kiv"), "upper");
   makeFolder(top, "docs");
