@@ -58,6 +58,17 @@ const xml::Attribute* pairAttribute(const xml::ElementPtr& param, const char* na
   return a;
 }
 
+// The reader refuses a file whose host is not UTF-8: such an entry would be
+// written and then never open.
+bool isUtf8(const char* text) {
+  plat::String copy(text);
+  try {
+    return plat::checkUtf8(copy.buf());
+  } catch (const plat::Exception&) {
+    return false;
+  }
+}
+
 void fill(EncryptedConfig& entry, const xml::ElementPtr& file) {
   xml::ElementPtr section;
   for (int i = 0; !xml::isNull(section = xml::childNamed(file, "section", i)); i++) {
@@ -72,8 +83,11 @@ void fill(EncryptedConfig& entry, const xml::ElementPtr& file) {
       const char* value = pairAttribute(param, "value")->value.c_str();
       if (!isPairText(name, value))
         throw plat::Exception("bad Name/Value pair");
-      if (plat::strCaseCmp(name, "Host") == 0)
+      if (plat::strCaseCmp(name, "Host") == 0) {
+        if (!isUtf8(value))
+          throw plat::Exception("Invalid UTF-8 encoding for Host");
         entry.setHost(value);
+      }
       entry.setFromFile(name, value, sectionName);
     }
   }

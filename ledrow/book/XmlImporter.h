@@ -24,8 +24,9 @@ public:
   // False when the user cancelled a password prompt (nothing is written
   // then). Throws plat::Exception "Address book file not found.", "XML
   // error <line>:<column> <text>", or a format error ("bad Section type",
-  // "bad Name/Value pair", "<tag>: missing "name" attribute") that ends the
-  // import where it is. Entries and folders that could not be created do
+  // "bad Name/Value pair" also for a pair that would not read back from a
+  // file, "Invalid UTF-8 encoding for Host", "<tag>: missing "name"
+  // attribute") that ends the import where it is. Entries and folders that could not be created do
   // not stop the rest; they are reported afterwards, in a plat::Exception
   // naming how many there were and the first.
   static bool importFile(Callback* callback, const char* xmlPath, const char* targetFolder);

@@ -292,6 +292,10 @@ TEST_F(Import, PairsThatWouldNotReadBack) {
               "/></section></file>\n");
     EXPECT_EQ("bad Name/Value pair", importError()) << pair;
   }
+  // A host the reader would refuse.
+  writeBook("<file name=\"p\"><section name=\"Connection\"><param name=\"Host\" "
+            "value=\"\xff\xfe\"/></section></file>\n");
+  EXPECT_EQ("Invalid UTF-8 encoding for Host", importError());
   // A raw zero byte in a value.
   writeBook(std::string("<file name=\"p\"><section name=\"Options\"><param name=\"Extra\" "
                         "value=\"a\0b\"/></section></file>\n",
