@@ -3,8 +3,6 @@
 #include "ledrow/data/FileOps.h"
 #include "plat/DString.h"
 
-#include <cstring>
-
 namespace addrbook {
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "ledrow/book/TreeNode.h"
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <vector>

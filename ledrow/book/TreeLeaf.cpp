@@ -3,7 +3,6 @@
 #include "plat/DString.h"
 #include "plat/LogWriter.h"
 
-#include <cstring>
 
 namespace addrbook {
 

@@ -4,8 +4,6 @@
 
 #include "plat/String.h"
 
-#include <functional>
-
 namespace addrbook {
 
 class TreeBranch;

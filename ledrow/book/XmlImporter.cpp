@@ -8,7 +8,6 @@
 #include "plat/DString.h"
 #include "plat/LogWriter.h"
 
-#include <cstring>
 #include <string>
 
 namespace addrbook {

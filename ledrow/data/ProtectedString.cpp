@@ -25,7 +25,7 @@ struct SecretBytes {
 };
 
 struct EaxSession {
-  EaxSession(const uint8_t* key) { crypto::eaxSetKey(key, KeyLength, &ctx); }
+  explicit EaxSession(const uint8_t* key) { crypto::eaxSetKey(key, KeyLength, &ctx); }
   ~EaxSession() { crypto::eaxWipe(&ctx); }
   crypto::EaxContext ctx;
 };
@@ -33,7 +33,7 @@ struct EaxSession {
 // Hexadecimal of any length, empty included, into bytes; false for an odd
 // length or a non-digit.
 bool decodeHex(const char* text, size_t length, std::vector<uint8_t>* out) {
-  if (length % 2 != 0 || length / 2 > (size_t)plat::MaxStrLen)
+  if (length % 2 != 0 || length > (size_t)plat::MaxStrLen)
     return false;
   out->assign(length / 2, 0);
   return length == 0 || plat::hexToBin(text, (int)length, out->data());
