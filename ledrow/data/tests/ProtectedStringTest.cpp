@@ -60,8 +60,9 @@ TEST(ProtectedString, Form) {
   ASSERT_EQ(2 * (16 + 4) + 1 + 2 * 8, (int)text.size());
   EXPECT_EQ('x', text[40]);
   for (size_t i = 0; i < text.size(); i++) {
-    if (i != 40)
+    if (i != 40) {
       EXPECT_TRUE(isdigit((unsigned char)text[i]) || (text[i] >= 'a' && text[i] <= 'f')) << text;
+    }
   }
   // A fresh salt every time.
   EXPECT_NE(text, encryptString("four", "pw").c_str());
