@@ -37,12 +37,24 @@ public:
       throw plat::Exception(openError.c_str());
     opened++;
     size_t at = offset < data->size() ? (size_t)offset : data->size();
-    return new rdr::MemInStream(data->data() + at, (int)(data->size() - at));
+    return new Reader(data, at);
   }
 
   std::shared_ptr<std::string> data;
   std::string openError;
   int opened = 0;
+
+private:
+  // Keeps the contents while it reads them, as an open file does when
+  // its share goes away.
+  class Reader : public rdr::MemInStream {
+  public:
+    Reader(std::shared_ptr<std::string> data, size_t at)
+        : rdr::MemInStream(data->data() + at, (int)(data->size() - at)), data(data) {}
+
+  private:
+    std::shared_ptr<std::string> data;
+  };
 };
 
 // A directory entry of a local share.
@@ -144,12 +156,16 @@ struct Engine {
   }
 
   ft::UploadManager& upload() { return manager.upload; }
-  // The download manager of the only (or the last) connection.
-  ft::DownloadManager* download() {
-    return manager.connections.empty() ? nullptr : manager.downloads[manager.connections.back()];
-  }
+  // The first connection still served, and its download manager.
   rfb::MsgHandler* connection() {
-    return manager.connections.empty() ? nullptr : manager.connections.back();
+    for (rfb::MsgHandler* c : manager.connections)
+      if (manager.downloads.count(c))
+        return c;
+    return nullptr;
+  }
+  ft::DownloadManager* download() {
+    rfb::MsgHandler* c = connection();
+    return c ? manager.downloads[c] : nullptr;
   }
   // Starts a new share of the given files (ownership passes) and offers it.
   uint32_t share(std::vector<ft::FileProxy*> files, uint32_t flags = 2, uint32_t id = 0) {
