@@ -17,6 +17,7 @@
 #include "rdr/OutStreamV4.h"
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -83,6 +84,10 @@ public:
     if (!failWith.empty())
       throw plat::Exception(failWith.c_str());
     received.append((const char*)data, length);
+    // As a sink that passes data on does: the window has grown, so a write
+    // cycle may renew it.
+    if (afterWrite)
+      afterWrite();
   }
   void close(const char* message) override {
     closes++;
@@ -101,6 +106,7 @@ public:
   // Cancel once more than this many bytes would have been taken.
   int64_t cancelAfter = -1;
   std::string failWith;
+  std::function<void()> afterWrite;
 };
 
 // The program's side of the engine: one upload manager, a download manager
@@ -180,9 +186,11 @@ struct Engine {
   // requests it whole.
   void fetch(uint32_t shareId, uint32_t index, const char* name, MemSink* sink) {
     ft::FileId id(shareId, index);
+    rfb::MsgHandler* c = connection();
+    sink->afterWrite = [this, c] { extension.scheduleWriteMsg(c); };
     download()->addStream(id, sink);
     download()->requestFile(id, name, 0, ~(uint64_t)0);
-    extension.scheduleWriteMsg(connection());
+    extension.scheduleWriteMsg(c);
   }
 };
 
