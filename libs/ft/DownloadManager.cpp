@@ -244,6 +244,9 @@ void DownloadManager::dataReceived(const FileId& id, const uint8_t* data, int le
   plat::String failure("");
   bool stopped = false;
   if (length > 0) {
+    // Counted first: a sink may ask for a write cycle from inside write,
+    // and that cycle's renewal must see these bytes as arrived.
+    stream->bytesReceived += length;
     try {
       stream->write(data, length);
     } catch (Stream::CancelledException& e) {
@@ -254,10 +257,13 @@ void DownloadManager::dataReceived(const FileId& id, const uint8_t* data, int le
       failure = e.str();
       stopped = true;
     }
-    stream->bytesReceived += length;
     if (!stopped)
       return;
     abortNow(id);
+    // The sink may have been closed meanwhile.
+    it = streams.find(id);
+    if (it == streams.end())
+      return;
   }
 
   int64_t elapsed = (plat::currentTime() - stream->startTime) / plat::TimeUnitsPerMs;
