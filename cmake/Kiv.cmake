@@ -10,6 +10,11 @@ else()
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
                         -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
+    if(KIV_FUZZ)
+      # Coverage feedback from the libraries, not only from the fuzz targets'
+      # own sources: without it libFuzzer cannot steer into the parsers.
+      add_compile_options(-fsanitize=fuzzer-no-link)
+    endif()
   endif()
 endif()
 

@@ -1,0 +1,12 @@
+// The main thread's loop: due timers, then one wait for a window message, a
+// registered event or the next timer; messages are translated and
+// dispatched.
+#pragma once
+
+namespace ferrin {
+
+// Runs until WM_QUIT (its wParam is the result) or, checked after every
+// pass, until connected is false (result 0).
+int runMainLoop(const bool& connected);
+
+} // namespace ferrin

@@ -1,0 +1,159 @@
+// Reading connection files: lines of "[section]" and "name=value".
+#include "ledrow/data/ConnOptions.h"
+#include "net/Endpoint.h"
+#include "plat/String.h"
+#include "rdr/Exception.h"
+#include "rdr/InStream.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace addrbook {
+
+namespace {
+
+// The viewer's base port and the range of display numbers.
+const int BasePort = 5900;
+const int DisplayRange = 100;
+
+bool isFalseNumber(const char* value) { return strtol(value, nullptr, 10) == 0; }
+
+const char* boolText(bool value) { return value ? "1" : "0"; }
+
+// Hexadecimal into bytes; an odd length or a non-digit leaves nothing.
+void decodeHex(const char* text, ZeroingBytes* out) {
+  out->clear();
+  int len = plat::strLen(text);
+  ZeroingBytes bytes;
+  if (len && plat::hexToBin(text, len, bytes.allocate(len / 2)))
+    *out = std::move(bytes);
+}
+
+// checkUtf8, with code points beyond Unicode counted as invalid too.
+bool isUtf8(char* text) {
+  try {
+    return plat::checkUtf8(text);
+  } catch (const plat::Exception&) {
+    return false;
+  }
+}
+
+} // namespace
+
+int CConnOptions::readLine(rdr::InStream& in, char* buffer, int capacity) {
+  int n = 0;
+  while (n < capacity) {
+    char c;
+    try {
+      c = (char)in.readU8();
+    } catch (const rdr::EndOfStream&) {
+      if (n == 0)
+        throw;
+      break;
+    }
+    if (c == '\r')
+      continue;
+    if (c == '\n')
+      break;
+    buffer[n++] = c;
+  }
+  buffer[n] = 0;
+  return n;
+}
+
+void CConnOptions::read(rdr::InStream& in) {
+  extraOptions_.clear();
+  plat::String section;
+  long port = 0;
+  char line[MaxLineLength + 2];
+  for (;;) {
+    try {
+      if (readLine(in, line, MaxLineLength + 1) > MaxLineLength)
+        throw plat::Exception("Line too long");
+    } catch (const rdr::EndOfStream&) {
+      break;
+    }
+    if (line[0] == 0 || line[0] == ';')
+      continue;
+    if (line[0] == '[') {
+      char* close = strchr(line, ']');
+      if (!close)
+        throw plat::Exception("bad Section");
+      section = plat::String::adopt(plat::strDup(line + 1, (int)(close - line - 1)));
+      continue;
+    }
+    if (section.isNull())
+      continue;
+    char* eq = strchr(line, '=');
+    if (!eq)
+      throw plat::Exception("bad Name/Value pair");
+    *eq = 0;
+    const char* name = line;
+    const char* value = eq + 1;
+    if (plat::strCaseCmp(section.c_str(), "Connection") == 0) {
+      if (plat::strCaseCmp(name, "Host") == 0) {
+        plat::String host(value);
+        if (!isUtf8(host.buf()))
+          throw plat::Exception("Invalid UTF-8 encoding for Host");
+        host_ = host;
+      } else if (plat::strCaseCmp(name, "Port") == 0) {
+        port = strtol(value, nullptr, 10);
+      }
+    }
+    setFromFile(name, value, section.c_str());
+  }
+  if (!host_.isNull() && port != 0)
+    host_ = net::formatEndpoint(host_.c_str(), (int)port, BasePort, DisplayRange);
+}
+
+void CConnOptions::setFromFile(const char* name, const char* value, const char* section) {
+  if (plat::ConfigParameter* p = get(name)) {
+    try {
+      p->setParam(value, plat::PriorityUser);
+    } catch (const plat::Exception&) {
+      // Text that is not UTF-8: the option refuses it like any other value
+      // it cannot take, and the rest of the file still applies.
+    }
+    return;
+  }
+  if (strcmp(section, "Connection") == 0) {
+    if (plat::strCaseCmp(name, "Password") == 0) {
+      decodeHex(value, &password_);
+    } else if (plat::strCaseCmp(name, "Identity") == 0) {
+      ZeroingBytes identity;
+      decodeHex(value, &identity);
+      identity_.assign(identity.data(), identity.data() + identity.length());
+    }
+  } else if (strcmp(section, "Options") == 0) {
+    applyLegacyOption(name, value);
+  }
+}
+
+// Names older viewers wrote into the "Options" section; anything else there
+// is kept as it was read.
+void CConnOptions::applyLegacyOption(const char* name, const char* value) {
+  const int prio = plat::PriorityUser;
+  if (plat::strCaseCmp(name, "AutoDetect") == 0) {
+    autoSelect.setParam(value, prio);
+  } else if (plat::strCaseCmp(name, "Preferred_Encoding") == 0) {
+    preferredEncoding.setParam(value, prio);
+  } else if (plat::strCaseCmp(name, "8bit") == 0) {
+    fullColour.setParam(boolText(isFalseNumber(value)), prio);
+  } else if (plat::strCaseCmp(name, "ViewOnly") == 0) {
+    sendPointerEvents.setParam(boolText(isFalseNumber(value)), prio);
+    sendKeyEvents.setParam(boolText(isFalseNumber(value)), prio);
+  } else if (plat::strCaseCmp(name, "DisableClipboard") == 0) {
+    clientCutText.setParam(boolText(isFalseNumber(value)), prio);
+    serverCutText.setParam(boolText(isFalseNumber(value)), prio);
+  } else if (plat::strCaseCmp(name, "SendPtrEvents") == 0) {
+    sendPointerEvents.setParam(boolText(!isFalseNumber(value)), prio);
+  } else if (plat::strCaseCmp(name, "AcceptCutText") == 0) {
+    serverCutText.setParam(boolText(!isFalseNumber(value)), prio);
+  } else if (plat::strCaseCmp(name, "SendCutText") == 0) {
+    clientCutText.setParam(boolText(!isFalseNumber(value)), prio);
+  } else {
+    extraOptions_[name] = value;
+  }
+}
+
+} // namespace addrbook

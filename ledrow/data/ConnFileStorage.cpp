@@ -1,0 +1,78 @@
+// Connection files on disk.
+#include "ledrow/data/ConnOptions.h"
+#include "ledrow/data/FileOps.h"
+#include "ledrow/data/SafeSaveFile.h"
+#include "plat/Assert.h"
+#include "plat/String.h"
+#include "rdr/MemInStream.h"
+#include "rdr/MemOutStream.h"
+
+#include <cstring>
+#include <vector>
+
+namespace addrbook {
+
+namespace {
+
+// An open file, or standard input borrowed for "-".
+class InputFile {
+public:
+  explicit InputFile(const char* path)
+      : file_(strcmp(path, "-") == 0 ? stdin : openFile(path, "rb")), owned_(file_ != stdin) {}
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile() {
+    if (owned_)
+      fclose(file_);
+  }
+  FILE* get() const { return file_; }
+
+private:
+  FILE* file_;
+  bool owned_;
+};
+
+} // namespace
+
+void CConnOptions::loadFromFile(const char* path) {
+  std::vector<uint8_t> data;
+  {
+    InputFile file(path);
+    uint8_t chunk[1024];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof(chunk), file.get())) > 0)
+      data.insert(data.end(), chunk, chunk + n);
+    if (ferror(file.get()))
+      throw plat::SystemExceptionFmt("fread(%s)", lastFileError(), path);
+  }
+  rdr::MemInStream in(data.data(), (int)data.size());
+  read(in);
+  filePath_ = path;
+}
+
+void CConnOptions::saveToFile(const char* path, bool includePassword, bool optionsOnly,
+                              Formatter* formatter) {
+  try {
+    SafeSaveFile file;
+    file.open(path, true);
+    rdr::MemOutStream text(1024);
+    write(text, includePassword, optionsOnly, formatter);
+    file.write(text.data(), text.length());
+    file.commit();
+  } catch (const plat::Exception&) {
+    throw plat::Exception("Failed to write configuration file");
+  }
+  filePath_ = path;
+}
+
+void CConnOptions::save() {
+  PLAT_ASSERT(!filePath_.isNull());
+  saveToFile(filePath_.c_str(), true, false, nullptr);
+}
+
+void CConnOptions::reload() {
+  PLAT_ASSERT(!filePath_.isNull());
+  loadFromFile(filePath_.c_str());
+}
+
+} // namespace addrbook

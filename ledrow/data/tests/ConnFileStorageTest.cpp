@@ -1,0 +1,180 @@
+#include "OptionsFixture.h"
+#include "ScratchDir.h"
+#include "ledrow/data/ConnOptions.h"
+#include "ledrow/data/FileOps.h"
+#include "ledrow/data/SafeSaveFile.h"
+
+#include <cstdio>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+#include <string>
+
+using namespace addrbook;
+
+namespace {
+
+void put(const std::string& path, const std::string& data) {
+  FILE* f = openFile(path.c_str(), "wb");
+  fwrite(data.data(), 1, data.size(), f);
+  fclose(f);
+}
+
+std::string get(const std::string& path) {
+  FILE* f = tryOpenFile(path.c_str(), "rb");
+  if (!f)
+    return "(missing)";
+  std::string data;
+  char buf[512];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof(buf), f)) > 0)
+    data.append(buf, n);
+  fclose(f);
+  return data;
+}
+
+bool exists(const std::string& path) { return get(path) != "(missing)"; }
+
+void makeDir(const std::string& path) {
+#ifdef _WIN32
+  ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+#else
+  ASSERT_EQ(0, mkdir(path.c_str(), 0700));
+#endif
+}
+
+} // namespace
+
+TEST_F(OptionsTest, SaveAndLoad) {
+  ScratchDir dir;
+  std::string path = dir.file("entry.kiv");
+  CConnOptions a;
+  a.setHost("srv:3");
+  a.setPassword("pw");
+  a.scaling.setParam("Fit", 50);
+  a.saveToFile(path.c_str(), true, false, nullptr);
+  EXPECT_STREQ(path.c_str(), a.getFilePath());
+  EXPECT_FALSE(exists(path + ".tmp"));
+
+  CConnOptions b;
+  b.loadFromFile(path.c_str());
+  EXPECT_STREQ(path.c_str(), b.getFilePath());
+  EXPECT_STREQ("srv:3", b.getHost());
+  EXPECT_TRUE(b.equals(a));
+  EXPECT_TRUE(b.getPassword().equals(a.getPassword().data(), a.getPassword().length()));
+
+  // Saving over an existing file replaces it.
+  b.fullScreen.setParam("1", 50);
+  b.save();
+  CConnOptions c;
+  c.loadFromFile(path.c_str());
+  EXPECT_TRUE(c.fullScreen.getValue());
+  c.fullScreen.setParam("0", 50);
+  c.reload();
+  EXPECT_TRUE(c.fullScreen.getValue());
+}
+
+TEST_F(OptionsTest, FailedSaveLeavesNothingBehind) {
+  ScratchDir dir;
+  std::string path = dir.missingDir() + "/entry.kiv";
+  CConnOptions o;
+  try {
+    o.saveToFile(path.c_str(), true, false, nullptr);
+    FAIL();
+  } catch (const plat::Exception& e) {
+    EXPECT_STREQ("Failed to write configuration file", e.str());
+  }
+  EXPECT_FALSE(exists(path + ".tmp"));
+  EXPECT_EQ(nullptr, o.getFilePath());
+}
+
+TEST_F(OptionsTest, FailedSaveKeepsTheOldFile) {
+  ScratchDir dir;
+  std::string path = dir.file("entry.kiv");
+  put(path, "[Options]\nFullScreen=1\n");
+  // Something in the way of the temporary file.
+  makeDir(path + ".tmp");
+  CConnOptions o;
+  EXPECT_THROW(o.saveToFile(path.c_str(), true, false, nullptr), plat::Exception);
+  EXPECT_EQ("[Options]\nFullScreen=1\n", get(path));
+}
+
+TEST_F(OptionsTest, FailedCommitLeavesNoTemporaryFile) {
+  ScratchDir dir;
+  // A directory where the file should go: the move over it fails.
+  std::string path = dir.file("entry.kiv");
+  makeDir(path);
+  put(path + "/inside", "x"); // not even POSIX replaces a full directory
+  CConnOptions o;
+  EXPECT_THROW(o.saveToFile(path.c_str(), true, false, nullptr), plat::Exception);
+  EXPECT_FALSE(exists(path + ".tmp"));
+  EXPECT_EQ("x", get(path + "/inside"));
+}
+
+TEST(SafeSaveFile, UncommittedWriteLeavesTargetUntouched) {
+  ScratchDir dir;
+  std::string path = dir.file("target");
+  put(path, "old");
+  {
+    SafeSaveFile file;
+    file.open(path.c_str(), true);
+    file.write("new", 3);
+    EXPECT_TRUE(exists(path + ".tmp"));
+  }
+  EXPECT_EQ("old", get(path));
+  EXPECT_FALSE(exists(path + ".tmp"));
+  {
+    SafeSaveFile file;
+    file.open(path.c_str(), true);
+    file.write("new", 3);
+    file.commit();
+  }
+  EXPECT_EQ("new", get(path));
+  EXPECT_FALSE(exists(path + ".tmp"));
+}
+
+TEST_F(OptionsTest, LoadErrors) {
+  ScratchDir dir;
+  CConnOptions o;
+  try {
+    o.loadFromFile(dir.file("none.kiv").c_str());
+    FAIL();
+  } catch (const plat::SystemException& e) {
+    EXPECT_EQ(0, std::string(e.str()).find("fileOpen(" + dir.file("none.kiv") + ")"));
+  }
+  EXPECT_EQ(nullptr, o.getFilePath());
+  std::string bad = dir.file("bad.kiv");
+  put(bad, "[Options]\nbroken\n");
+  EXPECT_THROW(o.loadFromFile(bad.c_str()), plat::Exception);
+}
+
+TEST_F(OptionsTest, PasswordFile) {
+  ScratchDir dir;
+  std::string big = dir.file("big.pw");
+  std::string data;
+  for (int i = 0; i < 300; i++)
+    data += (char)i;
+  put(big, data);
+
+  CConnOptions o;
+  o.setPassword("before");
+  ZeroingBytes before = o.getPassword();
+  o.passwordFile.setParam(dir.file("missing.pw").c_str(), 50);
+  EXPECT_TRUE(o.getPassword().equals(before.data(), before.length()));
+
+  o.passwordFile.setParam(big.c_str(), 50);
+  ASSERT_EQ(256, o.getPassword().length());
+  EXPECT_TRUE(o.getPassword().equals(data.data(), 256));
+
+  std::string small = dir.file("small.pw");
+  put(small, "12345");
+  CConnOptions p;
+  p.set("passwd", small.c_str(), 50); // through the alias
+  EXPECT_TRUE(p.getPassword().equals("12345", 5));
+
+  // A copy keeps those bytes even when its file has changed since.
+  put(small, "67890");
+  CConnOptions q;
+  q = p;
+  EXPECT_TRUE(q.getPassword().equals("12345", 5));
+}

@@ -1,0 +1,24 @@
+#include "ledrow/data/FileOps.h"
+#include "plat/win/File.h"
+
+#include <io.h>
+#include <windows.h>
+
+namespace addrbook {
+
+FILE* tryOpenFile(const char* path, const char* mode) { return plat::fileTryOpen(path, mode); }
+
+FILE* openFile(const char* path, const char* mode) { return plat::fileOpen(path, mode); }
+
+bool syncFile(FILE* file) {
+  HANDLE h = (HANDLE)_get_osfhandle(_fileno(file));
+  return h != INVALID_HANDLE_VALUE && FlushFileBuffers(h);
+}
+
+bool replaceFile(const char* from, const char* to) { return plat::fileRename(from, to); }
+
+bool deleteFile(const char* path) { return plat::fileDelete(path); }
+
+int lastFileError() { return (int)GetLastError(); }
+
+} // namespace addrbook

@@ -1,0 +1,9 @@
+#include "ledrow/xml/FileOpen.h"
+
+namespace xml {
+
+FILE* openForReading(const char* path) {
+  return fopen(path, "rb");
+}
+
+} // namespace xml
