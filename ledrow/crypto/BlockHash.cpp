@@ -18,6 +18,9 @@ void BlockHash::reset() {
 }
 
 void BlockHash::update(const uint8_t* data, size_t length) {
+  // An empty message may come as a null pointer, which memcpy must not see.
+  if (length == 0)
+    return;
   totalBytes_ += length;
   if (used_) {
     size_t n = BlockSize - used_;

@@ -4,8 +4,14 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace addrbook {
+
+// Joins the components of the platform's paths: "\" on Windows, "/" in the
+// native build.
+extern const char PathSeparator;
 
 // null when the file cannot be opened.
 FILE* tryOpenFile(const char* path, const char* mode);
@@ -17,6 +23,22 @@ bool syncFile(FILE* file);
 // the new one; false on failure.
 bool replaceFile(const char* from, const char* to);
 bool deleteFile(const char* path);
+// True when a file or directory of that name exists, false when the name is
+// free; throws plat::SystemException "fileExists(%s)" when that cannot be
+// told.
+bool fileExists(const char* path);
+// An existing directory is no error; throws plat::SystemException
+// "mkDir(%s)" for anything else, an existing file included.
+void makeDirectory(const char* path);
+
+struct DirEntry {
+  std::string name;
+  bool isDirectory;
+};
+// The names in a directory, hidden ones included, without "." and "..", in
+// the system's order; empty when the directory cannot be read.
+std::vector<DirEntry> listDirectory(const char* path);
+
 // The system's code for the last failure of these calls.
 int lastFileError();
 

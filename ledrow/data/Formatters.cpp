@@ -1,4 +1,5 @@
 #include "ledrow/data/Formatters.h"
+#include "ledrow/data/LineRules.h"
 #include "plat/String.h"
 #include "rdr/OutStream.h"
 
@@ -12,13 +13,20 @@ static void writeText(rdr::OutStream& out, const char* text) {
   out.write(text, plat::strLen(text));
 }
 
+// A line that would read back as something else would change what the file
+// means (a value with a line feed could smuggle in pairs of its own), so it
+// is refused rather than written.
 void DefaultFormatter::beginSection(const char* name, rdr::OutStream& out, bool) {
+  if (!sectionReadsBack(name))
+    throw plat::Exception("bad Section");
   writeText(out, "[");
   writeText(out, name);
   writeText(out, "]\n");
 }
 
 void DefaultFormatter::param(const char* name, const char* value, rdr::OutStream& out) {
+  if (!pairReadsBack(name, value))
+    throw plat::Exception("bad Name/Value pair");
   writeText(out, name);
   writeText(out, "=");
   writeText(out, value);

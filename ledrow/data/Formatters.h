@@ -7,7 +7,8 @@
 namespace addrbook {
 
 // The connection-file text: "[section]" and "name=value" lines, each ended
-// by a line feed.
+// by a line feed. A line that would not read back as written throws
+// plat::Exception "bad Section" or "bad Name/Value pair".
 class DefaultFormatter : public CConnOptions::Formatter {
 public:
   void begin(rdr::OutStream& out, bool includePassword, bool optionsOnly) override {}

@@ -23,13 +23,18 @@ ElementPtr childNamed(const ElementPtr& element, const char* tag, int index) {
   return nullptr;
 }
 
-const char* attribute(const ElementPtr& element, const char* name) {
+const Attribute* findAttribute(const ElementPtr& element, const char* name) {
   if (!element)
     return nullptr;
   for (const Attribute& a : element->attributes)
     if (plat::strCaseCmp(a.name.c_str(), name) == 0)
-      return a.value.c_str();
+      return &a;
   return nullptr;
+}
+
+const char* attribute(const ElementPtr& element, const char* name) {
+  const Attribute* a = findAttribute(element, name);
+  return a ? a->value.c_str() : nullptr;
 }
 
 } // namespace xml

@@ -46,5 +46,7 @@ ElementPtr childNamed(const ElementPtr& element, const char* tag, int index = 0)
 // The value of the first attribute whose name matches case-insensitively,
 // or null.
 const char* attribute(const ElementPtr& element, const char* name);
+// The same attribute whole, for a value that may hold a zero byte; or null.
+const Attribute* findAttribute(const ElementPtr& element, const char* name);
 
 } // namespace xml

@@ -7,6 +7,10 @@ rdr::OutStream* FTMsgWriter::startExtMsg(const char* extensionName) {
   return framed;
 }
 
+void FTMsgWriter::startMsg(int type) {
+  framed->startMsg();
+}
+
 void FTMsgWriter::endMsg() {
   framed->endMsg();
 }

@@ -12,9 +12,10 @@ public:
   // The framed stream is not owned.
   explicit FTMsgWriter(rdr::OutStreamV4* out) : rfb::MsgWriter(out), framed(out) {}
 
-  // Opens a framed message; nothing is written until the caller writes the
-  // message, type first.
+  // Both only open a framed message; nothing is written until the caller
+  // writes the message, type first.
   rdr::OutStream* startExtMsg(const char* extensionName) override;
+  void startMsg(int type) override;
   // Ends the framed message and flushes it.
   void endMsg() override;
 

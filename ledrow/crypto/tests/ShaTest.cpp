@@ -111,3 +111,15 @@ TEST(Sha, ResetDropsPartialInput) {
   sha.final(digest);
   EXPECT_EQ(toHex(digest), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
+
+// An empty piece, as an empty salt or value gives, may come without a buffer.
+TEST(Sha, EmptyUpdatesWithoutBufferChangeNothing) {
+  Sha sha(160);
+  sha.update(nullptr, 0);
+  sha.update("a", 1);
+  sha.update(nullptr, 0);
+  sha.update("bc", 2);
+  std::vector<uint8_t> digest;
+  sha.final(digest);
+  EXPECT_EQ(toHex(digest), "a9993e364706816aba3e25717850c26c9cd0d89d");
+}

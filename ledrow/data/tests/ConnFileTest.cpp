@@ -345,3 +345,40 @@ TEST_F(OptionsTest, Appenders) {
   EXPECT_TRUE(back.equals(o));
   EXPECT_TRUE(back.getExtraOptions().empty());
 }
+
+// A value with a line break, or a name the reader would take for something
+// else, would change the file's meaning when read back: the writer refuses
+// the line instead.
+TEST_F(OptionsTest, WriterRefusesLinesThatWouldNotReadBack) {
+  const std::pair<const char*, const char*> refused[] = {
+      {"Extra", "one\nFullScreen=1"}, {"Extra", "cr\r"},  {"a=b", "v"},
+      {"[Section]", "v"},             {";comment", "v"}, {"line\nbreak", "v"},
+  };
+  for (const auto& pair : refused) {
+    DefaultFormatter f;
+    rdr::MemOutStream out;
+    try {
+      f.param(pair.first, pair.second, out);
+      ADD_FAILURE() << pair.first;
+    } catch (const plat::Exception& e) {
+      EXPECT_STREQ("bad Name/Value pair", e.str());
+    }
+    EXPECT_EQ(0, out.length());
+  }
+  DefaultFormatter f;
+  rdr::MemOutStream out;
+  EXPECT_THROW(f.beginSection("a]b", out, true), plat::Exception);
+  EXPECT_THROW(f.beginSection("a\nb", out, true), plat::Exception);
+  // Allowed: "=" and ";" inside a value, an empty value, a line of the
+  // longest length.
+  f.param("Name", "a=b;[c]", out);
+  f.param("Empty", "", out);
+  f.param("Long", std::string(CConnOptions::MaxLineLength - 5, 'v').c_str(), out);
+  EXPECT_THROW(f.param("Long", std::string(CConnOptions::MaxLineLength - 4, 'v').c_str(), out),
+               plat::Exception);
+
+  // A host that carries a line feed cannot be saved.
+  CConnOptions o;
+  o.setHost("srv\nPassword=00");
+  EXPECT_THROW(written(o), plat::Exception);
+}

@@ -10,6 +10,7 @@ static plat::LogWriter vlog("MonitorInfo");
 
 typedef BOOL(WINAPI* GetMonitorInfoFn)(HMONITOR, LPMONITORINFO);
 typedef HMONITOR(WINAPI* MonitorFromRectFn)(LPCRECT, DWORD);
+typedef HMONITOR(WINAPI* MonitorFromWindowFn)(HWND, DWORD);
 
 static const plat::DynamicFnT<GetMonitorInfoFn>& getMonitorInfo() {
   static plat::DynamicFnT<GetMonitorInfoFn> fn("user32", "GetMonitorInfoW");
@@ -20,7 +21,29 @@ static const plat::DynamicFnT<MonitorFromRectFn>& monitorFromRect() {
   return fn;
 }
 
+static const plat::DynamicFnT<MonitorFromWindowFn>& monitorFromWindow() {
+  static plat::DynamicFnT<MonitorFromWindowFn> fn("user32", "MonitorFromWindow");
+  return fn;
+}
+
 MonitorInfo::MonitorInfo(HMONITOR monitor) : info_() { fill(monitor); }
+
+MonitorInfo::MonitorInfo(HWND window) : info_() {
+  if (window) {
+    try {
+      if (monitorFromWindow().isValid()) {
+        HMONITOR monitor = monitorFromWindow().get()(window, MONITOR_DEFAULTTONEAREST);
+        if (!monitor)
+          throw plat::SystemException("failed to get monitor", (int)GetLastError());
+        fill(monitor);
+        return;
+      }
+    } catch (const plat::Exception& e) {
+      vlog.error("%s", e.str());
+    }
+  }
+  fillWholeDesktop();
+}
 
 MonitorInfo::MonitorInfo(const RECT& rect) : info_() {
   if (!IsRectEmpty(&rect)) {
@@ -69,6 +92,33 @@ void MonitorInfo::fillWholeDesktop() {
   info_.rcMonitor.right = info_.rcMonitor.left + (width > primaryWidth ? width : primaryWidth);
   info_.rcMonitor.bottom = info_.rcMonitor.top + (height > primaryHeight ? height : primaryHeight);
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &info_.rcWork, 0);
+}
+
+void getMonitorInfo(MONITORINFOEXW* info, HWND window) { *info = MonitorInfo(window).info(); }
+
+void clipTo(const MONITORINFOEXW& monitor, HWND window) {
+  plat::String device = plat::String::adopt(plat::W2MB(monitor.szDevice));
+  vlog.write(100, "clipTo monitor=%s", device.c_str());
+  RECT r;
+  if (!GetWindowRect(window, &r))
+    throw plat::SystemException("GetWindowRect", (int)GetLastError());
+  const RECT& work = monitor.rcWork;
+  // A window that fits is moved in whole; one that does not ends up as
+  // the work area.
+  if (r.top < work.top)
+    OffsetRect(&r, 0, work.top - r.top);
+  if (r.left < work.left)
+    OffsetRect(&r, work.left - r.left, 0);
+  if (r.bottom > work.bottom)
+    OffsetRect(&r, 0, work.bottom - r.bottom);
+  if (r.right > work.right)
+    OffsetRect(&r, work.right - r.right, 0);
+  r.left = r.left < work.left ? work.left : r.left;
+  r.top = r.top < work.top ? work.top : r.top;
+  r.right = r.right > work.right ? work.right : r.right;
+  r.bottom = r.bottom > work.bottom ? work.bottom : r.bottom;
+  SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 } // namespace os

@@ -12,6 +12,9 @@ public:
   // The monitor nearest to rect; the whole desktop for an empty rectangle
   // or when the monitor cannot be found.
   explicit MonitorInfo(const RECT& rect);
+  // The monitor nearest to window; the whole desktop without a window or
+  // when the monitor cannot be found.
+  explicit MonitorInfo(HWND window);
 
   const MONITORINFOEXW& info() const { return info_; }
   const RECT& monitor() const { return info_.rcMonitor; }
@@ -23,5 +26,12 @@ private:
 
   MONITORINFOEXW info_;
 };
+
+// The information of the monitor nearest to window, as MonitorInfo gives it.
+void getMonitorInfo(MONITORINFOEXW* info, HWND window);
+
+// Moves window onto the monitor's work area, keeping its size where it
+// fits, and shrinks it to the work area where it does not.
+void clipTo(const MONITORINFOEXW& monitor, HWND window);
 
 } // namespace os

@@ -3,7 +3,7 @@
 
 namespace os {
 
-static plat::LogWriter vlog("MsgWindow");
+plat::LogWriter msgWindowLog("MsgWindow");
 
 const wchar_t* const msgWindowClassName = L"Torvane.Ostrel.MsgWindowClass";
 
@@ -11,6 +11,8 @@ LRESULT CALLBACK msgWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   if (message == WM_CREATE) {
     const CREATESTRUCTW* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     SetWindowLongPtrW(window, GWLP_USERDATA, (LONG_PTR)create->lpCreateParams);
+    if (MsgWindowOwner* owner = reinterpret_cast<MsgWindowOwner*>(create->lpCreateParams))
+      owner->window_ = window;
   } else if (message == WM_DESTROY) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   }
@@ -19,11 +21,11 @@ LRESULT CALLBACK msgWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     try {
       return owner->processMessage(message, wParam, lParam);
     } catch (const plat::Exception& e) {
-      vlog.error("untrapped (%s): %s", owner->name(), e.str());
+      msgWindowLog.error("untrapped (%s): %s", owner->name(), e.str());
       return 0;
     }
   }
-  vlog.write(100, "null _this in %x, message %x", (unsigned)(uintptr_t)window, message);
+  msgWindowLog.write(100, "null _this in %x, message %x", (unsigned)(uintptr_t)window, message);
   // Until the window toolkit brings its filter of unsafe messages, the
   // system's default procedure answers.
   return DefWindowProcW(window, message, wParam, lParam);

@@ -10,6 +10,10 @@
 
 #include <windows.h>
 
+namespace plat {
+class LogWriter;
+}
+
 namespace os {
 
 class MsgWindowOwner {
@@ -21,12 +25,19 @@ public:
   // A plat::Exception escaping it is logged and the message answers 0.
   virtual LRESULT processMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
   const char* name() const { return name_.c_str(); }
+  // The window, from its WM_CREATE on (before CreateWindowEx returns).
+  HWND window() const { return window_; }
 
 private:
+  friend LRESULT CALLBACK msgWindowProc(HWND, UINT, WPARAM, LPARAM);
   plat::String name_;
+  HWND window_ = nullptr;
 };
 
 extern const wchar_t* const msgWindowClassName;
+
+// "MsgWindow": the class's procedure and the message windows log here.
+extern plat::LogWriter msgWindowLog;
 
 LRESULT CALLBACK msgWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

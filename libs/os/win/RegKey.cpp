@@ -89,6 +89,58 @@ bool RegKey::createKey(const RegKey& parent, const char* name) {
   return true;
 }
 
+void RegKey::openKey(const RegKey& parent, const char* name, bool readOnly) {
+  open(parent.key_, parent.access_, name, readOnly);
+}
+
+void RegKey::openKey(HKEY parent, const char* name, bool readOnly) {
+  open(parent, access_, name, readOnly);
+}
+
+void RegKey::open(HKEY parent, DWORD parentAccess, const char* name, bool readOnly) {
+  close();
+  DWORD views = parentAccess & BothViews;
+  if (views == BothViews)
+    views = 0;
+  access_ = (readOnly ? KEY_READ : KEY_ALL_ACCESS) | views;
+  plat::WString wname(name);
+  LONG result = RegOpenKeyExW(parent, wname.c_str(), 0, access_, &key_);
+  vlog.write(100, "openKey(%x,%s,%s) (sam=%x) = %x", h32(parent), name, readOnly ? "ro" : "rw",
+             (unsigned)access_, (unsigned)result);
+  if (result != ERROR_SUCCESS) {
+    key_ = nullptr;
+    throw plat::SystemException("RegOpenKeyEx", (int)result);
+  }
+  owned_ = true;
+}
+
+void RegKey::setInt(const char* name, int value) {
+  plat::WString wname(name);
+  DWORD data = (DWORD)value;
+  LONG result = RegSetValueExW(key_, wname.c_str(), 0, REG_DWORD,
+                               reinterpret_cast<const BYTE*>(&data), sizeof(data));
+  if (result != ERROR_SUCCESS)
+    throw plat::SystemException("setInt", (int)result);
+}
+
+void RegKey::setBool(const char* name, bool value) { setInt(name, value ? 1 : 0); }
+
+void RegKey::deleteValue(const char* name) {
+  plat::WString wname(name);
+  LONG result = RegDeleteValueW(key_, wname.c_str());
+  if (result != ERROR_SUCCESS)
+    throw plat::SystemException("RegDeleteValue", (int)result);
+}
+
+bool RegKey::isValue(const char* name) const {
+  try {
+    plat::String::adopt(getValue(name));
+    return true;
+  } catch (const plat::Exception&) {
+    return false;
+  }
+}
+
 void RegKey::setString(const char* name, const char* value) {
   plat::WString wname(name), wvalue(value);
   DWORD bytes = (DWORD)((wcslen(wvalue.c_str()) + 1) * sizeof(wchar_t));

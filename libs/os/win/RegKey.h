@@ -38,8 +38,23 @@ public:
 
   // Creates or opens parent\name, closing any key held before. True.
   bool createKey(const RegKey& parent, const char* name);
+  // Opens an existing parent\name for reading only or for everything,
+  // closing any key held before; keeps the parent's view bits (both of them
+  // together are dropped). Throws plat::SystemException "RegOpenKeyEx".
+  void openKey(const RegKey& parent, const char* name, bool readOnly);
+  // The same below a root such as HKEY_LOCAL_MACHINE, which a user may not
+  // open for writing, with this key's own view bits.
+  void openKey(HKEY parent, const char* name, bool readOnly);
 
   void setString(const char* name, const char* value);
+  // REG_DWORD; throws plat::SystemException "setInt".
+  void setInt(const char* name, int value);
+  // REG_DWORD 1 or 0; throws plat::SystemException "setInt".
+  void setBool(const char* name, bool value);
+  // Throws plat::SystemException "RegDeleteValue".
+  void deleteValue(const char* name);
+  // True when the value exists and reads as text.
+  bool isValue(const char* name) const;
   // The value as text (new buffer for the caller): REG_SZ, REG_EXPAND_SZ
   // (expanded), REG_BINARY (lowercase hex) and REG_DWORD (signed decimal).
   char* getValue(const char* name) const;
@@ -64,6 +79,7 @@ private:
   // on once the key is open.
   static REGSAM samFor(DWORD access, bool* reflect);
   void close();
+  void open(HKEY parent, DWORD parentAccess, const char* name, bool readOnly);
 
   HKEY key_;
   bool owned_;

@@ -1,4 +1,6 @@
+#include "os/win/MsgWindow.h"
 #include "os/win/MsgWindowClass.h"
+#include "os/win/WindowDC.h"
 #include "RecordingLogger.h"
 
 #include <gtest/gtest.h>
@@ -68,4 +70,59 @@ TEST(MsgWindow, EscapingExceptionIsLoggedAndAnswersZero) {
   EXPECT_EQ(0, SendMessageW(window, WM_USER + 2, 0, 0));
   EXPECT_TRUE(log.has("MsgWindow: untrapped (probe): boom"));
   DestroyWindow(window);
+}
+
+namespace {
+
+struct Counter : os::MsgWindow {
+  Counter() : os::MsgWindow("counter") {}
+  int count = 0;
+  LRESULT processMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_USER + 3)
+      return ++count;
+    return os::MsgWindow::processMessage(message, wParam, lParam);
+  }
+};
+
+} // namespace
+
+TEST(MsgWindow, NamedHiddenWindowForAnObject) {
+  RecordingLogger log;
+  log.attach("MsgWindow:record:100");
+  HWND handle;
+  {
+    Counter window;
+    handle = window.getHandle();
+    ASSERT_TRUE(IsWindow(handle));
+    EXPECT_EQ(handle, window.window());
+    EXPECT_FALSE(IsWindowVisible(handle));
+    EXPECT_STREQ("Torvane.Ostrel.counter", window.name());
+    wchar_t title[64];
+    GetWindowTextW(handle, title, 64);
+    EXPECT_STREQ(L"Torvane.Ostrel.counter", title);
+    EXPECT_EQ(1, SendMessageW(handle, WM_USER + 3, 0, 0));
+    EXPECT_EQ(2, SendMessageW(handle, WM_USER + 3, 0, 0));
+    // Everything else gets the default answer.
+    EXPECT_EQ(22, SendMessageW(handle, WM_GETTEXTLENGTH, 0, 0));
+    EXPECT_TRUE(log.has("MsgWindow: creating window \"Torvane.Ostrel.counter\""));
+    char line[96];
+    snprintf(line, sizeof(line), "MsgWindow: created window \"Torvane.Ostrel.counter\" (%x)",
+             (unsigned)(uintptr_t)handle);
+    EXPECT_TRUE(log.has(line));
+  }
+  EXPECT_FALSE(IsWindow(handle));
+  EXPECT_TRUE(log.has("MsgWindow: destroyed window \"Torvane.Ostrel.counter\""));
+}
+
+TEST(WindowDC, HoldsTheWindowsDeviceContext) {
+  os::MsgWindow window("dc");
+  os::WindowDC dc(window.getHandle());
+  EXPECT_NE(nullptr, dc.handle());
+  EXPECT_NE(0, GetDeviceCaps(dc, LOGPIXELSX));
+  try {
+    os::WindowDC none((HWND)(uintptr_t)0x12345678);
+    ADD_FAILURE();
+  } catch (const plat::SystemException& e) {
+    EXPECT_EQ(0, strncmp(e.str(), "GetDC failed: ", 14));
+  }
 }

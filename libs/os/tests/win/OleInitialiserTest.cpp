@@ -1,3 +1,4 @@
+#include "os/win/ComInitialiser.h"
 #include "os/win/OleInitialiser.h"
 #include "os/win/OSVersionInfo.h"
 #include "os/EventName.h"
@@ -32,6 +33,26 @@ TEST(OleInitialiser, ThreadInAnotherApartmentIsRefused) {
   } catch (const plat::SystemException& e) {
     EXPECT_EQ(RPC_E_CHANGED_MODE, (HRESULT)e.err);
     EXPECT_EQ(0, strncmp(e.str(), "OleInitialize: ", 15));
+  }
+  CoUninitialize();
+}
+
+TEST(ComInitialiser, BalancesItsInitialisation) {
+  {
+    os::ComInitialiser com;
+    // The thread is in a single-threaded apartment now.
+    EXPECT_EQ(S_FALSE, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    CoUninitialize();
+    os::ComInitialiser again; // accepted, and balanced in turn
+  }
+  // Gone again: a multi-threaded apartment may be entered.
+  ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+  try {
+    os::ComInitialiser com;
+    ADD_FAILURE() << "COM in a multi-threaded apartment";
+  } catch (const plat::SystemException& e) {
+    EXPECT_EQ(RPC_E_CHANGED_MODE, (HRESULT)e.err);
+    EXPECT_EQ(0, strncmp(e.str(), "CoInitialize: ", 14));
   }
   CoUninitialize();
 }

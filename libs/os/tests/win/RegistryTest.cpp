@@ -227,3 +227,78 @@ TEST_F(Registry, ReflectionQueryIsLoggedOrReportsTheStub) {
     EXPECT_EQ(0, strncmp(e.str(), "isReflected: ", 13));
   }
 }
+
+TEST_F(Registry, OpenExistingKeysReadOnlyOrNot) {
+  RecordingLogger log;
+  log.attach("Registry:record:100");
+  RegKey child;
+  child.createKey(key, "existing");
+  child.setString("v", "1");
+
+  RegKey reader;
+  reader.openKey(key, "existing", true);
+  EXPECT_EQ((DWORD)KEY_READ, reader.access());
+  EXPECT_STREQ("1", plat::String::adopt(reader.getValue("v")).c_str());
+  EXPECT_THROW(reader.setString("w", "2"), plat::SystemException);
+  char line[128];
+  snprintf(line, sizeof(line), "Registry: openKey(%x,existing,ro) (sam=%x) = 0",
+           (unsigned)(uintptr_t)key.handle(), (unsigned)KEY_READ);
+  EXPECT_TRUE(log.has(line));
+
+  RegKey writer;
+  writer.openKey(key, "existing", false);
+  writer.setString("w", "2");
+  EXPECT_STREQ("2", plat::String::adopt(child.getValue("w")).c_str());
+
+  // Below a root, with the key's own view.
+  std::string utf8(path.begin(), path.end());
+  RegKey viewed(KEY_WOW64_64KEY);
+  viewed.openKey(HKEY_CURRENT_USER, (utf8 + "\\existing").c_str(), true);
+  EXPECT_EQ((DWORD)(KEY_READ | KEY_WOW64_64KEY), viewed.access());
+  RegKey both(RegKey::BothViews);
+  both.openKey(HKEY_CURRENT_USER, (utf8 + "\\existing").c_str(), true);
+  EXPECT_EQ((DWORD)KEY_READ, both.access());
+
+  try {
+    reader.openKey(key, "missing", true);
+    ADD_FAILURE();
+  } catch (const plat::SystemException& e) {
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, e.err);
+    EXPECT_EQ(0, strncmp(e.str(), "RegOpenKeyEx: ", 14));
+  }
+  EXPECT_EQ(nullptr, reader.handle());
+}
+
+TEST_F(Registry, NumbersFlagsAndRemovals) {
+  key.setInt("n", -5);
+  key.setBool("yes", true);
+  key.setBool("no", false);
+  EXPECT_EQ("-5", get("n"));
+  EXPECT_EQ("1", get("yes"));
+  EXPECT_EQ("0", get("no"));
+  DWORD type = 0;
+  RegQueryValueExW(key.handle(), L"yes", nullptr, &type, nullptr, nullptr);
+  EXPECT_EQ((DWORD)REG_DWORD, type);
+
+  EXPECT_TRUE(key.isValue("n"));
+  key.deleteValue("n");
+  EXPECT_FALSE(key.isValue("n"));
+  const BYTE multi[] = {'a', 0, 0, 0, 0, 0};
+  setRaw(L"m", REG_MULTI_SZ, multi, sizeof(multi));
+  EXPECT_FALSE(key.isValue("m")); // there, but not as text
+  try {
+    key.deleteValue("n");
+    ADD_FAILURE();
+  } catch (const plat::SystemException& e) {
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, e.err);
+    EXPECT_EQ(0, strncmp(e.str(), "RegDeleteValue: ", 16));
+  }
+  RegKey reader;
+  reader.openKey(key, "", true);
+  try {
+    reader.setInt("x", 1);
+    ADD_FAILURE();
+  } catch (const plat::SystemException& e) {
+    EXPECT_EQ(0, strncmp(e.str(), "setInt: ", 8));
+  }
+}

@@ -1,0 +1,95 @@
+#include "ledrow/book/TreeBranch.h"
+#include "ledrow/book/TreeLeaf.h"
+#include "ledrow/data/FileOps.h"
+#include "plat/Assert.h"
+#include "plat/DString.h"
+
+namespace addrbook {
+
+TreeBranch::TreeBranch(const char* path, TreeBranch* parent) : TreeNode(parent) {
+  applyPath(path);
+}
+
+TreeBranch::~TreeBranch() { clearChildren(); }
+
+void TreeBranch::clearChildren() {
+  for (TreeNode* child : children_)
+    delete child;
+  children_.clear();
+}
+
+TreeNode* TreeBranch::add(std::unique_ptr<TreeNode> child) {
+  PLAT_ASSERT(child->getParent() == this);
+  TreeNode* node = child.get();
+  if (children_.insert(node).second)
+    child.release();
+  return node;
+}
+
+void TreeBranch::reposition(TreeNode* child, const std::function<void()>& change) {
+  // Looked up by identity: a changed name must not be searched for by the
+  // order it is about to break.
+  Children::iterator at = children_.end();
+  for (auto it = children_.begin(); it != children_.end(); ++it)
+    if (*it == child)
+      at = it;
+  if (at == children_.end()) {
+    change(); // not yet added
+    return;
+  }
+  children_.erase(at);
+  try {
+    change();
+  } catch (...) {
+    children_.insert(child);
+    throw;
+  }
+  children_.insert(child);
+}
+
+void TreeBranch::applyPath(const char* path) {
+  TreeNode::applyPath(path);
+  // Each child keeps its own last component, hence its name and its place.
+  for (TreeNode* child : children_) {
+    plat::DString childPath;
+    childPath.appendf("%s%c%s", path, PathSeparator, lastComponent(child->getPath()));
+    child->applyPath(childPath.c_str());
+  }
+}
+
+void TreeBranch::rename(const char* name) { setPath(siblingPath(name).c_str()); }
+
+std::vector<TreeLeaf*> TreeBranch::allLeaves() const {
+  std::vector<TreeLeaf*> leaves;
+  collectLeaves(&leaves);
+  return leaves;
+}
+
+void TreeBranch::collectLeaves(std::vector<TreeLeaf*>* leaves) const {
+  for (TreeNode* child : children_) {
+    if (child->isBranch())
+      static_cast<TreeBranch*>(child)->collectLeaves(leaves);
+    else
+      leaves->push_back(static_cast<TreeLeaf*>(child));
+  }
+}
+
+void TreeBranch::collectEncryptedLeaves(std::vector<TreeLeaf*>* leaves) const {
+  for (TreeNode* child : children_) {
+    if (child->isBranch())
+      static_cast<TreeBranch*>(child)->collectEncryptedLeaves(leaves);
+    else if (static_cast<TreeLeaf*>(child)->config().isProtected())
+      leaves->push_back(static_cast<TreeLeaf*>(child));
+  }
+}
+
+bool TreeBranch::hasLockedLeaves() const {
+  for (TreeNode* child : children_) {
+    if (child->isBranch() ? static_cast<TreeBranch*>(child)->hasLockedLeaves()
+                          : static_cast<TreeLeaf*>(child)->config().isProtected())
+      return true;
+  }
+  return false;
+}
+
+} // namespace addrbook

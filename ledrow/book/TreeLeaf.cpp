@@ -1,0 +1,41 @@
+#include "ledrow/book/TreeLeaf.h"
+#include "ledrow/data/FileOps.h"
+#include "plat/DString.h"
+#include "plat/LogWriter.h"
+
+
+namespace addrbook {
+
+static plat::LogWriter vlog("TreeLeaf");
+
+static const char Extension[] = ".kiv";
+enum { ExtensionLength = sizeof(Extension) - 1 };
+
+TreeLeaf::TreeLeaf(const char* path, TreeBranch* parent) : TreeNode(parent), readable_(false) {
+  applyPath(path);
+  try {
+    config_.loadFromFile(path);
+    readable_ = true;
+  } catch (const plat::Exception& e) {
+    vlog.error("%s: %s", path, e.str());
+  }
+}
+
+void TreeLeaf::applyPath(const char* path) {
+  TreeNode::applyPath(path);
+  const char* name = getName();
+  int length = plat::strLen(name);
+  // A file called just ".kiv" keeps its whole name rather than none.
+  if (length > ExtensionLength &&
+      plat::strCaseCmp(name + length - ExtensionLength, Extension) == 0)
+    setName(plat::String::adopt(plat::strDup(name, length - ExtensionLength)).c_str());
+  config_.setFilePath(path);
+}
+
+void TreeLeaf::rename(const char* name) {
+  plat::DString file;
+  file.appendf("%s%s", name, Extension);
+  setPath(siblingPath(file.c_str()).c_str());
+}
+
+} // namespace addrbook

@@ -1,0 +1,26 @@
+#include "ledrow/data/LineRules.h"
+#include "ledrow/data/ConnOptions.h"
+
+#include <cstring>
+
+namespace addrbook {
+
+static bool hasLineBreak(const char* text) { return strpbrk(text, "\r\n") != nullptr; }
+
+bool isPairText(const char* name, const char* value) {
+  return name[0] != '[' && name[0] != ';' && !strchr(name, '=') && !hasLineBreak(name) &&
+         !hasLineBreak(value);
+}
+
+bool pairReadsBack(const char* name, const char* value) {
+  return isPairText(name, value) &&
+         strlen(name) + 1 + strlen(value) <= (size_t)CConnOptions::MaxLineLength;
+}
+
+bool sectionReadsBack(const char* name) {
+  if (strchr(name, ']') || hasLineBreak(name))
+    return false;
+  return strlen(name) + 2 <= (size_t)CConnOptions::MaxLineLength;
+}
+
+} // namespace addrbook

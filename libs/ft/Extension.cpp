@@ -1,0 +1,405 @@
+#include "ft/Extension.h"
+
+#include "ft/ConnectionManager.h"
+#include "ft/DownloadManager.h"
+#include "ft/MsgReader.h"
+#include "ft/MsgWriter.h"
+#include "ft/Parameters.h"
+#include "ft/ShareEntry.h"
+#include "ft/ShareProxy.h"
+#include "ft/UploadManager.h"
+#include "plat/Assert.h"
+#include "plat/LogWriter.h"
+
+#include <cstring>
+#include <vector>
+
+namespace ft {
+
+namespace {
+
+plat::LogWriter vlog("ftExtension");
+
+} // namespace
+
+Extension::Extension()
+    : connectionManager(nullptr), currentShare(nullptr), ownThread(std::this_thread::get_id()),
+      waker(nullptr) {}
+
+Extension::~Extension() {
+  while (!connections.empty())
+    removeConnection(connections.begin()->first);
+}
+
+Extension::Connection* Extension::find(rfb::MsgHandler* connection) {
+  auto it = connections.find(connection);
+  return it == connections.end() ? nullptr : &it->second;
+}
+
+// Connection life
+
+void Extension::extensionEnabled(rfb::MsgHandler* connection, const char* extensionName) {
+  if (strcmp(extensionName, name()) == 0)
+    addConnection(connection);
+}
+
+void Extension::extensionDisabled(rfb::MsgHandler* connection, const char* extensionName) {
+  if (strcmp(extensionName, name()) != 0)
+    return;
+  plat::Lock l(callbackLock);
+  if (Connection* c = find(connection)) {
+    c->reader->resetInflate();
+    c->writer->resetDeflate();
+  }
+  removeConnection(connection);
+}
+
+void Extension::connectionClosed(rfb::MsgHandler* connection) {
+  removeConnection(connection);
+}
+
+void Extension::addConnection(rfb::MsgHandler* connection) {
+  Connection& c = connections[connection];
+  if (!c.reader)
+    c.reader.reset(new MsgReader(connection, this));
+  if (!c.writer)
+    c.writer.reset(new MsgWriter(connection));
+}
+
+void Extension::removeConnection(rfb::MsgHandler* connection) {
+  auto it = connections.find(connection);
+  if (it == connections.end())
+    return;
+  Connection& c = it->second;
+  // A write cycle that runs while the sides go (a sink closed as the
+  // download manager goes may ask for one) finds neither.
+  UploadManager* upload = c.upload;
+  DownloadManager* download = c.download;
+  c.upload = nullptr;
+  c.download = nullptr;
+  if (upload) {
+    upload->connectionGone(connection);
+    upload->stopAllUploads(connection);
+  }
+  if (connectionManager)
+    connectionManager->releaseConnection(upload, download);
+  connections.erase(connection);
+}
+
+DownloadManager* Extension::downloadManagerFor(rfb::MsgHandler* connection) {
+  Connection* c = find(connection);
+  if (!c)
+    return nullptr;
+  if (!c->download && connectionManager)
+    c->download = connectionManager->createDownloadManager(this, connection);
+  return c->download;
+}
+
+UploadManager* Extension::uploadManagerFor(rfb::MsgHandler* connection) {
+  Connection* c = find(connection);
+  if (!c)
+    return nullptr;
+  if (!c->upload && connectionManager)
+    c->upload = connectionManager->uploadManagerFor(this, connection);
+  return c->upload;
+}
+
+MsgWriter* Extension::msgWriter(rfb::MsgHandler* connection) {
+  auto cit = connections.find(connection);
+  PLAT_ASSERT(cit != connections.end());
+  return cit->second.writer.get();
+}
+
+// Reading and writing
+
+bool Extension::readMsg(rdr::InStream& in, rfb::MsgHandler* connection) {
+  Connection* c = find(connection);
+  if (!c)
+    throw plat::Exception("readMsg: unknown connection");
+  return c->reader->readMsg(in);
+}
+
+void Extension::scheduleWriteMsg(rfb::MsgHandler* connection) {
+  Connection* c = find(connection);
+  if (!c)
+    throw plat::Exception("scheduleWriteMsg: unknown connection");
+  if (!prioritiseFileTransfer && c->writePending)
+    return;
+  writeMsgs(connection);
+}
+
+void Extension::writeMsgs(rfb::MsgHandler* connection) {
+  Connection* c = find(connection);
+  if (!c)
+    return;
+  bool pending = false;
+  if (DownloadManager* download = c->download) {
+    // Every step runs, whatever the one before it found.
+    pending |= download->flushAborts();
+    pending |= download->flushReleaseShares();
+    pending |= download->flushReqShare();
+    pending |= download->flushFileRequests();
+    pending |= download->flushByteLimits();
+  }
+  if (UploadManager* upload = c->upload) {
+    if (upload->withdrawalsPending(connection)) {
+      upload->sendWithdrawals(connection);
+      pending = true;
+    }
+    if (upload->listingPending(connection)) {
+      upload->sendShareEntries(connection);
+      pending = true;
+    }
+    if (upload->uploadsPending(connection))
+      pending |= upload->pumpUploads(connection);
+  }
+  // The step may have removed the connection (a writer that failed).
+  if ((c = find(connection)))
+    c->writePending = pending;
+}
+
+bool Extension::writesPending(rfb::MsgHandler* connection) {
+  Connection* c = find(connection);
+  return c && c->writePending;
+}
+
+void Extension::requestWriteCycle(rfb::MsgHandler* connection) {
+  if (onOwnThread()) {
+    if (find(connection))
+      scheduleWriteMsg(connection);
+    return;
+  }
+  plat::Lock l(requestLock);
+  requestedWrites.insert(connection);
+  if (waker)
+    waker->wake();
+  else
+    vlog.error("write requested from another thread, but nothing wakes the connection's thread");
+}
+
+void Extension::runRequestedWrites() {
+  std::set<rfb::MsgHandler*> requested;
+  {
+    plat::Lock l(requestLock);
+    requested.swap(requestedWrites);
+  }
+  // A connection that went away meanwhile is simply not found.
+  for (rfb::MsgHandler* connection : requested) {
+    if (find(connection))
+      scheduleWriteMsg(connection);
+  }
+}
+
+void Extension::setWaker(Waker* waker_) {
+  plat::Lock l(requestLock);
+  waker = waker_;
+}
+
+// Message handlers
+
+void Extension::shareCtrl(rfb::MsgHandler* connection, uint32_t shareId, uint8_t code,
+                          uint32_t flags) {
+  if (!acceptMsg(connection))
+    return;
+  switch (code) {
+  case 0: {
+    DownloadManager* download = downloadManagerFor(connection);
+    if (!download)
+      return;
+    vlog.info("Received advertisement for share %lu", (unsigned long)shareId);
+    download->setShare(shareId, flags);
+    {
+      plat::Lock l(callbackLock);
+      for (ShareCallback* callback : callbacks)
+        callback->sharePending(shareId, flags);
+    }
+    scheduleWriteMsg(connection);
+    break;
+  }
+  case 1: {
+    DownloadManager* download = downloadManagerFor(connection);
+    if (!download)
+      return;
+    vlog.info("Received withdrawal for share %lu", (unsigned long)shareId);
+    download->filesWithdrawn(shareId);
+    break;
+  }
+  default:
+    vlog.error("Unexpected share control code: %i", code);
+    break;
+  }
+}
+
+void Extension::reqShare(rfb::MsgHandler* connection, uint32_t shareId, const char* relName,
+                         uint32_t depth) {
+  if (!acceptMsg(connection))
+    return;
+  vlog.info("directory '%s' of share %lu requested to depth %lu", relName,
+            (unsigned long)shareId, (unsigned long)depth);
+  UploadManager* upload = uploadManagerFor(connection);
+  if (!upload)
+    return;
+  upload->shareRequested(connection, shareId, relName, depth);
+  scheduleWriteMsg(connection);
+}
+
+void Extension::shareDataEOF(rfb::MsgHandler* connection, uint32_t shareId) {
+  if (!acceptMsg(connection))
+    return;
+  vlog.info("Received share EOF");
+  if (DownloadManager* download = downloadManagerFor(connection))
+    download->ready(shareId);
+}
+
+void Extension::shareEntry(rfb::MsgHandler* connection, uint32_t shareId, ShareEntry* entry) {
+  std::unique_ptr<ShareEntry> owned(entry);
+  if (!acceptMsg(connection))
+    return;
+  vlog.debug("  %s %s, size=%i", entry->flags & ShareEntry::Directory ? "directory" : "file",
+             entry->name.c_str(), (int)entry->size);
+  if (DownloadManager* download = downloadManagerFor(connection))
+    download->addShareEntry(owned.release());
+}
+
+void Extension::reqFile(rfb::MsgHandler* connection, const char* path, const FileId& fileId,
+                        uint64_t upTo, uint64_t start, uint64_t end, uint8_t flags) {
+  if (!acceptMsg(connection))
+    return;
+  vlog.info("%llu-%llu of %s requested (%scompressed)", (unsigned long long)start,
+            (unsigned long long)end, path, flags & 1 ? "" : "un");
+  UploadManager* upload = uploadManagerFor(connection);
+  if (!upload)
+    return;
+  upload->fileRequested(connection, path, fileId, upTo, start, end, flags);
+  scheduleWriteMsg(connection);
+}
+
+void Extension::updateByteLimit(rfb::MsgHandler* connection, const FileId& fileId,
+                                uint64_t upTo) {
+  if (!acceptMsg(connection))
+    return;
+  UploadManager* upload = uploadManagerFor(connection);
+  if (!upload)
+    return;
+  upload->renewUpload(connection, fileId, upTo);
+  scheduleWriteMsg(connection);
+}
+
+void Extension::fileData(rfb::MsgHandler* connection, const FileId& fileId, const uint8_t* data,
+                         int length) {
+  if (!acceptMsg(connection))
+    return;
+  if (DownloadManager* download = downloadManagerFor(connection))
+    download->dataReceived(fileId, data, length);
+}
+
+void Extension::fileEOF(rfb::MsgHandler* connection, const FileId& fileId) {
+  fileData(connection, fileId, nullptr, 0);
+}
+
+void Extension::fileError(rfb::MsgHandler* connection, const FileId& fileId,
+                          const char* message) {
+  if (!acceptMsg(connection))
+    return;
+  vlog.info("Source aborting (%lu,%lu): %s", (unsigned long)fileId.shareId,
+            (unsigned long)fileId.fileNumber, message);
+  if (DownloadManager* download = downloadManagerFor(connection))
+    download->fileError(fileId, message);
+}
+
+void Extension::abortFile(rfb::MsgHandler* connection, const FileId& fileId) {
+  if (!acceptMsg(connection))
+    return;
+  vlog.info("Sink aborting (%lu,%lu)", (unsigned long)fileId.shareId,
+            (unsigned long)fileId.fileNumber);
+  if (UploadManager* upload = uploadManagerFor(connection))
+    upload->stopUpload(connection, fileId);
+}
+
+void Extension::releaseShare(rfb::MsgHandler* connection, uint32_t shareId) {
+  if (!acceptMsg(connection))
+    return;
+  vlog.debug("Remote releasing %lu", (unsigned long)shareId);
+  if (UploadManager* upload = uploadManagerFor(connection))
+    upload->releaseShare(connection, shareId);
+}
+
+// Shares
+
+void Extension::addShareCallback(ShareCallback* callback) {
+  plat::Lock l(callbackLock);
+  callbacks.insert(callback);
+}
+
+void Extension::removeShareCallback(ShareCallback* callback) {
+  plat::Lock l(callbackLock);
+  callbacks.erase(callback);
+}
+
+void Extension::setCurrentShare(ShareProxy* share) {
+  ShareProxy* old;
+  {
+    plat::Lock l(shareLock_);
+    old = currentShare;
+    currentShare = share;
+    if (share)
+      liveShares.insert(share);
+  }
+  {
+    plat::Lock l(callbackLock);
+    for (ShareCallback* callback : callbacks) {
+      if (old)
+        callback->shareWithdrawn(old);
+      if (share)
+        callback->shareReady(share);
+    }
+  }
+  if (old)
+    old->release();
+}
+
+ShareProxy* Extension::getCurrentShare() {
+  plat::Lock l(shareLock_);
+  if (currentShare)
+    currentShare->addRef();
+  return currentShare;
+}
+
+void Extension::shareGone(ShareProxy* share) {
+  plat::Lock l(shareLock_);
+  if (currentShare == share)
+    currentShare = nullptr;
+  liveShares.erase(share);
+}
+
+void Extension::forEachShare(DownloadManager* owner, ShareIteratorCallback* visitor) {
+  plat::Lock l(shareLock_);
+  std::set<ShareProxy*> shares = liveShares;
+  for (ShareProxy* share : shares) {
+    if (share->owner() == owner)
+      visitor->visit(share);
+  }
+}
+
+void Extension::orphanShares(DownloadManager* manager) {
+  plat::Lock l(shareLock_);
+  bool wasCurrent = currentShare && currentShare->owner() == manager;
+  for (ShareProxy* share : liveShares) {
+    if (share->owner() == manager)
+      share->clearOwner();
+  }
+  if (wasCurrent)
+    setCurrentShare(nullptr);
+}
+
+void Extension::refreshUploads(UploadManager* manager) {
+  std::vector<rfb::MsgHandler*> served;
+  for (auto& entry : connections) {
+    if (entry.second.upload == manager)
+      served.push_back(entry.first);
+  }
+  for (rfb::MsgHandler* connection : served)
+    manager->connectionReady(connection);
+}
+
+} // namespace ft

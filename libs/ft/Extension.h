@@ -1,0 +1,163 @@
+// The file-transfer engine on its connections. One record per connection
+// (message reader and writer, download side, upload side, whether writes
+// are pending); every received message becomes a call on the connection's
+// download manager or on the upload manager; every write on a connection
+// happens in its write cycle, in a fixed order. It also holds the one
+// current remote share, which the share callbacks are told about.
+//
+// Everything runs on the thread that made the extension (the main thread),
+// except: share callbacks may be added and removed, the current share taken
+// and shares released on any thread (the callback lock and the share lock),
+// and requestWriteCycle may be called from any thread.
+#pragma once
+
+#include "ft/PduHandler.h"
+#include "plat/Mutex.h"
+#include "rfb/Extension.h"
+
+#include <map>
+#include <memory>
+#include <set>
+#include <thread>
+
+namespace ft {
+
+class ConnectionManager;
+class DownloadManager;
+class MsgReader;
+class MsgWriter;
+class ShareProxy;
+class UploadManager;
+
+class Extension : public rfb::Extension, public PduHandler {
+public:
+  // Told about remote shares; called on the extension's thread with the
+  // callback lock held, so a callback must not add or remove callbacks.
+  class ShareCallback {
+  public:
+    virtual ~ShareCallback() {}
+    // A share was advertised; its listing follows.
+    virtual void sharePending(uint32_t shareId, uint32_t flags) = 0;
+    // The share's listing is complete and it is the current share now.
+    virtual void shareReady(ShareProxy* share) = 0;
+    // The share stops being current.
+    virtual void shareWithdrawn(ShareProxy* share) = 0;
+  };
+
+  class ShareIteratorCallback {
+  public:
+    virtual ~ShareIteratorCallback() {}
+    virtual void visit(ShareProxy* share) = 0;
+  };
+
+  // Wakes the extension's thread, which then calls runRequestedWrites.
+  // Called on any thread.
+  class Waker {
+  public:
+    virtual ~Waker() {}
+    virtual void wake() = 0;
+  };
+
+  Extension();
+  // Removes the connections that are left. Shares must be gone first.
+  ~Extension() override;
+
+  bool readMsg(rdr::InStream& in, rfb::MsgHandler* connection) override;
+  // The write cycle.
+  void writeMsgs(rfb::MsgHandler* connection) override;
+  // Whether the connection's last write cycle had more to write.
+  bool writesPending(rfb::MsgHandler* connection);
+  void connectionClosed(rfb::MsgHandler* connection) override;
+  void extensionEnabled(rfb::MsgHandler* connection, const char* name) override;
+  void extensionDisabled(rfb::MsgHandler* connection, const char* name) override;
+
+  virtual void addConnection(rfb::MsgHandler* connection);
+  virtual void removeConnection(rfb::MsgHandler* connection);
+  // Asked first by every message handler: false ignores the message.
+  virtual bool acceptMsg(rfb::MsgHandler* connection) = 0;
+  // Whether file requests on the connection may ask for deflated data.
+  virtual bool compressionAllowed(rfb::MsgHandler* connection) = 0;
+
+  void shareCtrl(rfb::MsgHandler* connection, uint32_t shareId, uint8_t code,
+                 uint32_t flags) override;
+  void reqShare(rfb::MsgHandler* connection, uint32_t shareId, const char* relName,
+                uint32_t depth) override;
+  void shareDataEOF(rfb::MsgHandler* connection, uint32_t shareId) override;
+  void shareEntry(rfb::MsgHandler* connection, uint32_t shareId, ShareEntry* entry) override;
+  void reqFile(rfb::MsgHandler* connection, const char* path, const FileId& fileId, uint64_t upTo,
+               uint64_t start, uint64_t end, uint8_t flags) override;
+  void updateByteLimit(rfb::MsgHandler* connection, const FileId& fileId, uint64_t upTo) override;
+  void fileData(rfb::MsgHandler* connection, const FileId& fileId, const uint8_t* data,
+                int length) override;
+  void fileEOF(rfb::MsgHandler* connection, const FileId& fileId) override;
+  void fileError(rfb::MsgHandler* connection, const FileId& fileId, const char* message) override;
+  void abortFile(rfb::MsgHandler* connection, const FileId& fileId) override;
+  void releaseShare(rfb::MsgHandler* connection, uint32_t shareId) override;
+
+  // Set once, before the first connection.
+  void setConnectionManager(ConnectionManager* manager) { connectionManager = manager; }
+  // Null for an unknown connection; made through the connection manager
+  // on first need.
+  DownloadManager* downloadManagerFor(rfb::MsgHandler* connection);
+  UploadManager* uploadManagerFor(rfb::MsgHandler* connection);
+  // The connection must be known.
+  MsgWriter* msgWriter(rfb::MsgHandler* connection);
+  // Runs the write cycle now, unless writes are pending already and file
+  // transfer is not prioritised (the socket's next writable event runs it).
+  void scheduleWriteMsg(rfb::MsgHandler* connection);
+
+  // On any thread: has the connection's write cycle run on the extension's
+  // thread, at once when called there, else after waking it.
+  void requestWriteCycle(rfb::MsgHandler* connection);
+  // On the extension's thread: runs the write cycles requested elsewhere.
+  void runRequestedWrites();
+  void setWaker(Waker* waker);
+  bool onOwnThread() const { return std::this_thread::get_id() == ownThread; }
+
+  void addShareCallback(ShareCallback* callback);
+  void removeShareCallback(ShareCallback* callback);
+  // Takes over one reference of the new share (null: none); the old one is
+  // withdrawn on every callback, then the new one is ready, callback by
+  // callback.
+  void setCurrentShare(ShareProxy* share);
+  // One more reference for the caller to release, or null.
+  ShareProxy* getCurrentShare();
+  // The share is being destroyed.
+  void shareGone(ShareProxy* share);
+  void forEachShare(DownloadManager* owner, ShareIteratorCallback* visitor);
+  // The download manager is going: its shares lose their owner, and the
+  // current share goes when it is one of them.
+  void orphanShares(DownloadManager* manager);
+  // Offers the current local share on every connection of the manager.
+  void refreshUploads(UploadManager* manager);
+
+  plat::Mutex& shareLock() { return shareLock_; }
+
+private:
+  struct Connection {
+    DownloadManager* download = nullptr;
+    UploadManager* upload = nullptr;
+    std::unique_ptr<MsgReader> reader;
+    std::unique_ptr<MsgWriter> writer;
+    bool writePending = false;
+  };
+
+  Connection* find(rfb::MsgHandler* connection);
+
+  ConnectionManager* connectionManager;
+  std::map<rfb::MsgHandler*, Connection> connections;
+
+  plat::Mutex callbackLock;
+  std::set<ShareCallback*> callbacks;
+
+  plat::Mutex shareLock_;
+  ShareProxy* currentShare;
+  std::set<ShareProxy*> liveShares;
+
+  std::thread::id ownThread;
+  plat::Mutex requestLock;
+  std::set<rfb::MsgHandler*> requestedWrites;
+  Waker* waker;
+};
+
+} // namespace ft

@@ -1,0 +1,121 @@
+#include "ft/proxy/win/SocketServer.h"
+
+#include "ft/proxy/MsgReceiver.h"
+#include "io/Io.h"
+#include "net/Socket.h"
+#include "plat/Assert.h"
+#include "plat/LogWriter.h"
+#include "rdr/OutStreamV4.h"
+#include "rdr/win/FdInStream.h"
+#include "rdr/win/FdOutStream.h"
+
+namespace ft {
+namespace proxy {
+
+// Bounds the work one writable event does, so that reading is not starved.
+static const int MaxCyclesPerWritable = 64;
+
+namespace {
+
+plat::LogWriter vlog("FTSocketServer");
+
+} // namespace
+
+SocketServer::SocketServer(Extension* extension_)
+    : extension(extension_), eventManager(plat::EventManager::threadInstanceOrNull()) {
+  if (!eventManager)
+    return;
+  wakeEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!wakeEvent)
+    throw plat::SystemException("CreateEvent", (int)GetLastError());
+  if (!eventManager->addEvent(wakeEvent, this, "FTSocketServer"))
+    throw plat::Exception("addEvent(FTSocketServer)");
+  extension->setWaker(this);
+}
+
+SocketServer::~SocketServer() {
+  if (!wakeEvent)
+    return;
+  extension->setWaker(nullptr);
+  eventManager->removeEvent(wakeEvent);
+}
+
+void SocketServer::processEvent(HANDLE event) {
+  ResetEvent(event);
+  extension->runRequestedWrites();
+}
+
+void SocketServer::wake() {
+  SetEvent(wakeEvent);
+}
+
+Extension::Connection* SocketServer::connectionOf(net::Socket* socket) {
+  auto it = sockets.find(socket);
+  return it == sockets.end() ? nullptr : it->second.connection.get();
+}
+
+void SocketServer::addSocket(net::Socket* socket, bool outgoing) {
+  io::Io* io = socket->io();
+  PLAT_ASSERT(io);
+  Record& record = sockets[socket];
+  record.out.reset(new rdr::OutStreamV4(&io->outStream()));
+  record.receiver.reset(new MsgReceiver(&io->inStream()));
+  record.connection.reset(new Extension::Connection(record.out.get()));
+  Extension::Connection* connection = record.connection.get();
+  extension->connectionAdded(connection);
+  connection->setExtension(extension->name(), true);
+  extension->extensionEnabled(connection, extension->name());
+  extension->uploadManagerFor(connection);
+  extension->downloadManagerFor(connection);
+}
+
+void SocketServer::removeSocket(net::Socket* socket) {
+  auto it = sockets.find(socket);
+  if (it == sockets.end()) {
+    vlog.error("removeSocket on unknown socket");
+    return;
+  }
+  Extension::Connection* connection = it->second.connection.get();
+  extension->extensionDisabled(connection, extension->name());
+  connection->setExtension(extension->name(), false);
+  extension->connectionClosed(connection);
+  sockets.erase(it);
+}
+
+void SocketServer::socketReadable(net::Socket* socket) {
+  auto it = sockets.find(socket);
+  if (it == sockets.end()) {
+    vlog.error("socketReadable on unknown socket");
+    return;
+  }
+  try {
+    it->second.receiver->receive(extension, it->second.connection.get());
+  } catch (plat::Exception& e) {
+    vlog.info("readMsg: %s", e.str());
+    socket->shutdownNoFlush();
+  }
+}
+
+void SocketServer::socketWritable(net::Socket* socket) {
+  auto it = sockets.find(socket);
+  if (it == sockets.end()) {
+    vlog.error("socketWritable on unknown socket");
+    return;
+  }
+  // A cycle sends at most one data message, and each writable event costs a
+  // pass through the event loop. While cycles still have more to write and
+  // the output takes it, run them now: the whole output buffer goes out in
+  // one pass.
+  rdr::OutStreamV4* out = it->second.out.get();
+  Extension::Connection* connection = it->second.connection.get();
+  for (int cycle = 0; cycle < MaxCyclesPerWritable; cycle++) {
+    int before = out->length();
+    extension->writeMsgs(connection);
+    if (sockets.find(socket) == sockets.end() || !extension->writesPending(connection) ||
+        out->length() == before)
+      break;
+  }
+}
+
+} // namespace proxy
+} // namespace ft

@@ -1,0 +1,63 @@
+// Drives the file-transfer extension over sockets: each socket becomes a
+// connection of the extension, its framed input is read into messages, and
+// the extension writes whenever the socket can take output. A protocol
+// error closes that socket only.
+//
+// Lives on the thread of the socket manager and the extension (the main
+// thread). With an event manager on that thread it also wakes the extension
+// for write cycles asked for on other threads.
+#pragma once
+
+#include "ft/Extension.h"
+#include "ft/proxy/Extension.h"
+#include "net/SocketServer.h"
+#include "plat/win/EventManager.h"
+#include "plat/win/Handle.h"
+
+#include <map>
+#include <memory>
+
+namespace rdr {
+class OutStreamV4;
+} // namespace rdr
+
+namespace ft {
+namespace proxy {
+
+class MsgReceiver;
+
+class SocketServer : public net::SocketServer,
+                     private plat::EventHandler,
+                     private ft::Extension::Waker {
+public:
+  // The extension is not owned and must outlive the server.
+  explicit SocketServer(Extension* extension);
+  ~SocketServer() override;
+
+  // The socket must be connected already.
+  void addSocket(net::Socket* socket, bool outgoing) override;
+  void removeSocket(net::Socket* socket) override;
+  void socketReadable(net::Socket* socket) override;
+  void socketWritable(net::Socket* socket) override;
+
+  // The connection of a socket, or null.
+  Extension::Connection* connectionOf(net::Socket* socket);
+
+private:
+  struct Record {
+    std::unique_ptr<rdr::OutStreamV4> out;
+    std::unique_ptr<MsgReceiver> receiver;
+    std::unique_ptr<Extension::Connection> connection;
+  };
+
+  void processEvent(HANDLE event) override;
+  void wake() override;
+
+  Extension* extension;
+  std::map<net::Socket*, Record> sockets;
+  plat::Handle wakeEvent;
+  plat::EventManager* eventManager;
+};
+
+} // namespace proxy
+} // namespace ft

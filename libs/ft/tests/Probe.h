@@ -1,0 +1,70 @@
+// One engine with one connection whose output the test reads back as text
+// lines (see RecordingHandler), and whose messages the test delivers by
+// calling the extension's handlers directly.
+#pragma once
+
+#include "MsgPump.h"
+#include "RecordingHandler.h"
+#include "testing/FtEngine.h"
+
+#include "ft/MsgReader.h"
+#include "rdr/Exception.h"
+#include "rdr/MemInStream.h"
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct Probe {
+  Engine engine;
+  Pipe out;
+  Pipe in;
+  LinkEnd end{&engine, &out, &in};
+  int written = 0;
+
+  Probe() {
+    out.capacity = 1 << 30;
+    end.open();
+  }
+  ~Probe() { end.close(); }
+
+  ft::Extension& ext() { return engine.extension; }
+  rfb::MsgHandler* conn() { return &end.connection; }
+  ft::DownloadManager* download() { return engine.download(); }
+  ft::UploadManager& upload() { return engine.upload(); }
+
+  // The messages written since the last call. Like a socket, the output
+  // asks for more (runs the write cycle again) as long as the last cycle
+  // wrote something.
+  std::vector<std::string> sent() {
+    for (int i = 0; i < 100000 && end.isOpen && end.pipeOut.length() != written; i++) {
+      written = end.pipeOut.length();
+      ext().writeMsgs(conn());
+    }
+    written = end.pipeOut.length();
+    end.pipeOut.flush();
+    std::string bytes = out.bytes.substr(out.readAt);
+    out.bytes.clear();
+    out.readAt = 0;
+    RecordingHandler recorder;
+    ft::MsgReader reader(nullptr, &recorder);
+    rdr::MemInStream input(bytes.data(), (int)bytes.size());
+    MsgPump pump(&input, &reader);
+    try {
+      pump.pump();
+    } catch (rdr::EndOfStream&) {
+      // every message is whole: the end of the bytes follows the last one
+    }
+    return recorder.calls;
+  }
+  // Only the first word of each message: its kind.
+  std::vector<std::string> sentKinds() {
+    std::vector<std::string> kinds;
+    for (const std::string& line : sent())
+      kinds.push_back(line.substr(0, line.find(' ')));
+    return kinds;
+  }
+};
+
+} // namespace testing_support

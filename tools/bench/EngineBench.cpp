@@ -1,0 +1,195 @@
+// Throughput of one large file between two file-transfer engines over a
+// loopback socket (memory-backed upload source and download sink), with
+// both engines on one thread as in the tests and with each on its own
+// thread as two programs would run, and of a raw loopback socket copy of the
+// same size in the same run, as a yardstick.
+#include "ft/MsgWriter.h"
+#include "ft/Parameters.h"
+#include "ft/ShareProxy.h"
+#include "testing/FtLoopback.h"
+
+#include <winsock2.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace testing_support;
+
+namespace {
+
+const int FileSize = 64 << 20;
+// The room a download sink offers, as the local-file sink's default buffer.
+const uint64_t SinkRoom = 262144;
+
+double seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+std::string noise(size_t n) {
+  std::string s(n, '\0');
+  uint32_t x = 12345;
+  for (char& c : s) {
+    x = x * 1664525 + 1013904223;
+    c = (char)(x >> 24);
+  }
+  return s;
+}
+
+// MB/s of the file from request to end of file; 0 on failure.
+double engineTransfer(const std::string& contents, bool prioritise, int* pieces) {
+  ft::prioritiseFileTransfer.setValue(prioritise, plat::PriorityUser);
+  LoopbackEngines engines;
+  if (!engines.connect()) {
+    fprintf(stderr, "no connection\n");
+    return 0;
+  }
+  uint32_t id = engines.a.share({new MemFile("big.bin", contents)}, 1);
+  ft::ShareProxy* share = nullptr;
+  pumpUntil([&] { return (share = engines.b.extension.getCurrentShare()) != nullptr; }, 30000);
+  if (!share) {
+    fprintf(stderr, "no listing\n");
+    return 0;
+  }
+  MemSink sink(SinkRoom);
+  sink.received.reserve(contents.size());
+  auto start = std::chrono::steady_clock::now();
+  engines.b.fetch(id, 0, "big.bin", &sink);
+  pumpUntil([&] { return sink.closed(); }, 600000);
+  double elapsed = seconds(start);
+  share->release();
+  ft::prioritiseFileTransfer.removeValue(plat::PriorityUser);
+  *pieces = sink.writes;
+  if (sink.closeMessage != "" || sink.received != contents || sink.overran) {
+    fprintf(stderr, "transfer failed: '%s', %zu bytes\n", sink.closeMessage.c_str(),
+            sink.received.size());
+    return 0;
+  }
+  return contents.size() / 1048576.0 / elapsed;
+}
+
+// One engine on a thread of its own, with the thread's services.
+struct Side {
+  plat::EventManager events;
+  plat::TimerManager timers;
+  Engine engine;
+  ft::proxy::SocketServer server{&engine.extension};
+  net::EventSocketManager sockets{new io::WinsockManager};
+};
+
+// As engineTransfer, with the offering engine on a second thread.
+double engineTransferTwoThreads(const std::string& contents) {
+  std::atomic<int> port(0);
+  std::atomic<bool> finished(false);
+  std::thread offering([&] {
+    Side side;
+    io::TcpListener listener(0, true);
+    side.sockets.addListener(&listener, &side.server);
+    port = listener.port();
+    if (!pumpUntil([&] { return side.engine.connection() != nullptr; }, 30000))
+      return;
+    side.engine.share({new MemFile("big.bin", contents)}, 1);
+    pumpUntil([&] { return finished.load() || !side.engine.connection(); }, 600000);
+  });
+  double rate = 0;
+  {
+    Side side;
+    while (!port)
+      std::this_thread::yield();
+    io::TcpIo* io = io::TcpTarget("127.0.0.1", port).connect();
+    side.sockets.addSocket(new net::TcpSocket(io), &side.server, true);
+    ft::ShareProxy* share = nullptr;
+    pumpUntil([&] { return (share = side.engine.extension.getCurrentShare()) != nullptr; },
+              30000);
+    if (share) {
+      MemSink sink(SinkRoom);
+      sink.received.reserve(contents.size());
+      auto start = std::chrono::steady_clock::now();
+      side.engine.fetch(share->shareId(), 0, "big.bin", &sink);
+      pumpUntil([&] { return sink.closed(); }, 600000);
+      double elapsed = seconds(start);
+      if (sink.closeMessage == "" && sink.received == contents && !sink.overran)
+        rate = contents.size() / 1048576.0 / elapsed;
+      share->release();
+    }
+  }
+  finished = true;
+  offering.join();
+  return rate;
+}
+
+// MB/s of a plain copy through a loopback TCP connection, in sends of
+// chunk bytes from a second thread.
+double rawCopy(size_t total, int chunk) {
+  io::TcpListener listener(0, true);
+  SOCKET out = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in to = {};
+  to.sin_family = AF_INET;
+  to.sin_port = htons((u_short)listener.port());
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(out, (sockaddr*)&to, sizeof(to)) != 0)
+    return 0;
+  SOCKET in = accept(listener.fd(), nullptr, nullptr);
+  u_long blocking = 0;
+  ioctlsocket(in, FIONBIO, &blocking);
+  std::vector<char> data(chunk, 'x');
+  auto start = std::chrono::steady_clock::now();
+  std::thread sender([&] {
+    for (size_t sent = 0; sent < total;) {
+      int n = (int)std::min<size_t>(chunk, total - sent);
+      int done = send(out, data.data(), n, 0);
+      if (done <= 0)
+        return;
+      sent += done;
+    }
+  });
+  std::vector<char> buffer(65536);
+  size_t received = 0;
+  while (received < total) {
+    int n = recv(in, buffer.data(), (int)buffer.size(), 0);
+    if (n <= 0)
+      break;
+    received += n;
+  }
+  double elapsed = seconds(start);
+  sender.join();
+  closesocket(out);
+  closesocket(in);
+  return received == total ? total / 1048576.0 / elapsed : 0;
+}
+
+} // namespace
+
+int main() {
+  // The writer's budget for one data message on an idle connection: the
+  // socket output buffer's 16384 bytes less the headers, times the bias.
+  int space = 16384 - 17;
+  int message = ft::MsgWriter::budget(space, 114);
+  int payload = message - 14;
+  std::string contents = noise(FileSize);
+
+  printf("%d MiB over loopback, one thread for both engines, under this system\n",
+         FileSize >> 20);
+  printf("data messages of %d bytes (%d of file data), FileTransferBias %d, window %d KiB\n",
+         message + 2, payload, (int)ft::fileTransferBias, (int)(SinkRoom >> 10));
+  double rates[2];
+  for (int prioritise = 0; prioritise < 2; prioritise++) {
+    int pieces = 0;
+    rates[prioritise] = engineTransfer(contents, prioritise != 0, &pieces);
+    printf("engine, PrioritiseFileTransfer %-5s %8.1f MB/s  (%d pieces handed to the sink)\n",
+           prioritise ? "on" : "off", rates[prioritise], pieces);
+  }
+  double twoThreads = engineTransferTwoThreads(contents);
+  printf("engine, each on its own thread       %8.1f MB/s\n", twoThreads);
+  double raw = rawCopy(FileSize, message + 2);
+  double rawLarge = rawCopy(FileSize, 65536);
+  printf("raw socket copy, sends of %5d bytes  %8.1f MB/s\n", message + 2, raw);
+  printf("raw socket copy, sends of %5d bytes  %8.1f MB/s\n", 65536, rawLarge);
+  if (raw > 0)
+    printf("engine / raw (same message size): %.2f (off), %.2f (on), %.2f (two threads)\n",
+           rates[0] / raw, rates[1] / raw, twoThreads / raw);
+  return rates[0] > 0 && rates[1] > 0 && twoThreads > 0 && raw > 0 ? 0 : 1;
+}
