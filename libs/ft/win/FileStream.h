@@ -64,6 +64,9 @@ public:
   void discard();
 
   const char* path() const { return path_.c_str(); }
+  // The download manager has closed it while paused: the close waits for
+  // the next drain.
+  bool closePending() const { return closing; }
 
   bool paused;
 

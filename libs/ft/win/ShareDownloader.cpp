@@ -10,6 +10,7 @@
 #include "plat/Path.h"
 #include "plat/win/File.h"
 
+#include <cstring>
 #include <windows.h>
 
 namespace ft {
@@ -296,7 +297,9 @@ void ShareDownloader::cancel(const DownloadId& id) {
     if (!slot.stream)
       continue;
     slot.stream->paused = false; // so that the close is not deferred
-    if (manager)
+    if (slot.stream->closePending()) // its manager has let it go already
+      slot.stream->close("Download cancelled");
+    else if (manager)
       manager->cancelDownload(FileId(shareId, (uint32_t)slot.entry));
   }
   if (manager) {

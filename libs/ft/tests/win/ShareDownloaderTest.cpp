@@ -261,6 +261,31 @@ TEST_F(ShareDownloaderTest, APausedDownloadHoldsItsDataUntilResumed) {
   EXPECT_TRUE(saved("two") == two);
 }
 
+TEST_F(ShareDownloaderTest, FilesThatEndWhilePausedFinishOnResume) {
+  ShareDownloader::DownloadId id = start({new MemFile("s", "small"), new MemFile("t", "tiny")});
+  downloader.pause(id); // before any data: everything granted is held
+  link.run();
+  EXPECT_EQ("", saved("s"));
+  EXPECT_FALSE(finished());
+  // Both files end during the resume, and with them the download: the
+  // model has nothing more to do.
+  EXPECT_FALSE(downloader.resume(id));
+  EXPECT_EQ("complete", recorder.calls.back());
+  EXPECT_EQ("small", saved("s"));
+  EXPECT_EQ("tiny", saved("t"));
+}
+
+TEST_F(ShareDownloaderTest, FilesThatEndWhilePausedAreDeletedOnCancel) {
+  ShareDownloader::DownloadId id = start({new MemFile("s", "small"), new MemFile("t", "tiny")});
+  downloader.pause(id);
+  link.run();
+  std::vector<std::string> before = recorder.calls;
+  downloader.cancel(id);
+  link.run();
+  EXPECT_FALSE(exists("s") || exists("t"));
+  EXPECT_EQ(before, recorder.calls);
+}
+
 TEST_F(ShareDownloaderTest, AFileTheOtherEndCannotSendFailsTheDownload) {
   MemFile* broken = new MemFile("broken", "xyz");
   broken->openError = "Sharing violation";
