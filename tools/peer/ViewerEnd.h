@@ -1,0 +1,35 @@
+// The viewer's part, as far as ferrin sees it: listen on loopback, start
+// ferrin with a cookie and the endpoint, check the cookie, then offer a
+// share flagged for the fetch folder through our own engine and serve it
+// until ferrin has saved every file.
+#pragma once
+
+#include "FolderCheck.h"
+#include "SourceTree.h"
+
+#include <string>
+
+namespace peer {
+
+struct RunResult {
+  bool ok = false;
+  std::string problem;
+  double seconds = 0; // from the connection to the last byte on disk
+  int exitCode = -1;  // ferrin's
+};
+
+class ViewerEnd {
+public:
+  // ferrin's log goes to logFile.
+  ViewerEnd(const std::wstring& ferrinPath, const std::string& logFile, int timeoutSeconds);
+
+  RunResult run(const SourceTree& tree, const std::string& sourceRoot,
+                const std::string& fetchDir);
+
+private:
+  std::wstring ferrinPath_;
+  std::string logFile_;
+  int timeoutSeconds_;
+};
+
+} // namespace peer
