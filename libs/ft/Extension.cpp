@@ -158,6 +158,11 @@ void Extension::writeMsgs(rfb::MsgHandler* connection) {
     c->writePending = pending;
 }
 
+bool Extension::writesPending(rfb::MsgHandler* connection) {
+  Connection* c = find(connection);
+  return c && c->writePending;
+}
+
 void Extension::requestWriteCycle(rfb::MsgHandler* connection) {
   if (onOwnThread()) {
     if (find(connection))

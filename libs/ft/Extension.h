@@ -65,6 +65,8 @@ public:
   bool readMsg(rdr::InStream& in, rfb::MsgHandler* connection) override;
   // The write cycle.
   void writeMsgs(rfb::MsgHandler* connection) override;
+  // Whether the connection's last write cycle had more to write.
+  bool writesPending(rfb::MsgHandler* connection);
   void connectionClosed(rfb::MsgHandler* connection) override;
   void extensionEnabled(rfb::MsgHandler* connection, const char* name) override;
   void extensionDisabled(rfb::MsgHandler* connection, const char* name) override;

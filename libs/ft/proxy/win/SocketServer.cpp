@@ -12,6 +12,9 @@
 namespace ft {
 namespace proxy {
 
+// Bounds the work one writable event does, so that reading is not starved.
+static const int MaxCyclesPerWritable = 64;
+
 namespace {
 
 plat::LogWriter vlog("FTSocketServer");
@@ -99,7 +102,19 @@ void SocketServer::socketWritable(net::Socket* socket) {
     vlog.error("socketWritable on unknown socket");
     return;
   }
-  extension->writeMsgs(it->second.connection.get());
+  // A cycle sends at most one data message, and each writable event costs a
+  // pass through the event loop. While cycles still have more to write and
+  // the output takes it, run them now: the whole output buffer goes out in
+  // one pass.
+  rdr::OutStreamV4* out = it->second.out.get();
+  Extension::Connection* connection = it->second.connection.get();
+  for (int cycle = 0; cycle < MaxCyclesPerWritable; cycle++) {
+    int before = out->length();
+    extension->writeMsgs(connection);
+    if (sockets.find(socket) == sockets.end() || !extension->writesPending(connection) ||
+        out->length() == before)
+      break;
+  }
 }
 
 } // namespace proxy

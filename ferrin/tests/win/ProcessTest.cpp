@@ -1,0 +1,126 @@
+// ferrin.exe started as the viewer or server starts it.
+#include "win/FerrinProcess.h"
+#include "testing/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace ferrin_test;
+using testing_support::TempDir;
+using testing_support::readFile;
+
+namespace {
+
+std::wstring endpoint(int port) { return L"127.0.0.1::" + std::to_wstring(port); }
+
+uint32_t cookieSent(const std::wstring& cookieText) {
+  Listener listener;
+  FerrinProcess ferrin(cookieText + L" " + endpoint(listener.port()) + L" -user 0");
+  SOCKET s = listener.accept(20000);
+  EXPECT_NE(INVALID_SOCKET, s);
+  unsigned char bytes[4] = {};
+  EXPECT_TRUE(readExactly(s, (char*)bytes, 4, 20000));
+  closesocket(s);
+  EXPECT_EQ(0, ferrin.wait(20000));
+  return (uint32_t)bytes[0] << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
+}
+
+// A scratch copy of the user-mode settings key, removed afterwards.
+struct SettingsKey {
+  HKEY key = nullptr;
+  SettingsKey() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, path());
+    RegCreateKeyExW(HKEY_CURRENT_USER, path(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+  }
+  ~SettingsKey() {
+    RegCloseKey(key);
+    RegDeleteTreeW(HKEY_CURRENT_USER, path());
+  }
+  static const wchar_t* path() { return L"SOFTWARE\\Torvane\\FileTransfer_User"; }
+  void set(const wchar_t* name, const std::wstring& value) {
+    RegSetValueExW(key, name, 0, REG_SZ, (const BYTE*)value.c_str(),
+                   (DWORD)((value.size() + 1) * sizeof(wchar_t)));
+  }
+};
+
+} // namespace
+
+TEST(FerrinProcess, TooFewArgumentsExitWithOne) {
+  EXPECT_EQ(1, FerrinProcess(L"").wait(20000));
+  EXPECT_EQ(1, FerrinProcess(L"1 127.0.0.1::5900 -user").wait(20000));
+}
+
+TEST(FerrinProcess, EndpointWithoutPortExitsWithOne) {
+  EXPECT_EQ(1, FerrinProcess(L"1 127.0.0.1 -user 0").wait(20000));
+}
+
+TEST(FerrinProcess, NoListenerExitsWithOne) {
+  int port;
+  {
+    Listener gone;
+    port = gone.port();
+  }
+  EXPECT_EQ(1, FerrinProcess(L"1 " + endpoint(port) + L" -user 0").wait(30000));
+}
+
+TEST(FerrinProcess, CookieIsTheFirstFourBytesBigEndian) {
+  EXPECT_EQ(0x01020304u, cookieSent(L"0x01020304"));
+  EXPECT_EQ(3735928559u, cookieSent(L"3735928559"));
+  EXPECT_EQ(8u, cookieSent(L"010"));
+}
+
+TEST(FerrinProcess, PeerClosingEndsWithZero) {
+  Listener listener;
+  FerrinProcess ferrin(L"7 " + endpoint(listener.port()) + L" -user 0");
+  SOCKET s = listener.accept(20000);
+  ASSERT_NE(INVALID_SOCKET, s);
+  char cookie[4];
+  ASSERT_TRUE(readExactly(s, cookie, 4, 20000));
+  EXPECT_EQ(-1, ferrin.wait(300)); // still serving
+  closesocket(s);
+  EXPECT_EQ(0, ferrin.wait(10000));
+}
+
+TEST(FerrinProcess, RegistryValuesBecomeSettingsAndTheCommandLineWins) {
+  TempDir dir;
+  std::string logFile = dir.file("ferrin.log");
+  SettingsKey key;
+  key.set(L"LogFile", testing_support::wide(logFile));
+  key.set(L"Log", L"ConfigParameter:file:100,ferrin:file:0");
+  // Values are reported in the key's order, which may be by name: this one
+  // sorts after Log and LogFile, so its change is logged.
+  key.set(L"MaxOutBufferSize", L"123456");
+
+  Listener listener;
+  FerrinProcess ferrin(L"1 " + endpoint(listener.port()) + L" -user 0 MaxOutBufferSize=654321 Nonsense=1");
+  SOCKET s = listener.accept(20000);
+  ASSERT_NE(INVALID_SOCKET, s);
+  closesocket(s);
+  EXPECT_EQ(0, ferrin.wait(20000));
+
+  std::string log = readFile(logFile);
+  size_t fromRegistry = log.find("set MaxOutBufferSize(Int) to 123456, priority 50");
+  size_t fromCommandLine = log.find("set MaxOutBufferSize(Int) to 654321, priority 50");
+  EXPECT_NE(std::string::npos, fromRegistry) << log;
+  EXPECT_NE(std::string::npos, fromCommandLine) << log;
+  EXPECT_LT(fromRegistry, fromCommandLine);
+}
+
+TEST(FerrinProcess, StartupFailuresAreLogged) {
+  TempDir dir;
+  std::string logFile = dir.file("ferrin.log");
+  SettingsKey key;
+  key.set(L"LogFile", testing_support::wide(logFile));
+  key.set(L"Log", L"ferrin:file:0");
+  int port;
+  {
+    Listener gone;
+    port = gone.port();
+  }
+  EXPECT_EQ(1, FerrinProcess(L"1 " + endpoint(port) + L" -user 0").wait(30000));
+  std::string log = readFile(logFile);
+  EXPECT_NE(std::string::npos, log.find(" ferrin:      ")) << log;
+  EXPECT_NE(std::string::npos, log.find("Connection refused")) << log;
+}
