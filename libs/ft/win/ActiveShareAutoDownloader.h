@@ -9,7 +9,7 @@
 #pragma once
 
 #include "ft/Extension.h"
-#include "ft/ShareDownloader.h"
+#include "ft/win/ShareDownloader.h"
 
 #include <list>
 

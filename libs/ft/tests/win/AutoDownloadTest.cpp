@@ -15,6 +15,7 @@
 #include <atomic>
 #include <deque>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -248,4 +249,47 @@ TEST_F(AutoDownload, CancelledPromptLeavesNoPendingReference) {
   ASSERT_TRUE(pump([&] { return late.closed(); }));
   EXPECT_EQ("File not shared: f", late.closeMessage);
   EXPECT_TRUE(prompt.errors().empty());
+}
+
+namespace {
+
+// What the downloads model would show the user beside the downloads.
+struct ShownErrors : ft::ShareDownloader::SDCallback {
+  void downloadStarted(const ft::ShareDownloader::DownloadId&,
+                       const std::set<std::string>&) override {}
+  void setRootDir(const ft::ShareDownloader::DownloadId&, const char*) override {}
+  void fileStarting(const ft::ShareDownloader::DownloadId&, const char*) override {}
+  void setIconPath(const ft::ShareDownloader::DownloadId&, const char*) override {}
+  void downloadFailed(const ft::ShareDownloader::DownloadId&, const char*, bool) override {}
+  void showError(const char* message) override { messages.push_back(message); }
+  void progress(const ft::ShareDownloader::DownloadId&, uint64_t, uint64_t, uint32_t,
+                uint32_t) override {}
+  void downloadComplete(const ft::ShareDownloader::DownloadId&) override {}
+
+  std::vector<std::string> messages;
+};
+
+} // namespace
+
+TEST(AutoDownloadWithoutPrompt, AskingWithNobodyToAskIsReported) {
+  FetchDir ask("?");
+  Engine a;
+  Engine b;
+  ShownErrors shown;
+  ft::ActiveShareAutoDownloader downloader(&b.extension, nullptr);
+  downloader.shareDownloader().setCallback(&shown);
+  MemLink link(&a, &b);
+  uint32_t id = a.share({new MemFile("f", "abc")}, 1);
+  link.run();
+  ASSERT_EQ(1u, shown.messages.size());
+  EXPECT_EQ("No download directory is configured, and no default could be\n"
+            "determined. Please configure a download directory below.",
+            shown.messages[0]);
+  // The share was not kept back either.
+  b.download()->clearCurrentShare();
+  link.run();
+  MemSink late(4096);
+  b.fetch(id, 0, "f", &late);
+  link.run();
+  EXPECT_EQ("File not shared: f", late.closeMessage);
 }
