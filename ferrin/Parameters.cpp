@@ -11,8 +11,5 @@ plat::IntParameter fileTransferYieldThreshold(
     "FileTransferYieldThreshold",
     "The percentage buffer space that must be used before explicitly yielding to the OLE thread.",
     85, ConfigParameter::Advanced, nullptr, 0, 100);
-plat::IntParameter fileTransferBufferSize("FileTransferBufferSize",
-                                          "The size of the internal file transfer buffer", 262144,
-                                          ConfigParameter::Advanced);
 
 } // namespace ferrin

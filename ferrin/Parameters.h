@@ -6,6 +6,5 @@ namespace ferrin {
 
 extern plat::BoolParameter multiThreadedIStreams;
 extern plat::IntParameter fileTransferYieldThreshold;
-extern plat::IntParameter fileTransferBufferSize;
 
 } // namespace ferrin

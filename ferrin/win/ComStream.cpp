@@ -1,6 +1,7 @@
 #include "ferrin/win/ComStream.h"
 
 #include "ferrin/Parameters.h"
+#include "ft/Parameters.h"
 #include "os/win/OSVersionInfo.h"
 #include "plat/LogWriter.h"
 #include "plat/win/Unicode.h"
@@ -13,13 +14,6 @@ namespace ft {
 namespace {
 
 plat::LogWriter vlog("ComStream");
-
-int ringSizeSetting() {
-  int size = ferrin::fileTransferBufferSize;
-  if (size < 1)
-    throw plat::ExceptionFmt("FileTransferBufferSize must be positive, not %d", size);
-  return size;
-}
 
 // Whether a read waits until it has every byte asked for (or the end of the
 // file): what the shell of Windows Vista and 7 relies on.
@@ -47,7 +41,7 @@ HRESULT failure(const plat::SystemException& e) {
 
 ComStream::ComStream()
     : manager_(nullptr), size_(0), dataReady_(&mainLock_), open_(true), closeText_(""),
-      received_(0), delivered_(0), ringSize_(ringSizeSetting()), ring_(ringSize_),
+      received_(0), delivered_(0), ringSize_(fileTransferBufferBytes()), ring_(ringSize_),
       released_(false) {}
 
 ComStream::~ComStream() {

@@ -58,7 +58,8 @@ public:
     plat::EventManager* eventManager_;
   };
 
-  // The ring has the size FileTransferBufferSize has now.
+  // The ring has the size FileTransferBufferSize has now (within the
+  // bounds that work).
   ComStream();
   ~ComStream() override;
 

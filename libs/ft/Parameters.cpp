@@ -20,5 +20,24 @@ plat::IntParameter fileTransferLWM("FileTransferLWM",
                                    "Number of outstanding bytes before renewing a download, or -1 "
                                    "to disable renewal suppression.",
                                    -1, ConfigParameter::Advanced);
+plat::IntParameter fileTransferBufferSize("FileTransferBufferSize",
+                                          "The size of the internal file transfer buffer", 262144,
+                                          ConfigParameter::Advanced);
+
+namespace {
+
+int clamp(int value, int low, int high) {
+  return value < low ? low : value > high ? high : value;
+}
+
+} // namespace
+
+int downloadConcurrency() {
+  return clamp(ftConcurrency, 1, 64);
+}
+
+int fileTransferBufferBytes() {
+  return clamp(fileTransferBufferSize, 4096, 64 << 20);
+}
 
 } // namespace ft

@@ -28,14 +28,13 @@ public:
   // No more data will come: the reader meets the end of stream once the
   // ring is drained.
   void close() { closed = true; }
+  // Room for the producer.
+  int space() const;
 
 protected:
   bool overrun(int itemSize) override;
 
 private:
-  // Room for the producer.
-  int space() const;
-
   int size;
   int64_t offset;
   uint8_t* buffer;

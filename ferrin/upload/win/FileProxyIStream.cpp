@@ -1,0 +1,63 @@
+#include "ferrin/upload/win/FileProxyIStream.h"
+
+#include "ferrin/Parameters.h"
+#include "ferrin/upload/win/IStreamPosition.h"
+#include "ferrin/upload/win/OleInStream.h"
+#include "ferrin/upload/win/ThreadedOleInStream.h"
+#include "ferrin/upload/win/UploadHandler.h"
+#include "ft/FileAttributes.h"
+#include "plat/LogWriter.h"
+
+#include <memory>
+
+namespace ft {
+
+static plat::LogWriter vlog("FileProxyIStream");
+
+namespace {
+
+// The medium of one GetData, released however the open ends.
+struct Medium {
+  STGMEDIUM medium = {};
+  ~Medium() { ReleaseStgMedium(&medium); }
+};
+
+} // namespace
+
+FileProxyIStream::FileProxyIStream(IDataObject* dataObject_, CLIPFORMAT clipFormat, LONG index,
+                                   const char* name, uint32_t attributeWord, uint64_t size,
+                                   uint64_t ctime, uint64_t atime, uint64_t mtime)
+    : FileProxy(name, ShareEntry::flagsFromWin32(attributeWord), size, ctime, atime, mtime),
+      dataObject(dataObject_) {
+  dataObject->AddRef();
+  format.cfFormat = clipFormat;
+  format.ptd = nullptr;
+  format.dwAspect = DVASPECT_CONTENT;
+  format.lindex = index;
+  format.tymed = TYMED_ISTREAM;
+  attributes.push_back(FileAttributes::makeWin32(attributeWord));
+}
+
+FileProxyIStream::~FileProxyIStream() {
+  dataObject->Release();
+}
+
+rdr::InStream* FileProxyIStream::open(uint64_t offset, rfb::MsgHandler* connection,
+                                      Extension* owner) {
+  Medium got;
+  HRESULT hr = dataObject->GetData(&format, &got.medium);
+  if (FAILED(hr) || got.medium.tymed != TYMED_ISTREAM || !got.medium.pstm) {
+    vlog.error("GetData returned %lu. tymed = %lu", (unsigned long)hr,
+               (unsigned long)got.medium.tymed);
+    throw plat::SystemException("GetData(open)", FAILED(hr) ? (int)hr : (int)DV_E_TYMED);
+  }
+  IStream* stream = got.medium.pstm;
+  skipIStream(stream, offset);
+  if (!ferrin::multiThreadedIStreams)
+    return new OleInStream(stream);
+  ThreadedOleInStream* threaded = new ThreadedOleInStream(stream, new UploadHandler(owner, connection));
+  threaded->start();
+  return threaded;
+}
+
+} // namespace ft

@@ -1,0 +1,36 @@
+// A local file offered to the other end, named by its path (a file copied
+// to the clipboard as a file list, or picked with "Send Files"). Opened, it
+// reads with overlapped I/O, so the main thread never waits for the disk.
+#pragma once
+
+#include "ft/FileProxy.h"
+#include "plat/String.h"
+
+#include <windows.h>
+
+namespace ft {
+
+class FileProxyWin32File : public FileProxy {
+public:
+  // name: the entry's name in the share. Both texts have every '\' turned
+  // into '/'; the flags, size, times and attribute block come from the
+  // file. Throws plat::SystemException when the file cannot be looked at.
+  FileProxyWin32File(const wchar_t* path, const wchar_t* name);
+  // The same from texts in a code page (the ANSI one by default).
+  FileProxyWin32File(const char* path, const char* name, UINT codePage = CP_ACP);
+
+  // Throws plat::SystemException "CreateFileW".
+  rdr::InStream* open(uint64_t offset, rfb::MsgHandler* connection, Extension* owner) override;
+
+  const char* path() const { return path_.c_str(); }
+
+private:
+  struct Info;
+  FileProxyWin32File(const Info& info);
+  // The run-time library's reader, where overlapped reads are missing.
+  rdr::InStream* openFd(uint64_t offset);
+
+  plat::String path_;
+};
+
+} // namespace ft

@@ -1,0 +1,158 @@
+#include "ferrin/upload/win/OverlappedInStream.h"
+
+#include "plat/LogWriter.h"
+#include "rdr/Exception.h"
+
+#include <cstring>
+
+namespace ft {
+
+static plat::LogWriter vlog("OverlappedInStream");
+
+namespace {
+
+// A named pipe whose writer has gone ends like a file.
+bool isEnd(DWORD error) {
+  return error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE;
+}
+
+} // namespace
+
+OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, uint64_t start)
+    : file(file_), completion(completion_), pending(false), atEnd(false), buffer(nullptr),
+      offset(0) {
+  memset(&overlapped, 0, sizeof(overlapped));
+  overlapped.Offset = (DWORD)start;
+  overlapped.OffsetHigh = (DWORD)(start >> 32);
+  try {
+    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!overlapped.hEvent)
+      throw plat::SystemException("CreateEvent", (int)GetLastError());
+    if (!plat::EventManager::instance()->addEvent(overlapped.hEvent, this, "Overlapped"))
+      throw plat::Exception("OverlappedInStream: too many events on this thread");
+  } catch (...) {
+    if (overlapped.hEvent)
+      CloseHandle(overlapped.hEvent);
+    completion->release();
+    throw;
+  }
+  buffer = new uint8_t[BufferSize];
+  ptr = end = checkpointAt = buffer;
+}
+
+OverlappedInStream::~OverlappedInStream() {
+  if (pending) {
+    CancelIo(file);
+    DWORD bytes;
+    GetOverlappedResult(file, &overlapped, &bytes, TRUE);
+  }
+  try {
+    plat::EventManager::instance()->removeEvent(overlapped.hEvent);
+  } catch (plat::Exception& e) {
+    vlog.error("%s", e.str());
+  }
+  completion->release();
+  delete[] buffer;
+  CloseHandle(overlapped.hEvent);
+}
+
+int OverlappedInStream::pos() {
+  return rdr::wrapPos(offset + (ptr - buffer));
+}
+
+void OverlappedInStream::advance(DWORD bytes) {
+  end += bytes;
+  uint64_t position = ((uint64_t)overlapped.OffsetHigh << 32 | overlapped.Offset) + bytes;
+  overlapped.Offset = (DWORD)position;
+  overlapped.OffsetHigh = (DWORD)(position >> 32);
+}
+
+void OverlappedInStream::issueRead() {
+  if (atEnd || pending || !failure.isNull())
+    return;
+  for (;;) {
+    DWORD room = (DWORD)(buffer + BufferSize - end);
+    if (room == 0)
+      return;
+    if (ReadFile(file, (uint8_t*)end, room, nullptr, &overlapped)) {
+      DWORD bytes = 0;
+      if (!GetOverlappedResult(file, &overlapped, &bytes, FALSE))
+        throw plat::SystemException("ReadFile", (int)GetLastError());
+      ResetEvent(overlapped.hEvent);
+      if (bytes == 0) {
+        atEnd = true;
+        return;
+      }
+      advance(bytes);
+      continue;
+    }
+    DWORD error = GetLastError();
+    if (isEnd(error)) {
+      ResetEvent(overlapped.hEvent);
+      atEnd = true;
+      return;
+    }
+    if (error == ERROR_IO_PENDING) {
+      pending = true;
+      return;
+    }
+    throw plat::SystemException("ReadFile", (int)error);
+  }
+}
+
+void OverlappedInStream::processEvent(HANDLE event) {
+  if (event != overlapped.hEvent)
+    return;
+  ResetEvent(event);
+  if (!pending)
+    return;
+  DWORD bytes = 0;
+  if (GetOverlappedResult(file, &overlapped, &bytes, FALSE)) {
+    pending = false;
+    vlog.debug("Event signalled: %i bytes read", (int)bytes);
+    if (bytes == 0)
+      atEnd = true;
+    else
+      advance(bytes);
+  } else {
+    DWORD error = GetLastError();
+    if (error == ERROR_IO_INCOMPLETE)
+      return;
+    pending = false;
+    if (isEnd(error)) {
+      vlog.debug("EOF (async)");
+      atEnd = true;
+    } else {
+      // The upload must hear of it, or it would wait for ever.
+      plat::SystemException e("GetOverlappedResult", (int)error);
+      vlog.error("%s", e.str());
+      failure = e.str();
+    }
+  }
+  completion->wake();
+}
+
+bool OverlappedInStream::overrun(int itemSize) {
+  if (ptr < end)
+    return true;
+  if (!pending) {
+    ptrdiff_t dropped = checkpointAt - buffer;
+    if (dropped > 0) {
+      memmove(buffer, checkpointAt, end - checkpointAt);
+      offset += dropped;
+      checkpointAt = buffer;
+      ptr -= dropped;
+      end -= dropped;
+    }
+    issueRead();
+  }
+  if (ptr < end)
+    return true;
+  if (!failure.isNull())
+    throw plat::Exception(failure.c_str());
+  if (atEnd)
+    throw rdr::EndOfStream();
+  return false;
+}
+
+} // namespace ft

@@ -1,0 +1,131 @@
+#include "ft/win/FileStream.h"
+
+#include "ft/FileAttributes.h"
+#include "ft/Parameters.h"
+#include "plat/Assert.h"
+#include "plat/LogWriter.h"
+#include "plat/win/File.h"
+#include "plat/win/Unicode.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <windows.h>
+
+namespace ft {
+
+static plat::LogWriter vlog("FileStream");
+
+namespace {
+
+void applyAttributes(const char* path, uint32_t attributes) {
+  plat::WString wpath(path);
+  if (!SetFileAttributesW(wpath.c_str(), attributes))
+    throw plat::SystemException("setAttributes", (int)GetLastError());
+}
+
+} // namespace
+
+void setAttributes(const char* path, const ShareEntry& entry) {
+  applyAttributes(path, FileAttributes::win32Attributes(entry));
+}
+
+FileStream::FileStream(const char* path, const ShareEntry& entry, Callback* callback_)
+    : paused(false), callback(callback_), path_(path), ring(fileTransferBufferBytes()),
+      accepted(0), onDisk(0), attributes(FileAttributes::win32Attributes(entry)),
+      closing(false) {
+  PLAT_ASSERT(callback);
+  file.open(path, _O_WRONLY | _O_CREAT | _O_EXCL);
+}
+
+FileStream::~FileStream() {}
+
+uint64_t FileStream::window() {
+  return paused ? 0 : accepted + (uint64_t)ring.space();
+}
+
+bool FileStream::ringEmpty() {
+  return !ring.check(false, 1);
+}
+
+int FileStream::writeToFile(const uint8_t* data, int length) {
+  if (paused)
+    return 0;
+  int done = 0;
+  try {
+    while (done < length)
+      done += file.write(data + done, length - done);
+  } catch (plat::Exception& e) {
+    onDisk += done;
+    vlog.error("%s", e.str());
+    callback->writeError(this, e.str());
+    return done;
+  }
+  onDisk += done;
+  callback->progress(this, onDisk);
+  return done;
+}
+
+bool FileStream::drain() {
+  for (;;) {
+    if (ringEmpty()) {
+      if (!closing)
+        return true;
+      plat::String message(pendingMessage);
+      close(message.c_str()); // the stream is gone
+      return false;
+    }
+    int contiguous = ring.avail();
+    if (contiguous == 0)
+      plat::assertionFailed("contiguous != 0", __FILE__, __LINE__);
+    int written = writeToFile(ring.getptr(), contiguous);
+    ring.setptr(ring.getptr() + written);
+    ring.checkpoint();
+    if (written < contiguous)
+      return false;
+  }
+}
+
+void FileStream::write(const uint8_t* data, int length) {
+  bool direct = drain();
+  // Counted first, so that a write cycle run from the progress report sees
+  // the window these bytes leave.
+  accepted += length;
+  int written = direct ? writeToFile(data, length) : 0;
+  if (written < length)
+    ring.write(data + written, length - written);
+}
+
+void FileStream::close(const char* message) {
+  bool failed = message && *message;
+  // Held data of a complete file must reach the disk first.
+  if (paused || (!failed && !ringEmpty())) {
+    closing = true;
+    pendingMessage = message;
+    if (!paused)
+      drain();
+    return;
+  }
+  file.close();
+  if (failed) {
+    if (!plat::fileDelete(path_.c_str()))
+      vlog.error("Cannot delete %s: error %lu", path_.c_str(), GetLastError());
+    callback->fileFailed(this, message);
+  } else {
+    try {
+      applyAttributes(path_.c_str(), attributes);
+    } catch (plat::Exception& e) {
+      fprintf(stderr, "setPermissions: %s\n", e.str());
+      vlog.error("setPermissions: %s", e.str());
+    }
+    callback->fileDone(this);
+  }
+  delete this;
+}
+
+void FileStream::discard() {
+  file.close();
+  plat::fileDelete(path_.c_str());
+  delete this;
+}
+
+} // namespace ft

@@ -1,0 +1,393 @@
+#include "ft/win/ShareDownloader.h"
+
+#include "ft/DownloadManager.h"
+#include "ft/Extension.h"
+#include "ft/FormatRate.h"
+#include "ft/Parameters.h"
+#include "ft/ShareProxy.h"
+#include "plat/CurrentTime.h"
+#include "plat/LogWriter.h"
+#include "plat/Path.h"
+#include "plat/win/File.h"
+
+#include <cstring>
+#include <windows.h>
+
+namespace ft {
+
+static plat::LogWriter vlog("ShareDownloader");
+
+DownloadPaths::ExistsFunction ShareDownloader::fileExists = plat::fileExists;
+
+// One running download. A download that failed (ended) starts no more files
+// and reports nothing more; its open files run to their end and then it
+// goes.
+struct ShareDownloader::Record {
+  Record(ShareProxy* share_, const char* directory)
+      : id(share_->owner(), share_->shareId()), paths(directory, fileExists), share(share_) {
+    share->addRef();
+  }
+  ~Record() { share->release(); }
+
+  bool holdsStreams() const {
+    for (const Slot& slot : slots) {
+      if (slot.stream)
+        return true;
+    }
+    return false;
+  }
+
+  DownloadId id;
+  DownloadPaths paths;
+  ShareProxy* share;
+  uint32_t next = 0;
+  uint64_t total = 0;
+  uint64_t completed = 0;
+  std::vector<Slot> slots;
+  int64_t start = 0;
+  int64_t idleStart = 0;
+  int64_t idleTime = 0;
+  // The first file that could not be started: the download goes on without
+  // it, and ends as failed.
+  plat::String startFailure;
+  bool ended = false;
+};
+
+ShareDownloader::ShareDownloader() : callback_(nullptr), sanitizer_(nullptr) {}
+
+ShareDownloader::~ShareDownloader() {
+  while (!downloads.empty())
+    cancel(downloads.front()->id);
+}
+
+char* ShareDownloader::sanitize(const char* name) {
+  return (sanitizer_ ? sanitizer_ : &builtIn)->sanitize(name);
+}
+
+ShareDownloader::Record* ShareDownloader::find(const DownloadId& id) {
+  for (auto& record : downloads) {
+    if (record->id == id && !record->ended)
+      return record.get();
+  }
+  return nullptr;
+}
+
+ShareDownloader::Record* ShareDownloader::findStream(FileStream* stream, Slot** found) {
+  for (auto& record : downloads) {
+    for (Slot& slot : record->slots) {
+      if (slot.stream == stream) {
+        *found = &slot;
+        return record.get();
+      }
+    }
+  }
+  return nullptr;
+}
+
+void ShareDownloader::removeRecord(Record* record) {
+  for (auto it = downloads.begin(); it != downloads.end(); ++it) {
+    if (it->get() == record) {
+      downloads.erase(it);
+      return;
+    }
+  }
+}
+
+void ShareDownloader::download(ShareProxy* share, const char* directory) {
+  std::unique_ptr<Record> owned(new Record(share, directory));
+  Record* record = owned.get();
+  DownloadId id = record->id;
+  std::set<std::string> names;
+  for (const ShareEntry* entry : *share) {
+    record->total += entry->size;
+    const char* name = entry->name.c_str();
+    const char* slash = strchr(name, '/');
+    names.insert(slash ? std::string(name, slash - name) : std::string(name));
+  }
+  if (callback_)
+    callback_->downloadStarted(id, names);
+  if (!share->owner()) {
+    if (callback_)
+      callback_->downloadFailed(id, "Connection closed", false);
+    return;
+  }
+  record->slots.resize(downloadConcurrency());
+  record->start = record->idleStart = plat::currentTime();
+  downloads.push_back(std::move(owned));
+  bool started = false;
+  for (Slot& slot : record->slots) {
+    if (!startNext(record, &slot))
+      break;
+    started = true;
+  }
+  if (!started) { // nothing but directories, all done already
+    removeRecord(record);
+    return;
+  }
+  if (callback_)
+    callback_->setRootDir(id, record->paths.root());
+}
+
+void ShareDownloader::startFailed(Record* record, const char* message) {
+  if (!record->startFailure.isNull()) {
+    vlog.error("%s", message);
+    return;
+  }
+  record->startFailure = message;
+  if (callback_)
+    callback_->downloadFailed(record->id, message, true);
+}
+
+bool ShareDownloader::startNext(Record* record, Slot* slot) {
+  ShareProxy& share = *record->share;
+  for (;;) {
+    if (record->next >= share.size() || record->ended) {
+      if (record->holdsStreams())
+        return true;
+      finish(record);
+      return false;
+    }
+    uint32_t index = record->next++; // a file that cannot start is passed over
+    const ShareEntry& entry = *share[index];
+    plat::String name = plat::String::adopt(sanitize(entry.name.c_str()));
+    if (callback_)
+      callback_->fileStarting(record->id, name.c_str());
+    try {
+      record->paths.checkClashes(name.c_str(), 1000);
+      plat::String path = record->paths.localPath(name.c_str());
+      if (entry.flags & ShareEntry::Directory) {
+        plat::mkDirs(path.c_str());
+        setAttributes(path.c_str(), entry);
+        if (callback_)
+          callback_->setIconPath(record->id, path.c_str());
+        continue;
+      }
+      plat::ParentDirectory parent(path.c_str());
+      if (!plat::isDirectory(parent.path()))
+        plat::mkDirs(parent.path());
+      DownloadManager* manager = share.owner();
+      if (!manager)
+        throw plat::Exception("Connection closed");
+      FileStream* stream = new FileStream(path.c_str(), entry, this);
+      FileId fileId(share.shareId(), index);
+      try {
+        manager->requestFile(fileId, entry.name.c_str(), 0, ~(uint64_t)0);
+        manager->addStream(fileId, stream);
+      } catch (...) {
+        stream->discard();
+        throw;
+      }
+      slot->stream = stream;
+      slot->entry = (int32_t)index;
+      slot->bytes = 0;
+      if (callback_)
+        callback_->setIconPath(record->id, path.c_str());
+      try {
+        manager->flushFileRequests();
+      } catch (plat::Exception& e) { // the request stays queued
+        vlog.error("flushFileRequests: %s", e.str());
+      }
+      return true;
+    } catch (plat::ParentDirectory::PathIsRoot&) {
+      startFailed(record, "Invalid download folder.");
+    } catch (plat::ParentDirectory::NotAPath&) {
+      startFailed(record, "Invalid download folder.");
+    } catch (plat::SystemException& e) {
+      startFailed(record, e.err == ERROR_NOT_READY
+                              ? "Storage device is not ready or media/disk is not present."
+                              : e.str());
+    } catch (plat::Exception& e) {
+      startFailed(record, e.str());
+    }
+  }
+}
+
+void ShareDownloader::finish(Record* record) {
+  if (record->ended) // failed before: reported then
+    return;
+  record->ended = true;
+  int64_t elapsed = plat::currentTime() - record->start;
+  if (elapsed <= 0)
+    elapsed = 1;
+  plat::String rate = plat::String::adopt(
+      formatRate((uint64_t)((double)record->total * 10000000.0 / (double)elapsed)));
+  vlog.info("Download complete. Average speed %s.", rate.c_str());
+  vlog.debug("Idle time: %ims (%i%%)", (int)(record->idleTime / 10000),
+             (int)(record->idleTime * 100 / elapsed));
+  if (callback_) {
+    if (record->startFailure.isNull())
+      callback_->downloadComplete(record->id);
+    else
+      callback_->downloadFailed(record->id, record->startFailure.c_str(), false);
+  }
+  if (DownloadManager* manager = record->share->owner()) {
+    manager->releaseShare(record->share->shareId());
+    manager->flushReleaseShares();
+  }
+}
+
+void ShareDownloader::pause(const DownloadId& id) {
+  if (Record* record = find(id)) {
+    for (Slot& slot : record->slots) {
+      if (slot.stream)
+        slot.stream->paused = true;
+    }
+  }
+}
+
+bool ShareDownloader::resume(const DownloadId& id) {
+  Record* record = find(id);
+  if (!record)
+    return false;
+  // Draining may end a file (a close that waited), which frees its slot and
+  // may start the next file in it: each file is known by its entry too.
+  std::vector<Slot> open;
+  for (const Slot& slot : record->slots) {
+    if (slot.stream)
+      open.push_back(slot);
+  }
+  if (open.empty())
+    return false;
+  auto stillOpen = [&](const Slot& file) {
+    Record* now = find(id);
+    if (!now)
+      return false;
+    for (const Slot& slot : now->slots) {
+      if (slot.stream == file.stream && slot.entry == file.entry)
+        return true;
+    }
+    return false;
+  };
+  for (const Slot& file : open) {
+    if (!find(id))
+      return false; // the download ended meanwhile
+    if (!stillOpen(file))
+      continue;
+    file.stream->paused = false;
+    if (!file.stream->drain() && stillOpen(file))
+      return false; // writing failed again
+  }
+  record = find(id);
+  if (!record)
+    return false;
+  if (DownloadManager* manager = record->share->owner())
+    manager->flushByteLimits();
+  return true;
+}
+
+void ShareDownloader::cancel(const DownloadId& id) {
+  Record* record = nullptr;
+  for (auto& r : downloads) {
+    if (r->id == id && (!record || record->ended))
+      record = r.get();
+  }
+  if (!record)
+    return;
+  std::unique_ptr<Record> owned;
+  for (auto it = downloads.begin(); it != downloads.end(); ++it) {
+    if (it->get() == record) {
+      owned = std::move(*it);
+      downloads.erase(it);
+      break;
+    }
+  }
+  DownloadManager* manager = record->share->owner();
+  uint32_t shareId = record->share->shareId();
+  for (Slot& slot : record->slots) {
+    if (!slot.stream)
+      continue;
+    slot.stream->paused = false; // so that the close is not deferred
+    if (slot.stream->closePending()) // its manager has let it go already
+      slot.stream->close("Download cancelled");
+    else if (manager)
+      manager->cancelDownload(FileId(shareId, (uint32_t)slot.entry));
+  }
+  if (manager) {
+    manager->releaseShare(shareId);
+    manager->flushReleaseShares();
+  }
+}
+
+void ShareDownloader::showError(const char* message) {
+  if (callback_)
+    callback_->showError(message);
+}
+
+void ShareDownloader::progress(FileStream* stream, uint64_t bytesOnDisk) {
+  Slot* slot;
+  Record* record = findStream(stream, &slot);
+  if (!record)
+    return;
+  if (record->idleStart) {
+    record->idleTime += plat::currentTime() - record->idleStart;
+    record->idleStart = 0;
+  }
+  slot->bytes = bytesOnDisk;
+  if (callback_ && !record->ended) {
+    uint64_t done = record->completed;
+    for (const Slot& s : record->slots)
+      done += s.bytes;
+    callback_->progress(record->id, done, record->total, record->next - 1,
+                        (uint32_t)record->share->size());
+  }
+  // The window has grown as the file was written: renew it now.
+  DownloadManager* manager = record->share->owner();
+  if (!manager)
+    return;
+  try {
+    record->share->extension()->scheduleWriteMsg(manager->connection());
+  } catch (plat::Exception& e) {
+    vlog.error("scheduleWriteMsg: %s", e.str());
+  }
+}
+
+void ShareDownloader::writeError(FileStream* stream, const char* message) {
+  Slot* slot;
+  Record* record = findStream(stream, &slot);
+  if (!record || record->ended)
+    return;
+  for (auto& r : downloads) {
+    if (r->id == record->id) {
+      for (Slot& s : r->slots) {
+        if (s.stream)
+          s.stream->paused = true;
+      }
+    }
+  }
+  if (callback_)
+    callback_->downloadFailed(record->id, message, true);
+}
+
+void ShareDownloader::fileDone(FileStream* stream) {
+  Slot* slot;
+  Record* record = findStream(stream, &slot);
+  if (!record)
+    return;
+  record->completed += slot->bytes;
+  *slot = Slot();
+  startNext(record, slot);
+  bool idle = true;
+  for (const Slot& s : record->slots)
+    idle = idle && s.bytes == 0;
+  if (idle)
+    record->idleStart = plat::currentTime();
+  if (!record->holdsStreams())
+    removeRecord(record);
+}
+
+void ShareDownloader::fileFailed(FileStream* stream, const char* message) {
+  Slot* slot;
+  Record* record = findStream(stream, &slot);
+  if (!record)
+    return;
+  *slot = Slot();
+  if (!record->ended) {
+    record->ended = true;
+    if (callback_)
+      callback_->downloadFailed(record->id, message, false);
+  }
+  if (!record->holdsStreams())
+    removeRecord(record);
+}
+
+} // namespace ft
