@@ -13,8 +13,9 @@ int CALLBACK writableFolderCallback(HWND browser, UINT message, LPARAM item, LPA
   wchar_t path[MAX_PATH + 1] = {};
   bool writable = item && SHGetPathFromIDListW((LPCITEMIDLIST)item, path);
   if (writable) {
-    HANDLE folder = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE folder =
+        CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder != INVALID_HANDLE_VALUE)
       CloseHandle(folder);
     // Only a refusal counts: other failures may pass once the folder is
