@@ -1,0 +1,396 @@
+// The stream the shell reads a pasted file through: its window over the
+// ring, reads across the ring's wrap and at the end of the file, and whole
+// downloads read from another apartment while the main thread runs the
+// engine.
+#include "ferrin/win/ComStream.h"
+#include "ft/Parameters.h"
+#include "ft/ShareProxy.h"
+#include "os/win/OleInitialiser.h"
+#include "plat/win/EventManager.h"
+#include "testing/FtEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <random>
+#include <string>
+#include <thread>
+
+using namespace testing_support;
+
+namespace {
+
+std::string randomBytes(size_t n, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string s(n, '\0');
+  for (char& c : s)
+    c = (char)random();
+  return s;
+}
+
+struct RingSize {
+  explicit RingSize(int size) { ft::fileTransferBufferSize.setValue(size, plat::PriorityUser); }
+  ~RingSize() { ft::fileTransferBufferSize.removeValue(plat::PriorityUser); }
+};
+
+// A stream that counts its deletions.
+class CountedStream : public ft::ComStream {
+public:
+  explicit CountedStream(std::atomic<int>* deleted) : deleted(deleted) {}
+  ~CountedStream() override { (*deleted)++; }
+
+private:
+  std::atomic<int>* deleted;
+};
+
+// Reads a stream in another apartment (the multithreaded one) through a
+// proxy, chunk by chunk, until the end of the file, a failure, or stopAfter
+// bytes; then releases it.
+class RemoteReader {
+public:
+  // Takes over the caller's reference to the proxy.
+  RemoteReader(IUnknown* proxy, ULONG chunk, size_t stopAfter = SIZE_MAX) {
+    IStream* marshalled = nullptr;
+    HRESULT hr = CoMarshalInterThreadInterfaceInStream(IID_IStream, proxy, &marshalled);
+    proxy->Release();
+    if (FAILED(hr)) {
+      ADD_FAILURE() << "CoMarshalInterThreadInterfaceInStream " << std::hex << hr;
+      done = true;
+      return;
+    }
+    thread = std::thread([=] { run(marshalled, chunk, stopAfter); });
+  }
+  ~RemoteReader() {
+    if (thread.joinable())
+      thread.join();
+  }
+
+  std::atomic<bool> done{false};
+  std::string data;
+  HRESULT last = E_PENDING;
+  int reads = 0;
+
+private:
+  void run(IStream* marshalled, ULONG chunk, size_t stopAfter) {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    IStream* stream = nullptr;
+    last = CoGetInterfaceAndReleaseStream(marshalled, IID_IStream, (void**)&stream);
+    if (SUCCEEDED(last)) {
+      std::string buffer(chunk, '\0');
+      do {
+        ULONG n = 0;
+        last = stream->Read(&buffer[0], chunk, &n);
+        reads++;
+        data.append(buffer.data(), n);
+      } while (last == S_OK && data.size() < stopAfter);
+      stream->Release();
+    }
+    CoUninitialize();
+    done = true;
+  }
+
+  std::thread thread;
+};
+
+struct ComStreamTest : testing::Test {
+  os::OleInitialiser ole;
+  plat::EventManager events;
+  ft::ComStream::Updater updater;
+  std::atomic<int> deleted{0};
+
+  CountedStream* makeStream(ft::DownloadManager* manager, const ft::FileId& id, uint64_t size,
+                            const char* path = "dir/file.bin") {
+    CountedStream* stream = new com::ComObject<CountedStream>(&deleted);
+    stream->init(manager, id, size, path);
+    return stream;
+  }
+  // Serves the main thread's events (the Updater) once.
+  void serveEvents() {
+    MSG msg;
+    while (events.awaitEvent(&msg, 0)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  static std::string read(IStream* stream, ULONG n, HRESULT expected = S_OK) {
+    std::string buffer(n, '\0');
+    ULONG got = 12345;
+    EXPECT_EQ(expected, stream->Read(&buffer[0], n, &got));
+    buffer.resize(got);
+    return buffer;
+  }
+  static void write(ft::ComStream* stream, const std::string& bytes) {
+    stream->write((const uint8_t*)bytes.data(), (int)bytes.size());
+  }
+};
+
+} // namespace
+
+TEST_F(ComStreamTest, WindowIsWhatArrivedPlusFreeRoom) {
+  RingSize ring(4096);
+  std::string sent = randomBytes(8192, 2);
+  CountedStream* stream = makeStream(nullptr, ft::FileId(1, 0), sent.size());
+  IStream* istream = stream;
+  EXPECT_EQ(4096u, stream->window());
+  write(stream, sent.substr(0, 2600));
+  EXPECT_EQ(4096u, stream->window());
+  EXPECT_TRUE(read(istream, 1000) == sent.substr(0, 1000));
+  EXPECT_EQ(5096u, stream->window());
+  // The sender stays inside the window: the ring takes exactly that much.
+  write(stream, sent.substr(2600, 2496));
+  EXPECT_THROW(write(stream, "!"), rdr::CircularInStream::Overflow);
+  EXPECT_EQ(5096u, stream->window());
+  EXPECT_TRUE(read(istream, 4096) == sent.substr(1000, 4096));
+  EXPECT_EQ(9192u, stream->window());
+  istream->Release();
+  serveEvents();
+  EXPECT_EQ(1, deleted);
+}
+
+TEST_F(ComStreamTest, ReadsAcrossTheWrapKeepTheOrder) {
+  RingSize ring(4096);
+  std::string sent = randomBytes(100000, 3);
+  CountedStream* stream = makeStream(nullptr, ft::FileId(1, 0), sent.size());
+  IStream* istream = stream;
+  std::string got;
+  size_t at = 0;
+  std::mt19937 random(4);
+  while (got.size() < sent.size()) {
+    // Fill up to the window in odd pieces, then read a part of what is held.
+    uint64_t room = stream->window() - at;
+    size_t piece = std::min<size_t>(1 + random() % 3000, room);
+    piece = std::min(piece, sent.size() - at);
+    if (piece > 0) {
+      write(stream, sent.substr(at, piece));
+      at += piece;
+    }
+    size_t held = at - got.size();
+    if (held > 0)
+      got += read(istream, (ULONG)(1 + random() % held));
+  }
+  EXPECT_TRUE(got == sent);
+  istream->Release();
+  serveEvents();
+}
+
+TEST_F(ComStreamTest, EndOfFileAndFailure) {
+  {
+    CountedStream* stream = makeStream(nullptr, ft::FileId(1, 0), 5);
+    IStream* istream = stream;
+    // Nothing asked for: answered at once, though nothing has arrived.
+    ULONG n = 99;
+    EXPECT_EQ(S_OK, istream->Read(nullptr, 0, &n));
+    EXPECT_EQ(0u, n);
+    write(stream, "hello");
+    stream->close("");
+    EXPECT_EQ("hel", read(istream, 3));
+    EXPECT_EQ("lo", read(istream, 10, S_FALSE));
+    EXPECT_EQ("", read(istream, 10, S_FALSE));
+    istream->Release();
+  }
+  {
+    // What arrived before the error is still delivered first.
+    CountedStream* stream = makeStream(nullptr, ft::FileId(1, 1), 5);
+    IStream* istream = stream;
+    write(stream, "abc");
+    stream->close("Disk full");
+    EXPECT_EQ("abc", read(istream, 3));
+    EXPECT_EQ("", read(istream, 3, STG_E_ACCESSDENIED));
+    EXPECT_EQ("", read(istream, 3, STG_E_ACCESSDENIED));
+    istream->Release();
+  }
+  serveEvents();
+  EXPECT_EQ(2, deleted);
+}
+
+TEST_F(ComStreamTest, SeekOnlyWhereTheStreamIs) {
+  CountedStream* stream = makeStream(nullptr, ft::FileId(1, 0), 8);
+  IStream* istream = stream;
+  LARGE_INTEGER zero, one;
+  zero.QuadPart = 0;
+  one.QuadPart = 1;
+  ULARGE_INTEGER position;
+  position.QuadPart = 77;
+  EXPECT_EQ(S_OK, istream->Seek(zero, STREAM_SEEK_SET, &position));
+  EXPECT_EQ(0u, position.QuadPart);
+  write(stream, "abcdefgh");
+  EXPECT_EQ("abcde", read(istream, 5));
+  EXPECT_EQ(S_OK, istream->Seek(zero, STREAM_SEEK_CUR, &position));
+  EXPECT_EQ(5u, position.QuadPart);
+  EXPECT_TRUE(FAILED(istream->Seek(one, STREAM_SEEK_CUR, &position)));
+  EXPECT_TRUE(FAILED(istream->Seek(zero, STREAM_SEEK_SET, &position)));
+  EXPECT_TRUE(FAILED(istream->Seek(zero, STREAM_SEEK_END, &position)));
+  EXPECT_EQ("fgh", read(istream, 3));
+  EXPECT_EQ(S_OK, istream->Seek(zero, STREAM_SEEK_END, &position));
+  EXPECT_EQ(8u, position.QuadPart);
+  istream->Release();
+  serveEvents();
+}
+
+TEST_F(ComStreamTest, StatQueryInterfaceAndUnsupportedCalls) {
+  CountedStream* stream = makeStream(nullptr, ft::FileId(1, 0), 1234567, "dir/na\xc3\xafve.txt");
+  IStream* istream = stream;
+  STATSTG stat;
+  ASSERT_EQ(S_OK, istream->Stat(&stat, STATFLAG_DEFAULT));
+  ASSERT_TRUE(stat.pwcsName != nullptr);
+  EXPECT_STREQ(L"dir/na\u00efve.txt", stat.pwcsName);
+  CoTaskMemFree(stat.pwcsName);
+  EXPECT_EQ((DWORD)STGTY_STREAM, stat.type);
+  EXPECT_EQ(1234567u, stat.cbSize.QuadPart);
+  ASSERT_EQ(S_OK, istream->Stat(&stat, STATFLAG_NONAME));
+  EXPECT_EQ(nullptr, stat.pwcsName);
+
+  void* other = (void*)1;
+  EXPECT_EQ(E_NOINTERFACE, istream->QueryInterface(IID_ISequentialStream, &other));
+  EXPECT_EQ(nullptr, other);
+  IStream* clone = istream;
+  EXPECT_EQ(E_NOTIMPL, istream->Clone(&clone));
+  EXPECT_EQ(nullptr, clone);
+  EXPECT_EQ(E_NOTIMPL, istream->Write("x", 1, nullptr));
+  istream->Release();
+  serveEvents();
+}
+
+TEST_F(ComStreamTest, CopyToWithoutALimitCopiesTheWholeFile) {
+  CountedStream* stream = makeStream(nullptr, ft::FileId(1, 0), 16);
+  IStream* istream = stream;
+  IStream* target = nullptr;
+  ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &target));
+  write(stream, "0123456789abcdef");
+  ULARGE_INTEGER n, read, written;
+  n.QuadPart = 4;
+  ASSERT_EQ(S_OK, istream->CopyTo(target, n, &read, &written));
+  EXPECT_EQ(4u, read.QuadPart);
+  EXPECT_EQ(4u, written.QuadPart);
+  stream->close("");
+  n.QuadPart = 0;
+  ASSERT_EQ(S_OK, istream->CopyTo(target, n, &read, &written));
+  EXPECT_EQ(12u, read.QuadPart);
+  EXPECT_EQ(12u, written.QuadPart);
+
+  STATSTG stat;
+  ASSERT_EQ(S_OK, target->Stat(&stat, STATFLAG_NONAME));
+  EXPECT_EQ(16u, stat.cbSize.QuadPart);
+  target->Release();
+  istream->Release();
+  serveEvents();
+}
+
+namespace {
+
+// A share on engine a, downloaded by b into streams that are read in
+// other apartments.
+struct PastedFile : ComStreamTest {
+  Engine a;
+  Engine b;
+  std::unique_ptr<MemLink> link{new MemLink(&a, &b)};
+  ft::ShareProxy* share = nullptr;
+
+  ~PastedFile() override {
+    if (share)
+      share->release();
+  }
+
+  // Runs the link and the main thread's events until done() holds.
+  bool pump(const std::function<bool()>& done, int ms = 60000) {
+    ULONGLONG deadline = GetTickCount64() + (ULONGLONG)ms;
+    while (!done()) {
+      if (GetTickCount64() > deadline)
+        return false;
+      bool moved = link && link->step();
+      MSG msg;
+      if (events.awaitEvent(&msg, moved ? 0 : 2)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    }
+    return true;
+  }
+
+  void offer(ft::FileProxy* file) {
+    a.share({file});
+    ASSERT_TRUE(link->runUntil([&] {
+      share = b.extension.getCurrentShare();
+      return share != nullptr;
+    }));
+  }
+
+  // What the data object does for a paste of entry 0: a stream on its own
+  // apartment thread, registered and requested. Returns the proxy.
+  IUnknown* paste(CountedStream** made = nullptr) {
+    ft::FileId id(share->shareId(), 0);
+    const ft::ShareEntry* entry = (*share)[0];
+    CountedStream* stream = makeStream(b.download(), id, entry->size, entry->name.c_str());
+    IUnknown* proxy = stream->runOnComThread(static_cast<IStream*>(stream), IID_IStream);
+    b.download()->addStream(id, stream);
+    b.download()->requestFile(id, entry->name.c_str(), 0, ~(uint64_t)0);
+    b.extension.scheduleWriteMsg(b.connection());
+    if (made)
+      *made = stream;
+    return proxy;
+  }
+};
+
+} // namespace
+
+TEST_F(PastedFile, ReadFromAnotherApartmentWhileTheMainThreadFeedsData) {
+  RingSize ring(4096);
+  std::string contents = randomBytes(300000, 5);
+  offer(new MemFile("big.bin", contents));
+  RemoteReader reader(paste(), 1000);
+  ASSERT_TRUE(pump([&] { return reader.done && deleted == 1; }));
+  EXPECT_EQ(S_FALSE, reader.last);
+  EXPECT_TRUE(reader.data == contents) << reader.data.size() << " bytes";
+}
+
+TEST_F(PastedFile, ReleaseInTheMiddleAbortsTheDownload) {
+  RingSize ring(4096);
+  std::string contents = randomBytes(300000, 6);
+  offer(new MemFile("big.bin", contents));
+  RemoteReader reader(paste(), 1000, 20000);
+  ASSERT_TRUE(pump([&] { return reader.done && deleted == 1; }));
+  EXPECT_EQ(S_OK, reader.last);
+  EXPECT_TRUE(reader.data == contents.substr(0, reader.data.size()));
+  // The abort reached a, which stopped sending.
+  ASSERT_TRUE(pump([&] { return !a.upload().uploadsPending(a.connection()); }));
+  EXPECT_FALSE(b.download()->closeStream(ft::FileId(share->shareId(), 0), ""));
+  uint64_t moved = link->aToB.moved;
+  link->run();
+  EXPECT_EQ(moved, link->aToB.moved);
+}
+
+TEST_F(PastedFile, EmptyFileEndsAtOnce) {
+  offer(new MemFile("empty", ""));
+  RemoteReader reader(paste(), 1000);
+  ASSERT_TRUE(pump([&] { return reader.done && deleted == 1; }));
+  EXPECT_EQ(S_FALSE, reader.last);
+  EXPECT_EQ(1, reader.reads);
+  EXPECT_EQ("", reader.data);
+}
+
+TEST_F(PastedFile, FileErrorDeniesFurtherReads) {
+  MemFile* file = new MemFile("locked", "contents");
+  file->openError = "Access is denied";
+  offer(file);
+  RemoteReader reader(paste(), 1000);
+  ASSERT_TRUE(pump([&] { return reader.done && deleted == 1; }));
+  EXPECT_EQ(STG_E_ACCESSDENIED, reader.last);
+  EXPECT_EQ("", reader.data);
+}
+
+TEST_F(PastedFile, LostConnectionDetachesTheStream) {
+  RingSize ring(4096);
+  offer(new MemFile("big.bin", randomBytes(100000, 7)));
+  CountedStream* stream = nullptr;
+  IUnknown* proxy = paste(&stream);
+  ASSERT_TRUE(pump([&] { return link->aToB.moved > 4096; }));
+  link->step();
+  // The connection goes, and its download manager with it.
+  link.reset();
+  EXPECT_EQ(nullptr, stream->manager());
+  RemoteReader reader(proxy, 100000);
+  // Neither the Updater nor the stream's deletion reaches the manager.
+  ASSERT_TRUE(pump([&] { return reader.done && deleted == 1; }, 30000));
+  EXPECT_EQ(STG_E_ACCESSDENIED, reader.last);
+}

@@ -1,0 +1,140 @@
+// The IStream the shell reads when the user pastes a remote file. The
+// download manager writes the file's data into a ring on the main thread;
+// the shell reads it on the stream's own COM apartment thread and blocks
+// while the ring is empty. The sender may go as far as the bytes taken so
+// far plus the free room of the ring; the process-wide Updater renews that
+// window on the main thread whenever a reader has made room.
+//
+//   ComStream* s = new com::ComObject<ComStream>;   // main thread
+//   s->init(manager, id, size, path);
+//   IUnknown* proxy = s->runOnComThread(static_cast<IStream*>(s), IID_IStream);
+//   manager->addStream(id, s); manager->requestFile(...);
+//
+// The last release only marks the stream; the Updater deletes it on the
+// main thread, and a stream released while its download still runs
+// cancels that download then.
+#pragma once
+
+#include "com/win/ComObject.h"
+#include "ft/DownloadManager.h"
+#include "ft/FileId.h"
+#include "plat/String.h"
+#include "plat/win/EventManager.h"
+#include "plat/win/Handle.h"
+#include "plat/win/Thread.h"
+#include "rdr/CircularInStream.h"
+
+#include <objidl.h>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+
+namespace ft {
+
+class ComStream : public DownloadManager::Stream, public com::ComObjectImpl, public IStream {
+public:
+  // On the main thread: deletes released streams and renews the windows of
+  // the running ones. One per process; streams need it to exist.
+  class Updater : public plat::EventHandler {
+  public:
+    // Registers its event with the calling thread's event manager.
+    Updater();
+    Updater(const Updater&) = delete;
+    Updater& operator=(const Updater&) = delete;
+    // Deletes the streams released so far.
+    ~Updater() override;
+
+    static bool exists();
+    // Any thread.
+    static void signal();
+
+    void processEvent(HANDLE event) override;
+
+  private:
+    static void deleteReleased();
+
+    plat::Handle event_;
+    plat::EventManager* eventManager_;
+  };
+
+  // The ring has the size FileTransferBufferSize has now (within the
+  // bounds that work).
+  ComStream();
+  ~ComStream() override;
+
+  // Main thread, once, before the stream is registered with the manager.
+  void init(DownloadManager* manager, const FileId& id, uint64_t size, const char* path);
+
+  // The download manager's side (main thread).
+  uint64_t window() override;
+  void write(const uint8_t* data, int length) override;
+  // Also detaches the stream from the manager, which may be gone soon.
+  void close(const char* message) override;
+
+  // Marks the stream released; the Updater deletes it.
+  void destroy() override;
+  void getInterfaces(com::InterfaceList* list) override;
+
+  // IStream (the stream's COM thread).
+  HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG n, ULONG* read) override;
+  HRESULT STDMETHODCALLTYPE Write(const void* buffer, ULONG n, ULONG* written) override;
+  HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin,
+                                 ULARGE_INTEGER* newPosition) override;
+  HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER size) override;
+  HRESULT STDMETHODCALLTYPE CopyTo(IStream* target, ULARGE_INTEGER n, ULARGE_INTEGER* read,
+                                   ULARGE_INTEGER* written) override;
+  HRESULT STDMETHODCALLTYPE Commit(DWORD flags) override;
+  HRESULT STDMETHODCALLTYPE Revert() override;
+  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER n,
+                                       DWORD type) override;
+  HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER n,
+                                         DWORD type) override;
+  HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD flags) override;
+  HRESULT STDMETHODCALLTYPE Clone(IStream** clone) override;
+
+  // Null once the download has ended.
+  DownloadManager* manager() const { return manager_; }
+  const FileId& fileId() const { return fileId_; }
+
+private:
+  // With the main lock held: waits while the download runs and the ring is
+  // empty; returns the bytes the ring holds.
+  uint64_t awaitData();
+  // With the main lock held: copies up to n bytes out of the ring (across
+  // its wrap) and frees them; returns the bytes copied.
+  int take(uint8_t* out, int n);
+  // With the main lock held: the contiguous bytes at the ring's read end.
+  int contiguous(const uint8_t** data);
+  void consumed(int n);
+  // What a read that found the ring empty and the download over answers.
+  HRESULT endResult();
+
+  // The set of every initialised stream, by manager, that the Updater
+  // walks. Main thread only.
+  typedef std::multimap<DownloadManager*, ComStream*> LiveStreams;
+  static LiveStreams& liveStreams();
+  void leaveLiveStreams();
+
+  DownloadManager* manager_;
+  FileId fileId_;
+  uint64_t size_;
+  plat::String path_;
+
+  // Guards the ring, the counters, open_ and closeText_.
+  plat::Mutex mainLock_;
+  plat::Condition dataReady_;
+  bool open_;
+  plat::String closeText_;
+  uint64_t received_;
+  // Bytes read out of the ring: the stream's position.
+  uint64_t delivered_;
+  int ringSize_;
+  rdr::CircularInStream ring_;
+
+  // Set by the last release; the last thing a COM thread does to the
+  // object, since the main thread may delete it from then on.
+  std::atomic<bool> released_;
+};
+
+} // namespace ft
