@@ -5,6 +5,7 @@
 #include "ferrin/win/StartupArgs.h"
 #include "ferrin/win/Win32FileTransferManager.h"
 #include "ft/proxy/Extension.h"
+#include "ft/win/ASAD_PFFDT_Glue.h"
 #include "io/win/TcpIo.h"
 #include "io/win/TcpTarget.h"
 #include "io/win/WinsockManager.h"
@@ -47,6 +48,8 @@ int serve(const StartupArgs& start, std::unique_ptr<ft::proxy::Extension>& exten
   os::initComSecurity();
   plat::EventManager eventManager;
   extension.reset(new ft::proxy::Extension);
+  // Shares flagged for the fetch folder are saved there without asking.
+  ft::ASAD_PFFDT_Glue autoDownload(extension.get());
   ft::Win32FileTransferManager fileTransferManager(extension.get());
   FerrinSocketServer server(extension.get());
   net::EventSocketManager socketManager(new io::WinsockManager);

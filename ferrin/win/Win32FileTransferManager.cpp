@@ -10,6 +10,8 @@ static Win32FileTransferManager* current;
 Win32FileTransferManager::Win32FileTransferManager(Extension* extension)
     : extension_(extension), uploadManager_(extension) {
   os::initComSecurity();
+  if (!ComStream::Updater::exists())
+    comStreamUpdater_.reset(new ComStream::Updater);
   extension_->setConnectionManager(this);
   ShareEntry::setAttributeFilter(this);
   current = this;

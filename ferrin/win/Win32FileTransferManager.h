@@ -3,17 +3,21 @@
 // Windows attribute block of received entries.
 #pragma once
 
+#include "ferrin/win/ComStream.h"
 #include "ft/ConnectionManager.h"
 #include "ft/ShareEntry.h"
 #include "ft/UploadManager.h"
 #include "os/win/OleInitialiser.h"
+
+#include <memory>
 
 namespace ft {
 
 class Win32FileTransferManager : public ConnectionManager, public ShareEntry::AttributeFilter {
 public:
   // Installs itself as the extension's connection manager and as the
-  // process-wide attribute filter.
+  // process-wide attribute filter; makes the COM streams' updater when the
+  // process has none yet.
   explicit Win32FileTransferManager(Extension* extension);
   ~Win32FileTransferManager() override;
 
@@ -33,6 +37,7 @@ private:
   Extension* extension_;
   UploadManager uploadManager_;
   os::OleInitialiser ole_;
+  std::unique_ptr<ComStream::Updater> comStreamUpdater_;
 };
 
 } // namespace ft

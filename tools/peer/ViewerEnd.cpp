@@ -148,13 +148,14 @@ RunResult ViewerEnd::run(const SourceTree& tree, const std::string& sourceRoot,
     ft::proxy::SocketServer server(&extension);
     net::EventSocketManager sockets(new io::WinsockManager);
 
+    // The share is offered on the connections there are when it is made.
+    sockets.addSocket(new net::TcpSocket(new io::TcpIo(accepted, true)), &server, false);
     ft::UploadManager& uploads = manager.uploadManager();
     uploads.newShare(0, SaveIntoFolder);
     for (ft::FileProxy* entry : tree.shareEntries())
       uploads.addFile(entry);
     uploads.listComplete();
     extension.refreshUploads(&uploads);
-    sockets.addSocket(new net::TcpSocket(new io::TcpIo(accepted, true)), &server, false);
 
     FolderCheck check(sourceRoot, tree, fetchDir);
     auto deadline = started + std::chrono::seconds(timeoutSeconds_);
