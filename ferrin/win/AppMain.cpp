@@ -41,6 +41,12 @@ void writeCookie(io::Io* io, uint32_t cookie) {
 
 // Everything from OLE to the end of the main loop. The objects are made in
 // the order below and released in the reverse order as the scope ends.
+//
+// Three steps of the order have no code yet because ferrin has no windows
+// and no clipboard side: the clipboard share (after the extension, when
+// clipboard sharing is on), the file-transfer window thread (after the
+// file-transfer manager) and the clipboard watcher (after the timer
+// manager). Each goes in its place in this order.
 // The extension is made here but outlives everything else: it is deleted by
 // the caller after OLE has been released.
 int serve(const StartupArgs& start, std::unique_ptr<ft::proxy::Extension>& extension) {
