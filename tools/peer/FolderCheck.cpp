@@ -1,13 +1,12 @@
 #include "FolderCheck.h"
 
 #include "os/win/DirIterator.h"
-#include "plat/win/Unicode.h"
+#include "testing/FileTree.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <set>
-#include <vector>
 
 namespace peer {
 
@@ -16,32 +15,6 @@ namespace {
 std::string backslashes(std::string s) {
   std::replace(s.begin(), s.end(), '/', '\\');
   return s;
-}
-
-HANDLE openRead(const std::string& path) {
-  plat::WString w(path.c_str());
-  return CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-}
-
-bool sameBytes(const std::string& a, const std::string& b) {
-  HANDLE ha = openRead(a);
-  HANDLE hb = openRead(b);
-  bool same = ha != INVALID_HANDLE_VALUE && hb != INVALID_HANDLE_VALUE;
-  std::vector<char> ba(1 << 20), bb(1 << 20);
-  while (same) {
-    DWORD na = 0, nb = 0;
-    same = ReadFile(ha, ba.data(), (DWORD)ba.size(), &na, nullptr) &&
-           ReadFile(hb, bb.data(), (DWORD)bb.size(), &nb, nullptr) && na == nb &&
-           memcmp(ba.data(), bb.data(), na) == 0;
-    if (na == 0)
-      break;
-  }
-  if (ha != INVALID_HANDLE_VALUE)
-    CloseHandle(ha);
-  if (hb != INVALID_HANDLE_VALUE)
-    CloseHandle(hb);
-  return same;
 }
 
 } // namespace
@@ -88,7 +61,7 @@ bool FolderCheck::verify(std::string* problem) {
       continue;
     std::string expected = backslashes(f.advertised);
     if (!received_.count(expected) ||
-        !sameBytes(sourceRoot_ + "\\" + f.relativePath, fetchDir_ + "\\" + expected)) {
+        !testing_support::sameFileContents(sourceRoot_ + "\\" + f.relativePath, fetchDir_ + "\\" + expected)) {
       *problem = "differs or is missing: " + expected;
       return false;
     }
@@ -102,7 +75,7 @@ bool FolderCheck::verify(std::string* problem) {
     for (const auto& r : received_) {
       if (used.count(r.first) || r.second != f.size)
         continue;
-      if (sameBytes(sourceRoot_ + "\\" + f.relativePath, fetchDir_ + "\\" + r.first)) {
+      if (testing_support::sameFileContents(sourceRoot_ + "\\" + f.relativePath, fetchDir_ + "\\" + r.first)) {
         if (r.first == backslashes(f.advertised)) {
           *problem = "saved under its unsafe name: " + f.advertised;
           return false;

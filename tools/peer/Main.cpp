@@ -12,6 +12,8 @@
 #include "SourceTree.h"
 #include "ViewerEnd.h"
 
+#include "testing/FileTree.h"
+
 #include "plat/win/AppInit.h"
 #include "plat/win/CommandLineArgs.h"
 #include "plat/win/Unicode.h"
@@ -25,6 +27,7 @@
 #include <string>
 
 using namespace peer;
+using testing_support::removeTree;
 
 namespace {
 
@@ -46,26 +49,6 @@ std::wstring besideUs(const wchar_t* relative) {
 std::string utf8(const std::wstring& w) {
   plat::String s = plat::String::adopt(plat::W2MB(w.c_str()));
   return s.c_str();
-}
-
-void removeTree(const std::wstring& dir) {
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = fd.cFileName;
-      if (name == L"." || name == L"..")
-        continue;
-      std::wstring full = dir + L"\\" + name;
-      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        removeTree(full);
-      else
-        DeleteFileW(full.c_str());
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryW(dir.c_str());
 }
 
 // A fresh folder under the temporary folder with "source" and "fetch".

@@ -1,4 +1,5 @@
 #include "testing/TempDir.h"
+#include "testing/FileTree.h"
 
 #include <cstdio>
 #include <stdexcept>
@@ -34,26 +35,6 @@ TempDir::TempDir() {
     if (GetLastError() != ERROR_ALREADY_EXISTS)
       throw std::runtime_error("cannot create a temporary directory");
   }
-}
-
-static void removeTree(const std::wstring& dir) {
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = fd.cFileName;
-      if (name == L"." || name == L"..")
-        continue;
-      std::wstring full = dir + L"\\" + name;
-      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        removeTree(full);
-      else
-        DeleteFileW(full.c_str());
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryW(dir.c_str());
 }
 
 TempDir::~TempDir() { removeTree(wide(path_)); }

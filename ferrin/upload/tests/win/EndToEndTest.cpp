@@ -8,6 +8,7 @@
 #include "os/win/DirIterator.h"
 #include "StreamDrain.h"
 #include "testing/FtLoopback.h"
+#include "testing/FileTree.h"
 #include "testing/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -46,29 +47,6 @@ struct Outcome : ft::ShareDownloader::SDCallback {
                 uint32_t) override {}
   void downloadComplete(const ft::ShareDownloader::DownloadId&) override { end = "complete"; }
 };
-
-HANDLE openRead(const std::string& path) {
-  return CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                     0, nullptr);
-}
-
-// Byte for byte, in 1 MiB blocks.
-bool sameFile(const std::string& a, const std::string& b) {
-  HANDLE ha = openRead(a), hb = openRead(b);
-  bool same = ha != INVALID_HANDLE_VALUE && hb != INVALID_HANDLE_VALUE;
-  std::vector<char> ba(1 << 20), bb(1 << 20);
-  while (same) {
-    DWORD na = 0, nb = 0;
-    same = ReadFile(ha, ba.data(), (DWORD)ba.size(), &na, nullptr) &&
-           ReadFile(hb, bb.data(), (DWORD)bb.size(), &nb, nullptr) && na == nb &&
-           memcmp(ba.data(), bb.data(), na) == 0;
-    if (na == 0)
-      break;
-  }
-  CloseHandle(ha);
-  CloseHandle(hb);
-  return same;
-}
 
 // A file of size bytes that takes room only where the marks are.
 void writeSparse(const std::string& path, uint64_t size,
@@ -166,6 +144,6 @@ TEST(EndToEnd, AFolderOfRealFilesArrivesByteForByte) {
   share->release();
 
   for (const auto& file : expected)
-    EXPECT_TRUE(sameFile(from.file(file.first), to.file(file.second))) << file.second;
+    EXPECT_TRUE(sameFileContents(from.file(file.first), to.file(file.second))) << file.second;
   EXPECT_TRUE(GetFileAttributesW(wide(to.file("nothing")).c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 }
