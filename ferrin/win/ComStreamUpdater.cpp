@@ -3,6 +3,7 @@
 #include "plat/Assert.h"
 #include "plat/LogWriter.h"
 
+#include <utility>
 #include <vector>
 
 namespace ft {
@@ -11,14 +12,17 @@ namespace {
 
 plat::LogWriter vlog("ComStream");
 
-// The process's updater; signalled from any thread.
+// Guards the process's updater and the live-stream set. Held only around
+// them: never while calling into a stream or a manager.
 plat::Mutex& singletonLock() {
-  static plat::Mutex lock;
-  return lock;
+  static plat::Mutex* lock = new plat::Mutex;
+  return *lock;
 }
 ComStream::Updater* singleton = nullptr;
 
 } // namespace
+
+plat::Mutex& ComStream::liveLock() { return singletonLock(); }
 
 ComStream::Updater::Updater() : eventManager_(plat::EventManager::instance()) {
   plat::Lock l(singletonLock());
@@ -32,6 +36,23 @@ ComStream::Updater::Updater() : eventManager_(plat::EventManager::instance()) {
 }
 
 ComStream::Updater::~Updater() {
+  // The shell may hold streams for longer than the program's managers
+  // live. Downloads still running end now, so that no stream is attached
+  // to a manager once there is no Updater.
+  std::vector<std::pair<DownloadManager*, FileId>> running;
+  {
+    plat::Lock l(singletonLock());
+    for (const auto& entry : liveStreams())
+      if (entry.first)
+        running.push_back(std::make_pair(entry.first, entry.second->fileId()));
+  }
+  for (const auto& download : running) {
+    try {
+      download.first->cancelDownload(download.second);
+    } catch (plat::Exception& e) {
+      vlog.error("cancelDownload: %s", e.str());
+    }
+  }
   {
     plat::Lock l(singletonLock());
     singleton = nullptr;
@@ -47,15 +68,27 @@ bool ComStream::Updater::exists() {
 
 void ComStream::Updater::signal() {
   plat::Lock l(singletonLock());
-  PLAT_ASSERT(singleton != 0);
+  if (singleton)
+    SetEvent(singleton->event_);
+}
+
+bool ComStream::Updater::markReleased(ComStream* stream) {
+  plat::Lock l(singletonLock());
+  if (!singleton)
+    return false;
+  stream->released_ = true;
   SetEvent(singleton->event_);
+  return true;
 }
 
 void ComStream::Updater::deleteReleased() {
   std::vector<ComStream*> released;
-  for (const auto& entry : liveStreams())
-    if (entry.second->released_)
-      released.push_back(entry.second);
+  {
+    plat::Lock l(singletonLock());
+    for (const auto& entry : liveStreams())
+      if (entry.second->released_)
+        released.push_back(entry.second);
+  }
   // Each leaves the set; one whose download still runs cancels it.
   for (ComStream* stream : released)
     delete stream;
@@ -66,9 +99,12 @@ void ComStream::Updater::processEvent(HANDLE event) {
   deleteReleased();
   // Readers have made room: renew the windows, once per manager.
   std::vector<DownloadManager*> managers;
-  for (const auto& entry : liveStreams())
-    if (entry.first && (managers.empty() || managers.back() != entry.first))
-      managers.push_back(entry.first);
+  {
+    plat::Lock l(singletonLock());
+    for (const auto& entry : liveStreams())
+      if (entry.first && (managers.empty() || managers.back() != entry.first))
+        managers.push_back(entry.first);
+  }
   for (DownloadManager* manager : managers) {
     try {
       manager->flushByteLimits();

@@ -6,6 +6,7 @@
 #include "ferrin/upload/win/ThreadedOleInStream.h"
 #include "ferrin/upload/win/UploadHandler.h"
 #include "ft/FileAttributes.h"
+#include "os/win/StgMedium.h"
 #include "plat/LogWriter.h"
 
 #include <memory>
@@ -13,16 +14,6 @@
 namespace ft {
 
 static plat::LogWriter vlog("FileProxyIStream");
-
-namespace {
-
-// The medium of one GetData, released however the open ends.
-struct Medium {
-  STGMEDIUM medium = {};
-  ~Medium() { ReleaseStgMedium(&medium); }
-};
-
-} // namespace
 
 FileProxyIStream::FileProxyIStream(IDataObject* dataObject_, CLIPFORMAT clipFormat, LONG index,
                                    const char* name, uint32_t attributeWord, uint64_t size,
@@ -44,8 +35,8 @@ FileProxyIStream::~FileProxyIStream() {
 
 rdr::InStream* FileProxyIStream::open(uint64_t offset, rfb::MsgHandler* connection,
                                       Extension* owner) {
-  Medium got;
-  HRESULT hr = dataObject->GetData(&format, &got.medium);
+  os::StgMedium got;
+  HRESULT hr = dataObject->GetData(&format, got.get());
   if (FAILED(hr) || got.medium.tymed != TYMED_ISTREAM || !got.medium.pstm) {
     vlog.error("GetData returned %lu. tymed = %lu", (unsigned long)hr,
                (unsigned long)got.medium.tymed);
