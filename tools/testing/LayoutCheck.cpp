@@ -38,7 +38,8 @@ bool isGroupBox(HWND window, const std::wstring& cls) {
 
 // Controls whose rectangle may lie over others by design.
 bool overlapsByDesign(HWND window, const std::wstring& cls) {
-  if (isGroupBox(window, cls))
+  // Group boxes and child dialogs hold other controls.
+  if (isGroupBox(window, cls) || cls == L"#32770")
     return true;
   if (lstrcmpiW(cls.c_str(), L"ScrollBar") == 0)
     return (GetWindowLongW(window, GWL_STYLE) & SBS_SIZEGRIP) != 0; // only its corner shows

@@ -9,7 +9,7 @@ std::vector<ShotEntry>& shotMakers() {
   return makers;
 }
 
-void Shot::save(HWND window) {
+void Shot::save(HWND window, HWND checked) {
   // Let the window's thread finish what it was told before the picture.
   if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
     ULONGLONG until = GetTickCount64() + 150;
@@ -27,7 +27,7 @@ void Shot::save(HWND window) {
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Sleep(40);
   }
-  faults_ = layoutFaults(window);
+  faults_ = layoutFaults(checked ? checked : window);
   saved_ = saveWindowPng(window, path_);
 }
 

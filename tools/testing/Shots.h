@@ -24,9 +24,10 @@ namespace testing_support {
 class Shot {
 public:
   Shot(const std::string& name, const std::string& path) : name_(name), path_(path) {}
-  // Lets the window paint, checks its layout, and saves its picture. May
-  // be called once per shot, from any thread.
-  void save(HWND window);
+  // Lets the window paint, checks the layout of checked (the whole window
+  // when null: a maker passes its own part of a system dialog), and saves
+  // the window's picture. Called once per shot, from any thread.
+  void save(HWND window, HWND checked = nullptr);
 
   const std::string& name() const { return name_; }
   bool saved() const { return saved_; }
