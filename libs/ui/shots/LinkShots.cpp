@@ -43,7 +43,7 @@ KIV_SHOT(markup_texts) {
   host.texts[IDC_NOTES] =
       "^m+\xE2\x80\xA2 ^m@Passwords are kept under the ^3{master password^} and "
       "never leave this computer.\n"
-      "^m0^m+\xE2\x80\xA2 ^m@Files are shared only while you ^bagree^n.\n"
+      "^m0^m+\xE2\x80\xA2 ^m@Files & folders are shared only while you ^bagree^n.\n"
       "^m0^4{Read the privacy notice^}";
   host.show(nullptr);
   HWND window = host.getHandle();
