@@ -1,0 +1,134 @@
+#include "ferrin/win/DownloadsUIProxy.h"
+#include "ferrin/win/DownloadsUI.h"
+#include "ferrin/win/DownloadsUIItem.h"
+
+namespace ft {
+
+namespace {
+
+typedef DownloadsUIMessage M;
+
+// A row as the model holds it: the number of the row on the window thread.
+class RowProxy : public DownloadsDialog::Download {
+public:
+  RowProxy(DownloadsUIProxy* proxy, int rowId) : proxy_(proxy), rowId_(rowId) {}
+  int rowId() const { return rowId_; }
+
+  void setIcon(const char* path) override { proxy_->send(M::SetIcon, rowId_, path); }
+  void setGenericIcon() override { proxy_->send(M::SetGenericIcon, rowId_); }
+  void setText(const char* text) override { proxy_->send(M::SetText, rowId_, text); }
+  void setProgress(int position) override {
+    proxy_->send(M::SetProgress, rowId_, nullptr, position);
+  }
+  void showProgress() override { proxy_->send(M::ShowProgress, rowId_); }
+  void hideProgress() override { proxy_->send(M::HideProgress, rowId_); }
+  void setStatus(const char* text, bool error) override {
+    proxy_->send(M::SetStatus, rowId_, text, error);
+  }
+  void setActions(const DownloadsDialog::ActionSet& actions) override {
+    proxy_->send(M::SetActions, rowId_, nullptr, 0, &actions);
+  }
+
+private:
+  DownloadsUIProxy* proxy_;
+  int rowId_;
+};
+
+int rowIdOf(DownloadsDialog::Download* row) { return static_cast<RowProxy*>(row)->rowId(); }
+
+} // namespace
+
+DownloadsUIProxy::DownloadsUIProxy(DownloadsUI* window)
+    : MessageQueue(window, "DownloadsUIProxy::msgAvailable") {}
+
+void DownloadsUIProxy::send(int kind, int rowId, const char* text, int value,
+                            const DownloadsDialog::ActionSet* actions) {
+  DownloadsUIMessage message{kind, rowId, plat::String(text), value, {}};
+  if (actions)
+    message.actions = *actions;
+  post(std::move(message));
+}
+
+void DownloadsUIProxy::ensureWindow() { send(M::EnsureWindow, 0); }
+
+DownloadsDialog::Download* DownloadsUIProxy::createItem(int rowId) {
+  send(M::CreateItem, rowId);
+  return new RowProxy(this, rowId);
+}
+
+void DownloadsUIProxy::addItem(DownloadsDialog::Download* row) { send(M::AddItem, rowIdOf(row)); }
+
+void DownloadsUIProxy::removeItem(DownloadsDialog::Download* row) {
+  send(M::RemoveItem, rowIdOf(row));
+  delete row;
+}
+
+void DownloadsUIProxy::openFile(const char* path) { send(M::OpenFile, 0, path); }
+void DownloadsUIProxy::enableClear(bool enable) { send(M::EnableClear, 0, nullptr, enable); }
+void DownloadsUIProxy::notifyFinished() { send(M::NotifyFinished, 0); }
+void DownloadsUIProxy::notifyFailed() { send(M::NotifyFailed, 0); }
+void DownloadsUIProxy::showMessage(const char* text) { send(M::ShowMessage, 0, text); }
+
+void DownloadsUIProxy::deliver(DownloadsUI* window, DownloadsUIMessage& m) {
+  const char* text = m.text.c_str();
+  switch (m.kind) {
+  case M::EnsureWindow:
+    window->ensureWindow();
+    return;
+  case M::CreateItem:
+    window->createItem(m.rowId);
+    return;
+  case M::OpenFile:
+    window->openFile(text);
+    return;
+  case M::EnableClear:
+    window->enableClear(m.value != 0);
+    return;
+  case M::NotifyFinished:
+    window->notifyFinished();
+    return;
+  case M::NotifyFailed:
+    window->notifyFailed();
+    return;
+  case M::ShowMessage:
+    window->showMessage(text);
+    return;
+  }
+  DownloadsUI::Item* item = window->item(m.rowId);
+  if (!item)
+    return;
+  switch (m.kind) {
+  case M::AddItem:
+    window->addItem(item);
+    break;
+  case M::RemoveItem:
+    window->removeItem(item);
+    break;
+  case M::SetIcon:
+    item->setIcon(text);
+    break;
+  case M::SetGenericIcon:
+    item->setGenericIcon();
+    break;
+  case M::SetText:
+    item->setText(text);
+    break;
+  case M::SetProgress:
+    item->setProgress(m.value);
+    break;
+  case M::ShowProgress:
+    item->showProgress();
+    break;
+  case M::HideProgress:
+    item->hideProgress();
+    break;
+  case M::SetStatus:
+    item->setStatus(text, m.value != 0);
+    break;
+  case M::SetActions:
+    item->setActions(m.actions);
+    break;
+  }
+}
+
+} // namespace ft
