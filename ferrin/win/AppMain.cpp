@@ -2,6 +2,7 @@
 #include "ferrin/win/FerrinSocketServer.h"
 #include "ferrin/win/MainLoop.h"
 #include "ferrin/win/SetGlobalConfig.h"
+#include "ferrin/win/ShareClipboard.h"
 #include "ferrin/win/StartupArgs.h"
 #include "ferrin/win/Win32FileTransferManager.h"
 #include "ft/proxy/Extension.h"
@@ -39,25 +40,32 @@ void writeCookie(io::Io* io, uint32_t cookie) {
   out.flush();
 }
 
+// What outlives OLE and the main thread's managers, deleted last of all
+// (also after a failure): the extension, and the clipboard share, which is
+// one of its share callbacks.
+struct Outlasting {
+  std::unique_ptr<ft::proxy::Extension> extension;
+  std::unique_ptr<ft::ShareClipboard> shareClipboard;
+};
+
 // Everything from OLE to the end of the main loop. The objects are made in
 // the order below and released in the reverse order as the scope ends.
 //
-// Three steps of the order have no code yet because ferrin has no windows
-// and no clipboard side: the clipboard share (after the extension, when
-// clipboard sharing is on), the file-transfer window thread (after the
-// file-transfer manager) and the clipboard watcher (after the timer
-// manager). Each goes in its place in this order.
-// The extension is made here but outlives everything else: it is deleted by
-// the caller after OLE has been released.
-int serve(const StartupArgs& start, std::unique_ptr<ft::proxy::Extension>& extension) {
+// Two steps of the order have no code yet: the file-transfer window
+// thread (after the file-transfer manager) and the clipboard watcher
+// (after the timer manager). Each goes in its place in this order.
+int serve(const StartupArgs& start, Outlasting& outlasting) {
   os::OleInitialiser ole;
   os::initComSecurity();
   plat::EventManager eventManager;
-  extension.reset(new ft::proxy::Extension);
+  outlasting.extension.reset(new ft::proxy::Extension);
+  ft::proxy::Extension* extension = outlasting.extension.get();
+  if (start.clipboardSharing)
+    outlasting.shareClipboard.reset(new ft::ShareClipboard(extension));
   // Shares flagged for the fetch folder are saved there without asking.
-  ft::ASAD_PFFDT_Glue autoDownload(extension.get());
-  ft::Win32FileTransferManager fileTransferManager(extension.get());
-  FerrinSocketServer server(extension.get());
+  ft::ASAD_PFFDT_Glue autoDownload(extension);
+  ft::Win32FileTransferManager fileTransferManager(extension);
+  FerrinSocketServer server(extension);
   net::EventSocketManager socketManager(new io::WinsockManager);
   plat::TimerManager timerManager;
 
@@ -78,7 +86,7 @@ int serve(const StartupArgs& start, std::unique_ptr<ft::proxy::Extension>& exten
 } // namespace
 
 int appMain(HINSTANCE, const plat::CommandLineArgs& args, const wchar_t*) {
-  std::unique_ptr<ft::proxy::Extension> extension;
+  Outlasting outlasting;
   int exitCode = 1;
   try {
     plat::appInit("ferrin", os::osVersion().isNT() ? "*:EventLog:0" : "*:file:0");
@@ -94,7 +102,7 @@ int appMain(HINSTANCE, const plat::CommandLineArgs& args, const wchar_t*) {
     os::Console console;
     applyOptionalArgs(args, console);
 
-    exitCode = serve(start, extension);
+    exitCode = serve(start, outlasting);
   } catch (const plat::Exception& e) {
     vlog.error("%s", e.str());
     exitCode = 1;

@@ -47,7 +47,4 @@ private:
   std::vector<SourceFile> files_;
 };
 
-// The bytes of a generated file: a sequence from its seed.
-void fillPattern(uint32_t seed, uint64_t offset, char* buf, size_t n);
-
 } // namespace peer
