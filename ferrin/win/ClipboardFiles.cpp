@@ -173,7 +173,12 @@ bool ClipboardFiles::readDroppedFiles(IDataObject* data) {
   ManagedVector<FileProxy> files;
   while (const char* path = names.next()) {
     const char* slash = strrchr(path, '\\');
-    collectPath(path, slash ? slash + 1 : path, &files);
+    // One name that cannot be offered costs only itself.
+    try {
+      collectPath(path, slash ? slash + 1 : path, &files);
+    } catch (const plat::Exception& e) {
+      vlog.error("%s", e.str());
+    }
   }
   finish(&files);
   return true;

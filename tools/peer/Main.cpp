@@ -9,10 +9,14 @@
 //                          and 0) pasted by kivpaste, the clipboard emptied
 //                          when the share is withdrawn, nothing offered back
 //   kivpeer --paste-many   10,000 small files pasted
+//   kivpeer --copy         files copied by kivcopy (as a shell item list, then
+//                          as a dropped-file list) offered by ferrin as a
+//                          clipboard share, saved and checked
 //   kivpeer --bench        1 GiB and 10,000 files into the fetch folder, each
 //                          beside a raw loopback copy; pastes of a file over
 //                          4 GiB and of 10,000 files, each beside the same
 //                          paste from the plain virtual-file source
+#include "CopyRoad.h"
 #include "FetchRoad.h"
 #include "PasteRoad.h"
 #include "RawCopy.h"
@@ -216,7 +220,7 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
     const char* a = args[i];
     const char* value = i + 1 < args.count() ? args[i + 1] : nullptr;
     if (strcmp(a, "--bench") == 0 || strcmp(a, "--paste") == 0 ||
-        strcmp(a, "--paste-many") == 0) {
+        strcmp(a, "--paste-many") == 0 || strcmp(a, "--copy") == 0) {
       o->mode = a + 2;
     } else if (strcmp(a, "--keep") == 0) {
       o->keep = true;
@@ -255,6 +259,45 @@ int paste(const Options& options) {
   bool ok = pasteRoad(options, "paste",
                       {{shape(3 << 20, 120, 2000, true), 2}, {shape(0, 30, 100, true), 0}});
   return ok ? 0 : 1;
+}
+
+int copy(const Options& options) {
+  std::string work = makeWorkDir("copy");
+  Helpers helpers = helpersIn(work, options);
+  PeerSession session(options.ferrin, work + "\\ferrin.log", true, L"");
+  std::string problem;
+  bool ok = session.start(&problem);
+  uint32_t lastShare = 0;
+  int round = 0;
+  for (const char* formats : {"idlist,hdrop", "hdrop"}) {
+    if (!ok)
+      break;
+    std::string root = work + "\\copy" + std::to_string(round);
+    std::string fetchDir = work + "\\fetch" + std::to_string(round++);
+    CreateDirectoryW(wide(root).c_str(), nullptr);
+    CreateDirectoryW(wide(fetchDir).c_str(), nullptr);
+    TreeShape shape;
+    shape.largeBytes = 3 << 20;
+    shape.smallFiles = 250;
+    shape.smallBytes = 3000;
+    SourceTree tree(root, shape);
+    CopyResult result = copyFiles(session, tree, root, fetchDir, formats, helpers, &lastShare);
+    ok = result.ok;
+    problem = result.problem;
+    if (ok)
+      printf("copy (%s): %zu files offered as a clipboard share with '/' names, saved, every "
+             "byte checked\n",
+             formats, tree.files().size());
+  }
+  ok = ok && session.finish(&problem);
+  if (!ok) {
+    printFailure("copy", problem, work);
+    return 1;
+  }
+  fflush(stdout);
+  if (!options.keep)
+    removeTree(wide(work));
+  return 0;
 }
 
 int pasteMany(const Options& options) {
@@ -310,6 +353,8 @@ int main() {
       return paste(options);
     if (options.mode == "paste-many")
       return pasteMany(options);
+    if (options.mode == "copy")
+      return copy(options);
     return demo(options);
   } catch (const plat::Exception& e) {
     fprintf(stderr, "kivpeer: %s\n", e.str());
