@@ -59,9 +59,17 @@ public:
 
   private:
     static void deleteReleased();
+    void keepStreamInterfaceRegistered();
 
     plat::Handle event_;
     plat::EventManager* eventManager_;
+    // A stream interface kept marshalled while the Updater lives, so that
+    // the process always has the interface registered for remote calls.
+    // Registering it afresh (the first stream after the last one went)
+    // while a call from another process is being served can deadlock
+    // Wine's RPC server: the shell's GetData waits for the new stream's
+    // apartment, which waits for the server, which waits for that call.
+    IStream* keptRegistered_;
   };
 
   // The ring has the size FileTransferBufferSize has now (within the

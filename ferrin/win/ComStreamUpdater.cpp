@@ -24,7 +24,8 @@ ComStream::Updater* singleton = nullptr;
 
 plat::Mutex& ComStream::liveLock() { return singletonLock(); }
 
-ComStream::Updater::Updater() : eventManager_(plat::EventManager::instance()) {
+ComStream::Updater::Updater()
+    : eventManager_(plat::EventManager::instance()), keptRegistered_(nullptr) {
   plat::Lock l(singletonLock());
   PLAT_ASSERT(singleton == 0);
   event_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -32,7 +33,18 @@ ComStream::Updater::Updater() : eventManager_(plat::EventManager::instance()) {
     throw plat::SystemException("CreateEvent", (int)GetLastError());
   if (!eventManager_->addEvent(event_, this, "ComStream::Updater"))
     throw plat::Exception("addEvent(ComStream::Updater)");
+  keepStreamInterfaceRegistered();
   singleton = this;
+}
+
+void ComStream::Updater::keepStreamInterfaceRegistered() {
+  IStream* stream = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
+    return;
+  // Without COM on this thread there is nothing to keep registered.
+  if (FAILED(CoMarshalInterThreadInterfaceInStream(IID_IStream, stream, &keptRegistered_)))
+    keptRegistered_ = nullptr;
+  stream->Release();
 }
 
 ComStream::Updater::~Updater() {
@@ -59,6 +71,10 @@ ComStream::Updater::~Updater() {
   }
   eventManager_->removeEvent(event_);
   deleteReleased();
+  if (keptRegistered_) {
+    CoReleaseMarshalData(keptRegistered_);
+    keptRegistered_->Release();
+  }
 }
 
 bool ComStream::Updater::exists() {

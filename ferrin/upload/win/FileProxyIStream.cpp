@@ -15,12 +15,31 @@ namespace ft {
 
 static plat::LogWriter vlog("FileProxyIStream");
 
+namespace {
+
+// The process's global interface table, made on first use.
+IGlobalInterfaceTable* globalTable() {
+  static IGlobalInterfaceTable* table = [] {
+    IGlobalInterfaceTable* made = nullptr;
+    HRESULT hr = CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_IGlobalInterfaceTable, (void**)&made);
+    if (FAILED(hr))
+      throw plat::SystemException("CoCreateInstance(GlobalInterfaceTable)", (int)hr);
+    return made;
+  }();
+  return table;
+}
+
+} // namespace
+
 FileProxyIStream::FileProxyIStream(IDataObject* dataObject_, CLIPFORMAT clipFormat, LONG index,
                                    const char* name, uint32_t attributeWord, uint64_t size,
                                    uint64_t ctime, uint64_t atime, uint64_t mtime)
     : FileProxy(name, ShareEntry::flagsFromWin32(attributeWord), size, ctime, atime, mtime),
-      dataObject(dataObject_) {
-  dataObject->AddRef();
+      cookie(0) {
+  HRESULT hr = globalTable()->RegisterInterfaceInGlobal(dataObject_, IID_IDataObject, &cookie);
+  if (FAILED(hr))
+    throw plat::SystemException("RegisterInterfaceInGlobal", (int)hr);
   format.cfFormat = clipFormat;
   format.ptd = nullptr;
   format.dwAspect = DVASPECT_CONTENT;
@@ -30,13 +49,18 @@ FileProxyIStream::FileProxyIStream(IDataObject* dataObject_, CLIPFORMAT clipForm
 }
 
 FileProxyIStream::~FileProxyIStream() {
-  dataObject->Release();
+  globalTable()->RevokeInterfaceFromGlobal(cookie);
 }
 
 rdr::InStream* FileProxyIStream::open(uint64_t offset, rfb::MsgHandler* connection,
                                       Extension* owner) {
+  IDataObject* dataObject = nullptr;
+  HRESULT hr = globalTable()->GetInterfaceFromGlobal(cookie, IID_IDataObject, (void**)&dataObject);
+  if (FAILED(hr))
+    throw plat::SystemException("GetInterfaceFromGlobal", (int)hr);
   os::StgMedium got;
-  HRESULT hr = dataObject->GetData(&format, got.get());
+  hr = dataObject->GetData(&format, got.get());
+  dataObject->Release();
   if (FAILED(hr) || got.medium.tymed != TYMED_ISTREAM || !got.medium.pstm) {
     vlog.error("GetData returned %lu. tymed = %lu", (unsigned long)hr,
                (unsigned long)got.medium.tymed);
