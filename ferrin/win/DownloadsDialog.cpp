@@ -65,11 +65,8 @@ DownloadsDialog::~DownloadsDialog() {
 
 void DownloadsDialog::setUI(UI* ui) {
   if (!ui) {
-    for (Record& r : downloads_) {
-      if (r.row != &noRow)
-        delete r.row;
+    for (Record& r : downloads_)
       r.row = &noRow;
-    }
   }
   ui_ = ui ? ui : &noUI;
 }

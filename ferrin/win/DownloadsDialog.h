@@ -105,7 +105,7 @@ public:
   ~DownloadsDialog() override;
 
   // The window, once it exists. Null detaches it (the window thread has
-  // ended): its rows are then destroyed here and nothing reaches a view.
+  // ended): its rows went with it, and nothing reaches a view any more.
   void setUI(UI* ui);
 
   // From the window: every finished row goes.

@@ -2,6 +2,7 @@
 #include "ferrin/win/DownloadsUIIconThread.h"
 #include "ferrin/win/DownloadsUIItem.h"
 #include "ferrin/win/DownloadsUIProxy.h"
+#include "ferrin/win/FerrinResources.h"
 #include "os/win/StartupValues.h"
 #include "plat/win/Unicode.h"
 #include "ui/win/MsgBox.h"
@@ -18,10 +19,9 @@ namespace {
 
 enum { RunDeferred = WM_APP + 2, HoverTimer = 1, HoverCheckMs = 100, LineStep = 5, TextInset = 6 };
 
-const wchar_t* const NormalIcons[] = {L"FT_PAUSE_ICON", L"FT_PLAY_ICON", L"FT_RETRY_ICON",
-                                      L"FT_CLOSE_ICON"};
-const wchar_t* const ActiveIcons[] = {L"FT_PAUSEACTIVE_ICON", L"FT_PLAYACTIVE_ICON",
-                                      L"FT_RETRYACTIVE_ICON", L"FT_CLOSEACTIVE_ICON"};
+const int NormalIcons[] = {FT_PAUSE_ICON, FT_PLAY_ICON, FT_RETRY_ICON, FT_CLOSE_ICON};
+const int ActiveIcons[] = {FT_PAUSEACTIVE_ICON, FT_PLAYACTIVE_ICON, FT_RETRYACTIVE_ICON,
+                           FT_CLOSEACTIVE_ICON};
 
 const char* const ServingText =
     "There are no active or recent downloads to display.\n\nTo send files to all connected users, "
@@ -42,8 +42,8 @@ HFONT tahoma(int dpi, int weight) {
                      DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
 }
 
-HICON loadIcon(HINSTANCE instance, const wchar_t* name, int size) {
-  return (HICON)LoadImageW(instance, name, IMAGE_ICON, size, size, 0);
+HICON loadIcon(HINSTANCE instance, int id, int size) {
+  return (HICON)LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0);
 }
 
 ATOM windowClass(HINSTANCE instance) {
@@ -68,8 +68,8 @@ DownloadsUI::DownloadsUI(Host* host, HWND parent, DownloadsDialog::Requests* req
     iconsNormal_[i] = loadIcon(getInstance(), NormalIcons[i], scale(16));
     iconsActive_[i] = loadIcon(getInstance(), ActiveIcons[i], scale(16));
   }
-  genericIcon_ = loadIcon(getInstance(), L"FT_FILES_ICON", scale(32));
-  failIcon_ = loadIcon(getInstance(), L"FT_FAIL_ICON", scale(16));
+  genericIcon_ = loadIcon(getInstance(), FT_FILES_ICON, scale(32));
+  failIcon_ = loadIcon(getInstance(), FT_FAIL_ICON, scale(16));
   create(windowClass(getInstance()), "Downloads", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
          400, 300, parent);
   tooltip_.reset(new ui::Tooltip(getHandle(), getInstance()));

@@ -41,6 +41,12 @@ int rowIdOf(DownloadsDialog::Download* row) { return static_cast<RowProxy*>(row)
 DownloadsUIProxy::DownloadsUIProxy(DownloadsUI* window)
     : MessageQueue(window, "DownloadsUIProxy::msgAvailable") {}
 
+DownloadsUIProxy::~DownloadsUIProxy() {
+  plat::Lock l(rowsLock_);
+  for (DownloadsDialog::Download* row : rows_)
+    delete row;
+}
+
 void DownloadsUIProxy::send(int kind, int rowId, const char* text, int value,
                             const DownloadsDialog::ActionSet* actions) {
   DownloadsUIMessage message{kind, rowId, plat::String(text), value, {}};
@@ -53,13 +59,20 @@ void DownloadsUIProxy::ensureWindow() { send(M::EnsureWindow, 0); }
 
 DownloadsDialog::Download* DownloadsUIProxy::createItem(int rowId) {
   send(M::CreateItem, rowId);
-  return new RowProxy(this, rowId);
+  RowProxy* row = new RowProxy(this, rowId);
+  plat::Lock l(rowsLock_);
+  rows_.insert(row);
+  return row;
 }
 
 void DownloadsUIProxy::addItem(DownloadsDialog::Download* row) { send(M::AddItem, rowIdOf(row)); }
 
 void DownloadsUIProxy::removeItem(DownloadsDialog::Download* row) {
   send(M::RemoveItem, rowIdOf(row));
+  {
+    plat::Lock l(rowsLock_);
+    rows_.erase(row);
+  }
   delete row;
 }
 

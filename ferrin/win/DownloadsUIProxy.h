@@ -9,8 +9,11 @@
 #pragma once
 
 #include "ferrin/win/DownloadsDialog.h"
+#include "plat/Mutex.h"
 #include "plat/String.h"
 #include "plat/win/MessageQueue.h"
+
+#include <set>
 
 namespace ft {
 
@@ -63,8 +66,15 @@ public:
   void send(int kind, int rowId, const char* text = nullptr, int value = 0,
             const DownloadsDialog::ActionSet* actions = nullptr);
 
+  // The rows' proxies that the model still holds go with the window.
+  ~DownloadsUIProxy() override;
+
 protected:
   void deliver(DownloadsUI* window, DownloadsUIMessage& message) override;
+
+private:
+  plat::Mutex rowsLock_;
+  std::set<DownloadsDialog::Download*> rows_;
 };
 
 } // namespace ft

@@ -48,6 +48,10 @@ struct Row : D::Download {
 };
 
 struct View : D::UI {
+  ~View() override {
+    for (auto& row : rows)
+      delete row.second;
+  }
   void ensureWindow() override { shown++; }
   D::Download* createItem(int id) override { return rows[id] = new Row(&alive); }
   void addItem(D::Download*) override {}
@@ -201,15 +205,17 @@ TEST_F(Model, FailuresNotifyAtOnceAndOfferWhatCanBeDone) {
 }
 
 TEST_F(Model, ADetachedViewIsNeverCalledAgain) {
-  start(1, {"x"});
+  Row& row = start(1, {"x"});
   start(2, {"y"});
   model.setUI(nullptr);
-  EXPECT_EQ(0, view.alive); // the rows went with it
   model.progress(idOf(1), 10, 100, 0, 1);
   model.downloadComplete(idOf(1));
   model.downloadStarted(idOf(3), {"z"});
+  model.clearFinished();
   EXPECT_EQ(0, view.finished);
-  EXPECT_EQ(0, view.alive);
+  EXPECT_EQ(2, view.alive); // the view's rows are the view's to free
+  EXPECT_EQ(-1, row.position);
+  EXPECT_EQ("", row.status);
 }
 
 namespace {

@@ -184,6 +184,9 @@ TEST_F(Window, EnterAndDeleteOnlyWhenOffered) {
 }
 
 TEST_F(Window, TheHoveredButtonTellsItsActionAndClicksPostIt) {
+  for (int a = D::Pause; a <= D::Cancel; a++)
+    EXPECT_TRUE(list->actionIcon(a, false) && list->actionIcon(a, true)) << a;
+  EXPECT_TRUE(list->genericIcon() && list->failIcon());
   DownloadsUI::Item* row = add(3, "big.iso", true);
   row->setActions(actions({D::Pause, D::Cancel, D::OpenContainingFolder}));
   HWND h = list->getHandle(), button = row->button.getHandle();
