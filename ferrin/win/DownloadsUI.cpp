@@ -8,6 +8,7 @@
 #include "ui/win/MsgBox.h"
 #include "ui/win/WindowClass.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
@@ -35,6 +36,10 @@ const char* const ViewingText =
     "computer, use the ^bFetch files to^n drop-down list, below.";
 
 const COLORREF SelectionColour = RGB(10, 36, 106);
+// Made hidden: a row shows them once it is placed in sight.
+const DWORD TextStyle = WS_CHILD | SS_LEFTNOWORDWRAP | SS_WORDELLIPSIS | SS_NOPREFIX;
+// Spare sets of windows kept beyond this many are destroyed.
+const size_t MostSpare = 24;
 
 HFONT tahoma(int dpi, int weight) {
   return CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -61,7 +66,8 @@ DownloadsUI::DownloadsUI(Host* host, HWND parent, DownloadsDialog::Requests* req
     : ui::CustomWindow(instance, this), host_(host), requests_(requests), serving_(serving),
       dpi_(os::screenDpi()), selectionPen_(CreatePen(PS_SOLID, 0, RGB(160, 160, 160))),
       selectionBrush_(CreateSolidBrush(SelectionColour)), clientWidth_(0), clientHeight_(0),
-      content_(0), scroll_(0), layingOut_(false), again_(false), hoveredRow_(0) {
+      content_(0), scroll_(0), layingOut_(false), again_(false), hoveredRow_(0),
+      hiddenSpare_(0) {
   normalFont_.set(tahoma(dpi_, FW_NORMAL), false);
   boldFont_.set(tahoma(dpi_, FW_BOLD), false);
   for (int i = 0; i < 4; i++) {
@@ -85,6 +91,9 @@ DownloadsUI::~DownloadsUI() {
   for (auto& made : made_)
     delete made.second;
   made_.clear();
+  for (RowControls& spare : spare_)
+    destroyControls(spare);
+  spare_.clear();
   icons_.reset();
   hyperlinks_.forget(getHandle());
   tooltip_.reset();
@@ -137,8 +146,6 @@ DownloadsDialog::Download* DownloadsUI::createItem(int rowId) {
 
 void DownloadsUI::addItem(DownloadsDialog::Download* download) {
   Item* row = static_cast<Item*>(download);
-  if (!row->created())
-    row->create();
   for (Item* other : rows_)
     other->setSelected(false);
   row->setSelected(true);
@@ -216,23 +223,97 @@ void DownloadsUI::open(const char* path) {
 
 // -- layout --------------------------------------------------------------
 
+DownloadsUI::RowControls DownloadsUI::takeControls(int rowId) {
+  RowControls controls;
+  if (!spare_.empty()) {
+    controls = spare_.back();
+    spare_.pop_back();
+    if (hiddenSpare_ > spare_.size())
+      hiddenSpare_ = spare_.size();
+  } else {
+    HWND parent = getHandle();
+    int s = scale(32);
+    auto make = [&](const wchar_t* cls, DWORD style, int size) {
+      return CreateWindowExW(0, cls, L"", style, 0, 0, size, size, parent, nullptr, getInstance(),
+                             nullptr);
+    };
+    HWND* w = controls.windows;
+    w[RowControls::Icon] = make(L"Static", WS_CHILD | WS_CLIPSIBLINGS | SS_ICON | SS_CENTERIMAGE, s);
+    w[RowControls::Title] = make(L"Static", TextStyle, 10);
+    w[RowControls::Progress] = make(PROGRESS_CLASSW, WS_CHILD, 10);
+    w[RowControls::Status] = make(L"Static", TextStyle, 10);
+    w[RowControls::Buttons] = make(L"Button", WS_CHILD | BS_OWNERDRAW, 10);
+    for (HWND window : controls.windows)
+      if (!window)
+        throw plat::SystemException("CreateWindowEx", (int)GetLastError());
+    SendMessageW(w[RowControls::Title], WM_SETFONT, (WPARAM)boldFont(), FALSE);
+    SendMessageW(w[RowControls::Status], WM_SETFONT, (WPARAM)normalFont(), FALSE);
+    SendMessageW(w[RowControls::Buttons], WM_SETFONT, (WPARAM)normalFont(), FALSE);
+    SendMessageW(w[RowControls::Progress], PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    tooltip_->addTool(w[RowControls::Buttons], "", 300);
+  }
+  // The windows may have moved with a scroll while spare: every one is
+  // placed anew.
+  for (RECT& at : controls.at)
+    at = {-1, -1, -1, -1};
+  // The row's number is the button's id: a click finds its row by it.
+  SetWindowLongPtrW(controls.windows[RowControls::Buttons], GWLP_ID, rowId);
+  return controls;
+}
+
+void DownloadsUI::giveBack(const RowControls& controls) {
+  spare_.push_back(controls);
+}
+
+void DownloadsUI::hideSpareControls() {
+  for (size_t i = hiddenSpare_; i < spare_.size(); i++) {
+    RowControls& spare = spare_[i];
+    for (int j = 0; j < RowControls::Count; j++) {
+      if (spare.shown[j])
+        SetWindowPos(spare.windows[j], nullptr, 0, 0, 0, 0,
+                     SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                         SWP_NOREDRAW);
+      spare.shown[j] = false;
+    }
+  }
+  while (spare_.size() > MostSpare) {
+    destroyControls(spare_.back());
+    spare_.pop_back();
+  }
+  hiddenSpare_ = spare_.size();
+}
+
+void DownloadsUI::destroyControls(const RowControls& controls) {
+  tooltip_->removeTool(controls.windows[RowControls::Buttons]);
+  for (HWND window : controls.windows)
+    DestroyWindow(window);
+}
+
 void DownloadsUI::layout() {
   content_ = 0;
   for (Item* row : rows_)
     content_ += row->height();
   int most = content_ > clientHeight_ ? content_ - clientHeight_ : 0;
   scroll_ = scroll_ < 0 ? 0 : scroll_ > most ? most : scroll_;
-  // Only rows in sight are placed; the others wait above the window, so
-  // that a step costs the same with 5 rows as with 500.
+  // Only rows in sight have controls, so that a step costs the same with
+  // 5 rows as with 500.
   int top = -scroll_;
+  // Rows leaving sight give their windows back first, for the rows coming
+  // into it to take.
+  for (Item* row : rows_) {
+    int h = row->height();
+    if (!(top + h > 0 && top < clientHeight_))
+      row->leaveSight();
+    top += h;
+  }
+  top = -scroll_;
   for (Item* row : rows_) {
     int h = row->height();
     if (top + h > 0 && top < clientHeight_)
       row->place(top, clientWidth_);
-    else
-      row->park();
     top += h;
   }
+  hideSpareControls();
 }
 
 void DownloadsUI::updateScrollBar() {
@@ -244,6 +325,11 @@ void DownloadsUI::updateScrollBar() {
   } else {
     scroll_ = 0;
   }
+  // Only a change is told: a resize that changes the width alone leaves
+  // the bar as it is.
+  if (info.nMax == shownBar_.nMax && info.nPage == shownBar_.nPage && info.nPos == shownBar_.nPos)
+    return;
+  shownBar_ = info;
   // May add or take away the bar, and with it change the client width: the
   // resize lays the rows out again.
   SetScrollInfo(getHandle(), SB_VERT, &info, TRUE);
@@ -267,8 +353,27 @@ void DownloadsUI::relayout() {
 }
 
 void DownloadsUI::scrollTo(int position) {
+  int most = content_ > clientHeight_ ? content_ - clientHeight_ : 0;
+  position = position < 0 ? 0 : position > most ? most : position;
+  int dy = scroll_ - position;
+  if (dy == 0)
+    return;
   scroll_ = position;
-  relayout();
+  if (layingOut_ || dy >= clientHeight_ || -dy >= clientHeight_) {
+    relayout();
+    return;
+  }
+  // The rows in sight move with the picture; only the strip that comes
+  // into sight is painted.
+  RECT client = {0, 0, clientWidth_, clientHeight_};
+  ScrollWindowEx(getHandle(), 0, dy, &client, nullptr, nullptr, nullptr,
+                 SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  for (Item* row : rows_)
+    if (row->inSight())
+      row->shift(dy);
+  layout();
+  SetScrollPos(getHandle(), SB_VERT, scroll_, TRUE);
+  shownBar_.nPos = scroll_;
 }
 
 int DownloadsUI::rowTop(const Item* target) const {

@@ -22,6 +22,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace ft {
 
@@ -33,6 +34,16 @@ class DownloadsUI : public ui::CustomWindow,
 public:
   class Item;
   class IconThread;
+
+  // The windows of one row in sight: they go from row to row as rows come
+  // into sight and leave it, so that scrolling makes and destroys none.
+  struct RowControls {
+    enum { Icon, Title, Progress, Status, Buttons, Count };
+    HWND windows[Count] = {};
+    // Where each window was last put, and whether it shows.
+    RECT at[Count] = {};
+    bool shown[Count] = {};
+  };
 
   // The file-transfer dialog: its Clear button and its pop-ups.
   class Host {
@@ -89,6 +100,10 @@ public:
   IconThread& icons() { return *icons_; }
   // A row's height changed: everything below it moves.
   void relayout();
+  // A row coming into sight takes a set of windows; one leaving it gives
+  // its set back (hidden at the end of the layout).
+  RowControls takeControls(int rowId);
+  void giveBack(const RowControls& controls);
 
 private:
   enum Deferred { DeferShow, DeferFinished, DeferFailed, DeferMessage, DeferOpen };
@@ -116,6 +131,8 @@ private:
   bool ownsControl(const Item* row, HWND control) const;
   void iconReady(int rowId, HICON icon);
   void open(const char* path);
+  void hideSpareControls();
+  void destroyControls(const RowControls& controls);
 
   Host* host_;
   DownloadsDialog::Requests* requests_;
@@ -136,6 +153,7 @@ private:
   bool layingOut_;
   bool again_;
   int hoveredRow_; // 0: none
+  SCROLLINFO shownBar_ = {};
   ui::Font normalFont_;
   ui::Font boldFont_;
   std::unique_ptr<ui::Tooltip> tooltip_;
@@ -143,6 +161,8 @@ private:
   std::unique_ptr<IconThread> icons_;
   std::unique_ptr<DownloadsUIProxy> proxy_;
   std::deque<Task> deferred_;
+  std::vector<RowControls> spare_;
+  size_t hiddenSpare_; // spare_ from this index on is hidden already
 };
 
 } // namespace ft

@@ -19,59 +19,36 @@ enum {
   Gap = 4,
   ButtonIcon = 16
 };
-const int ParkedY = -20000;
 
-const DWORD ChildStyle = WS_CHILD | WS_VISIBLE;
-const DWORD TextStyle = ChildStyle | SS_LEFTNOWORDWRAP | SS_WORDELLIPSIS | SS_NOPREFIX;
 
-void move(ui::Window& control, int x, int y, int w, int h) {
-  SetWindowPos(control.getHandle(), nullptr, x, y, w, h,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-}
 
 } // namespace
 
 DownloadsUI::Item::Item(DownloadsUI* window, int rowId)
     : window_(window), rowId_(rowId), failure_(window->failIcon(), ui::OnBottomRight, 6, 3),
       hovered_(-1), progressShown_(false), selected_(false), generic_(false), error_(false),
-      placed_(false), icon_(nullptr), position_(0) {}
+      icon_(nullptr), position_(0) {}
 
 DownloadsUI::Item::~Item() {
   window_->icons().drop(rowId_);
-  if (button.getHandle())
-    window_->tooltip().removeTool(button.getHandle());
-  failure_.destroy();
-  iconControl.destroy();
-  titleControl.destroy();
-  progressControl.destroy();
-  statusControl.destroy();
-  button.destroy();
+  leaveSight();
   if (icon_ && icon_ != window_->genericIcon())
     DestroyIcon(icon_);
 }
 
-void DownloadsUI::Item::create() {
-  HWND parent = window_->getHandle();
-  int s = window_->scale(IconSize);
-  iconControl.create(L"Static", "", ChildStyle | WS_CLIPSIBLINGS | SS_ICON | SS_CENTERIMAGE, 0,
-                     ParkedY, s, s, parent);
-  titleControl.create(L"Static", title_.c_str(), TextStyle, 0, ParkedY, 10, 10, parent);
-  progressControl.create(PROGRESS_CLASSW, "", WS_CHILD, 0, ParkedY, 10, 10, parent);
-  statusControl.create(L"Static", status_.c_str(), TextStyle, 0, ParkedY, 10, 10, parent);
-  // The row's number is the button's id: a click finds its row by it.
-  button.create(L"Button", "", WS_CHILD | BS_OWNERDRAW, 0, ParkedY, 10, 10, parent, 0, rowId_);
-  SendMessageW(titleControl.getHandle(), WM_SETFONT, (WPARAM)window_->boldFont(), FALSE);
-  SendMessageW(statusControl.getHandle(), WM_SETFONT, (WPARAM)window_->normalFont(), FALSE);
-  SendMessageW(button.getHandle(), WM_SETFONT, (WPARAM)window_->normalFont(), FALSE);
-  SendMessageW(progressControl.getHandle(), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-  failure_.attach(iconControl.getHandle());
-  failure_.setVisible(error_);
-  window_->tooltip().addTool(button.getHandle(), "", 300);
-  if (icon_)
-    SendMessageW(iconControl.getHandle(), STM_SETICON, (WPARAM)icon_, 0);
+// What the row shows goes into the windows it takes.
+void DownloadsUI::Item::adopt(const Controls& controls) {
+  controls_ = controls;
+  iconControl.wrap(controls.windows[Controls::Icon]);
+  titleControl.wrap(controls.windows[Controls::Title]);
+  progressControl.wrap(controls.windows[Controls::Progress]);
+  statusControl.wrap(controls.windows[Controls::Status]);
+  button.wrap(controls.windows[Controls::Buttons]);
+  titleControl.setText(title_.c_str());
+  statusControl.setText(status_.c_str());
+  SendMessageW(iconControl.getHandle(), STM_SETICON, (WPARAM)icon_, 0);
   setProgress(position_);
-  progressControl.show(progressShown_);
-  button.show(buttonShown());
+  InvalidateRect(button.getHandle(), nullptr, FALSE);
 }
 
 int DownloadsUI::Item::height() const {
@@ -80,42 +57,72 @@ int DownloadsUI::Item::height() const {
 
 int DownloadsUI::Item::buttonWidth() const { return window_->scale(StripW); }
 
-void DownloadsUI::Item::place(int top, int width) {
-  if (!created())
+// A window that stays where it is costs nothing: each move is a call to
+// the window server.
+void DownloadsUI::Item::move(int which, int x, int y, int w, int h, bool shown) {
+  RECT& at = controls_.at[which];
+  bool& isShown = controls_.shown[which];
+  if (at.left == x && at.top == y && at.right == x + w && at.bottom == y + h && isShown == shown)
     return;
+  UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW;
+  if (isShown != shown)
+    flags |= shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+  at = {x, y, x + w, y + h};
+  isShown = shown;
+  SetWindowPos(controls_.windows[which], nullptr, x, y, w, h, flags);
+}
+
+void DownloadsUI::Item::shift(int dy) {
+  for (RECT& at : controls_.at)
+    OffsetRect(&at, 0, dy);
+}
+
+void DownloadsUI::Item::place(int top, int width) {
+  if (!inSight())
+    adopt(window_->takeControls(rowId_));
   int m = window_->scale(Margin), x = window_->scale(TextX), h = window_->scale(LineH);
   int bw = buttonWidth(), y2 = top + window_->scale(SecondLine);
   int icon = window_->scale(IconSize);
-  move(titleControl, x, top + m, width - x - m, h);
-  move(button, width - bw - m, y2, bw, h);
+  move(Controls::Title, x, top + m, width - x - m, h, true);
+  move(Controls::Buttons, width - bw - m, y2, bw, h, buttonShown());
   if (progressShown_) {
-    move(iconControl, m, top + window_->scale(15), icon, icon);
-    move(progressControl, x, y2, width - window_->scale(72) - bw, h);
-    move(statusControl, x, top + window_->scale(40), width - x - m, h);
+    move(Controls::Icon, m, top + window_->scale(15), icon, icon, true);
+    move(Controls::Progress, x, y2, width - window_->scale(72) - bw, h, true);
+    move(Controls::Status, x, top + window_->scale(40), width - x - m, h, true);
   } else {
-    move(iconControl, m, top + m, icon, icon);
+    move(Controls::Icon, m, top + m, icon, icon, true);
+    move(Controls::Progress, x, y2, width - window_->scale(72) - bw, h, false);
     // Beside the buttons, not under them.
-    move(statusControl, x, y2, width - x - m - (buttonShown() ? bw + m : 0), h);
+    move(Controls::Status, x, y2, width - x - m - (buttonShown() ? bw + m : 0), h, true);
   }
-  failure_.reposition();
-  placed_ = true;
+  showFailure();
 }
 
-void DownloadsUI::Item::park() {
-  if (!created() || !placed_)
+void DownloadsUI::Item::showFailure() {
+  if (error_ && !failure_.getHandle())
+    failure_.attach(iconControl.getHandle());
+  else if (error_)
+    failure_.reposition();
+  else
+    failure_.destroy();
+}
+
+// Out of sight a row holds no windows: with hundreds of rows, every child
+// window the list holds makes each step of the window server slower.
+void DownloadsUI::Item::leaveSight() {
+  if (!inSight())
     return;
+  failure_.destroy();
+  window_->giveBack(controls_);
   for (ui::Window* control : {&iconControl, &titleControl, &progressControl, &statusControl, &button})
-    SetWindowPos(control->getHandle(), nullptr, 0, ParkedY, 0, 0,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOSIZE);
-  failure_.reposition();
-  placed_ = false;
+    control->wrap(nullptr);
 }
 
 void DownloadsUI::Item::setSelected(bool selected) {
   if (selected_ == selected)
     return;
   selected_ = selected;
-  if (created())
+  if (inSight())
     for (ui::Window* control : {&iconControl, &titleControl, &progressControl, &statusControl, &button})
       InvalidateRect(control->getHandle(), nullptr, TRUE);
 }
@@ -190,22 +197,20 @@ void DownloadsUI::Item::setGenericIcon() {
 
 void DownloadsUI::Item::setText(const char* title) {
   title_ = title ? title : "";
-  if (created())
+  if (inSight())
     titleControl.setText(title_.c_str());
 }
 
 void DownloadsUI::Item::setProgress(int position) {
   position_ = position;
-  if (created())
-    SendMessageW(progressControl.getHandle(), PBM_SETPOS, (WPARAM)(position * 100 / 65535), 0);
+  if (inSight())
+    SendMessageW(progressControl.getHandle(), PBM_SETPOS, (WPARAM)progressStep(position), 0);
 }
 
 void DownloadsUI::Item::showProgress() {
   if (progressShown_)
     return;
   progressShown_ = true;
-  if (created())
-    progressControl.show(true);
   window_->relayout();
 }
 
@@ -213,30 +218,27 @@ void DownloadsUI::Item::hideProgress() {
   if (!progressShown_)
     return;
   progressShown_ = false;
-  if (created())
-    progressControl.show(false);
   window_->relayout();
 }
 
 void DownloadsUI::Item::setStatus(const char* text, bool error) {
   status_ = text ? text : "";
   error_ = error;
-  if (!created())
+  if (!inSight())
     return;
   statusControl.setText(status_.c_str());
-  failure_.setVisible(error);
+  showFailure();
 }
 
 void DownloadsUI::Item::setActions(const DownloadsDialog::ActionSet& actions) {
   bool hadButtons = buttonShown();
   actions_ = actions;
   hovered_ = -1;
-  if (!created())
+  if (!inSight())
     return;
-  button.show(buttonShown());
   InvalidateRect(button.getHandle(), nullptr, FALSE);
   if (hadButtons != buttonShown())
-    window_->relayout(); // the status line takes the strip's room, or gives it back
+    window_->relayout(); // the strip comes or goes; the status line follows
 }
 
 } // namespace ft

@@ -1,8 +1,8 @@
 // One row of the downloads window: the file's icon (with a failure badge
 // over it), the bold title, the progress bar while the download runs, the
-// status line and the owner-drawn strip of action buttons. What the model
-// sets is kept, so a row may be told things before its controls exist.
-// Window thread only.
+// status line and the owner-drawn strip of action buttons. The controls
+// exist only while the row is in sight; what the model sets is kept in the
+// row and shown whenever it comes into sight. Window thread only.
 #pragma once
 
 #include "ferrin/win/DownloadsUI.h"
@@ -18,16 +18,16 @@ public:
   Item(DownloadsUI* window, int rowId);
   ~Item() override;
 
-  // Makes the controls in the window.
-  void create();
-  bool created() const { return button.getHandle() != nullptr; }
   // 48 pixels at 96 DPI, 60 with the progress bar.
   int height() const;
-  // Places the controls for a row at top in a window of that width.
+  // The row in sight at top in a window of that width: its controls are
+  // made when needed and placed.
   void place(int top, int width);
-  // Out of sight, far above the window.
-  void park();
-  bool placed() const { return placed_; }
+  // Out of sight: the controls go.
+  void leaveSight();
+  bool inSight() const { return titleControl.getHandle() != nullptr; }
+  // The window scrolled the controls by dy.
+  void shift(int dy);
 
   void setSelected(bool selected);
   // The number of actions that have a button (Pause to Cancel), from the
@@ -55,6 +55,9 @@ public:
   void setStatus(const char* text, bool error) override;
   void setActions(const DownloadsDialog::ActionSet& actions) override;
 
+  // The bar's position (0 to 100) for a model's position (0 to 65535).
+  static int progressStep(int position) { return position * 100 / 65535; }
+
   int rowId() const { return rowId_; }
   const DownloadsDialog::ActionSet& actions() const { return actions_; }
   bool progressShown() const { return progressShown_; }
@@ -65,6 +68,8 @@ public:
   int progress() const { return position_; }
   HICON icon() const { return icon_; }
 
+  // The windows of the row while it is in sight (wrapped: the window's
+  // sets own them).
   ui::Window iconControl;
   ui::Window titleControl;
   ui::Window progressControl;
@@ -72,6 +77,10 @@ public:
   ui::Window button;
 
 private:
+  typedef DownloadsUI::RowControls Controls;
+  void adopt(const Controls& controls);
+  void showFailure();
+  void move(int which, int x, int y, int w, int h, bool shown);
   int buttonWidth() const;
   bool buttonShown() const { return buttonCount() > 0; }
 
@@ -84,11 +93,11 @@ private:
   bool selected_;
   bool generic_;
   bool error_;
-  bool placed_;
   HICON icon_;
   std::string title_;
   std::string status_;
   int position_;
+  Controls controls_;
 };
 
 } // namespace ft

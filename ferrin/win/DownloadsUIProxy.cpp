@@ -18,7 +18,14 @@ public:
   void setGenericIcon() override { proxy_->send(M::SetGenericIcon, rowId_); }
   void setText(const char* text) override { proxy_->send(M::SetText, rowId_, text); }
   void setProgress(int position) override {
-    proxy_->send(M::SetProgress, rowId_, nullptr, position);
+    // The bar has a hundred steps: positions within one are not sent.
+    int step = DownloadsUI::Item::progressStep(position);
+    if (step == sentStep_)
+      return;
+    sentStep_ = step;
+    progress_->position = position;
+    if (!progress_->queued.exchange(true))
+      proxy_->send(M::SetProgress, rowId_, nullptr, 0, nullptr, progress_);
   }
   void showProgress() override { proxy_->send(M::ShowProgress, rowId_); }
   void hideProgress() override { proxy_->send(M::HideProgress, rowId_); }
@@ -32,6 +39,8 @@ public:
 private:
   DownloadsUIProxy* proxy_;
   int rowId_;
+  int sentStep_ = -1;
+  std::shared_ptr<DownloadsUIProgress> progress_ = std::make_shared<DownloadsUIProgress>();
 };
 
 int rowIdOf(DownloadsDialog::Download* row) { return static_cast<RowProxy*>(row)->rowId(); }
@@ -48,8 +57,9 @@ DownloadsUIProxy::~DownloadsUIProxy() {
 }
 
 void DownloadsUIProxy::send(int kind, int rowId, const char* text, int value,
-                            const DownloadsDialog::ActionSet* actions) {
-  DownloadsUIMessage message{kind, rowId, plat::String(text), value, {}};
+                            const DownloadsDialog::ActionSet* actions,
+                            std::shared_ptr<DownloadsUIProgress> progress) {
+  DownloadsUIMessage message{kind, rowId, plat::String(text), value, {}, std::move(progress)};
   if (actions)
     message.actions = *actions;
   post(std::move(message));
@@ -127,7 +137,9 @@ void DownloadsUIProxy::deliver(DownloadsUI* window, DownloadsUIMessage& m) {
     item->setText(text);
     break;
   case M::SetProgress:
-    item->setProgress(m.value);
+    // Cleared first: a position set from now on sends a message of its own.
+    m.progress->queued = false;
+    item->setProgress(m.progress->position);
     break;
   case M::ShowProgress:
     item->showProgress();

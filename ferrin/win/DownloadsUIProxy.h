@@ -6,6 +6,12 @@
 // and all its rows, so a thread's event table (63 events) never limits
 // how many rows there are, and a row never hears of a call before the
 // call that made it.
+//
+// Progress comes with every piece of a file written, thousands of times a
+// second: only a position that moves the bar is sent, and a row has at
+// most one progress message waiting, which carries the latest position
+// when it is delivered. (Painting on the window thread would otherwise
+// slow the main thread's transfers: both wait for the one window server.)
 #pragma once
 
 #include "ferrin/win/DownloadsDialog.h"
@@ -13,11 +19,20 @@
 #include "plat/String.h"
 #include "plat/win/MessageQueue.h"
 
+#include <atomic>
+#include <memory>
 #include <set>
 
 namespace ft {
 
 class DownloadsUI;
+
+// A row's latest progress, shared by its proxy and the message waiting to
+// carry it.
+struct DownloadsUIProgress {
+  std::atomic<int> position{0};
+  std::atomic<bool> queued{false};
+};
 
 struct DownloadsUIMessage {
   enum Kind {
@@ -42,8 +57,9 @@ struct DownloadsUIMessage {
   int kind;
   int rowId;
   plat::String text;
-  int value; // a flag, or a progress position
+  int value; // a flag
   DownloadsDialog::ActionSet actions;
+  std::shared_ptr<DownloadsUIProgress> progress;
 };
 
 class DownloadsUIProxy : public plat::MessageQueue<DownloadsUIMessage, DownloadsUI>,
@@ -64,7 +80,8 @@ public:
   void showMessage(const char* text) override;
 
   void send(int kind, int rowId, const char* text = nullptr, int value = 0,
-            const DownloadsDialog::ActionSet* actions = nullptr);
+            const DownloadsDialog::ActionSet* actions = nullptr,
+            std::shared_ptr<DownloadsUIProgress> progress = nullptr);
 
   // The rows' proxies that the model still holds go with the window.
   ~DownloadsUIProxy() override;
