@@ -211,6 +211,7 @@ void AdvancedDialog::onShow() {
         showValue(row, valueText(p).c_str());
     }
   }
+  updateTip();
 }
 
 bool AdvancedDialog::onCommand(int id, int code) {
@@ -367,6 +368,8 @@ void AdvancedDialog::endEdit(bool commit) {
     accepted = false;
   }
   showValue(row, editInList_ && accepted ? text.c_str() : valueText(param).c_str());
+  if (row == hotRow_)
+    updateTip();
   if (!accepted)
     showRefusedValue(GetAncestor(getHandle(), GA_ROOT), *param, text.c_str());
   if (changedCallback_)
