@@ -91,13 +91,7 @@ KIV_SHOT(expert_list) {
   auto sheet = entry.sheet(true);
   SendMessageW(sheet->getHandle(), PSM_SETCURSEL, 3, 0);
   HWND list = entry.expert.listView();
-  LVFINDINFOW find = {LVFI_STRING, L"ColourLevel"};
-  int row = (int)SendMessageW(list, LVM_FINDITEMW, (WPARAM)-1, (LPARAM)&find);
-  RECT cell = {};
-  cell.top = 1;
-  cell.left = LVIR_BOUNDS;
-  SendMessageW(list, LVM_GETSUBITEMRECT, row, (LPARAM)&cell);
-  LPARAM at = MAKELPARAM(cell.left + 10, (cell.top + cell.bottom) / 2);
+  LPARAM at = cellPoint(list, "ColourLevel", 1);
   SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
   SendMessageW(list, WM_LBUTTONUP, 0, at);
   if (!entry.expert.editedParameter())

@@ -60,16 +60,7 @@ struct ExpertList : testing::Test {
     SendMessageW(list, LVM_GETITEMTEXTW, r, (LPARAM)&item);
     return text;
   }
-  LPARAM at(const char* name, int column) {
-    SendMessageW(list, LVM_ENSUREVISIBLE, row(name), FALSE);
-    RECT r = {};
-    r.top = column;
-    r.left = LVIR_BOUNDS;
-    SendMessageW(list, LVM_GETSUBITEMRECT, row(name), (LPARAM)&r);
-    if (column == 0)
-      r.right = (LONG)SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0);
-    return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  }
+  LPARAM at(const char* name, int column) { return cellPoint(list, name, column); }
   void move(const char* name, int column) { SendMessageW(list, WM_MOUSEMOVE, 0, at(name, column)); }
   void click(const char* name, int column) {
     SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at(name, column));

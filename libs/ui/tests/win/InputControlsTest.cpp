@@ -9,7 +9,6 @@
 #include "ui/win/Dialog.h"
 #include "ui/win/EditBox.h"
 #include "ui/win/ImageList.h"
-#include "ui/win/Slider.h"
 #include "ui/win/Tooltip.h"
 #include "ui/win/WindowClass.h"
 
@@ -27,7 +26,6 @@ struct Inputs : Dialog {
   EditBox number;
   AutoExpandEditBox prompt{4};
   ComboBox list;
-  Slider slider;
   int again = -1;
   bool onInitDialog() override {
     check.wrap(getDlgItem(IDC_CHECK));
@@ -35,7 +33,6 @@ struct Inputs : Dialog {
     prompt.wrap(getDlgItem(IDC_PROMPT));
     prompt.measureLine();
     list.wrap(getDlgItem(IDC_LIST));
-    slider.wrap(getDlgItem(IDC_SLIDER));
     return false;
   }
   bool onCommand(int id, int code) override {
@@ -53,7 +50,7 @@ int height(HWND window) {
 
 } // namespace
 
-TEST(InputControls, CheckboxStatesNumbersListsAndSliders) {
+TEST(InputControls, CheckboxStatesNumbersAndLists) {
   Inputs d;
   d.createModeless(nullptr);
   CheckboxWidget* box = &d.check;
@@ -94,11 +91,6 @@ TEST(InputControls, CheckboxStatesNumbersListsAndSliders) {
   d.list.setText("F");
   EXPECT_EQ(-1, d.list.getCurSel());
   EXPECT_STREQ("", d.list.getText());
-
-  d.slider.setRange(5);
-  d.slider.setPos(3);
-  EXPECT_EQ(3, d.slider.getPos());
-  EXPECT_EQ(5, SendMessageW(d.slider.getHandle(), TBM_GETRANGEMAX, 0, 0));
 }
 
 TEST(InputControls, AnExpandingEditBoxGrowsByWholeLinesUpToItsMaximum) {
@@ -147,7 +139,6 @@ TEST(InputControls, ModalRunTooltipsAndImageLists) {
   HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
   ReleaseDC(nullptr, screen);
   EXPECT_EQ(2, images.addMasked(bitmap, RGB(255, 0, 255), true));
-  EXPECT_EQ(3, ImageList_GetImageCount(images.handle()));
   EXPECT_THROW(images.addIcon(module, 4242), plat::SystemException);
 }
 

@@ -30,6 +30,8 @@
 #include "ui/win/ConfigDialog.h"
 #include "ui/win/EditBox.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 #include <memory>
 #include <string>
@@ -157,6 +159,22 @@ inline Page* printingPage(Options* o) {
                    {IDC_DEFAULTPRINTER, {&o->changeServerDefaultPrinter}, "1", "0", nullptr},
                    {IDC_SCALEPRINT, {&o->scalePrintOutput}, "1", "0", nullptr}},
                   {});
+}
+
+// A point in the expert list's cell (column 0 name, 1 value) of a row,
+// scrolled into view, as a mouse message carries it.
+inline LPARAM cellPoint(HWND list, const char* name, int column) {
+  std::wstring wname(name, name + strlen(name));
+  LVFINDINFOW find = {LVFI_STRING, wname.c_str()};
+  int row = (int)SendMessageW(list, LVM_FINDITEMW, (WPARAM)-1, (LPARAM)&find);
+  SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
+  RECT r = {};
+  r.top = column;
+  r.left = LVIR_BOUNDS;
+  SendMessageW(list, LVM_GETSUBITEMRECT, row, (LPARAM)&r);
+  if (column == 0)
+    r.right = (LONG)SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0);
+  return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
 // Every option at priority 50, as read from a connection file, with the

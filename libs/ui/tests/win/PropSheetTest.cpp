@@ -250,3 +250,23 @@ TEST_F(Sheets, AModelessSheetClosesOnlyAfterItsPagesApplied) {
   sheet.close();
 }
 
+TEST_F(Sheets, AnEditInTheExpertListMarksEveryPageOnce) {
+  advanced.setParam("1", 50);
+  ui::PropertiesDialog sheet("Properties", basicSet(), advancedSet(), &expert, &advanced, true);
+  bool applyBefore = true, applyAfter = false;
+  ModalHelper helper;
+  helper.expect(L"Properties", [&](HWND w) {
+    SendMessageW(w, PSM_SETCURSEL, 3, 0);
+    applyBefore = IsWindowEnabled(GetDlgItem(w, ui::PropSheet::ApplyButton)) != 0;
+    SendMessageW(expert.listView(), WM_LBUTTONDOWN, MK_LBUTTON,
+                 cellPoint(expert.listView(), "ProxyServer", 1));
+    SetWindowTextW(expert.editBox(), L"relay.example.org");
+    SendMessageW(expert.editBox(), WM_KEYDOWN, VK_RETURN, 1);
+    applyAfter = IsWindowEnabled(GetDlgItem(w, ui::PropSheet::ApplyButton)) != 0;
+    testing_support::clickButton(w, IDOK);
+  });
+  EXPECT_TRUE(sheet.runModal(nullptr, nullptr, true, false));
+  EXPECT_FALSE(applyBefore);
+  EXPECT_TRUE(applyAfter); // the other pages, re-marked, hold changes
+  EXPECT_STREQ("relay.example.org", o.proxyServer.getValueStr().c_str());
+}
