@@ -106,12 +106,12 @@ bool AdvancedDialog::onInitDialog() {
   list_ = getDlgItem(ListId);
   tooltip_ = new Tooltip(dialog, getInstance());
   HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 0,
-                              0, dialog, nullptr, getInstance(), nullptr);
+                              0, dialog, (HMENU)(UINT_PTR)EditorId, getInstance(), nullptr);
   if (!edit)
     throw plat::SystemException("CreateWindowEx", (int)GetLastError());
   edit_.reset(new EditControl(this, edit));
   choices_.create("", WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0, 0, 0, dialog,
-                  WS_EX_CLIENTEDGE);
+                  WS_EX_CLIENTEDGE, ChoicesId);
 
   LVCOLUMNW column = {};
   column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
@@ -215,7 +215,7 @@ void AdvancedDialog::onShow() {
 }
 
 bool AdvancedDialog::onCommand(int id, int code) {
-  if ((HWND)GetDlgItem(getHandle(), id) == choices_.getHandle() && choices_.getHandle()) {
+  if (id == ChoicesId) {
     if (code == CBN_SELENDOK)
       endEdit(true);
     else if (code == CBN_SELENDCANCEL)
