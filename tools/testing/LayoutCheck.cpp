@@ -49,10 +49,11 @@ bool overlapsByDesign(HWND window, const std::wstring& cls) {
 
 // An edit box or a list shown over a cell of a list view sibling, wholly
 // inside it, edits that cell in place.
-bool editsInPlace(HWND editor, const std::wstring& editorCls, HWND list, const std::wstring& listCls,
-                  HWND parent) {
+bool editsInPlace(HWND editor, const std::wstring& editorCls, HWND list,
+                  const std::wstring& listCls, HWND parent) {
   if (lstrcmpiW(listCls.c_str(), L"SysListView32") != 0 ||
-      (lstrcmpiW(editorCls.c_str(), L"Edit") != 0 && lstrcmpiW(editorCls.c_str(), L"ComboBox") != 0))
+      (lstrcmpiW(editorCls.c_str(), L"Edit") != 0 &&
+       lstrcmpiW(editorCls.c_str(), L"ComboBox") != 0))
     return false;
   RECT e = rectIn(editor, parent), l = rectIn(list, parent), both;
   IntersectRect(&both, &e, &l);

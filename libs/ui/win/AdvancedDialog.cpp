@@ -43,7 +43,8 @@ bool isKey(const MSG* msg, UINT message) {
 // reaches the dialog (which would press OK or Cancel).
 class AdvancedDialog::EditControl : public SubclassWindow::SubclassProcCallback {
 public:
-  EditControl(AdvancedDialog* owner, HWND window) : owner_(owner), window_(window), subclass_(this) {
+  EditControl(AdvancedDialog* owner, HWND window)
+      : owner_(owner), window_(window), subclass_(this) {
     subclass_.subclass(window);
   }
   HWND handle() const { return window_; }
@@ -445,9 +446,12 @@ LRESULT AdvancedDialog::subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         if (rest < 0)
           return 1;
         int nameWidth = (int)SendMessageW(hwnd, LVM_GETCOLUMNWIDTH, NameColumn, 0);
+        // The two columns never exceed the list's width at once: the value
+        // column narrows before the name column grows, and widens only
+        // after it has shrunk.
         if (change->pitem->cxy > nameWidth)
           SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, ValueColumn, rest);
-        else // widened now, the value column would push the name column's change out
+        else
           PostMessageW(hwnd, LVM_SETCOLUMNWIDTH, ValueColumn, rest);
       }
     }

@@ -7,7 +7,8 @@ namespace ui {
 namespace {
 
 // The pages of one set that the other does not hold.
-std::vector<SheetPage> only(const std::vector<SheetPage>& set, const std::vector<SheetPage>& other) {
+std::vector<SheetPage> only(const std::vector<SheetPage>& set,
+                            const std::vector<SheetPage>& other) {
   std::vector<SheetPage> result;
   for (const SheetPage& p : set) {
     bool shared = false;

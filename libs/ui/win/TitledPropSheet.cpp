@@ -160,7 +160,8 @@ void TitledPropSheet::updateBanner() {
 }
 
 void TitledPropSheet::setBanner(const char* title, const char* description) {
-  if (bannerTitle_.c_str() && bannerDescription_.c_str() && strcmp(bannerTitle_.c_str(), title) == 0 &&
+  if (bannerTitle_.c_str() && bannerDescription_.c_str() &&
+      strcmp(bannerTitle_.c_str(), title) == 0 &&
       strcmp(bannerDescription_.c_str(), description) == 0)
     return;
   bannerTitle_ = title;

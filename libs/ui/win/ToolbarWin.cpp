@@ -125,11 +125,10 @@ void ToolbarWin::attach(HWND parent) {
   INITCOMMONCONTROLSEX init = {sizeof(init), ICC_BAR_CLASSES};
   InitCommonControlsEx(&init);
   // Sized by layout(), not by its parent.
-  toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
-                             WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT | CCS_NORESIZE |
-                                 CCS_NODIVIDER,
-                             0, 0, 0, 0,
-                             container_.getHandle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  toolbar_ = CreateWindowExW(
+      0, TOOLBARCLASSNAMEW, nullptr,
+      WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT | CCS_NORESIZE | CCS_NODIVIDER, 0, 0,
+      0, 0, container_.getHandle(), nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!toolbar_)
     throw plat::SystemException("CreateWindow", (int)GetLastError());
   SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
@@ -158,7 +157,8 @@ SIZE ToolbarWin::getSize() {
 
 void ToolbarWin::setSize(SIZE size) {
   for (HWND window : {container_.getHandle(), toolbar_})
-    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ToolbarWin::layout() { setSize(getSize()); }

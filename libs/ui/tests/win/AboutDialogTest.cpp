@@ -16,7 +16,9 @@ TEST(AboutDialog, ShowsTheVersionResourceAndLinksToTheMakersPages) {
   AboutDialog about(IDI_TILE);
   about.createModeless(nullptr);
   HWND w = about.getHandle();
-  auto text = [&](int id) { return testing_support::utf8(testing_support::windowText(GetDlgItem(w, id))); };
+  auto text = [&](int id) {
+    return testing_support::utf8(testing_support::windowText(GetDlgItem(w, id)));
+  };
   EXPECT_EQ("About Ostrel Toolkit Tests", testing_support::utf8(testing_support::windowText(w)));
   EXPECT_EQ("Ostrel\xc2\xae Toolkit Tests", text(AboutDialog::DescriptionId));
   EXPECT_EQ("1.0.0.0", text(AboutDialog::VersionId));

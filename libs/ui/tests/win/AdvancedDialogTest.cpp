@@ -171,7 +171,8 @@ TEST_F(ExpertList, ARefusedValueIsReportedAndTheValueInForceShown) {
   edit("PointerEventInterval", L"abc", VK_RETURN);
   EXPECT_EQ(20, o.pointerEventInterval.getValue());
   EXPECT_EQ(L"20", cell(row("PointerEventInterval"), 1));
-  EXPECT_NE(std::wstring::npos, message.find(L"\"abc\" is not a valid value for PointerEventInterval"));
+  EXPECT_NE(std::wstring::npos,
+            message.find(L"\"abc\" is not a valid value for PointerEventInterval"));
 }
 
 TEST_F(ExpertList, PolicyRowsAreGreyAndClosed) {

@@ -26,7 +26,8 @@ std::string dump(Options& o) {
     std::map<int, plat::String> values;
     p->getValues(&values);
     for (auto& v : values)
-      all += std::string(p->getName()) + ":" + std::to_string(v.first) + "=" + v.second.c_str() + "\n";
+      all +=
+          std::string(p->getName()) + ":" + std::to_string(v.first) + "=" + v.second.c_str() + "\n";
   }
   return all;
 }
