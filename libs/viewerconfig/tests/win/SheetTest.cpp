@@ -115,17 +115,6 @@ TEST_F(EntrySheet, AnInvalidProxyIsRefusedBeforeTheSwitchOrOkCanDropIt) {
   EXPECT_EQ("[::1]:3128", value(o.proxyServer));
 }
 
-TEST_F(EntrySheet, LeavingTheConnectionPageWithTheSystemProxyStoresItsValues) {
-  auto sheet = open(true);
-  HWND connection = select(*sheet, 3);
-  click(connection, IDC_SYSTEM_PROXY);
-  select(*sheet, 4);
-  pressOk(*sheet);
-  EXPECT_EQ("_msiesettings_", value(o.proxyServer));
-  EXPECT_EQ("", value(o.proxyType));
-  EXPECT_EQ(50, o.proxyType.getPriority());
-}
-
 TEST_F(EntrySheet, ThePrintingChoiceWritesAndTheNotesAndDefaultBoxFollow) {
   auto sheet = open(true);
   HWND printing = select(*sheet, 4);
