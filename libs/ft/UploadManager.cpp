@@ -442,7 +442,9 @@ bool UploadManager::pumpUpload(rfb::MsgHandler* connection, Upload* upload) {
       upload->error = plat::String();
     }
   }
-  if (!upload->source || upload->position == upload->end) {
+  // An error text still unsent holds the end of the file back: alone, the
+  // end would make the other end keep a failed file as a complete one.
+  if (upload->error.isNull() && (!upload->source || upload->position == upload->end)) {
     attempted = true;
     try {
       lastWritten = out->writeFileEOF(upload->fileId);

@@ -171,6 +171,24 @@ TEST_F(UploadManagerTest, UnsharedOrUnopenableFilesAreAnsweredWithAnError) {
             probe.sent());
 }
 
+TEST(UploadManagerRoom, AnErrorTextWithoutRoomHoldsBackItsEndOfFile) {
+  // The errors take 29 and 40 bytes, an end of file 14.
+  Lines first = {"fileError 40/1 'Access denied'", "fileEOF 40/1"};
+  Lines both = {first[0], first[1], "fileError 40/2 'File not shared: missing'", "fileEOF 40/2"};
+  for (int space : {28, 39, 40}) {
+    Probe probe;
+    MemFile* locked = new MemFile("locked", "abc");
+    locked->openError = "Access denied";
+    probe.engine.share({locked}, 2, 40);
+    probe.ext().reqShare(probe.conn(), 40, "", 0);
+    probe.sent();
+    probe.end.pipeOut.setSpace(0);
+    probe.ext().reqFile(probe.conn(), "locked", ft::FileId(40, 1), 1000, 0, All, 0);
+    probe.ext().reqFile(probe.conn(), "missing", ft::FileId(40, 2), 1000, 0, All, 0);
+    EXPECT_EQ(space < 29 ? Lines{} : space < 40 ? first : both, probe.sentInRoom(space)) << space;
+  }
+}
+
 TEST_F(UploadManagerTest, FiniteEndReachedWithoutRoomForTheEndIsSentLater) {
   shareAndList({new MemFile("f", std::string(300, 'q'))});
   probe.sent();
