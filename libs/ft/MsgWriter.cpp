@@ -167,8 +167,10 @@ int MsgWriter::writeShareDataEOF(uint32_t shareId) {
 }
 
 int MsgWriter::writeReqShare(uint32_t shareId, const char* relName, uint32_t depth) {
+  // Type, share id, the name's count and bytes, depth.
+  int length = 16 + (relName ? (int)strlen(relName) : 0);
   int space;
-  rfb::MsgWriter* writer = writerWithRoom("writeReqShare", 8, &space);
+  rfb::MsgWriter* writer = writerWithRoom("writeReqShare", length, &space);
   if (!writer)
     return 0;
   rdr::OutStream* os = writer->startExtMsg(extensionName);
@@ -179,14 +181,15 @@ int MsgWriter::writeReqShare(uint32_t shareId, const char* relName, uint32_t dep
   writer->endMsg();
   vlog.info("Requesting '%s' of share %lu to depth %lu", relName ? relName : "",
             (unsigned long)shareId, (unsigned long)depth);
-  return 8;
+  return length;
 }
 
 int MsgWriter::writeReqFile(const char* path, const FileId& fileId, uint64_t upTo,
                             uint64_t start, uint64_t end, uint8_t flags) {
-  int minimum = (int)strlen(path) + 24;
+  // Type, the path's count and bytes, file id, upTo, start, end, flags.
+  int length = 41 + (int)strlen(path);
   int space;
-  rfb::MsgWriter* writer = writerWithRoom("writeReqFile", minimum, &space);
+  rfb::MsgWriter* writer = writerWithRoom("writeReqFile", length, &space);
   if (!writer)
     return 0;
   if (!ftCompress)
@@ -200,7 +203,7 @@ int MsgWriter::writeReqFile(const char* path, const FileId& fileId, uint64_t upT
   os->writeU64(end);
   os->writeU8(flags);
   writer->endMsg();
-  return minimum;
+  return length;
 }
 
 int MsgWriter::writeUpdateByteLimit(const FileId& fileId, uint64_t upTo) {

@@ -99,10 +99,10 @@ TEST_F(DownloadManagerTest, RequestWaitsForRoomAndAsksForCompressionWhenAllowed)
   MemSink& sink = this->sink(100);
   dm()->addStream(ft::FileId(5, 1), &sink);
   dm()->requestFile(ft::FileId(5, 1), "abc", 0, All);
-  probe.end.pipeOut.setSpace(3 + 23);
+  probe.end.pipeOut.setSpace(3 + 40);
   cycle();
   EXPECT_EQ(Lines{}, probe.sent());
-  probe.end.pipeOut.setSpace(3 + 24);
+  probe.end.pipeOut.setSpace(3 + 41);
   cycle();
   EXPECT_EQ(Lines{"reqFile 'abc' 5/1 100 0 18446744073709551615 1"}, probe.sent());
 }
