@@ -15,6 +15,7 @@
 #include "rdr/BufferedOutStream.h"
 #include "rdr/MemInStream.h"
 #include "rdr/OutStreamV4.h"
+#include "RoomLimited.h"
 
 #include <cstring>
 #include <functional>
@@ -205,25 +206,15 @@ struct Pipe {
   size_t size() const { return bytes.size() - readAt; }
 };
 
-class PipeOutStream : public rdr::BufferedOutStream {
+// A test may pretend that the output has only so much free room, which what
+// is written from then on uses up; a write beyond it fails the test.
+class PipeOutStream : public RoomLimited<rdr::BufferedOutStream> {
 public:
   explicit PipeOutStream(Pipe* pipe) : pipe(pipe) { setNoWait(true); }
 
-  // A test may pretend that the output has only so much free room, which
-  // what is written from then on uses up.
-  int avail() override {
-    int free = rdr::BufferedOutStream::avail();
-    if (room < 0)
-      return free;
-    int left = room - (length() - lengthAtLimit);
-    return left < 0 ? 0 : left < free ? left : free;
-  }
   // The room a file-transfer writer then sees: the framing's 2 bytes and
   // the extension's 15 less. Negative: no limit.
-  void setSpace(int space) {
-    room = space < 0 ? -1 : space + 17;
-    lengthAtLimit = length();
-  }
+  void setSpace(int space) { setRoom(space < 0 ? -1 : space + 17, false); }
 
 protected:
   int writeData(const uint8_t* buffer, int length, bool wait) override {
@@ -236,8 +227,6 @@ protected:
 
 private:
   Pipe* pipe;
-  int room = -1;
-  int lengthAtLimit = 0;
 };
 
 class PipeInStream : public rdr::BufferedInStream {

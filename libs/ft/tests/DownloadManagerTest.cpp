@@ -171,6 +171,27 @@ TEST_F(DownloadManagerTest, AbortWithoutRoomWaitsForTheCycle) {
   EXPECT_EQ(Lines{"abortFile 5/1"}, probe.sent());
 }
 
+TEST(DownloadManagerRoom, RequestsAndAbortsWaitForRoomForTheirWholeMessage) {
+  // An abort takes 12 bytes, the request 44.
+  Lines aborts = {"abortFile 5/1", "abortFile 5/2"};
+  Lines all = {aborts[0], aborts[1], "reqFile 'abc' 5/3 1048576 0 18446744073709551615 0"};
+  for (int space : {11, 27, 43, 44}) {
+    std::deque<MemSink> sinks(3);
+    Probe probe;
+    sinks[0].failWith = "disk full";
+    for (uint32_t i = 0; i < 3; i++)
+      probe.download()->addStream(ft::FileId(5, i + 1), &sinks[i]);
+    probe.end.pipeOut.setSpace(space);
+    probe.download()->requestFile(ft::FileId(5, 3), "abc", 0, All);
+    probe.ext().fileData(probe.conn(), ft::FileId(5, 1), (const uint8_t*)"x", 1);
+    probe.download()->cancelDownload(ft::FileId(5, 2));
+    Lines sent = probe.sent();
+    for (const std::string& line : probe.sentInRoom(space))
+      sent.push_back(line);
+    EXPECT_EQ(space < 12 ? Lines{} : space < 44 ? aborts : all, sent) << space;
+  }
+}
+
 TEST_F(DownloadManagerTest, EndOfFileAndErrorsCloseTheirStream) {
   MemSink& done = sink();
   MemSink& failed = sink();
