@@ -63,6 +63,7 @@ void ComStream::init(DownloadManager* manager, const FileId& id, uint64_t size,
   manager_ = manager;
   fileId_ = id;
   size_ = size;
+  expectedSize = size;
   path_ = path;
   liveStreams().insert(std::make_pair(manager, this));
 }

@@ -7,6 +7,7 @@
 #include "plat/CurrentTime.h"
 #include "plat/LogWriter.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace ft {
@@ -240,22 +241,27 @@ void DownloadManager::dataReceived(const FileId& id, const uint8_t* data, int le
     return;
   }
   Stream* stream = it->second;
-  // Why the sink failed; empty when it gave the download up itself.
+  // Why the download failed; empty when the sink gave it up itself.
   plat::String failure("");
   bool stopped = false;
   if (length > 0) {
     // Counted first: a sink may ask for a write cycle from inside write,
     // and that cycle's renewal must see these bytes as arrived.
     stream->bytesReceived += length;
-    try {
-      stream->write(data, length);
-    } catch (Stream::CancelledException& e) {
-      vlog.debug("dataReady: %s", e.str());
+    if (stream->bytesReceived > stream->expectedSize) {
+      failure = sizeMismatch(id, stream);
       stopped = true;
-    } catch (plat::Exception& e) {
-      vlog.error("dataReady: %s", e.str());
-      failure = e.str();
-      stopped = true;
+    } else {
+      try {
+        stream->write(data, length);
+      } catch (Stream::CancelledException& e) {
+        vlog.debug("dataReady: %s", e.str());
+        stopped = true;
+      } catch (plat::Exception& e) {
+        vlog.error("dataReady: %s", e.str());
+        failure = e.str();
+        stopped = true;
+      }
     }
     if (!stopped)
       return;
@@ -264,14 +270,25 @@ void DownloadManager::dataReceived(const FileId& id, const uint8_t* data, int le
     it = streams.find(id);
     if (it == streams.end())
       return;
+  } else if (stream->expectedSize != Stream::UnknownSize &&
+             stream->bytesReceived != stream->expectedSize) {
+    failure = sizeMismatch(id, stream);
   }
 
   int64_t elapsed = (plat::currentTime() - stream->startTime) / plat::TimeUnitsPerMs;
-  vlog.info("Download %s.", !stopped ? "complete" : *failure.c_str() ? "failed" : "cancelled");
+  vlog.info("Download %s.", *failure.c_str() ? "failed" : stopped ? "cancelled" : "complete");
   vlog.debug("%u bytes transferred in %ums. %u bytes/second", (unsigned)stream->bytesReceived,
              (unsigned)elapsed,
              (unsigned)(stream->bytesReceived * 1000 / (uint64_t)(elapsed > 1 ? elapsed : 1)));
   closeStream(id, failure.c_str());
+}
+
+plat::String DownloadManager::sizeMismatch(const FileId& id, const Stream* stream) {
+  char text[96];
+  snprintf(text, sizeof(text), "Size mismatch: %llu bytes received, %llu expected",
+           (unsigned long long)stream->bytesReceived, (unsigned long long)stream->expectedSize);
+  vlog.error("(%lu, %lu): %s", (unsigned long)id.shareId, (unsigned long)id.fileNumber, text);
+  return plat::String(text);
 }
 
 void DownloadManager::fileError(const FileId& id, const char* message) {

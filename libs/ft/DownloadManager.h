@@ -43,7 +43,9 @@ public:
           : plat::Exception(text) {}
     };
 
-    Stream() : startTime(0), bytesReceived(0), grantedLimit(0) {}
+    enum : uint64_t { UnknownSize = ~(uint64_t)0 };
+
+    Stream() : startTime(0), bytesReceived(0), grantedLimit(0), expectedSize(UnknownSize) {}
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
     virtual ~Stream() {}
@@ -60,6 +62,9 @@ public:
     int64_t startTime;      // 100 ns units, set when registered
     uint64_t bytesReceived; // everything delivered, also what failed to write
     uint64_t grantedLimit;  // the last byte limit sent for it
+    // The bytes the download brings, from the file's listing entry, set by
+    // the owner; a download that brings more or fewer fails.
+    uint64_t expectedSize;
   };
 
   enum ShareState { Idle = 0, ListingWanted = 1, ListingRequested = 2, ListingComplete = 3 };
@@ -123,6 +128,8 @@ private:
   MsgWriter* writer();
   // Writes an abort now, or queues it when there is no room.
   void abortNow(const FileId& id);
+  // Logs and returns why a download that brought the wrong size fails.
+  static plat::String sizeMismatch(const FileId& id, const Stream* stream);
   // Removes the stream and its pending request, then closes it.
   void removeAndClose(std::map<FileId, Stream*>::iterator it, const char* message);
 

@@ -210,6 +210,23 @@ TEST_F(DownloadManagerTest, EndOfFileAndErrorsCloseTheirStream) {
   EXPECT_NE("", silent.closeMessage);
 }
 
+TEST_F(DownloadManagerTest, ADownloadOfAnotherSizeThanListedFails) {
+  MemSink& shorter = sink();
+  MemSink& longer = sink();
+  shorter.expectedSize = 5;
+  longer.expectedSize = 2;
+  dm()->addStream(ft::FileId(5, 1), &shorter);
+  dm()->addStream(ft::FileId(5, 2), &longer);
+  data(ft::FileId(5, 1), "abc");
+  probe.ext().fileEOF(probe.conn(), ft::FileId(5, 1));
+  EXPECT_EQ("Size mismatch: 3 bytes received, 5 expected", shorter.closeMessage);
+  data(ft::FileId(5, 2), "ab");
+  data(ft::FileId(5, 2), "c"); // not taken; the other end stops sending
+  EXPECT_EQ("ab", longer.received);
+  EXPECT_EQ("Size mismatch: 3 bytes received, 2 expected", longer.closeMessage);
+  EXPECT_EQ(Lines{"abortFile 5/2"}, probe.sent());
+}
+
 TEST_F(DownloadManagerTest, CancelSendsTheAbortAtOnce) {
   MemSink& sink = this->sink();
   dm()->addStream(ft::FileId(5, 1), &sink);
