@@ -95,8 +95,8 @@ int appMain(HINSTANCE, const plat::CommandLineArgs& args, const wchar_t*) {
     applyOptionalArgs(args, console);
 
     exitCode = serve(start, extension);
-  } catch (const plat::Exception& e) {
-    vlog.error("%s", e.str());
+  } catch (...) {
+    vlog.error("%s", plat::caughtText());
     exitCode = 1;
   }
   return exitCode;

@@ -39,7 +39,7 @@ int cutLength(const char* text) {
 
 } // namespace
 
-MsgWriter::MsgWriter(rfb::MsgHandler* connection_) : connection(connection_) {
+MsgWriter::MsgWriter(rfb::MsgHandler* connection_) : connection(connection_), shut_(false) {
   startDeflate();
 }
 
@@ -80,6 +80,8 @@ int MsgWriter::budget(int space, int minimum) {
 }
 
 rfb::MsgWriter* MsgWriter::writerWithRoom(const char* operation, int minimum, int* space) {
+  if (shut_)
+    return nullptr;
   rfb::MsgWriter* writer = connection->getWriter();
   if (!writer) {
     vlog.warning("%s: no writer for connection", operation);

@@ -62,6 +62,10 @@ public:
 
   // Starts a new deflate stream (the peer restarts its inflate stream).
   void resetDeflate();
+  // From now on nothing is written: the connection's output holds part of
+  // a message, or its deflate stream is out of step with the peer's.
+  void shut() { shut_ = true; }
+  bool isShut() const { return shut_; }
   // Whether data compresses below nine tenths of its size.
   static bool compressesWell(const uint8_t* data, int length);
 
@@ -77,6 +81,7 @@ private:
   void logCounters();
 
   rfb::MsgHandler* connection;
+  bool shut_;
   z_stream deflater;
   std::vector<uint8_t> deflated;
 };

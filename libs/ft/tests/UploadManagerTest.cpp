@@ -1,6 +1,7 @@
 #include "Probe.h"
 #include "Settings.h"
 
+#include "ft/MsgWriter.h"
 #include "ft/Parameters.h"
 
 #include <gtest/gtest.h>
@@ -296,4 +297,18 @@ TEST_F(UploadManagerTest, CompressesWhatCompressesWell) {
   EXPECT_EQ(text, received);
   EXPECT_EQ("fileEOF 40/1", lines.back());
   EXPECT_LT(probe.out.moved, text.size() / 4);
+}
+
+TEST(UploadManagerFailure, AFailedWriteCycleClosesTheConnectionAndWritesNoMore) {
+  Probe probe;
+  MemFile* file = new MemFile("f", std::string(5000, 'z'));
+  file->outOfMemory = true;
+  probe.engine.share({file, new MemFile("g", "g")}, 2, 40);
+  probe.ext().reqShare(probe.conn(), 40, "", 0);
+  probe.sent();
+  probe.ext().reqFile(probe.conn(), "f", ft::FileId(40, 1), All, 0, All, 1);
+  probe.ext().reqFile(probe.conn(), "g", ft::FileId(40, 2), All, 0, All, 1);
+  // No error for the file: the connection's stream is what failed.
+  EXPECT_EQ(Lines{}, probe.sent());
+  EXPECT_TRUE(probe.end.closing);
 }
