@@ -68,6 +68,10 @@ public:
   bool isShut() const { return shut_; }
   // Whether data compresses below nine tenths of its size.
   static bool compressesWell(const uint8_t* data, int length);
+  // The zlib call that deflates data messages (zlib's deflate); tests put
+  // in one that fails. Returns the one it replaces.
+  typedef int (*DeflateFunction)(z_stream* stream, int flush);
+  static DeflateFunction setDeflateFunction(DeflateFunction function);
 
   // The share of free room that the data and listing messages may take.
   static double bias();

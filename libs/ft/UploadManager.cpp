@@ -432,6 +432,8 @@ bool UploadManager::pumpUpload(rfb::MsgHandler* connection, Upload* upload) {
         upload->limit = upload->end = upload->position;
       }
     } catch (plat::Exception& e) {
+      if (out->isShut())
+        throw; // the connection's failure, not the file's
       vlog.error("file read/network write failed: %s", e.str());
       upload->error = e.str();
     }

@@ -5,6 +5,7 @@
 #include "ft/Parameters.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <string>
 #include <vector>
@@ -33,6 +34,15 @@ struct UploadManagerTest : testing::Test {
     probe.ext().reqFile(probe.conn(), path, ft::FileId(40, number), upTo, start, end, 0);
   }
 };
+
+// Consumes its input and fills the output without finishing the message.
+int deflateThatCannotFinish(z_stream* stream, int) {
+  stream->next_in += stream->avail_in;
+  stream->avail_in = 0;
+  stream->next_out += stream->avail_out;
+  stream->avail_out = 0;
+  return Z_OK;
+}
 
 class CountingUploadManager : public ft::UploadManager {
 public:
@@ -300,15 +310,21 @@ TEST_F(UploadManagerTest, CompressesWhatCompressesWell) {
 }
 
 TEST(UploadManagerFailure, AFailedWriteCycleClosesTheConnectionAndWritesNoMore) {
-  Probe probe;
-  MemFile* file = new MemFile("f", std::string(5000, 'z'));
-  file->outOfMemory = true;
-  probe.engine.share({file, new MemFile("g", "g")}, 2, 40);
-  probe.ext().reqShare(probe.conn(), 40, "", 0);
-  probe.sent();
-  probe.ext().reqFile(probe.conn(), "f", ft::FileId(40, 1), All, 0, All, 1);
-  probe.ext().reqFile(probe.conn(), "g", ft::FileId(40, 2), All, 0, All, 1);
-  // No error for the file: the connection's stream is what failed.
-  EXPECT_EQ(Lines{}, probe.sent());
-  EXPECT_TRUE(probe.end.closing);
+  auto compress = setting(ft::ftCompress, true);
+  ft::MsgWriter::DeflateFunction real = ft::MsgWriter::setDeflateFunction(deflateThatCannotFinish);
+  for (bool outOfMemory : {false, true}) {
+    if (outOfMemory)
+      ft::MsgWriter::setDeflateFunction(real);
+    Probe probe;
+    MemFile* file = new MemFile("f", std::string(5000, 'z'));
+    file->outOfMemory = outOfMemory;
+    probe.engine.share({file, new MemFile("g", "g")}, 2, 40);
+    probe.ext().reqShare(probe.conn(), 40, "", 0);
+    probe.sent();
+    probe.ext().reqFile(probe.conn(), "f", ft::FileId(40, 1), All, 0, All, 1);
+    probe.ext().reqFile(probe.conn(), "g", ft::FileId(40, 2), All, 0, All, 1);
+    // No error for the file: the connection's stream is what failed.
+    EXPECT_EQ(Lines{}, probe.sent()) << outOfMemory;
+    EXPECT_TRUE(probe.end.closing) << outOfMemory;
+  }
 }
