@@ -1,6 +1,7 @@
 #include "ft/DownloadManager.h"
 
 #include "ft/Extension.h"
+#include "ft/FileAttributes.h"
 #include "ft/MsgWriter.h"
 #include "ft/Parameters.h"
 #include "ft/ShareProxy.h"
@@ -9,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace ft {
 
@@ -16,10 +18,21 @@ namespace {
 
 plat::LogWriter vlog("DownloadManager");
 
+uint64_t listingLimit = (uint64_t)256 << 20;
+
+// What an entry takes in memory, near enough.
+uint64_t memoryOf(const ShareEntry& entry) {
+  uint64_t bytes = sizeof(ShareEntry) + entry.name.length();
+  for (const FileAttributes* block : entry.attributes)
+    bytes += sizeof(FileAttributes) + block->size();
+  return bytes;
+}
+
 } // namespace
 
 DownloadManager::DownloadManager(Extension* extension, rfb::MsgHandler* connection)
-    : shareId_(0), shareFlags_(0), state(Idle), extension_(extension), connection_(connection) {}
+    : listingBytes_(0), shareId_(0), shareFlags_(0), state(Idle), extension_(extension),
+      connection_(connection) {}
 
 DownloadManager::~DownloadManager() {
   {
@@ -150,14 +163,39 @@ bool DownloadManager::flushAborts() {
   return !queued.empty();
 }
 
-void DownloadManager::addShareEntry(ShareEntry* entry) {
-  listing_.push_back(entry);
+uint64_t DownloadManager::setListingLimit(uint64_t bytes) {
+  uint64_t previous = listingLimit;
+  listingLimit = bytes;
+  return previous;
+}
+
+void DownloadManager::clearListing() {
+  listing_.clear();
+  listingBytes_ = 0;
+}
+
+void DownloadManager::addShareEntry(uint32_t shareId, ShareEntry* entry) {
+  std::unique_ptr<ShareEntry> owned(entry);
+  // Entries nobody asked for would pile up until the connection ends.
+  if (shareId != shareId_ || state != ListingRequested) {
+    vlog.debug("Dropped '%s' of share %lu: no listing of it requested", entry->name.c_str(),
+               (unsigned long)shareId);
+    return;
+  }
+  listingBytes_ += memoryOf(*entry);
+  if (listingBytes_ > listingLimit) {
+    vlog.error("The listing of share %lu exceeds %llu bytes after %u entries",
+               (unsigned long)shareId, (unsigned long long)listingLimit,
+               (unsigned)listing_.size());
+    throw plat::ExceptionFmt("Listing of share %lu too large", (unsigned long)shareId);
+  }
+  listing_.push_back(owned.release());
 }
 
 void DownloadManager::setShare(uint32_t shareId, uint32_t flags) {
   if (!connection_ || shareId == shareId_)
     return;
-  listing_.clear();
+  clearListing();
   shareId_ = shareId;
   shareFlags_ = flags;
   state = shareId != 0 ? ListingWanted : Idle;
@@ -179,7 +217,7 @@ void DownloadManager::filesWithdrawn(uint32_t shareId) {
   if (current && current->shareId() == shareId && current->owner() == this)
     clearCurrentShare();
   if (shareId == shareId_) {
-    listing_.clear();
+    clearListing();
     shareId_ = 0;
     state = Idle;
   }

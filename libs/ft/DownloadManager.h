@@ -88,8 +88,10 @@ public:
   virtual bool flushFileRequests();
   virtual bool flushByteLimits();
   virtual bool flushAborts();
-  // Takes ownership of the entry.
-  virtual void addShareEntry(ShareEntry* entry);
+  // Takes ownership of the entry. Only entries of the listing asked for
+  // are kept, and only up to listingLimit bytes in all: past it throws
+  // plat::Exception, which ends the connection.
+  virtual void addShareEntry(uint32_t shareId, ShareEntry* entry);
   // The other end advertised a share.
   virtual void setShare(uint32_t shareId, uint32_t flags);
   // The listing of the followed share is complete: it becomes the
@@ -110,6 +112,10 @@ public:
   void fileError(const FileId& id, const char* message);
   // Unregisters the stream and closes it; false for an unknown id.
   bool closeStream(const FileId& id, const char* message);
+
+  // What a listing may take, counted in memory; returns the bound it
+  // replaces. The default, 256 MiB, holds a million entries and more.
+  static uint64_t setListingLimit(uint64_t bytes);
 
   Extension* extension() const { return extension_; }
   rfb::MsgHandler* connection() const { return connection_; }
@@ -133,7 +139,11 @@ private:
   // Removes the stream and its pending request, then closes it.
   void removeAndClose(std::map<FileId, Stream*>::iterator it, const char* message);
 
+  // Empties the listing.
+  void clearListing();
+
   ManagedVector<ShareEntry> listing_;
+  uint64_t listingBytes_;
   uint32_t shareId_;
   uint32_t shareFlags_;
   // The release and abort queues may be filled from other threads; their

@@ -277,7 +277,7 @@ void Extension::shareEntry(rfb::MsgHandler* connection, uint32_t shareId, ShareE
   vlog.debug("  %s %s, size=%i", entry->flags & ShareEntry::Directory ? "directory" : "file",
              entry->name.c_str(), (int)entry->size);
   if (DownloadManager* download = downloadManagerFor(connection))
-    download->addShareEntry(owned.release());
+    download->addShareEntry(shareId, owned.release());
 }
 
 void Extension::reqFile(rfb::MsgHandler* connection, const char* path, const FileId& fileId,

@@ -57,6 +57,21 @@ TEST_F(DownloadManagerTest, AdvertisementAsksForTheListingOnce) {
   EXPECT_TRUE(dm()->listing().empty());
 }
 
+TEST_F(DownloadManagerTest, AListingHoldsOnlyEntriesAskedForAndNoMoreThanItsBound) {
+  auto entry = [] { return new ft::ShareEntry("f", 0, 1, 0, 0, 0); };
+  probe.ext().shareEntry(probe.conn(), 5, entry()); // before the advertisement
+  probe.ext().shareCtrl(probe.conn(), 5, 0, 2);
+  probe.ext().shareEntry(probe.conn(), 6, entry()); // of another share
+  probe.ext().shareEntry(probe.conn(), 5, entry());
+  EXPECT_EQ(1u, dm()->listing().size());
+  uint64_t bound = ft::DownloadManager::setListingLimit(2000);
+  EXPECT_THROW(
+      for (int i = 0; i < 100; i++) probe.ext().shareEntry(probe.conn(), 5, entry()),
+      plat::Exception);
+  ft::DownloadManager::setListingLimit(bound);
+  EXPECT_LT(dm()->listing().size(), 100u);
+}
+
 TEST_F(DownloadManagerTest, EndOfListingOnlyForTheFollowedShareWhileItsListingIsOpen) {
   probe.ext().shareCtrl(probe.conn(), 5, 0, 2);
   probe.sent();
