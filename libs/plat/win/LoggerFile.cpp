@@ -62,7 +62,10 @@ bool Logger_file::openFile() {
     if (fileExists(fileName_.c_str())) {
       DString bak(strLen(fileName_.c_str()) + 5);
       bak.appendf("%s.bak", fileName_.c_str());
-      fileRename(fileName_.c_str(), bak.c_str());
+      // Another process (one ferrin runs per connection) may be writing
+      // it: what cannot be moved aside is not overwritten either.
+      if (!fileRename(fileName_.c_str(), bak.c_str()))
+        return false;
     }
     output_.set(fileOpen(fileName_.c_str(), "w"), true);
     return true;

@@ -1,10 +1,12 @@
 #include "plat/Configuration.h"
 #include "plat/win/AppInit.h"
 #include "plat/win/LoggerFile.h"
+#include "plat/win/Unicode.h"
 #include "testing/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <regex>
 #include <sstream>
 
@@ -146,6 +148,26 @@ TEST_F(LogFile, UnopenableFileDropsMessagesUntilItCanOpen) {
   logger = nullptr;
   std::vector<std::string> lines = linesOf(good);
   EXPECT_EQ(" Four:        kept", lines.back());
+}
+
+TEST_F(LogFile, ALogThatCannotBeMovedAsideIsNotOverwritten) {
+  std::string name = dir.file("held.log");
+  writeFile(name, "another process's log\n");
+  // Held as the runtime holds an open log: shared for writing, not moving.
+  HANDLE held = CreateFileW(WString(name.c_str()).c_str(), GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  fileParam.setParam(name.c_str(), 50);
+  std::unique_ptr<Logger_file> logger(new Logger_file("testfile4", &fileParam));
+  logger->registerLogger();
+  LogWriter::applyLogParams("Four:testfile4:0");
+  shortWriter.error("dropped");
+  EXPECT_EQ("another process's log\n", readFile(name));
+  CloseHandle(held);
+  shortWriter.error("kept");
+  LogWriter::applyLogParams("");
+  logger.reset();
+  EXPECT_EQ("another process's log\n", readFile(name + ".bak"));
+  EXPECT_EQ(" Four:        kept", linesOf(name).back());
 }
 
 TEST(AppInit, SetsUpLoggersLogFileAndTheLogDefault) {
