@@ -1,5 +1,6 @@
 #include "plat/Configuration.h"
 #include "plat/win/AppInit.h"
+#include "plat/win/File.h"
 #include "plat/win/LoggerFile.h"
 #include "plat/win/Unicode.h"
 #include "testing/TempDir.h"
@@ -168,6 +169,20 @@ TEST_F(LogFile, ALogThatCannotBeMovedAsideIsNotOverwritten) {
   logger.reset();
   EXPECT_EQ("another process's log\n", readFile(name + ".bak"));
   EXPECT_EQ(" Four:        kept", linesOf(name).back());
+}
+
+TEST_F(LogFile, ANameThatCannotBeExpandedOpensNoFile) {
+  std::string unexpanded = dir.file("${KIV_UNSET_VARIABLE}");
+  fileParam.setParam((unexpanded + "\\x.log").c_str(), 50);
+  testing::internal::CaptureStderr();
+  std::unique_ptr<Logger_file> logger(new Logger_file("testfile5", &fileParam));
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, err.find("unknown environment variable: KIV_UNSET_VARIABLE"));
+  logger->registerLogger();
+  LogWriter::applyLogParams("Four:testfile5:0");
+  shortWriter.error("dropped");
+  LogWriter::applyLogParams("");
+  EXPECT_FALSE(fileExists(unexpanded.c_str()));
 }
 
 TEST(AppInit, SetsUpLoggersLogFileAndTheLogDefault) {
