@@ -9,8 +9,6 @@ namespace ft {
 
 namespace {
 
-plat::LogWriter vlog("ComStream");
-
 // The process's updater; signalled from any thread.
 plat::Mutex& singletonLock() {
   static plat::Mutex lock;
@@ -73,7 +71,7 @@ void ComStream::Updater::processEvent(HANDLE event) {
     try {
       manager->flushByteLimits();
     } catch (plat::Exception& e) {
-      vlog.error("flushByteLimits: %s", e.str());
+      comStreamLog.error("flushByteLimits: %s", e.str());
     }
   }
 }

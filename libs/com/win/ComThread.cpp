@@ -4,8 +4,6 @@
 
 namespace com {
 
-static plat::LogWriter vlog("ComObjectImpl");
-
 ComThread::ComThread(ComObjectImpl* object, IUnknown* iface, REFIID iid)
     : plat::Thread("ComThread"), ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       object_(object), interface_(iface), iid_(iid), marshalResult_(E_FAIL),
@@ -26,7 +24,7 @@ std::unique_ptr<os::OleInitialiser> ComThread::enterApartment() {
 }
 
 void ComThread::run() {
-  vlog.write(101, "managing %p", (void*)object_);
+  comObjectLog.write(101, "managing %p", (void*)object_);
   // The queue must exist before a Release on another thread may post the
   // wake-up for a count of 0.
   MSG msg;
@@ -36,10 +34,10 @@ void ComThread::run() {
     ole = enterApartment();
     marshalResult_ = CoMarshalInterThreadInterfaceInStream(iid_, interface_, &marshalStream_);
   } catch (const plat::SystemException& e) {
-    vlog.error("%s", e.str());
+    comObjectLog.error("%s", e.str());
     startFailure_.reset(new plat::SystemException(e));
   } catch (const plat::Exception& e) {
-    vlog.error("%s", e.str());
+    comObjectLog.error("%s", e.str());
     startFailure_.reset(new plat::SystemExceptionFmt("%s", E_FAIL, e.str()));
   }
   // Success or not, the caller is waiting for the answer.
@@ -48,10 +46,10 @@ void ComThread::run() {
   while (object_->refCount() > 0) {
     if (GetMessageW(&msg, nullptr, 0, 0) > 0)
       DispatchMessageW(&msg);
-    vlog.write(110, "%p->refCount = %i", (void*)object_, (int)object_->refCount());
+    comObjectLog.write(110, "%p->refCount = %i", (void*)object_, (int)object_->refCount());
   }
   object_->destroy();
-  vlog.write(101, "cleaning up %p", (void*)object_);
+  comObjectLog.write(101, "cleaning up %p", (void*)object_);
 }
 
 IUnknown* ComThread::marshal() {
