@@ -296,6 +296,15 @@ TEST_F(ShareDownloaderTest, AFileTheOtherEndCannotSendFailsTheDownload) {
   EXPECT_FALSE(exists("broken")); // no partial file
 }
 
+TEST_F(ShareDownloaderTest, AFileShorterThanItsListingFailsAndIsDeleted) {
+  MemFile* shrunk = new MemFile("shrunk", "xyz");
+  shrunk->size = 5;
+  start({shrunk});
+  ASSERT_TRUE(link.runUntil([&] { return finished(); }));
+  EXPECT_EQ("failed File ended after 3 of its 5 bytes", recorder.calls.back());
+  EXPECT_FALSE(exists("shrunk"));
+}
+
 int retryableReports(const Recorder& recorder) {
   int n = 0;
   for (const std::string& call : recorder.calls)
