@@ -180,7 +180,8 @@ void DownloadsDialog::setIconPath(const DownloadId& id, const char* path) {
 
 void DownloadsDialog::downloadFailed(const DownloadId& id, const char* message, bool retryable) {
   Record& r = find(id);
-  if (r.iconPath.isNull() && !r.several && !r.rootDir.isNull())
+  // Nothing of it exists yet: the folder it would have gone into.
+  if (r.iconPath.isNull() && !r.rootDir.isNull())
     r.row->setIcon(r.rootDir.c_str());
   r.row->hideProgress();
   setState(r, retryable ? FailedRetryable : Failed);

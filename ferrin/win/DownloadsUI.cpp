@@ -238,7 +238,8 @@ DownloadsUI::RowControls DownloadsUI::takeControls(int rowId) {
                              nullptr);
     };
     HWND* w = controls.windows;
-    w[RowControls::Icon] = make(L"Static", WS_CHILD | WS_CLIPSIBLINGS | SS_ICON | SS_CENTERIMAGE, s);
+    w[RowControls::Icon] =
+        make(L"Static", WS_CHILD | WS_CLIPSIBLINGS | SS_ICON | SS_CENTERIMAGE, s);
     w[RowControls::Title] = make(L"Static", TextStyle, 10);
     w[RowControls::Progress] = make(PROGRESS_CLASSW, WS_CHILD, 10);
     w[RowControls::Status] = make(L"Static", TextStyle, 10);
@@ -443,12 +444,6 @@ void DownloadsUI::paint() {
   EndPaint(getHandle(), &ps);
 }
 
-bool DownloadsUI::ownsControl(const Item* row, HWND control) const {
-  return control == row->iconControl.getHandle() || control == row->titleControl.getHandle() ||
-         control == row->statusControl.getHandle() || control == row->button.getHandle() ||
-         control == row->progressControl.getHandle();
-}
-
 // -- the mouse and the keyboard -------------------------------------------
 
 DownloadsUI::Item* DownloadsUI::byButton(HWND button) const {
@@ -648,7 +643,7 @@ LRESULT DownloadsUI::handle(ui::CustomWindow*, HWND hwnd, UINT message, WPARAM w
   case WM_CTLCOLORBTN: {
     HDC dc = (HDC)wParam;
     Item* row = selected();
-    if (row && ownsControl(row, (HWND)lParam)) {
+    if (row && row->owns((HWND)lParam)) {
       SetTextColor(dc, RGB(255, 255, 255));
       SetBkColor(dc, SelectionColour);
       return (LRESULT)selectionBrush_;

@@ -128,7 +128,6 @@ private:
   void keyDown(UINT key);
   void hover(HWND button);
   Item* byButton(HWND button) const;
-  bool ownsControl(const Item* row, HWND control) const;
   void iconReady(int rowId, HICON icon);
   void open(const char* path);
   void hideSpareControls();

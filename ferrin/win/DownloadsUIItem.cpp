@@ -20,7 +20,11 @@ enum {
   ButtonIcon = 16
 };
 
-
+// Pause to Cancel have a button; the others are reached by the menu and
+// the keys.
+bool hasButton(int action) {
+  return action >= DownloadsDialog::Pause && action <= DownloadsDialog::Cancel;
+}
 
 } // namespace
 
@@ -49,6 +53,17 @@ void DownloadsUI::Item::adopt(const Controls& controls) {
   SendMessageW(iconControl.getHandle(), STM_SETICON, (WPARAM)icon_, 0);
   setProgress(position_);
   InvalidateRect(button.getHandle(), nullptr, FALSE);
+}
+
+std::array<const ui::Window*, 5> DownloadsUI::Item::windows() const {
+  return {&iconControl, &titleControl, &progressControl, &statusControl, &button};
+}
+
+bool DownloadsUI::Item::owns(HWND control) const {
+  for (const ui::Window* window : windows())
+    if (window->getHandle() == control)
+      return control != nullptr;
+  return false;
 }
 
 int DownloadsUI::Item::height() const {
@@ -114,7 +129,8 @@ void DownloadsUI::Item::leaveSight() {
     return;
   failure_.destroy();
   window_->giveBack(controls_);
-  for (ui::Window* control : {&iconControl, &titleControl, &progressControl, &statusControl, &button})
+  for (ui::Window* control : {&iconControl, &titleControl, &progressControl, &statusControl,
+                               &button})
     control->wrap(nullptr);
 }
 
@@ -123,15 +139,14 @@ void DownloadsUI::Item::setSelected(bool selected) {
     return;
   selected_ = selected;
   if (inSight())
-    for (ui::Window* control : {&iconControl, &titleControl, &progressControl, &statusControl, &button})
+    for (const ui::Window* control : windows())
       InvalidateRect(control->getHandle(), nullptr, TRUE);
 }
 
 int DownloadsUI::Item::buttonCount() const {
   int n = 0;
   for (int i = 0; i < actions_.count; i++)
-    if (actions_.actions[i] >= DownloadsDialog::Pause && actions_.actions[i] <= DownloadsDialog::Cancel)
-      n++;
+    n += hasButton(actions_.actions[i]);
   return n;
 }
 
@@ -154,7 +169,7 @@ int DownloadsUI::Item::hoveredAction() const {
   int seen = 0;
   for (int i = 0; i < actions_.count; i++) {
     int a = actions_.actions[i];
-    if (a >= DownloadsDialog::Pause && a <= DownloadsDialog::Cancel && seen++ == hovered_)
+    if (hasButton(a) && seen++ == hovered_)
       return a;
   }
   return DownloadsDialog::NoAction;
@@ -162,12 +177,13 @@ int DownloadsUI::Item::hoveredAction() const {
 
 void DownloadsUI::Item::drawButtons(const DRAWITEMSTRUCT* item) {
   RECT r = item->rcItem;
-  FillRect(item->hDC, &r, selected_ ? window_->selectionBrush() : (HBRUSH)GetStockObject(WHITE_BRUSH));
+  HBRUSH back = selected_ ? window_->selectionBrush() : (HBRUSH)GetStockObject(WHITE_BRUSH);
+  FillRect(item->hDC, &r, back);
   int size = window_->scale(ButtonIcon), step = size + window_->scale(Gap);
   int y = r.top + (r.bottom - r.top - size) / 2, index = 0;
   for (int i = 0; i < actions_.count; i++) {
     int a = actions_.actions[i];
-    if (a < DownloadsDialog::Pause || a > DownloadsDialog::Cancel)
+    if (!hasButton(a))
       continue;
     DrawIconEx(item->hDC, r.left + index * step, y, window_->actionIcon(a, index == hovered_), size,
                size, 0, nullptr, DI_NORMAL);

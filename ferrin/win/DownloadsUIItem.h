@@ -9,6 +9,7 @@
 #include "ui/win/Overlay.h"
 #include "ui/win/Window.h"
 
+#include <array>
 #include <string>
 
 namespace ft {
@@ -29,6 +30,8 @@ public:
   // The window scrolled the controls by dy.
   void shift(int dy);
 
+  // One of the row's windows while it is in sight.
+  bool owns(HWND control) const;
   void setSelected(bool selected);
   // The number of actions that have a button (Pause to Cancel), from the
   // left.
@@ -79,6 +82,7 @@ public:
 private:
   typedef DownloadsUI::RowControls Controls;
   void adopt(const Controls& controls);
+  std::array<const ui::Window*, 5> windows() const;
   void showFailure();
   void move(int which, int x, int y, int w, int h, bool shown);
   int buttonWidth() const;

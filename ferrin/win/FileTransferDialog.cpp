@@ -219,7 +219,8 @@ void FileTransferDialog::locationChosen() {
   } else if (chosen == desktopIndex_) {
     storeLocation("");
   } else if (chosen == otherIndex_) {
-    plat::String folder = ShellFolderPrompt().chooseFolder(getHandle(), "Choose download location.");
+    plat::String folder =
+        ShellFolderPrompt().chooseFolder(getHandle(), "Choose download location.");
     if (folder.isNull())
       fillLocations(); // cancelled: back to what is set
     else

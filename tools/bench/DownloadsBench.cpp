@@ -106,7 +106,8 @@ void responsiveness(int rows, Steps* scroll, Steps* resize) {
     // list, the short one too.
     *scroll = time(120, frame, [&](int i) {
       int k = i % 10;
-      SendMessageW(h, WM_VSCROLL, k < 4 ? SB_LINEDOWN : k == 4 ? SB_PAGEDOWN : k < 9 ? SB_LINEUP : SB_PAGEUP, 0);
+      int step = k < 4 ? SB_LINEDOWN : k == 4 ? SB_PAGEDOWN : k < 9 ? SB_LINEUP : SB_PAGEUP;
+      SendMessageW(h, WM_VSCROLL, step, 0);
     });
     *resize = time(60, frame, [&](int i) {
       int w = 460 + (i % 20 < 10 ? i % 10 : 10 - i % 10) * 8;

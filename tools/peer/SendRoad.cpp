@@ -77,17 +77,15 @@ bool enter(HWND frame, const std::wstring& text, bool opensFolder) {
 
 // What the peer's downloader reports of the share being saved.
 struct Saving : ft::ShareDownloader::SDCallback {
-  void downloadStarted(const ft::ShareDownloader::DownloadId&, const std::set<std::string>&) override {}
-  void setRootDir(const ft::ShareDownloader::DownloadId&, const char*) override {}
-  void fileStarting(const ft::ShareDownloader::DownloadId&, const char*) override {}
-  void setIconPath(const ft::ShareDownloader::DownloadId&, const char*) override {}
-  void downloadFailed(const ft::ShareDownloader::DownloadId&, const char* message, bool) override {
-    failure = message;
-  }
+  typedef ft::ShareDownloader::DownloadId Id;
+  void downloadStarted(const Id&, const std::set<std::string>&) override {}
+  void setRootDir(const Id&, const char*) override {}
+  void fileStarting(const Id&, const char*) override {}
+  void setIconPath(const Id&, const char*) override {}
+  void downloadFailed(const Id&, const char* message, bool) override { failure = message; }
   void showError(const char* message) override { failure = message; }
-  void progress(const ft::ShareDownloader::DownloadId&, uint64_t, uint64_t, uint32_t,
-                uint32_t) override {}
-  void downloadComplete(const ft::ShareDownloader::DownloadId&) override { complete = true; }
+  void progress(const Id&, uint64_t, uint64_t, uint32_t, uint32_t) override {}
+  void downloadComplete(const Id&) override { complete = true; }
   bool complete = false;
   std::string failure;
 };

@@ -7,9 +7,12 @@
 #include "ferrin/win/DownloadsUIItem.h"
 #include "os/win/StartupValues.h"
 #include "plat/TimerManager.h"
+#include "plat/win/AppInit.h"
 #include "plat/win/EventManager.h"
 #include "testing/EventPump.h"
+#include "testing/ModalHelper.h"
 #include "testing/TempDir.h"
+#include "testing/WindowInput.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +185,24 @@ TEST_F(Window, EnterAndDeleteOnlyWhenOffered) {
             requests.asked);
   MSG enter = {h, WM_KEYDOWN, VK_RETURN, 0};
   EXPECT_EQ(DLGC_WANTALLKEYS, SendMessageW(h, WM_GETDLGCODE, VK_RETURN, (LPARAM)&enter));
+
+  // Opening a file of a kind no program takes says so, in a box of its own
+  // once the model's messages are through.
+  plat::appInit("ferrin_window_tests", nullptr); // the box's caption
+  TempDir dir;
+  writeFile(dir.file("survey.kivnone"), "x");
+  std::wstring said;
+  ModalHelper helper;
+  helper.expect(L"", [&](HWND box) {
+    said = staticTexts(box);
+    ModalHelper::dismiss(box);
+  });
+  list->openFile(dir.file("survey.kivnone").c_str());
+  EXPECT_TRUE(said.empty());
+  ASSERT_TRUE(pumpUntil([&] { return helper.done(); }, 10000));
+  EXPECT_NE(std::wstring::npos,
+            said.find(L"There is no program associated with files of that type."))
+      << utf8(said);
 }
 
 TEST_F(Window, TheHoveredButtonTellsItsActionAndClicksPostIt) {
