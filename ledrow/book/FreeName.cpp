@@ -1,0 +1,19 @@
+#include "ledrow/book/FreeName.h"
+#include "ledrow/data/FileOps.h"
+#include "plat/Exception.h"
+
+namespace addrbook {
+
+std::string freeEntryPath(const std::string& base) {
+  for (int i = 0; i <= MaxNameSuffix; i++) {
+    std::string path = base;
+    if (i)
+      path += " (" + std::to_string(i) + ")";
+    path += ".kiv";
+    if (!fileExists(path.c_str()))
+      return path;
+  }
+  throw plat::Exception("Too many entries of that name exist");
+}
+
+} // namespace addrbook
