@@ -9,11 +9,14 @@ namespace addrbook {
 void readConnectionText(const void* data, size_t size, EncryptedConfig* config) {
   if (!data || size == 0 || size > MaxConnectionText)
     throw plat::Exception("Not a connection file");
+  // Nothing past the block is ever read: a text without its terminator
+  // was cut short or is no text at all.
   const void* nul = memchr(data, 0, size);
-  size_t length = nul ? (size_t)((const char*)nul - (const char*)data) : size;
-  rdr::MemInStream in(data, (int)length);
+  if (!nul)
+    throw plat::Exception("Not a connection file");
+  rdr::MemInStream in(data, (int)((const char*)nul - (const char*)data));
   config->read(in);
-  if (strlen(config->getHost() ? config->getHost() : "") == 0)
+  if (!config->getHost() || !*config->getHost())
     throw plat::Exception("Not a connection file");
 }
 

@@ -11,10 +11,11 @@ class EncryptedConfig;
 // Larger than any connection file the viewer writes.
 enum { MaxConnectionText = 64 * 1024 };
 
-// Reads size bytes of data (up to a NUL byte, when there is one) into
-// config. Throws plat::Exception "Not a connection file" unless the text
-// is at most MaxConnectionText bytes and names a server in its Connection
-// section, and the reader's exceptions for a text that does not parse.
+// Reads the NUL-terminated text in the size bytes at data into config.
+// Throws plat::Exception "Not a connection file" unless the block holds
+// its terminator, is at most MaxConnectionText bytes and names a server in
+// its Connection section, and the reader's exceptions for a text that does
+// not parse.
 void readConnectionText(const void* data, size_t size, EncryptedConfig* config);
 
 } // namespace addrbook

@@ -6,9 +6,12 @@
 
 #include "../SampleBook.h"
 #include "ledrow/app/Parameters.h"
+#include "ledrow/app/win/MainDialog.h"
+#include "ledrow/book/TreeLeaf.h"
 #include "ledrow/app/win/SettingsKey.h"
 #include "ledrow/passwords/Parameters.h"
 #include "plat/TimerManager.h"
+#include "plat/win/AppInit.h"
 #include "plat/win/EventManager.h"
 #include "testing/TempDir.h"
 
@@ -27,6 +30,9 @@ struct BookScene {
 
   // sample: the sample book; otherwise an empty one.
   explicit BookScene(bool sample = true) : root(temp.file("Book")) {
+    // Message boxes take their caption from the program's identity.
+    static bool started = (plat::appInit("ledrow", nullptr), true);
+    (void)started;
     addrbook::openSettingsKey();
     if (sample)
       entries = addrbook::sample::writeSampleBook(root, Master);
@@ -47,5 +53,14 @@ struct BookScene {
 private:
   std::vector<plat::ConfigParameter*> touched;
 };
+
+// The first entry of that name anywhere in the dialog's book, or null.
+inline addrbook::TreeLeaf* findEntry(addrbook::MainDialog& dialog, const char* name) {
+  for (const auto& root : dialog.roots())
+    for (addrbook::TreeLeaf* leaf : root->allLeaves())
+      if (strcmp(leaf->getName(), name) == 0)
+        return leaf;
+  return nullptr;
+}
 
 } // namespace addrbook_test
