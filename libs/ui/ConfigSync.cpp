@@ -119,9 +119,11 @@ void ConfigSync::checkboxFromParameters(CheckboxEntry& entry) {
     plat::String inForce = b.param->getValueStr();
     locked = locked || lockedBy(b.param);
     b.remembered = substituted(b.param, inForce.c_str(), false);
-    int state = same(b.remembered.c_str(), b.checkedValue.c_str())     ? CheckboxWidget::Checked
-                : same(b.remembered.c_str(), b.uncheckedValue.c_str()) ? CheckboxWidget::Unchecked
-                                                                       : CheckboxWidget::Indeterminate;
+    int state = CheckboxWidget::Indeterminate;
+    if (same(b.remembered.c_str(), b.checkedValue.c_str()))
+      state = CheckboxWidget::Checked;
+    else if (same(b.remembered.c_str(), b.uncheckedValue.c_str()))
+      state = CheckboxWidget::Unchecked;
     if (first)
       combined = state;
     else if (combined != state)

@@ -49,6 +49,19 @@ bool overlapsByDesign(HWND window, const std::wstring& cls) {
   return lstrcmpiW(cls.c_str(), L"Static") == 0 && windowText(window).empty();
 }
 
+// An edit box or a list shown over a cell of a list view sibling, wholly
+// inside it, edits that cell in place.
+bool editsInPlace(HWND editor, const std::wstring& editorCls, HWND list,
+                  const std::wstring& listCls, HWND parent) {
+  if (lstrcmpiW(listCls.c_str(), L"SysListView32") != 0 ||
+      (lstrcmpiW(editorCls.c_str(), L"Edit") != 0 &&
+       lstrcmpiW(editorCls.c_str(), L"ComboBox") != 0))
+    return false;
+  RECT e = rectIn(editor, parent), l = rectIn(list, parent), both;
+  IntersectRect(&both, &e, &l);
+  return EqualRect(&both, &e) != 0;
+}
+
 // The room a text needs in the window's font; a word wrapped static only
 // needs its height to fit.
 void checkText(HWND window, const std::wstring& cls, std::vector<std::string>& faults) {
@@ -127,7 +140,8 @@ void checkLevel(HWND parent, std::vector<std::string>& faults) {
     for (size_t j = i + 1; j < children.list.size(); j++) {
       HWND b = children.list[j];
       std::wstring clsB = className(b);
-      if (overlapsByDesign(a, clsA) || overlapsByDesign(b, clsB))
+      if (overlapsByDesign(a, clsA) || overlapsByDesign(b, clsB) ||
+          editsInPlace(a, clsA, b, clsB, parent) || editsInPlace(b, clsB, a, clsA, parent))
         continue;
       RECT rb = rectIn(b, parent), both;
       if (IntersectRect(&both, &ra, &rb))

@@ -100,7 +100,8 @@ INT_PTR AboutDialog::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 void AboutDialog::linkClicked(int linkId) {
-  std::string address = linkAddress(linkId, productVersion_.isNull() ? "" : productVersion_.c_str());
+  std::string address =
+      linkAddress(linkId, productVersion_.isNull() ? "" : productVersion_.c_str());
   plat::WString wide(address.c_str());
   HINSTANCE result =
       ShellExecuteW(getHandle(), L"open", wide.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);

@@ -43,7 +43,8 @@ bool isKey(const MSG* msg, UINT message) {
 // reaches the dialog (which would press OK or Cancel).
 class AdvancedDialog::EditControl : public SubclassWindow::SubclassProcCallback {
 public:
-  EditControl(AdvancedDialog* owner, HWND window) : owner_(owner), window_(window), subclass_(this) {
+  EditControl(AdvancedDialog* owner, HWND window)
+      : owner_(owner), window_(window), subclass_(this) {
     subclass_.subclass(window);
   }
   HWND handle() const { return window_; }
@@ -106,12 +107,12 @@ bool AdvancedDialog::onInitDialog() {
   list_ = getDlgItem(ListId);
   tooltip_ = new Tooltip(dialog, getInstance());
   HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 0,
-                              0, dialog, nullptr, getInstance(), nullptr);
+                              0, dialog, (HMENU)(UINT_PTR)EditorId, getInstance(), nullptr);
   if (!edit)
     throw plat::SystemException("CreateWindowEx", (int)GetLastError());
   edit_.reset(new EditControl(this, edit));
   choices_.create("", WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0, 0, 0, dialog,
-                  WS_EX_CLIENTEDGE);
+                  WS_EX_CLIENTEDGE, ChoicesId);
 
   LVCOLUMNW column = {};
   column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
@@ -211,10 +212,11 @@ void AdvancedDialog::onShow() {
         showValue(row, valueText(p).c_str());
     }
   }
+  updateTip();
 }
 
 bool AdvancedDialog::onCommand(int id, int code) {
-  if ((HWND)GetDlgItem(getHandle(), id) == choices_.getHandle() && choices_.getHandle()) {
+  if (id == ChoicesId) {
     if (code == CBN_SELENDOK)
       endEdit(true);
     else if (code == CBN_SELENDCANCEL)
@@ -367,6 +369,8 @@ void AdvancedDialog::endEdit(bool commit) {
     accepted = false;
   }
   showValue(row, editInList_ && accepted ? text.c_str() : valueText(param).c_str());
+  if (row == hotRow_)
+    updateTip();
   if (!accepted)
     showRefusedValue(GetAncestor(getHandle(), GA_ROOT), *param, text.c_str());
   if (changedCallback_)
@@ -442,9 +446,12 @@ LRESULT AdvancedDialog::subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         if (rest < 0)
           return 1;
         int nameWidth = (int)SendMessageW(hwnd, LVM_GETCOLUMNWIDTH, NameColumn, 0);
+        // The two columns never exceed the list's width at once: the value
+        // column narrows before the name column grows, and widens only
+        // after it has shrunk.
         if (change->pitem->cxy > nameWidth)
           SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, ValueColumn, rest);
-        else // widened now, the value column would push the name column's change out
+        else
           PostMessageW(hwnd, LVM_SETCOLUMNWIDTH, ValueColumn, rest);
       }
     }

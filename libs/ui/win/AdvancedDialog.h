@@ -25,7 +25,8 @@ namespace ui {
 
 class AdvancedDialog : public SubclassWindow::SubclassProcCallback, public Dialog {
 public:
-  enum { ListId = 1005 };
+  // The editors' ids are the page's own: no template control has them.
+  enum { ListId = 1005, EditorId = 1101, ChoicesId = 1102 };
 
   // target may be null: isChanged is then always false and apply does
   // nothing.

@@ -40,7 +40,8 @@ const char* ComboBox::getText() {
 
 void ComboBox::setText(const char* text) {
   plat::WString wanted(text ? text : "");
-  int index = (int)SendMessageW(getHandle(), CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)wanted.c_str());
+  int index =
+      (int)SendMessageW(getHandle(), CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)wanted.c_str());
   SendMessageW(getHandle(), CB_SETCURSEL, index == CB_ERR ? (WPARAM)-1 : (WPARAM)index, 0);
   if ((GetWindowLongW(getHandle(), GWL_STYLE) & 3) != CBS_DROPDOWNLIST && index == CB_ERR)
     Window::setText(text);

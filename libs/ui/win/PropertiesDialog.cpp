@@ -7,7 +7,8 @@ namespace ui {
 namespace {
 
 // The pages of one set that the other does not hold.
-std::vector<SheetPage> only(const std::vector<SheetPage>& set, const std::vector<SheetPage>& other) {
+std::vector<SheetPage> only(const std::vector<SheetPage>& set,
+                            const std::vector<SheetPage>& other) {
   std::vector<SheetPage> result;
   for (const SheetPage& p : set) {
     bool shared = false;
@@ -28,7 +29,10 @@ PropertiesDialog::PropertiesDialog(const char* caption, const std::vector<SheetP
     : TitledPropSheet(caption, advancedFlag->getValue() ? advanced : basic, instance, icon),
       toggle_(nullptr), advancedFlag_(advancedFlag), showButton_(showButton),
       expertPage_(expertPage), basicOnly_(only(basic, advanced)),
-      advancedOnly_(only(advanced, basic)), showingAdvanced_(advancedFlag->getValue()) {}
+      advancedOnly_(only(advanced, basic)), showingAdvanced_(advancedFlag->getValue()) {
+  for (const SheetPage& p : showingAdvanced_ ? basicOnly_ : advancedOnly_)
+    reserveBanner(p.title, p.description);
+}
 
 PropertiesDialog::~PropertiesDialog() {
   if (toggle_)

@@ -4,7 +4,9 @@
 
 namespace ui {
 
-void Slider::setRange(int max) { SendMessageW(getHandle(), TBM_SETRANGE, FALSE, MAKELPARAM(0, max)); }
+void Slider::setRange(int max) {
+  SendMessageW(getHandle(), TBM_SETRANGE, FALSE, MAKELPARAM(0, max));
+}
 
 void Slider::setPos(int pos) { SendMessageW(getHandle(), TBM_SETPOS, TRUE, pos); }
 

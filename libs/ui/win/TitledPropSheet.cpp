@@ -3,6 +3,9 @@
 #include "plat/DString.h"
 #include "ui/Logo.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace ui {
 
 namespace {
@@ -27,7 +30,7 @@ const int BannerInset = 6;
 TitledPropSheet::TitledPropSheet(const char* caption, const std::vector<SheetPage>& pages,
                                  HINSTANCE instance, HICON icon)
     : PropSheet(caption, pagesOf(pages), instance, icon), logo_(nullptr), logoWidth_(0),
-      logoHeight_(0), text_(nullptr), logoControl_(nullptr), separator_(nullptr) {
+      logoHeight_(0), bannerHeight_(0), text_(nullptr), logoControl_(nullptr), separator_(nullptr) {
   for (const SheetPage& p : pages)
     titles_.push_back({p.page, p.title, p.description});
   logo_ = LoadBitmapW(getInstance(), logoResourceName(os::screenDpi()));
@@ -40,7 +43,7 @@ TitledPropSheet::TitledPropSheet(const char* caption, const std::vector<SheetPag
     throw plat::SystemException("GetObject(logo)", (int)error);
   }
   logoWidth_ = size.bmWidth;
-  logoHeight_ = size.bmHeight;
+  logoHeight_ = bannerHeight_ = size.bmHeight;
 }
 
 TitledPropSheet::~TitledPropSheet() {
@@ -78,9 +81,32 @@ void TitledPropSheet::recalcPageSizes() {
   }
 }
 
+void TitledPropSheet::reserveBanner(const char* title, const char* description) {
+  reserved_.push_back({nullptr, title, description});
+}
+
 void TitledPropSheet::onCreated() {
   HWND sheet = getHandle();
-  int banner = logoHeight_;
+  RECT client;
+  GetClientRect(sheet, &client);
+  int width = client.right;
+  auto make = [&](DWORD style, int x, int y, int w, int h) {
+    HWND control = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h,
+                                   sheet, nullptr, getInstance(), nullptr);
+    if (!control)
+      throw plat::SystemException("CreateWindowEx", (int)GetLastError());
+    return control;
+  };
+  text_ = make(SS_OWNERDRAW, 0, 0, width - logoWidth_, logoHeight_);
+  SendMessageW(text_, WM_SETFONT, (WPARAM)sheetFont(), FALSE);
+  int banner = bannerHeight_ = neededHeight();
+  SetWindowPos(text_, nullptr, 0, 0, width - logoWidth_, banner, SWP_NOMOVE | SWP_NOZORDER);
+  logoControl_ = make(SS_BITMAP | SS_CENTERIMAGE, width - logoWidth_, 0, logoWidth_, banner);
+  separator_ = make(SS_ETCHEDHORZ, 0, banner, width + 10, 0);
+  SendMessageW(logoControl_, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)logo_);
+  // The picture may size its control to itself.
+  SetWindowPos(logoControl_, nullptr, 0, 0, logoWidth_, banner, SWP_NOMOVE | SWP_NOZORDER);
+
   RECT frame;
   GetWindowRect(sheet, &frame);
   SetWindowPos(sheet, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + banner,
@@ -90,22 +116,38 @@ void TitledPropSheet::onCreated() {
   for (HWND control : {tab, page, sheetItem(IDOK), sheetItem(IDCANCEL), sheetItem(ApplyButton)})
     if (control)
       moveChild(control, 0, banner, 0, 0);
-
-  RECT client;
-  GetClientRect(sheet, &client);
-  int width = client.right;
-  auto make = [&](DWORD style, int x, int y, int w, int h) {
-    return CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, sheet,
-                           nullptr, getInstance(), nullptr);
-  };
-  text_ = make(SS_OWNERDRAW, 0, 0, width - logoWidth_, banner);
-  logoControl_ = make(SS_BITMAP, width - logoWidth_, 0, logoWidth_, banner);
-  separator_ = make(SS_ETCHEDHORZ, 0, banner, width + 10, 0);
-  if (!text_ || !logoControl_ || !separator_)
-    throw plat::SystemException("CreateWindowEx", (int)GetLastError());
-  SendMessageW(logoControl_, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)logo_);
-  SendMessageW(text_, WM_SETFONT, (WPARAM)sheetFont(), FALSE);
   updateBanner();
+}
+
+// The logo's height, unless a page's title and description need more.
+int TitledPropSheet::neededHeight() {
+  int needed = logoHeight_;
+  HDC dc = GetDC(text_);
+  HGDIOBJ oldFont = SelectObject(dc, sheetFont());
+  for (const std::vector<Title>* list : {&titles_, &reserved_}) {
+    for (const Title& t : *list) {
+      RECT r;
+      layOut(dc, t.title.c_str(), t.description.c_str(), &r);
+      needed = std::max(needed, (int)r.bottom + BannerInset);
+    }
+  }
+  renderer_.forget(text_);
+  SelectObject(dc, oldFont);
+  ReleaseDC(text_, dc);
+  return needed;
+}
+
+void TitledPropSheet::layOut(HDC dc, const char* title, const char* description, RECT* area) {
+  plat::DString markup;
+  markup.append("^b");
+  appendPlain(&markup, title);
+  markup.append("^n\n^m+");
+  appendPlain(&markup, description);
+  GetClientRect(text_, area);
+  area->left += BannerInset;
+  area->top += BannerInset;
+  area->right -= BannerInset; // the text keeps clear of the logo
+  renderer_.initTabs(markup.c_str(), dc, area, text_, nullptr);
 }
 
 void TitledPropSheet::updateBanner() {
@@ -118,6 +160,10 @@ void TitledPropSheet::updateBanner() {
 }
 
 void TitledPropSheet::setBanner(const char* title, const char* description) {
+  if (bannerTitle_.c_str() && bannerDescription_.c_str() &&
+      strcmp(bannerTitle_.c_str(), title) == 0 &&
+      strcmp(bannerDescription_.c_str(), description) == 0)
+    return;
   bannerTitle_ = title;
   bannerDescription_ = description;
   if (text_) {
@@ -132,17 +178,8 @@ void TitledPropSheet::paintBanner(const DRAWITEMSTRUCT* item) {
   SetBkColor(dc, RGB(255, 255, 255));
   HGDIOBJ oldFont = SelectObject(dc, sheetFont());
   if (!renderer_.isCompiled(text_)) {
-    plat::DString markup;
-    markup.append("^b");
-    appendPlain(&markup, bannerTitle_.c_str());
-    markup.append("^n\n^m+");
-    appendPlain(&markup, bannerDescription_.c_str());
     RECT r;
-    GetClientRect(text_, &r);
-    r.left += BannerInset;
-    r.top += BannerInset;
-    r.right -= BannerInset; // the text keeps clear of the logo
-    renderer_.initTabs(markup.c_str(), dc, &r, text_, nullptr);
+    layOut(dc, bannerTitle_.c_str(), bannerDescription_.c_str(), &r);
   }
   renderer_.draw(text_, dc);
   SelectObject(dc, oldFont);
@@ -177,6 +214,15 @@ LRESULT TitledPropSheet::subclassProc(HWND hwnd, UINT message, WPARAM wParam, LP
     if (header && header->code == (UINT)TCN_SELCHANGE)
       updateBanner();
     break;
+  }
+  case PSM_SETCURSEL:
+  case PSM_SETCURSELID:
+  case PSM_ISDIALOGMESSAGE: {
+    // The page changes without a tab click too: by program, by Ctrl+Tab.
+    LRESULT result = PropSheet::subclassProc(hwnd, message, wParam, lParam);
+    if (IsWindow(hwnd))
+      updateBanner();
+    return result;
   }
   case WM_DESTROY:
     // The banner's controls go with the sheet.

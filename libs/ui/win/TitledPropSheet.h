@@ -29,12 +29,15 @@ public:
   void onCreated() override;
   LRESULT subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-  int bannerHeight() const { return logoHeight_; }
+  // The logo's height, or more where a page's texts need it.
+  int bannerHeight() const { return bannerHeight_; }
 
 protected:
   LRESULT controlHandle(WPARAM which) override;
   // The banner shows the selected tab's page.
   void updateBanner();
+  // Texts of a page that may be added later, for the banner to make room.
+  void reserveBanner(const char* title, const char* description);
 
 private:
   struct Title {
@@ -44,6 +47,9 @@ private:
   };
   void setBanner(const char* title, const char* description);
   void paintBanner(const DRAWITEMSTRUCT* item);
+  // Lays the banner's text out into its control.
+  void layOut(HDC dc, const char* title, const char* description, RECT* area);
+  int neededHeight();
 
   // The banner's texts and their renderer.
   plat::String bannerTitle_;
@@ -52,10 +58,12 @@ private:
   HBITMAP logo_;
   int logoWidth_;
   int logoHeight_;
+  int bannerHeight_;
   HWND text_;
   HWND logoControl_;
   HWND separator_;
   std::vector<Title> titles_;
+  std::vector<Title> reserved_;
 };
 
 } // namespace ui

@@ -36,6 +36,8 @@ ToolbarWin::Item::Item(ToolbarWin* toolbar, const char* text, const char* name,
                                          static_cast<Item*>(before)->commandId_, 0)
                      : (int)SendMessageW(bar, TB_BUTTONCOUNT, 0, 0);
   plat::WString wtext(text);
+  if (text)
+    text_ = wtext.c_str();
   TBBUTTON button = {};
   button.iBitmap = image_;
   button.idCommand = commandId;
@@ -55,6 +57,7 @@ ToolbarWin::Item::~Item() {
 
 void ToolbarWin::Item::setText(const char* text) {
   plat::WString wtext(text ? text : "");
+  text_ = wtext.c_str();
   TBBUTTONINFOW info = {sizeof(info)};
   info.dwMask = TBIF_TEXT;
   info.pszText = const_cast<wchar_t*>(wtext.c_str());
@@ -121,9 +124,11 @@ void ToolbarWin::attach(HWND parent) {
   temp_.destroy();
   INITCOMMONCONTROLSEX init = {sizeof(init), ICC_BAR_CLASSES};
   InitCommonControlsEx(&init);
-  toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
-                             WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT, 0, 0, 0, 0,
-                             container_.getHandle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  // Sized by layout(), not by its parent.
+  toolbar_ = CreateWindowExW(
+      0, TOOLBARCLASSNAMEW, nullptr,
+      WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT | CCS_NORESIZE | CCS_NODIVIDER, 0, 0,
+      0, 0, container_.getHandle(), nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!toolbar_)
     throw plat::SystemException("CreateWindow", (int)GetLastError());
   SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
@@ -152,7 +157,8 @@ SIZE ToolbarWin::getSize() {
 
 void ToolbarWin::setSize(SIZE size) {
   for (HWND window : {container_.getHandle(), toolbar_})
-    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ToolbarWin::layout() { setSize(getSize()); }
@@ -198,12 +204,33 @@ LRESULT ToolbarWin::customDraw(NMTBCUSTOMDRAW* draw) {
   }
 }
 
+bool ToolbarWin::tipText(NMHDR* header) {
+  if (header->code != TTN_GETDISPINFOW && header->code != TTN_GETDISPINFOA)
+    return false;
+  Item* item = itemOf((int)header->idFrom);
+  if (!item)
+    return false;
+  if (header->code == TTN_GETDISPINFOW) {
+    NMTTDISPINFOW* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+    info->lpszText = const_cast<wchar_t*>(item->text());
+  } else {
+    NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+    info->lpszText = info->szText;
+    WideCharToMultiByte(CP_ACP, 0, item->text(), -1, info->szText, sizeof(info->szText), nullptr,
+                        nullptr);
+    info->szText[sizeof(info->szText) - 1] = 0;
+  }
+  return true;
+}
+
 LRESULT ToolbarWin::handle(CustomWindow* window, HWND hwnd, UINT message, WPARAM wParam,
                            LPARAM lParam) {
   if (message == WM_NOTIFY && toolbar_) {
     NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
     if (header && header->hwndFrom == toolbar_ && header->code == (UINT)NM_CUSTOMDRAW)
       return customDraw(reinterpret_cast<NMTBCUSTOMDRAW*>(lParam));
+    if (header && tipText(header))
+      return 0;
   }
   if (message == WM_COMMAND && toolbar_ && (HWND)lParam == toolbar_ && HIWORD(wParam) == 0) {
     Item* item = itemOf(LOWORD(wParam));

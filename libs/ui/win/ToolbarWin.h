@@ -9,6 +9,10 @@
 //
 // The toolbar lives in a container window of its own, which it sizes; the
 // owner places the container. Runs on the thread of the parent window.
+//
+// A toolbar that shows no text is expected to offer its buttons' texts as
+// their tooltips; where it passes the tooltip's question on instead (as
+// Wine's does), the container answers it.
 #pragma once
 
 #include "ui/Menu.h"
@@ -17,6 +21,7 @@
 #include <commctrl.h>
 
 #include <map>
+#include <string>
 
 namespace ui {
 
@@ -49,6 +54,8 @@ public:
     // The toolbar draws this button itself (otherwise only its image is).
     bool drawsByDefault() const { return defaultDraw_ != 0; }
     int image() const { return image_; }
+    // The tooltip.
+    const wchar_t* text() const { return text_.c_str(); }
 
   private:
     BYTE state();
@@ -57,6 +64,7 @@ public:
     int commandId_;
     int defaultDraw_;
     int image_;
+    std::wstring text_;
   };
 
   // images and factory are not owned; defaultCallback serves items added
@@ -88,6 +96,8 @@ public:
 
 private:
   LRESULT customDraw(NMTBCUSTOMDRAW* draw);
+  // The tooltip's question, when the toolbar passes it on.
+  bool tipText(NMHDR* header);
 
   HWND toolbar_;
   HWND parent_;
