@@ -6,7 +6,8 @@
 namespace addrbook {
 
 // The server address made safe as a file name (empty: "New Entry"), as a
-// free entry path in folder; see freeEntryPath.
+// free entry path in folder (see freeEntryPath). Throws plat::Exception
+// "Too many entries of that name exist" when there is none.
 std::string newEntryPath(const char* folder, const char* server);
 
 } // namespace addrbook

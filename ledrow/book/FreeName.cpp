@@ -1,6 +1,5 @@
 #include "ledrow/book/FreeName.h"
 #include "ledrow/data/FileOps.h"
-#include "plat/Exception.h"
 
 namespace addrbook {
 
@@ -13,7 +12,7 @@ std::string freeEntryPath(const std::string& base) {
     if (!fileExists(path.c_str()))
       return path;
   }
-  throw plat::Exception("Too many entries of that name exist");
+  return "";
 }
 
 } // namespace addrbook

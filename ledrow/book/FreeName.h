@@ -8,10 +8,9 @@ namespace addrbook {
 enum { MaxNameSuffix = 999 };
 
 // "<base>.kiv", else "<base> (n).kiv" with the smallest free n up to
-// MaxNameSuffix. Throws plat::Exception "Too many entries of that name
-// exist" when every one is taken, and plat::SystemException when a name
-// cannot be looked at (a folder that cannot be read is no reason to try
-// the next number).
+// MaxNameSuffix; empty when every one is taken. Throws
+// plat::SystemException when a name cannot be looked at (a folder that
+// cannot be read is no reason to try the next number).
 std::string freeEntryPath(const std::string& base);
 
 } // namespace addrbook

@@ -8,11 +8,11 @@
 #include "ledrow/app/win/Resources.h"
 #include "ledrow/app/win/SettingsKey.h"
 #include "ledrow/book/FolderScan.h"
-#include "ledrow/book/SafeName.h"
 #include "ledrow/book/TreeLeaf.h"
 #include "os/win/StartupValues.h"
 #include "plat/DString.h"
 #include "plat/LogWriter.h"
+#include "plat/SafeFileName.h"
 #include "plat/win/Unicode.h"
 #include "ui/win/MsgBox.h"
 
@@ -593,7 +593,7 @@ void MainDialog::addEntry(EncryptedConfig& connection) {
     int behaviour = encryptPassword;
     if (behaviour == PasswordBehaviourDlg::Ask) {
       PasswordBehaviourDlg question;
-      question.setEntryName(*host ? safeFileName(host).c_str() : "New Entry");
+      question.setEntryName(*host ? plat::safeFileName(host).c_str() : "New Entry");
       if (!question.runModal(owner))
         return;
       behaviour = question.choice();
