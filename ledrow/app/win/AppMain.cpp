@@ -22,7 +22,11 @@ namespace addrbook {
 
 namespace {
 
-plat::String windowsUserName() { return plat::String(os::UserName().str()); }
+// Every new option set asks; the answer does not change during the run.
+plat::String windowsUserName() {
+  static const plat::String name(os::UserName().str());
+  return name;
+}
 
 // What the command line asked for besides settings; -1 when the program
 // goes on.

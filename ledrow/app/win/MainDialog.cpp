@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <map>
+#include <string>
 
 namespace addrbook {
 
@@ -253,39 +254,40 @@ void MainDialog::fillHierarchical(const TreeBranch& branch, HTREEITEM parent, co
 }
 
 void MainDialog::fillAlphabetic(const char* path, HTREEITEM* found) {
-  plat::String contracted = contractedList.getValueStr();
-  std::map<wchar_t, HTREEITEM> headers;
+  struct Named {
+    std::wstring name;
+    TreeLeaf* entry;
+  };
+  std::map<wchar_t, std::vector<Named>> groups;
   for (const std::unique_ptr<TreeBranch>& root : roots_) {
     for (TreeLeaf* entry : root->allLeaves()) {
       plat::WString name(entry->getName());
       wchar_t key = name.c_str()[0];
       if (key >= L'a' && key <= L'z')
         key = key - L'a' + L'A';
-      HTREEITEM& header = headers[key];
-      if (!header) {
-        wchar_t text[2] = {key, 0};
-        plat::String keyText = plat::String::adopt(plat::W2MB(text));
-        bool expanded = !strstr(contracted.c_str(), keyText.c_str());
-        header = insertItem(TVI_ROOT, TVI_SORT, keyText.c_str(), HeaderImage, 1, expanded);
-      } else {
-        TVITEMW item = {};
-        item.mask = TVIF_PARAM;
-        item.hItem = header;
-        TreeView_GetItem(tree_, &item);
-        item.lParam++;
-        TreeView_SetItem(tree_, &item);
-      }
-      HTREEITEM item =
-          insertItem(header, TVI_SORT, entry->getName(), entryImage(entry), (LPARAM)entry, false);
-      if (path && strcmp(entry->getPath(), path) == 0)
-        *found = item;
+      groups[key].push_back(Named{name.c_str(), entry});
     }
   }
-  for (const auto& header : headers) {
-    wchar_t text[2] = {header.first, 0};
-    plat::String keyText = plat::String::adopt(plat::W2MB(text));
-    if (!strstr(contracted.c_str(), keyText.c_str()))
-      TreeView_Expand(tree_, header.second, TVE_EXPAND);
+  plat::String contracted = contractedList.getValueStr();
+  for (auto& group : groups) {
+    wchar_t text[2] = {group.first, 0};
+    plat::String key = plat::String::adopt(plat::W2MB(text));
+    bool expanded = !strstr(contracted.c_str(), key.c_str());
+    HTREEITEM header = insertItem(TVI_ROOT, TVI_SORT, key.c_str(), HeaderImage,
+                                  (LPARAM)group.second.size(), false);
+    // In the order the tree view's own sorting gives, added at the end:
+    // sorting each insertion would take time in the square of the group.
+    std::stable_sort(group.second.begin(), group.second.end(), [](const Named& a, const Named& b) {
+      return lstrcmpiW(a.name.c_str(), b.name.c_str()) < 0;
+    });
+    for (const Named& named : group.second) {
+      HTREEITEM item = insertItem(header, TVI_LAST, named.entry->getName(),
+                                  entryImage(named.entry), (LPARAM)named.entry, false);
+      if (path && strcmp(named.entry->getPath(), path) == 0)
+        *found = item;
+    }
+    if (expanded)
+      TreeView_Expand(tree_, header, TVE_EXPAND);
   }
 }
 

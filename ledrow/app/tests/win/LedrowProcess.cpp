@@ -7,22 +7,25 @@
 
 namespace addrbook_test {
 
-static std::wstring up(std::wstring path, int levels) {
-  for (int i = 0; i < levels; i++)
-    path = path.substr(0, path.find_last_of(L"\\/"));
-  return path;
-}
-
-static std::wstring selfPath() {
+// The build folder: the nearest folder above this program that holds
+// ledrow.exe where the build puts it.
+static std::wstring buildFolder() {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  return self;
+  std::wstring path = self;
+  for (size_t cut; (cut = path.find_last_of(L"\\/")) != std::wstring::npos;) {
+    path.resize(cut);
+    if (GetFileAttributesW((path + L"\\ledrow\\app\\ledrow.exe").c_str()) !=
+        INVALID_FILE_ATTRIBUTES)
+      return path;
+  }
+  throw std::runtime_error("no ledrow.exe above this program");
 }
 
-std::wstring ledrowPath() { return up(selfPath(), 2) + L"\\ledrow.exe"; }
+std::wstring ledrowPath() { return buildFolder() + L"\\ledrow\\app\\ledrow.exe"; }
 
 std::wstring standinPath() {
-  return up(selfPath(), 4) + L"\\tools\\viewer\\kivviewer-standin.exe";
+  return buildFolder() + L"\\tools\\viewer\\kivviewer-standin.exe";
 }
 
 std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
@@ -146,6 +149,17 @@ std::wstring closeBoxSaying(DWORD process, const std::wstring& text, int ms) {
     Sleep(50);
   }
   return L"";
+}
+
+bool quickLaunch(DWORD process, HWND window, const wchar_t* text) {
+  PostMessageW(window, WM_APP + 1, 0, WM_LBUTTONUP);
+  HWND popup = waitForWindowOf(process, L"", L"#32770", 10000);
+  if (!popup)
+    return false;
+  HWND edit = (HWND)SendMessageW(GetDlgItem(popup, 1012), CBEM_GETEDITCONTROL, 0, 0);
+  SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)text);
+  testing_support::clickButton(popup, IDOK);
+  return true;
 }
 
 } // namespace addrbook_test

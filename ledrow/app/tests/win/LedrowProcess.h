@@ -1,5 +1,7 @@
-// ledrow.exe (built beside the test program's folder) started as a user
-// starts it, and the stand-in viewer that records what ledrow gives it.
+// ledrow.exe started as a user starts it, driven from outside as a user
+// would, and the stand-in viewer that records what ledrow gives it. The
+// programs are found from this program's folder: a test of ledrow/app or
+// a tool of tools/.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +12,7 @@
 
 namespace addrbook_test {
 
+// The build's programs.
 std::wstring ledrowPath();
 std::wstring standinPath();
 // text in double quotes.
@@ -48,6 +51,11 @@ std::string waitForRecord(const std::string& path, int ms);
 // The top-level window of process whose title is title (any window when
 // empty), within ms.
 HWND waitForWindowOf(DWORD process, const std::wstring& title, const std::wstring& cls, int ms);
+
+// Opens the quick-launch popup of a running ledrow (as a click on its
+// notification-area icon does) and launches what text names; false when
+// no popup came.
+bool quickLaunch(DWORD process, HWND window, const wchar_t* text);
 
 // A dialog of process that says text (its static texts begin with it),
 // within ms; it is closed as its Cancel button would, and its whole text

@@ -54,23 +54,13 @@ struct ProcessTest : testing::Test {
   }
 };
 
-// Opens the quick-launch popup of a running ledrow and launches text.
-void quickLaunch(LedrowProcess& ledrow, HWND window, const wchar_t* text) {
-  PostMessageW(window, WM_APP + 1, 0, WM_LBUTTONUP);
-  HWND popup = waitForWindowOf(ledrow.id(), L"", L"#32770", 10000);
-  ASSERT_TRUE(popup);
-  HWND edit = (HWND)SendMessageW(GetDlgItem(popup, 1012), CBEM_GETEDITCONTROL, 0, 0);
-  SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)text);
-  testing_support::clickButton(popup, IDOK);
-}
-
 } // namespace
 
 TEST_F(ProcessTest, LaunchesEntriesIntoTheViewer) {
   LedrowProcess ledrow(arguments());
   HWND window = ledrow.window(20000);
   ASSERT_TRUE(window);
-  quickLaunch(ledrow, window, L"alpha desk");
+  ASSERT_TRUE(quickLaunch(ledrow.id(), window, L"alpha desk"));
   std::string got = waitForRecord(record, 10000);
   EXPECT_NE(std::string::npos,
             got.find(" -config " + inQuotes(book + "\\Alpha desk.kiv") + "\nstdin: none\n"))
@@ -79,7 +69,7 @@ TEST_F(ProcessTest, LaunchesEntriesIntoTheViewer) {
   // A protected entry: the master password first (a wrong one refused),
   // then the password on the viewer's standard input, up to its end.
   DeleteFileW(wide(record).c_str());
-  quickLaunch(ledrow, window, L"Build farm");
+  ASSERT_TRUE(quickLaunch(ledrow.id(), window, L"Build farm"));
   HWND prompt = waitForWindowOf(ledrow.id(), L"Enter Master Password", L"#32770", 10000);
   ASSERT_TRUE(prompt);
   SendDlgItemMessageW(prompt, 1011, WM_SETTEXT, 0, (LPARAM)L"nope");
@@ -100,7 +90,7 @@ TEST_F(ProcessTest, MissingViewerIsReportedInABox) {
   LedrowProcess ledrow(arguments("ViewerPath=" + inQuotes(temp.file("nowhere.exe"))));
   HWND window = ledrow.window(20000);
   ASSERT_TRUE(window);
-  quickLaunch(ledrow, window, L"Alpha desk");
+  ASSERT_TRUE(quickLaunch(ledrow.id(), window, L"Alpha desk"));
   std::wstring said = closeBoxSaying(ledrow.id(), L"Unable to start Kiv Viewer: ", 10000);
   EXPECT_NE(std::wstring::npos, said.find(L"unable to launch process")) << utf8(said);
   EXPECT_EQ(-1, ledrow.wait(0));
