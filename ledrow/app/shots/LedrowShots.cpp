@@ -67,7 +67,7 @@ KIV_SHOT(tray_menu) {
   BookScene scene;
   MainWindow window(nullptr);
   window.dialog().loadTree();
-  Backdrop backdrop(px(300), px(200), px(520), px(300));
+  Backdrop backdrop(px(300), px(200), px(400), px(150));
   std::thread driver([&] {
     HWND menu = waitForMenu(nullptr);
     testing_support::pressKey(menu, VK_DOWN);
