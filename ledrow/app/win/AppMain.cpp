@@ -68,7 +68,9 @@ int run(HINSTANCE instance) {
   MainWindow window(instance);
   window.dialog().loadTree();
   window.dialog().refreshTree(nullptr);
-  if (!(minimiseToTray && startMinimised))
+  // Started in the notification area only when the icon is there to come
+  // back through.
+  if (!(minimiseToTray && startMinimised && window.trayIconAdded()))
     window.showAndRaise();
   return runMessageLoop();
 }
