@@ -1,5 +1,6 @@
 #include "testing/LayoutCheck.h"
 #include "testing/TempDir.h"
+#include "testing/TextInk.h"
 #include "testing/WindowInput.h"
 
 #include <commctrl.h>
@@ -81,8 +82,9 @@ void checkText(HWND window, const std::wstring& cls, std::vector<std::string>& f
 
   RECT client;
   GetClientRect(window, &client);
+  HFONT font = (HFONT)SendMessageW(window, WM_GETFONT, 0, 0);
   HDC dc = GetDC(window);
-  HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageW(window, WM_GETFONT, 0, 0));
+  HGDIOBJ old = SelectObject(dc, font);
   UINT prefix = (isStatic && (style & SS_NOPREFIX)) ? DT_NOPREFIX : 0;
   RECT need = {0, 0, client.right, 0};
   bool wraps = isStatic && type <= SS_RIGHT;
@@ -109,6 +111,8 @@ void checkText(HWND window, const std::wstring& cls, std::vector<std::string>& f
              need.bottom, client.bottom);
     faults.push_back(line);
   }
+  if (drawsInNormalWeight(font, text))
+    faults.push_back(describe(window) + ": bold text drawn in the normal weight");
 }
 
 struct Children {
