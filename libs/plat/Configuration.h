@@ -68,6 +68,9 @@ private:
   };
   const char* resolveAlias(const char* name) const;
   ConfigParameter* findHere(const char* name) const;
+  // Groups of one kind hold their parameters in one order: the walks over
+  // two groups try the parameter after the last match before the whole list.
+  ConfigParameter* findHere(const char* name, ConfigParameter* hint) const;
 
   String name_;
   ConfigParameter* head_;
