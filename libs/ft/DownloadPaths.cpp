@@ -11,19 +11,21 @@ namespace {
 // What no sanitised name holds: a component that is empty, a drive, a
 // stream or a parent, or that Windows would shorten into one.
 bool safeRelative(const std::string& name) {
+  // In place: a name of many components is checked once for each of its
+  // prefixes.
   size_t start = 0;
-  for (;;) {
-    size_t slash = name.find('/', start);
-    std::string part = name.substr(start, slash == std::string::npos ? slash : slash - start);
-    if (part.empty() || part.back() == '.' || part.back() == ' ')
-      return false;
-    for (char c : part) {
-      if ((unsigned char)c < 32 || c == '\\' || c == ':')
+  for (size_t i = 0;; i++) {
+    if (i == name.size() || name[i] == '/') {
+      if (i == start || name[i - 1] == '.' || name[i - 1] == ' ')
         return false;
+      if (i == name.size())
+        return true;
+      start = i + 1;
+      continue;
     }
-    if (slash == std::string::npos)
-      return true;
-    start = slash + 1;
+    char c = name[i];
+    if ((unsigned char)c < 32 || c == '\\' || c == ':')
+      return false;
   }
 }
 
@@ -64,25 +66,32 @@ plat::String DownloadPaths::toLocal(std::string relative) const {
   return plat::String((root_ + relative).c_str());
 }
 
+// Each prefix's mapped name grows from its parent's, as mappedPath would
+// find it: a search from every prefix made names of many components cost
+// the cube of their length.
 void DownloadPaths::checkClashes(const std::string& name, int limit) {
+  std::string mapped;
+  size_t start = 0;
   size_t end = 0;
   do {
     end = name.find('/', end + 1);
     std::string prefix = name.substr(0, end);
     if (!checked.count(prefix) && !renames.count(prefix))
-      resolve(prefix, limit);
+      resolve(prefix, mapped + name.substr(start, end - start), limit);
+    auto renamed = renames.find(prefix);
+    mapped = renamed != renames.end() ? renamed->second : mapped + name.substr(start, end - start);
+    start = end;
   } while (end != std::string::npos);
 }
 
-void DownloadPaths::resolve(const std::string& prefix, int limit) {
-  if (!exists(localPath(prefix).c_str())) {
+void DownloadPaths::resolve(const std::string& prefix, const std::string& mapped, int limit) {
+  if (!exists(toLocal(mapped).c_str())) {
     checked.insert(prefix);
     return;
   }
   // The number goes before the extension of the last component only, so
   // that "my.dir/readme" does not become a new folder "my (1).dir"; a
   // leading dot (".profile") is no extension.
-  std::string mapped = mappedPath(prefix);
   size_t lastStart = mapped.rfind('/');
   lastStart = lastStart == std::string::npos ? 0 : lastStart + 1;
   size_t dot = mapped.rfind('.');

@@ -38,7 +38,8 @@ public:
 private:
   // The root followed by a relative name that is mapped already.
   plat::String toLocal(std::string relative) const;
-  void resolve(const std::string& prefix, int limit);
+  // mapped: the prefix's mapped name.
+  void resolve(const std::string& prefix, const std::string& mapped, int limit);
 
   std::string root_;
   ExistsFunction exists;
