@@ -69,17 +69,15 @@ void checkSignedAsRead(const std::string& input, const EncryptedConfig& entry) {
 }
 
 void checkSignedByProgram(EncryptedConfig& entry) {
-  EncryptedConfig signer;
-  signer = entry;
+  std::string meaning = writeOut(entry);
   std::string file;
   try {
-    signer.encrypt(Master); // refuses an entry that could not be opened again
-    file = writeOut(signer);
+    entry.encrypt(Master); // refuses an entry that could not be opened again
+    file = writeOut(entry);
   } catch (const plat::Exception&) {
     return;
   }
-  std::string meaning = writeOut(entry);
-  if (opened(signer) != meaning)
+  if (opened(entry) != meaning)
     abort();
   savesKeep(file, meaning);
 }
