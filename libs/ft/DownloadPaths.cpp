@@ -10,11 +10,10 @@ namespace {
 
 // What no sanitised name holds: a component that is empty, a drive, a
 // stream or a parent, or that Windows would shorten into one.
-bool safeRelative(const std::string& name) {
-  // In place: a name of many components is checked once for each of its
-  // prefixes.
-  size_t start = 0;
-  for (size_t i = 0;; i++) {
+// From: where the components not yet known to be safe start.
+bool safeRelative(const std::string& name, size_t from) {
+  size_t start = from;
+  for (size_t i = from;; i++) {
     if (i == name.size() || name[i] == '/') {
       if (i == start || name[i - 1] == '.' || name[i - 1] == ' ')
         return false;
@@ -56,19 +55,18 @@ plat::String DownloadPaths::localPath(const std::string& name) const {
   return toLocal(mappedPath(name));
 }
 
-plat::String DownloadPaths::toLocal(std::string relative) const {
-  if (!safeRelative(relative))
+plat::String DownloadPaths::toLocal(std::string relative, size_t checked) const {
+  if (!safeRelative(relative, checked))
     throw plat::ExceptionFmt("Invalid file name: %s", relative.c_str());
-  for (char& c : relative) {
-    if (c == '/')
-      c = '\\';
-  }
+  for (size_t at = relative.find('/'); at != std::string::npos; at = relative.find('/', at + 1))
+    relative[at] = '\\';
   return plat::String((root_ + relative).c_str());
 }
 
 // Each prefix's mapped name grows from its parent's, as mappedPath would
-// find it: a search from every prefix made names of many components cost
-// the cube of their length.
+// find it, and only its last component is checked: the parent's was when
+// the parent was resolved. A search and a check from the start for every
+// prefix made names of many components cost the cube of their length.
 void DownloadPaths::checkClashes(const std::string& name, int limit) {
   std::string mapped;
   size_t start = 0;
@@ -76,16 +74,18 @@ void DownloadPaths::checkClashes(const std::string& name, int limit) {
   do {
     end = name.find('/', end + 1);
     std::string prefix = name.substr(0, end);
+    size_t parent = mapped.empty() ? 0 : mapped.size() + 1;
     if (!checked.count(prefix) && !renames.count(prefix))
-      resolve(prefix, mapped + name.substr(start, end - start), limit);
+      resolve(prefix, mapped + name.substr(start, end - start), parent, limit);
     auto renamed = renames.find(prefix);
     mapped = renamed != renames.end() ? renamed->second : mapped + name.substr(start, end - start);
     start = end;
   } while (end != std::string::npos);
 }
 
-void DownloadPaths::resolve(const std::string& prefix, const std::string& mapped, int limit) {
-  if (!exists(toLocal(mapped).c_str())) {
+void DownloadPaths::resolve(const std::string& prefix, const std::string& mapped, size_t parent,
+                            int limit) {
+  if (!exists(toLocal(mapped, parent).c_str())) {
     checked.insert(prefix);
     return;
   }
@@ -105,7 +105,7 @@ void DownloadPaths::resolve(const std::string& prefix, const std::string& mapped
     char number[16];
     snprintf(number, sizeof(number), " (%i)", i);
     std::string candidate = base + number + extension;
-    if (!exists(toLocal(candidate).c_str())) {
+    if (!exists(toLocal(candidate, parent).c_str())) {
       renames[prefix] = candidate;
       return;
     }
