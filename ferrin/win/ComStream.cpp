@@ -204,6 +204,7 @@ HRESULT ComStream::Read(void* buffer, ULONG n, ULONG* read) {
   if (!buffer)
     return STG_E_INVALIDPOINTER;
   try {
+    plat::Lock reading(readLock_);
     plat::Lock l(mainLock_);
     uint8_t* out = (uint8_t*)buffer;
     ULONG delivered = 0;
@@ -217,7 +218,9 @@ HRESULT ComStream::Read(void* buffer, ULONG n, ULONG* read) {
         result = endResult();
         ended = true;
       }
-      Updater::signal();
+      // A window to renew only while the download runs.
+      if (open_)
+        Updater::signal();
       delivered += k;
     } while (completeReads() && !ended && delivered < n);
     if (read)
@@ -240,6 +243,7 @@ HRESULT ComStream::CopyTo(IStream* target, ULARGE_INTEGER n, ULARGE_INTEGER* rea
   if (!target)
     return STG_E_INVALIDPOINTER;
   try {
+    plat::Lock reading(readLock_);
     plat::Lock l(mainLock_);
     while (done < limit) {
       if (awaitData() == 0)
@@ -265,7 +269,8 @@ HRESULT ComStream::CopyTo(IStream* target, ULARGE_INTEGER n, ULARGE_INTEGER* rea
       if (put > piece)
         put = (ULONG)piece;
       consumed((int)put);
-      Updater::signal();
+      if (open_)
+        Updater::signal();
       done += put;
     }
     if (*closeText_.c_str() && received_ == delivered_)
