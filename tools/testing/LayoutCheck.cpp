@@ -1,5 +1,6 @@
 #include "testing/LayoutCheck.h"
 #include "testing/TempDir.h"
+#include "testing/TextInk.h"
 #include "testing/WindowInput.h"
 
 #include <cstdio>
@@ -47,6 +48,19 @@ bool overlapsByDesign(HWND window, const std::wstring& cls) {
   return lstrcmpiW(cls.c_str(), L"Static") == 0 && windowText(window).empty();
 }
 
+// An edit box or a list shown over a cell of a list view sibling, wholly
+// inside it, edits that cell in place.
+bool editsInPlace(HWND editor, const std::wstring& editorCls, HWND list,
+                  const std::wstring& listCls, HWND parent) {
+  if (lstrcmpiW(listCls.c_str(), L"SysListView32") != 0 ||
+      (lstrcmpiW(editorCls.c_str(), L"Edit") != 0 &&
+       lstrcmpiW(editorCls.c_str(), L"ComboBox") != 0))
+    return false;
+  RECT e = rectIn(editor, parent), l = rectIn(list, parent), both;
+  IntersectRect(&both, &e, &l);
+  return EqualRect(&both, &e) != 0;
+}
+
 // The room a text needs in the window's font; a word wrapped static only
 // needs its height to fit.
 void checkText(HWND window, const std::wstring& cls, std::vector<std::string>& faults) {
@@ -66,8 +80,9 @@ void checkText(HWND window, const std::wstring& cls, std::vector<std::string>& f
 
   RECT client;
   GetClientRect(window, &client);
+  HFONT font = (HFONT)SendMessageW(window, WM_GETFONT, 0, 0);
   HDC dc = GetDC(window);
-  HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageW(window, WM_GETFONT, 0, 0));
+  HGDIOBJ old = SelectObject(dc, font);
   UINT prefix = (isStatic && (style & SS_NOPREFIX)) ? DT_NOPREFIX : 0;
   RECT need = {0, 0, client.right, 0};
   bool wraps = isStatic && type <= SS_RIGHT;
@@ -94,6 +109,8 @@ void checkText(HWND window, const std::wstring& cls, std::vector<std::string>& f
              need.bottom, client.bottom);
     faults.push_back(line);
   }
+  if (drawsInNormalWeight(font, text))
+    faults.push_back(describe(window) + ": bold text drawn in the normal weight");
 }
 
 struct Children {
@@ -125,7 +142,8 @@ void checkLevel(HWND parent, std::vector<std::string>& faults) {
     for (size_t j = i + 1; j < children.list.size(); j++) {
       HWND b = children.list[j];
       std::wstring clsB = className(b);
-      if (overlapsByDesign(a, clsA) || overlapsByDesign(b, clsB))
+      if (overlapsByDesign(a, clsA) || overlapsByDesign(b, clsB) ||
+          editsInPlace(a, clsA, b, clsB, parent) || editsInPlace(b, clsB, a, clsA, parent))
         continue;
       RECT rb = rectIn(b, parent), both;
       if (IntersectRect(&both, &ra, &rb))

@@ -1,6 +1,6 @@
 // Layout faults a person would see in a dialog: a text that does not fit
-// its control, two visible controls that overlap, a control that reaches
-// outside the client area.
+// its control, a bold text drawn in the normal weight, two visible controls
+// that overlap, a control that reaches outside the client area.
 #pragma once
 
 #include <windows.h>

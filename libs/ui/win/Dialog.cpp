@@ -93,6 +93,25 @@ bool Dialog::end(bool result) {
   return true;
 }
 
+bool Dialog::runModal(HWND parent) {
+  if (HWND open = getHandle()) {
+    SetWindowPos(open, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return false;
+  }
+  INT_PTR result =
+      DialogBoxParamW(getInstance(), template_.resource(), parent, dialogProc, (LPARAM)this);
+  setHandle(nullptr, false);
+  if (result == -1)
+    throw plat::SystemException("DialogBoxParam", (int)GetLastError());
+  return result == TRUE;
+}
+
+void Dialog::setToolTip(int controlId, const char* text, int maxWidth) {
+  if (!tooltip_)
+    tooltip_ = new Tooltip(getHandle(), getInstance());
+  tooltip_->addTool(getDlgItem(controlId), text, maxWidth);
+}
+
 bool Dialog::isDialogMessage(MSG* msg) {
   // A dialog that a key ends leaves the list while it is walked.
   std::vector<HWND> open;
@@ -160,6 +179,10 @@ INT_PTR Dialog::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     // handles.
     removeModeless(hwnd);
     setHandle(nullptr, false);
+    // Its tools were this window's controls; a page made again (a property
+    // sheet's page set switched back) gets a new one.
+    delete tooltip_;
+    tooltip_ = nullptr;
     return 0;
   }
   return 0;

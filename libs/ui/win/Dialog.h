@@ -59,6 +59,16 @@ public:
   // False when there is no window; otherwise unlisted, ended, destroyed.
   bool end(bool result);
 
+  // A modal dialog box: true when it ended with OK. A dialog already open
+  // is only raised to the top (false). Throws plat::SystemException
+  // "DialogBoxParam".
+  bool runModal(HWND parent);
+
+  // A tip on the dialog's control; the dialog's tooltip window is made at
+  // the first call and goes with the dialog's window.
+  void setToolTip(int controlId, const char* text, int maxWidth);
+  Tooltip* tooltip() const { return tooltip_; }
+
   // Offers msg to this thread's modeless dialogs, newest first.
   static bool isDialogMessage(MSG* msg);
 
@@ -75,7 +85,7 @@ protected:
   ResourceId template_;
   HICON smallIcon_;
   HICON bigIcon_;
-  // Owned; null unless a subclass adds tool tips.
+  // Owned; null until setToolTip, and again once the window is gone.
   Tooltip* tooltip_;
   ChangedCallback* changedCallback_;
 };

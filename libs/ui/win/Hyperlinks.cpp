@@ -120,9 +120,11 @@ void Hyperlinks::draw(HWND control, HDC hdc) {
   for (const Segment& s : e->segments) {
     SetTextColor(hdc, s.linkId ? LinkColour : TextColour);
     SelectObject(hdc, s.font);
-    RECT r = s.rect;
-    // No prefix: an '&' in a file name is text, not a mnemonic.
-    DrawTextW(hdc, s.text.c_str(), (int)s.text.size(), &r, DT_SINGLELINE | DT_NOPREFIX);
+    // At the measured advances: some fonts draw their bitmaps with advances
+    // of their own (Wine's Tahoma at 11 and 16 pixels), which would leave
+    // gaps after runs and underlines past their text.
+    ExtTextOutW(hdc, s.rect.left, s.rect.top, ETO_CLIPPED, &s.rect, s.text.c_str(),
+                (UINT)s.text.size(), s.advances.empty() ? nullptr : s.advances.data());
     if (hasFocus && s.focused)
       DrawFocusRect(hdc, &s.rect);
   }
@@ -318,6 +320,15 @@ int Hyperlinks::measure(const char* from, const char* to) {
 void Hyperlinks::emit(const char* from, const char* to, const Rect& rect) {
   plat::WString text = plat::WString::adopt(plat::MB2W(from, CP_UTF8, (int)(to - from)));
   current_.text = text.c_str();
+  int units = (int)current_.text.size();
+  std::vector<int> ends(units);
+  SIZE size;
+  if (units &&
+      !GetTextExtentExPointW(hdc_, current_.text.c_str(), units, 0, nullptr, ends.data(), &size))
+    throw plat::SystemException("GetTextExtentExPoint", (int)GetLastError());
+  current_.advances.resize(units);
+  for (int i = 0; i < units; i++)
+    current_.advances[i] = ends[i] - (i ? ends[i - 1] : 0);
   current_.rect = {rect.left + origin_.x, rect.top + origin_.y, rect.right + origin_.x,
                    rect.bottom + origin_.y};
   building_->segments.push_back(current_);

@@ -42,6 +42,7 @@ public:
     RECT rect;  // in the control's client coordinates
     HFONT font; // one of the entry's fonts
     bool focused;
+    std::vector<int> advances; // of each UTF-16 unit of text, as measured
   };
 
   // What one control shows.

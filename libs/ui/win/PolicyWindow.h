@@ -13,6 +13,9 @@ public:
 
   virtual void setEnabled(bool wanted);
   virtual void setLocked(bool locked);
+  // Hides Window::enable: enabling a control goes through the lock, so
+  // that code enabling dependent controls never undoes a policy.
+  void enable(bool enabled) { setEnabled(enabled); }
 
   bool isLocked() const { return locked_; }
 

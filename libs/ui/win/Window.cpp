@@ -1,6 +1,9 @@
 #include "ui/win/Window.h"
 #include "plat/win/Unicode.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace ui {
 
 Window::Window(HINSTANCE instance)
@@ -56,6 +59,40 @@ const char* Window::getText(bool useCached) {
     buffer[length >= 0 && length < 256 ? length : 0] = 0;
     text_ = plat::String::adopt(plat::W2MB(buffer));
   }
+  return text_.c_str();
+}
+
+void Window::setInt(int value) {
+  char text[16];
+  snprintf(text, sizeof(text), "%i", value);
+  setText(text);
+}
+
+int Window::getInt() {
+  // long is 32 bits here: strtol's clamping is int's.
+  return (int)strtol(getText(), nullptr, 10);
+}
+
+void Window::setFocus() { SetFocus(handle_); }
+
+bool Window::isEnabled() const { return IsWindowEnabled(handle_) != 0; }
+
+void Window::moveChild(HWND child, int dx, int dy, int dw, int dh) {
+  RECT r;
+  GetWindowRect(child, &r);
+  POINT at = {r.left + dx, r.top + dy};
+  ScreenToClient(handle_, &at);
+  SetWindowPos(child, nullptr, at.x, at.y, r.right - r.left + dw, r.bottom - r.top + dh,
+               SWP_NOACTIVATE | SWP_NOZORDER);
+}
+
+const char* Window::getFullText() {
+  int length = GetWindowTextLengthW(handle_);
+  wchar_t* buffer = new wchar_t[length + 1];
+  int got = GetWindowTextW(handle_, buffer, length + 1);
+  buffer[got >= 0 && got <= length ? got : 0] = 0;
+  text_ = plat::String::adopt(plat::W2MB(buffer));
+  delete[] buffer;
   return text_.c_str();
 }
 

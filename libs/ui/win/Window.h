@@ -41,6 +41,23 @@ public:
   // Unless useCached, reads the window's text (at most 255 characters)
   // into the cache first. The cache stays valid until the next call.
   const char* getText(bool useCached = false);
+  // The whole text, however long, into the cache: what an edit box holds
+  // must not be cut.
+  const char* getFullText();
+
+  // The text as "%i", kept as the cached text.
+  void setInt(int value);
+  // The text (at most 255 characters, kept as the cached text) read as a
+  // decimal: leading blanks and a sign allowed, up to the first non-digit;
+  // no digits give 0.
+  int getInt();
+
+  void setFocus();
+  bool isEnabled() const;
+
+  // Moves a child of this window by (dx, dy) and grows it by (dw, dh),
+  // without activating it or changing the z-order.
+  void moveChild(HWND child, int dx, int dy, int dw, int dh);
 
   // Throws plat::SystemException "GetDlgItem".
   HWND getDlgItem(int id) const;

@@ -14,3 +14,10 @@
 #define IDC_CLIPBOARD 1106
 #define IDC_HEADING 1107
 #define IDC_NOTE 1108
+
+#define IDC_CHECK 1201
+#define IDC_NUMBER 1202
+#define IDC_PROMPT 1203
+#define IDC_LIST 1204
+#define IDC_SLIDER 1205
+#define IDC_AGAIN 1206
