@@ -22,6 +22,7 @@
 #include "com/win/ComObject.h"
 #include "ft/DownloadManager.h"
 #include "ft/FileId.h"
+#include "plat/LogWriter.h"
 #include "plat/String.h"
 #include "plat/win/EventManager.h"
 #include "plat/win/Handle.h"
@@ -37,6 +38,9 @@
 #include <vector>
 
 namespace ft {
+
+// The one "ComStream" log writer: the streams and their Updater.
+extern plat::LogWriter comStreamLog;
 
 class ComStream : public DownloadManager::Stream, public com::ComObjectImpl, public IStream {
 public:

@@ -12,8 +12,6 @@ namespace ft {
 
 namespace {
 
-plat::LogWriter vlog("ComStream");
-
 // Guards the process's updater and the live-stream set. Held only around
 // them: never while calling into a stream or a manager.
 plat::Mutex& singletonLock() {
@@ -64,7 +62,7 @@ ComStream::Updater::~Updater() {
     try {
       download.first->cancelDownload(download.second);
     } catch (plat::Exception& e) {
-      vlog.error("cancelDownload: %s", e.str());
+      comStreamLog.error("cancelDownload: %s", e.str());
     }
   }
   std::vector<std::function<void()>> unrun;
@@ -188,7 +186,7 @@ void ComStream::Updater::processEvent(HANDLE event) {
     try {
       manager->flushByteLimits();
     } catch (plat::Exception& e) {
-      vlog.error("flushByteLimits: %s", e.str());
+      comStreamLog.error("flushByteLimits: %s", e.str());
     }
   }
 }
