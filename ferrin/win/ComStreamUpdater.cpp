@@ -148,9 +148,9 @@ void ComStream::Updater::runJobs() {
     try {
       job();
     } catch (const plat::Exception& e) {
-      vlog.error("%s", e.str());
+      comStreamLog.error("%s", e.str());
     } catch (const std::exception& e) {
-      vlog.error("%s", e.what());
+      comStreamLog.error("%s", e.what());
     }
     // Its end (and what it holds) goes with it, here.
     job = nullptr;
