@@ -157,7 +157,9 @@ void ComStream::getInterfaces(com::InterfaceList* list) {
 }
 
 uint64_t ComStream::awaitData() {
-  while (open_ && received_ == delivered_)
+  // Once the listed size is read out nothing more can come that the reader
+  // may take: the end of the download is not waited for.
+  while (open_ && received_ == delivered_ && delivered_ < size_)
     dataReady_.wait(-1);
   return received_ - delivered_;
 }
