@@ -135,15 +135,20 @@ void ComStream::close(const char* message) {
     manager_ = nullptr;
     moveLiveEntry(nullptr);
   }
+  // Released with every byte read, it waited for this to go.
+  if (released_)
+    Updater::signal();
 }
 
+bool ComStream::awaitsItsEnd() const { return manager_ && delivered_ >= size_; }
+
 void ComStream::destroy() {
-  bool open;
+  bool cut;
   {
     plat::Lock l(mainLock_);
-    open = open_;
+    cut = open_ && delivered_ < size_;
   }
-  if (open)
+  if (cut)
     comStreamLog.warning("Download cancelled");
   // The main thread may delete the stream as soon as it is marked. With no
   // Updater left its download has ended, and it goes here.

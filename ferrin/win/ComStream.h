@@ -14,7 +14,8 @@
 //
 // The last release only marks the stream; the Updater deletes it on the
 // main thread, and a stream released while its download still runs
-// cancels that download then. Once the Updater is gone (the program is
+// cancels that download then, unless every byte was read: that one goes
+// once the download has ended. Once the Updater is gone (the program is
 // stopping) every download has ended, and a stream the shell still holds
 // is deleted by its last release on whatever thread that comes.
 #pragma once
@@ -133,6 +134,9 @@ public:
   HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD flags) override;
   HRESULT STDMETHODCALLTYPE Clone(IStream** clone) override;
 
+  // Main thread, once released: every byte was read and the download has
+  // not ended yet. Its end is awaited rather than the download cancelled.
+  bool awaitsItsEnd() const;
   // Null once the download has ended.
   DownloadManager* manager() const { return manager_; }
   const FileId& fileId() const { return fileId_; }

@@ -165,9 +165,11 @@ void ComStream::Updater::deleteReleased() {
       if (entry.second->released_)
         released.push_back(entry.second);
   }
-  // Each leaves the set; one whose download still runs cancels it.
+  // Each leaves the set; one whose download still runs cancels it, unless
+  // every byte was read: that one goes with the download's end.
   for (ComStream* stream : released)
-    delete stream;
+    if (!stream->awaitsItsEnd())
+      delete stream;
 }
 
 void ComStream::Updater::processEvent(HANDLE event) {

@@ -14,8 +14,10 @@
 #include "plat/String.h"
 #include "plat/win/Unicode.h"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
+#include <vector>
 
 namespace ft {
 
@@ -55,13 +57,12 @@ FileDescriptorRecord describe(const ShareEntry& entry, bool wide) {
 } // namespace
 
 DataObject::DataObject()
-    : share_(nullptr), mainThread_(GetCurrentThreadId()), nextStream_(0), ahead_(nullptr),
-      aheadIndex_(-1) {}
+    : share_(nullptr), mainThread_(GetCurrentThreadId()), nextStream_(0) {}
 
 DataObject::~DataObject() {
-  // Opened ahead and never asked for: its download is cancelled.
-  if (ahead_)
-    static_cast<IStream*>(ahead_)->Release();
+  // Opened ahead and never asked for: their downloads are cancelled.
+  for (const auto& ahead : ahead_)
+    static_cast<IStream*>(ahead.second)->Release();
   if (share_)
     share_->release();
 }
@@ -223,11 +224,14 @@ HRESULT DataObject::openStream(LONG index, ComStream** out) {
 
 ComStream* DataObject::takeAhead(LONG index) {
   plat::Lock l(aheadLock_);
-  if (!ahead_ || aheadIndex_ != index)
-    return nullptr;
-  ComStream* stream = ahead_;
-  ahead_ = nullptr;
-  return stream;
+  for (auto it = ahead_.begin(); it != ahead_.end(); ++it) {
+    if (it->first == index) {
+      ComStream* stream = it->second;
+      ahead_.erase(it);
+      return stream;
+    }
+  }
+  return nullptr;
 }
 
 void DataObject::openAheadOf(LONG index) {
@@ -237,28 +241,34 @@ void DataObject::openAheadOf(LONG index) {
 }
 
 void DataObject::openAhead(LONG after) {
-  LONG next = after + 1;
-  while ((size_t)next < share_->size() && ((*share_)[next]->flags & ShareEntry::Directory))
-    next++;
-  if ((size_t)next >= share_->size())
-    return;
-  ComStream* missed;
+  std::vector<LONG> next;
+  for (size_t i = (size_t)after + 1; i < share_->size() && next.size() < AheadFiles; i++)
+    if (!((*share_)[i]->flags & ShareEntry::Directory))
+      next.push_back((LONG)i);
+  // The shell went past these, or elsewhere: their downloads are cancelled.
+  std::vector<ComStream*> missed;
   {
     plat::Lock l(aheadLock_);
-    if (ahead_ && aheadIndex_ == next)
-      return;
-    missed = ahead_;
-    ahead_ = nullptr;
+    for (auto it = ahead_.begin(); it != ahead_.end();) {
+      auto wanted = std::find(next.begin(), next.end(), it->first);
+      if (wanted == next.end()) {
+        missed.push_back(it->second);
+        it = ahead_.erase(it);
+      } else {
+        next.erase(wanted);
+        ++it;
+      }
+    }
   }
-  // The shell went elsewhere: that download is cancelled.
-  if (missed)
-    static_cast<IStream*>(missed)->Release();
-  ComStream* stream = nullptr;
-  if (openStream(next, &stream) != S_OK)
-    return;
-  plat::Lock l(aheadLock_);
-  ahead_ = stream;
-  aheadIndex_ = next;
+  for (ComStream* stream : missed)
+    static_cast<IStream*>(stream)->Release();
+  for (LONG index : next) {
+    ComStream* stream = nullptr;
+    if (openStream(index, &stream) != S_OK)
+      return;
+    plat::Lock l(aheadLock_);
+    ahead_.emplace_back(index, stream);
+  }
 }
 
 HRESULT DataObject::GetDataHere(FORMATETC*, STGMEDIUM*) {

@@ -21,6 +21,8 @@
 #include <objidl.h>
 
 #include <cstdint>
+#include <deque>
+#include <utility>
 
 namespace ft {
 
@@ -55,13 +57,13 @@ private:
   // Main thread: a stream over the file's download, requested; throws the
   // download manager's plat::Exception.
   HRESULT openStream(LONG index, ComStream** stream);
-  // The stream opened ahead when it is that file's (a reference for the
-  // caller), or null.
+  // The stream opened ahead for that file (a reference for the caller), or
+  // null.
   ComStream* takeAhead(LONG index);
-  // Any thread: has the main thread open the file after that one ahead.
+  // Any thread: has the main thread open the files after that one ahead.
   void openAheadOf(LONG index);
-  // Main thread: opens the next file after that one ahead, in place of
-  // one opened ahead that the shell did not take.
+  // Main thread: opens the files that follow that one, up to AheadFiles of
+  // them, and drops those opened ahead that the shell went past.
   void openAhead(LONG after);
 
   ShareProxy* share_;
@@ -70,11 +72,13 @@ private:
   // the listing's indexes, which the share downloader uses for the same
   // share.
   uint32_t nextStream_;
-  // The next file of a paste served in another apartment, opened ahead
-  // (a reference), and its index.
+  // The next files of a paste served in another apartment, opened ahead
+  // (references), by index in the listing's order. A file's request and
+  // its first bytes take a round trip to the other end, often longer than
+  // the shell takes for the file before it.
+  enum { AheadFiles = 4 };
   plat::Mutex aheadLock_;
-  ComStream* ahead_;
-  LONG aheadIndex_;
+  std::deque<std::pair<LONG, ComStream*>> ahead_;
 };
 
 } // namespace ft
