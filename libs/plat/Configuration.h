@@ -61,9 +61,19 @@ public:
   void remove(ConfigParameter* param);
 
 private:
+  // Looked up by the caller's text as it stands: every pair of every
+  // connection file read comes through here, and a std::string made for
+  // each lookup would cost an allocation for a long name.
   struct CaseLess {
+    using is_transparent = void;
     bool operator()(const std::string& a, const std::string& b) const {
       return strCaseCmp(a.c_str(), b.c_str()) < 0;
+    }
+    bool operator()(const char* a, const std::string& b) const {
+      return strCaseCmp(a, b.c_str()) < 0;
+    }
+    bool operator()(const std::string& a, const char* b) const {
+      return strCaseCmp(a.c_str(), b) < 0;
     }
   };
   const char* resolveAlias(const char* name) const;
