@@ -242,8 +242,8 @@ TEST_F(EntryTree, OptionSetsAreReadOnFirstUse) {
   entry.saveToFile(join(top, "signed.kiv").c_str(), true, false, nullptr);
   makeEntry(join(top, "plain.kiv"), "before");
   auto root = scanned();
-  TreeLeaf* plain = root->allLeaves()[1];
-  TreeLeaf* signedLeaf = root->allLeaves()[0];
+  TreeLeaf* plain = root->allLeaves()[0];
+  TreeLeaf* signedLeaf = root->allLeaves()[1];
   EXPECT_TRUE(signedLeaf->isProtected());
   EXPECT_FALSE(plain->isProtected());
 
