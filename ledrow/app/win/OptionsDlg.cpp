@@ -9,6 +9,7 @@
 #include "ledrow/passwords/Parameters.h"
 #include "os/win/CentreWindow.h"
 #include "plat/DString.h"
+#include "plat/win/Unicode.h"
 #include "ui/win/MsgBox.h"
 
 #include <algorithm>

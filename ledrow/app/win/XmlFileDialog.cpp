@@ -1,5 +1,6 @@
 #include "ledrow/app/win/XmlFileDialog.h"
 #include "plat/Exception.h"
+#include "plat/String.h"
 #include "plat/win/Unicode.h"
 
 #include <commdlg.h>
