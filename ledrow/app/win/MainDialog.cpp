@@ -114,7 +114,8 @@ MainDialog::MainDialog(HWND parent, Frame* frame, PasswdStoreBase::PWSCallback* 
       blackPen_(CreatePen(PS_SOLID, 1, RGB(0, 0, 0))),
       collapsedMark_(LoadBitmapW(getInstance(), MAKEINTRESOURCEW(IDB_GROUP_COLLAPSED))),
       expandedMark_(LoadBitmapW(getInstance(), MAKEINTRESOURCEW(IDB_GROUP_EXPANDED))),
-      rebuilding_(false), quietExpansion_(false), editAfterReload_(false), treeHook_(this),
+      rebuilding_(false), quietExpansion_(false), editAfterReload_(false), labelEditing_(false),
+      treeHook_(this),
       dragImage_(nullptr), dragging_(false), passwordListener_(passwordListener),
       passwords_(&prompts_, &prompts_), launcher_(&passwords_), idleWork_(this) {
   setWindowText(getDlgItem(IDC_SERVER_LABEL), "Kiv Server:");
@@ -550,10 +551,14 @@ bool MainDialog::onNotify(NMHDR* header, LRESULT* result) {
     // Group headers and top folders keep their names.
     TreeNode* node = nodeOf(((NMTVDISPINFOW*)header)->item.hItem);
     *result = !node || isTopFolder(*node);
+    labelEditing_ = *result == FALSE;
     return true;
   }
   case TVN_ENDLABELEDITW: {
     NMTVDISPINFOW* edit = (NMTVDISPINFOW*)header;
+    if (!labelEditing_)
+      return true;
+    labelEditing_ = false;
     plat::String text;
     if (edit->item.pszText)
       text = plat::String::adopt(plat::W2MB(edit->item.pszText));

@@ -195,6 +195,10 @@ private:
   bool quietExpansion_;
   // The next reload starts editing the reselected item's label.
   bool editAfterReload_;
+  // From the start of a label edit to its first end: the tree view may
+  // report the end again (when its edit loses the focus to a message box,
+  // or is destroyed), and only the first is the user's.
+  bool labelEditing_;
   ui::SubclassWindow treeHook_;
   HIMAGELIST dragImage_;
   bool dragging_;

@@ -196,11 +196,12 @@ void MainDialog::beginDrag(NMTREEVIEWW* report) {
   if (!node || isTopFolder(*node) || dragging_)
     return;
   selectItem(item);
+  // Without an image the drag still works, unseen.
   dragImage_ = TreeView_CreateDragImage(tree_, item);
-  if (!dragImage_)
-    return;
-  ImageList_BeginDrag(dragImage_, 0, 7, 7);
-  ImageList_DragEnter(tree_, report->ptDrag.x, report->ptDrag.y);
+  if (dragImage_) {
+    ImageList_BeginDrag(dragImage_, 0, 7, 7);
+    ImageList_DragEnter(tree_, report->ptDrag.x, report->ptDrag.y);
+  }
   dragging_ = true;
   SetCapture(tree_);
 }
@@ -243,9 +244,11 @@ void MainDialog::endDrag() {
   if (!dragging_)
     return;
   dragging_ = false; // before the capture goes: its loss ends a drag
-  ImageList_EndDrag();
-  ImageList_Destroy(dragImage_);
-  dragImage_ = nullptr;
+  if (dragImage_) {
+    ImageList_EndDrag();
+    ImageList_Destroy(dragImage_);
+    dragImage_ = nullptr;
+  }
   ReleaseCapture();
   TreeView_SelectDropTarget(tree_, nullptr);
 }
