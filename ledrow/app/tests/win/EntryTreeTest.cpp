@@ -308,3 +308,39 @@ TEST(EntryTree, ExportAndImportWithAndWithoutAPassword) {
   EXPECT_EQ(2u, t.dialog.roots().front()->allLeaves().size());
   EXPECT_TRUE(t.helper.problems().empty());
 }
+
+// Entries signed before the master password was chosen take it on once it
+// is given; until then they stay as they are.
+TEST(EntryTree, OlderEntriesTakeTheMasterPasswordOnceGiven) {
+  BookScene scene;
+  sample::writeEntry(scene.path("Early.kiv"), "early.example", "user", "pw", "");
+  TreeDialog t(scene, false);
+  auto opens = [&](const char* password) {
+    EncryptedConfig entry;
+    entry.loadFromFile(scene.path("Early.kiv").c_str());
+    return entry.decrypt(password);
+  };
+  std::wstring asked;
+  t.helper.expect(L"Enter Master Password", [&](HWND prompt) {
+    asked = testing_support::windowText(GetDlgItem(prompt, 1010));
+    ModalHelper::dismiss(prompt);
+  });
+  t.dialog.upgradeEntries();
+  EXPECT_EQ(L"Please enter your Master Password to upgrade your existing address book entries to "
+            L"the new format.",
+            asked);
+  EXPECT_TRUE(opens(""));
+
+  t.helper.expect(L"Enter Master Password", [](HWND prompt) {
+    SetDlgItemTextW(prompt, 1011, wide(Master).c_str());
+    testing_support::clickButton(prompt, IDOK);
+  });
+  t.answer(IDOK);
+  t.dialog.upgradeEntries();
+  pump(200);
+  EXPECT_EQ(L"Upgrade complete.", t.said);
+  EXPECT_TRUE(opens(Master));
+  EXPECT_STREQ("Please enter the Master Password to continue.",
+               t.dialog.passwordPrompts().prompt().prompt());
+  EXPECT_TRUE(t.helper.problems().empty());
+}
