@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace addrbook;
 
 namespace {
@@ -60,8 +62,15 @@ TEST_F(Change, EveryEntryMovesOrNone) {
   EXPECT_TRUE(opens("one", "old") && opens("two", "old"));
   EXPECT_EQ(3u, listDirectory(book.c_str()).size()); // no file left half made
   EXPECT_FALSE(store.hasPassword());
-
   settings.fails = false;
+  std::string blocker = entry("two") + ".tmp"; // where its new text would go
+  makeDirectory(blocker.c_str());
+  prompts.answers = {"old", "new"};
+  EXPECT_THROW(change(), plat::Exception);
+  EXPECT_TRUE(opens("one", "old") && opens("two", "old"));
+  EXPECT_EQ(verifier, masterPassword.getValueStr().c_str());
+  std::filesystem::remove(blocker);
+
   prompts.answers = {"old", "new"};
   EXPECT_TRUE(change());
   EXPECT_TRUE(opens("one", "new") && opens("two", "new"));
@@ -69,7 +78,7 @@ TEST_F(Change, EveryEntryMovesOrNone) {
   EXPECT_EQ(1u, settings.written.size());
   ZeroingBuffer held = store.getPassword(nullptr);
   EXPECT_STREQ("new", held.c_str());
-  EXPECT_EQ(6u, prompts.calls.size()); // nothing asked after the change
+  EXPECT_EQ(8u, prompts.calls.size()); // nothing asked after the change
 }
 
 // Entries signed before any master password existed open with the empty one.

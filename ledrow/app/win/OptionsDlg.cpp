@@ -179,7 +179,8 @@ bool OptionsDlg::apply() {
   } catch (const plat::Exception& e) {
     warnNotSaved(dialog, e);
   }
-  book_->passwordStore().hasPassword();
+  // The new expiry applies to a password held already.
+  book_->passwordStore().checkExpiry();
   return true;
 }
 

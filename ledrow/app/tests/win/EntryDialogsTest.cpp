@@ -198,3 +198,27 @@ TEST(Options, ExpiryUnitsAndStartingWithWindows) {
            &passwordExpiry, &minimiseToTray, &startMinimised, &rememberPassword, &encryptPassword})
     settingsKey().deleteValue(p->getName());
 }
+
+// An entry whose file cannot be written keeps what it held, and the user
+// hears why.
+TEST(EntryProperties, AnEntryThatCannotBeSavedIsKept) {
+  Book book("Alpha desk.kiv");
+  std::string path = book.scene.path("Alpha desk.kiv");
+  // Where the new text would be written first.
+  std::wstring blocker = wide(path + ".tmp");
+  CreateDirectoryW(blocker.c_str(), nullptr);
+  std::wstring said;
+  book.helper.expect(L"Properties", [](HWND sheet) {
+    setText(sheet, IDC_HOST, "elsewhere.example");
+    clickButton(sheet, IDOK);
+  });
+  book.helper.expect(L"", [&](HWND box) {
+    said = testing_support::staticTexts(box);
+    clickButton(box, IDOK);
+  });
+  book.dialog.showProperties();
+  RemoveDirectoryW(blocker.c_str());
+  EXPECT_EQ(0u, said.find(L"Failed to write configuration file")) << said;
+  EXPECT_STREQ("alpha.example.org", saved(path)->getHost());
+  EXPECT_TRUE(book.helper.problems().empty());
+}
