@@ -176,6 +176,18 @@ TEST(EntryTree, NewFoldersAndRenames) {
   TreeView_EndEditLabelNow(t.tree, TRUE);
   EXPECT_TRUE(exists(scene.path("Office\\Projects\\New Folder")));
 
+  // A new entry from the menu: the properties sheet first, then its name.
+  t.helper.expect(L"Properties", [](HWND sheet) {
+    SetWindowTextW(testing_support::findDescendant(sheet, 1004), L"fresh.example:1");
+    testing_support::clickButton(sheet, IDOK);
+  });
+  t.dialog.newEntry();
+  pump(200);
+  EXPECT_TRUE(exists(scene.path("fresh.example-1.kiv")));
+  EXPECT_EQ("fresh.example-1", t.selectedText());
+  EXPECT_TRUE(TreeView_GetEditControl(t.tree));
+  TreeView_EndEditLabelNow(t.tree, TRUE);
+
   // Names that would leave the folder, or none at all, are refused.
   for (const wchar_t* name : {L"..\\Escaped", L""}) {
     t.answer(IDOK);
