@@ -34,6 +34,7 @@ FileStream::FileStream(const char* path, const ShareEntry& entry, Callback* call
       accepted(0), onDisk(0), attributes(FileAttributes::win32Attributes(entry)),
       closing(false) {
   PLAT_ASSERT(callback);
+  expectedSize = entry.size;
   file.open(path, _O_WRONLY | _O_CREAT | _O_EXCL);
 }
 

@@ -214,8 +214,8 @@ void FdManager::cleanup(FdIo* io) {
   if (handler) {
     try {
       handler->closed(io);
-    } catch (plat::Exception& e) {
-      vlog.error("%s", e.str());
+    } catch (...) {
+      vlog.error("%s", plat::caughtText());
     }
   }
   // The handler may have shut the io down again; remove() takes it off
@@ -280,8 +280,8 @@ void FdManager::dispatch() {
       if (selector_)
         selector_->selectIo(io, false, false);
       i->second.acceptor->accept(listener, io);
-    } catch (plat::Exception& e) {
-      vlog.error("%s", e.str());
+    } catch (...) {
+      vlog.error("%s", plat::caughtText());
     }
   }
 
@@ -294,8 +294,8 @@ void FdManager::dispatch() {
     if (i->second.addressCallback) {
       try {
         i->second.addressCallback->addressChanged(listener);
-      } catch (plat::Exception& e) {
-        vlog.error("%s", e.str());
+      } catch (...) {
+        vlog.error("%s", plat::caughtText());
       }
     }
   }
@@ -311,8 +311,8 @@ void FdManager::dispatch() {
       continue;
     try {
       record.handler->readable(io);
-    } catch (plat::Exception& e) {
-      vlog.error("%s", e.str());
+    } catch (...) {
+      vlog.error("%s", plat::caughtText());
       if (isRegistered(io))
         addOnce(closing_, io);
     }
@@ -326,8 +326,8 @@ void FdManager::dispatch() {
       plat::assertionFailed("i != ios.end()", "FdManager", __LINE__);
     try {
       flushStep(io, *i->second);
-    } catch (plat::Exception& e) {
-      vlog.error("%s", e.str());
+    } catch (...) {
+      vlog.error("%s", plat::caughtText());
       if (isRegistered(io))
         addOnce(closing_, io);
     }

@@ -90,8 +90,13 @@ FreshSettings::~FreshSettings() { clearSettings(); }
 
 std::string waitForRecord(const std::string& path, int ms) {
   for (int waited = 0; waited < ms; waited += 50) {
-    if (GetFileAttributesW(testing_support::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES)
-      return testing_support::readFile(path);
+    if (GetFileAttributesW(testing_support::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+      try {
+        return testing_support::readFile(path);
+      } catch (const std::exception&) {
+        // Just moved into place: the system may not let it be opened yet.
+      }
+    }
     Sleep(50);
   }
   return "";

@@ -23,6 +23,7 @@ plat::LogWriter vlog("FTSocketServer");
 
 SocketServer::SocketServer(Extension* extension_)
     : extension(extension_), eventManager(plat::EventManager::threadInstanceOrNull()) {
+  extension->setCloser(this);
   if (!eventManager)
     return;
   wakeEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -34,6 +35,7 @@ SocketServer::SocketServer(Extension* extension_)
 }
 
 SocketServer::~SocketServer() {
+  extension->setCloser(nullptr);
   if (!wakeEvent)
     return;
   extension->setWaker(nullptr);
@@ -47,6 +49,15 @@ void SocketServer::processEvent(HANDLE event) {
 
 void SocketServer::wake() {
   SetEvent(wakeEvent);
+}
+
+void SocketServer::closeConnection(rfb::MsgHandler* connection) {
+  for (auto& entry : sockets) {
+    if (entry.second.connection.get() == connection) {
+      entry.first->shutdownNoFlush();
+      return;
+    }
+  }
 }
 
 Extension::Connection* SocketServer::connectionOf(net::Socket* socket) {
@@ -90,8 +101,8 @@ void SocketServer::socketReadable(net::Socket* socket) {
   }
   try {
     it->second.receiver->receive(extension, it->second.connection.get());
-  } catch (plat::Exception& e) {
-    vlog.info("readMsg: %s", e.str());
+  } catch (...) {
+    vlog.info("readMsg: %s", plat::caughtText());
     socket->shutdownNoFlush();
   }
 }
