@@ -263,6 +263,15 @@ TEST(EntryTree, DeletingAsksFirstAndRefreshShowsOutsideChanges) {
   EXPECT_EQ(L"Are you sure you want to delete Build farm? This operation cannot be undone.", t.said);
   EXPECT_FALSE(exists(scene.path("Build farm.kiv")));
 
+  // A folder gone from the disk meanwhile: the failure is reported.
+  CreateDirectoryW(wide(scene.path("Gone")).c_str(), nullptr);
+  t.dialog.loadTree();
+  t.dialog.refreshTree(nullptr);
+  RemoveDirectoryW(wide(scene.path("Gone")).c_str());
+  t.answer(IDOK);
+  t.dialog.deleteItem(t.select("Gone"), false);
+  EXPECT_EQ(0u, t.said.find(L"Cannot delete directory: ")) << t.said;
+
   sample::writeEntry(scene.path("Office\\Outside.kiv"), "outside.example");
   SendMessageW(t.tree, WM_KEYDOWN, VK_F5, 0);
   pump(200);
