@@ -54,6 +54,7 @@ public:
   // The current remote share (a reference for the caller), or null.
   ft::ShareProxy* currentShare() { return extension_->getCurrentShare(); }
   bool ferrinEnded() { return ferrin_ && ferrin_->ended(0); }
+  DWORD ferrinProcessId() const { return ferrin_ ? ferrin_->processId() : 0; }
   rfb::MsgHandler* connection() { return server_->connectionOf(socket_); }
 
   // A share of the files (ownership passes) with the flags, offered.

@@ -20,6 +20,7 @@ public:
   bool ended(int ms);
   // Valid once ended.
   int exitCode();
+  DWORD processId() const { return info_.dwProcessId; }
 
 private:
   PROCESS_INFORMATION info_;

@@ -49,7 +49,8 @@ public:
   public:
     virtual ~Frame() {}
     virtual void setEntryCount(int count) = 0;
-    // After every load: the notification-area menu lists the book.
+    // After every load: the notification-area menu lists the book (made
+    // anew when next shown).
     virtual void buildTrayMenu() = 0;
     // On every change of selection: Properties for an entry, Delete and
     // Rename for an entry or a folder that may be changed.
