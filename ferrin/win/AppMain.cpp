@@ -17,6 +17,7 @@
 #include "os/win/RegKey.h"
 #include "os/win/RegMonitor.h"
 #include "plat/Assert.h"
+#include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
 #include "plat/TimerManager.h"
 #include "plat/win/AppInit.h"
@@ -99,6 +100,7 @@ int appMain(HINSTANCE, const plat::CommandLineArgs& args, const wchar_t*) {
     vlog.error("%s", e.str());
     exitCode = 1;
   }
+  plat::logCallCounts();
   return exitCode;
 }
 

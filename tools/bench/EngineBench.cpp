@@ -4,6 +4,7 @@
 // thread as two programs would run, and of a raw loopback socket copy of the
 // same size in the same run, as a yardstick.
 #include "ft/MsgWriter.h"
+#include "plat/CallCounter.h"
 #include "ft/Parameters.h"
 #include "ft/ShareProxy.h"
 #include "testing/FtLoopback.h"
@@ -11,6 +12,7 @@
 #include <winsock2.h>
 
 #include <atomic>
+#include <map>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -24,6 +26,28 @@ namespace {
 const int FileSize = 64 << 20;
 // The room a download sink offers, as the local-file sink's default buffer.
 const uint64_t SinkRoom = 262144;
+
+std::map<std::string, uint64_t> counts() {
+  std::map<std::string, uint64_t> c;
+  for (plat::CallCounter* counter = plat::CallCounter::first(); counter; counter = counter->next())
+    c[counter->name()] = counter->value();
+  return c;
+}
+
+// The system calls of both engines since before, per MiB of the file.
+void printCounts(const std::map<std::string, uint64_t>& before) {
+  std::string line;
+  for (const auto& entry : counts()) {
+    auto was = before.find(entry.first);
+    uint64_t n = entry.second - (was == before.end() ? 0 : was->second);
+    if (n == 0 || entry.first.find(".bytes") != std::string::npos)
+      continue;
+    char item[64];
+    snprintf(item, sizeof(item), " %s %.1f", entry.first.c_str(), n / (FileSize / 1048576.0));
+    line += item;
+  }
+  printf("    per MiB:%s\n", line.c_str());
+}
 
 double seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -178,9 +202,11 @@ int main() {
   double rates[2];
   for (int prioritise = 0; prioritise < 2; prioritise++) {
     int pieces = 0;
+    auto before = counts();
     rates[prioritise] = engineTransfer(contents, prioritise != 0, &pieces);
     printf("engine, PrioritiseFileTransfer %-5s %8.1f MB/s  (%d pieces handed to the sink)\n",
            prioritise ? "on" : "off", rates[prioritise], pieces);
+    printCounts(before);
   }
   double twoThreads = engineTransferTwoThreads(contents);
   printf("engine, each on its own thread       %8.1f MB/s\n", twoThreads);

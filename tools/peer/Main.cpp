@@ -4,10 +4,15 @@
 // and prints what it took.
 //
 //   kivpeer [--ferrin PATH] [--large-mib N] [--small N] [--small-bytes N]
-//           [--timeout S] [--keep]         the demonstration (default)
-//   kivpeer --bench [--ferrin PATH]        one 1 GiB file, then 10,000
-//                                          small files, each beside a raw
-//                                          loopback copy of the same bytes
+//           [--timeout S] [--keep] [--counts]
+//                                          the demonstration (default)
+//   kivpeer --bench [--ferrin PATH] [--rounds N]
+//                                          one 1 GiB file beside raw
+//                                          loopback copies of its bytes,
+//                                          one 64 MiB file, then 10,000
+//                                          small files beside a plain loop
+//                                          that writes the same files
+#include "CallCounts.h"
 #include "RawCopy.h"
 #include "SourceTree.h"
 #include "ViewerEnd.h"
@@ -24,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 using namespace peer;
@@ -37,6 +43,8 @@ struct Options {
   int timeout = 600;
   bool keep = false;
   bool bench = false;
+  bool counts = false;
+  int rounds = 1;
 };
 
 std::wstring besideUs(const wchar_t* relative) {
@@ -64,32 +72,50 @@ std::string makeWorkDir(const char* label) {
   return utf8(dir);
 }
 
-// One transfer through ferrin; prints its line and returns whether it was
-// right, with its MB/s.
-bool transfer(const Options& options, const char* label, const TreeShape& shape, double* mbps,
-              double* filesPerSecond, uint64_t* bytes) {
+struct Transfer {
+  bool ok = false;
+  uint64_t bytes = 0;
+  size_t files = 0;
+  double mbps = 0;
+  double filesPerSecond = 0;
+  RunResult run;
+};
+
+// A yardstick run over the same files, in the transfer's work folder.
+typedef std::function<void(const Transfer&, const SourceTree&, const std::string& work)>
+    Alongside;
+
+// One transfer through ferrin; prints its line. alongside, when given, runs
+// before the work folder is removed.
+Transfer transfer(const Options& options, const char* label, const TreeShape& shape,
+                  const Alongside& alongside = nullptr) {
+  Transfer t;
   std::string work = makeWorkDir(label);
   printf("%s: generating the files...\n", label);
   fflush(stdout);
   SourceTree tree(work + "\\source", shape);
   ViewerEnd viewer(options.ferrin, work + "\\ferrin.log", options.timeout);
-  RunResult result = viewer.run(tree, work + "\\source", work + "\\fetch");
-  *bytes = tree.totalBytes();
-  *mbps = result.seconds > 0 ? *bytes / result.seconds / 1e6 : 0;
-  *filesPerSecond = result.seconds > 0 ? tree.files().size() / result.seconds : 0;
-  if (result.ok) {
+  t.run = viewer.run(tree, work + "\\source", work + "\\fetch");
+  t.ok = t.run.ok;
+  t.bytes = tree.totalBytes();
+  t.files = tree.files().size();
+  t.mbps = t.run.seconds > 0 ? t.bytes / t.run.seconds / 1e6 : 0;
+  t.filesPerSecond = t.run.seconds > 0 ? t.files / t.run.seconds : 0;
+  if (t.ok) {
     printf("%s: %zu files, %llu bytes in %.2f s: %.1f MB/s, %.0f files/s; every byte checked, "
-           "ferrin ended with 0\n",
-           label, tree.files().size(), (unsigned long long)*bytes, result.seconds, *mbps,
-           *filesPerSecond);
+           "ferrin ended with 0; its peak working set %.1f MiB\n",
+           label, t.files, (unsigned long long)t.bytes, t.run.seconds, t.mbps, t.filesPerSecond,
+           t.run.peakWorkingSet / 1048576.0);
   } else {
-    printf("%s: FAILED: %s (ferrin's log: %s)\n", label, result.problem.c_str(),
+    printf("%s: FAILED: %s (ferrin's log: %s)\n", label, t.run.problem.c_str(),
            (work + "\\ferrin.log").c_str());
   }
   fflush(stdout);
-  if (result.ok && !options.keep)
+  if (t.ok && alongside)
+    alongside(t, tree, work);
+  if (t.ok && !options.keep)
     removeTree(plat::WString(work.c_str()).c_str());
-  return result.ok;
+  return t;
 }
 
 bool parse(const plat::CommandLineArgs& args, Options* o) {
@@ -103,6 +129,8 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
     const char* value = i + 1 < args.count() ? args[i + 1] : nullptr;
     if (strcmp(a, "--bench") == 0) {
       o->bench = true;
+    } else if (strcmp(a, "--counts") == 0) {
+      o->counts = true;
     } else if (strcmp(a, "--keep") == 0) {
       o->keep = true;
     } else if (value && strcmp(a, "--ferrin") == 0) {
@@ -117,6 +145,9 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
     } else if (value && strcmp(a, "--small-bytes") == 0) {
       o->shape.smallBytes = atoi(value);
       i++;
+    } else if (value && strcmp(a, "--rounds") == 0) {
+      o->rounds = atoi(value) > 0 ? atoi(value) : 1;
+      i++;
     } else if (value && strcmp(a, "--timeout") == 0) {
       o->timeout = atoi(value);
       i++;
@@ -129,36 +160,63 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
 }
 
 int demo(const Options& options) {
-  double mbps, filesPerSecond;
-  uint64_t bytes;
-  return transfer(options, "demo", options.shape, &mbps, &filesPerSecond, &bytes) ? 0 : 1;
+  Transfer t = transfer(options, "demo", options.shape);
+  if (t.ok && options.counts) {
+    printCounts("demo", t.run.sender, t.run.receiver, t.bytes / 1048576.0, "MiB");
+    printCounts("demo", t.run.sender, t.run.receiver, (double)t.files, "file");
+  }
+  return t.ok ? 0 : 1;
+}
+
+// Raw copies of the 1 GiB file's bytes, after the transfer.
+void rawCopies(const Transfer& t, const SourceTree&, const std::string& work) {
+  // ferrin reads its socket into an input buffer of the default size; the
+  // raw copy reads the same way and writes each piece as ferrin does.
+  const int receiveSize = 16800;
+  const int sizes[] = {largestLoopbackSend(), 16384};
+  for (int sendSize : sizes) {
+    double raw = rawLoopbackCopy(t.bytes, sendSize, receiveSize, work + "\\raw.bin");
+    printf("  raw loopback copy of the same bytes, sends of %d bytes, receives of at most %d "
+           "written to a file: %.1f MB/s; ferrin/raw = %.2f\n",
+           sendSize, receiveSize, raw, t.mbps / raw);
+  }
+  fflush(stdout);
+}
+
+// The plain loop over the small files, after the transfer.
+void plainLoop(const Transfer& t, const SourceTree& tree, const std::string& work) {
+  std::string root = work + "\\plain";
+  CreateDirectoryW(plat::WString(root.c_str()).c_str(), nullptr);
+  double plain = plainFileLoop(tree, root);
+  printf("  plain create-write-stamp-close loop over the same files: %.0f files/s; "
+         "ferrin/plain = %.2f\n",
+         plain, t.filesPerSecond / plain);
+  fflush(stdout);
 }
 
 int bench(const Options& options) {
   bool ok = true;
-  double mbps, filesPerSecond;
-  uint64_t bytes;
-  const int sendSize = 16384; // the size of ferrin's socket output buffer
+  for (int round = 1; round <= options.rounds; round++) {
+    if (options.rounds > 1)
+      printf("round %d of %d\n", round, options.rounds);
 
-  TreeShape large;
-  large.largeBytes = 1ULL << 30;
-  if (transfer(options, "one 1 GiB file", large, &mbps, &filesPerSecond, &bytes)) {
-    double raw = rawLoopbackCopy(bytes, sendSize);
-    printf("  raw loopback copy of the same bytes in %d-byte sends: %.1f MB/s; ferrin/raw = %.2f\n",
-           sendSize, raw, mbps / raw);
-  } else {
-    ok = false;
-  }
+    TreeShape large;
+    large.largeBytes = 1ULL << 30;
+    Transfer big = transfer(options, "one 1 GiB file", large, rawCopies);
+    if (big.ok)
+      printCounts("1 GiB", big.run.sender, big.run.receiver, big.bytes / 1048576.0, "MiB");
 
-  TreeShape small;
-  small.smallFiles = 10000;
-  small.smallBytes = 1024;
-  if (transfer(options, "10,000 small files", small, &mbps, &filesPerSecond, &bytes)) {
-    double raw = rawLoopbackCopy(bytes, sendSize);
-    printf("  raw loopback copy of the same bytes in %d-byte sends: %.1f MB/s; ferrin/raw = %.3f\n",
-           sendSize, raw, mbps / raw);
-  } else {
-    ok = false;
+    TreeShape medium;
+    medium.largeBytes = 64ULL << 20;
+    Transfer mid = transfer(options, "one 64 MiB file", medium);
+
+    TreeShape small;
+    small.smallFiles = 10000;
+    small.smallBytes = 1024;
+    Transfer many = transfer(options, "10,000 small files", small, plainLoop);
+    if (many.ok)
+      printCounts("10,000 files", many.run.sender, many.run.receiver, (double)many.files, "file");
+    ok = ok && big.ok && mid.ok && many.ok;
   }
   return ok ? 0 : 1;
 }

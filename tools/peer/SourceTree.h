@@ -33,6 +33,8 @@ public:
   SourceTree(const std::string& root, const TreeShape& shape);
 
   const std::vector<SourceFile>& files() const { return files_; }
+  // Relative paths of the folders, parents first.
+  const std::vector<std::string>& folders() const { return folders_; }
   uint64_t totalBytes() const;
   // Every file and folder as share entries, parents first (new objects).
   std::vector<ft::FileProxy*> shareEntries() const;

@@ -15,6 +15,7 @@
 
 #include <winsock2.h>
 #include <windows.h>
+#include <psapi.h>
 
 #include <chrono>
 
@@ -98,6 +99,13 @@ public:
       TerminateProcess(process_, 99);
   }
   bool ended(int ms) { return WaitForSingleObject(process_, ms) == WAIT_OBJECT_0; }
+  uint64_t peakWorkingSet() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    if (!GetProcessMemoryInfo(process_, &counters, sizeof(counters)))
+      return 0;
+    return counters.PeakWorkingSetSize;
+  }
   int exitCode() {
     DWORD code = 0;
     GetExitCodeProcess(process_, &code);
@@ -106,6 +114,17 @@ public:
 
 private:
   plat::Handle process_;
+};
+
+// ferrin releases the share once every file of it is saved and closed: the
+// end of the transfer, without looking at the folder while it fills.
+class PeerExtension : public ft::proxy::Extension {
+public:
+  void releaseShare(rfb::MsgHandler* connection, uint32_t shareId) override {
+    released = true;
+    ft::proxy::Extension::releaseShare(connection, shareId);
+  }
+  bool released = false;
 };
 
 } // namespace
@@ -123,8 +142,8 @@ RunResult ViewerEnd::run(const SourceTree& tree, const std::string& sourceRoot,
   swprintf(cookieText, 16, L"0x%08x", cookie);
   std::wstring commandLine = L"\"" + ferrinPath_ + L"\" " + cookieText + L" 127.0.0.1::" +
                              std::to_wstring(listener.port()) + L" -user 0 \"FetchDir=" +
-                             wide(fetchDir) + L"\" \"LogFile=" + wide(logFile_) +
-                             L"\" Log=*:file:30";
+                             wide(fetchDir) + L"\" \"LogFile=" + wide(logFile_) + L"\" " +
+                             LogWithCounts;
   FerrinProcess ferrin(commandLine);
 
   SOCKET accepted = listener.accept(30000);
@@ -140,10 +159,11 @@ RunResult ViewerEnd::run(const SourceTree& tree, const std::string& sourceRoot,
   }
 
   auto started = std::chrono::steady_clock::now();
+  Counts before = ownCounts();
   {
     plat::EventManager events;
     plat::TimerManager timers;
-    ft::proxy::Extension extension;
+    PeerExtension extension;
     ft::Win32FileTransferManager manager(&extension);
     ft::proxy::SocketServer server(&extension);
     net::EventSocketManager sockets(new io::WinsockManager);
@@ -159,7 +179,6 @@ RunResult ViewerEnd::run(const SourceTree& tree, const std::string& sourceRoot,
 
     FolderCheck check(sourceRoot, tree, fetchDir);
     auto deadline = started + std::chrono::seconds(timeoutSeconds_);
-    auto nextCheck = started;
     for (;;) {
       int timeout = timers.processTimers();
       MSG msg;
@@ -168,12 +187,12 @@ RunResult ViewerEnd::run(const SourceTree& tree, const std::string& sourceRoot,
         DispatchMessageW(&msg);
       }
       auto now = std::chrono::steady_clock::now();
-      if (now < nextCheck)
-        continue;
-      nextCheck = now + std::chrono::milliseconds(100);
-      if (check.sizesArrived()) {
+      if (extension.released) {
         result.seconds = std::chrono::duration<double>(now - started).count();
-        // The last bytes may still be on their way to the disk.
+        result.sender = difference(ownCounts(), before);
+        // Its peak so far: once ferrin has ended it can no longer be read.
+        result.peakWorkingSet = ferrin.peakWorkingSet();
+        // What another process has just closed may take a moment to show.
         for (int attempt = 0; attempt < 50 && !result.ok; attempt++) {
           result.ok = check.verify(&result.problem);
           if (!result.ok)
@@ -199,6 +218,7 @@ RunResult ViewerEnd::run(const SourceTree& tree, const std::string& sourceRoot,
     return result;
   }
   result.exitCode = ferrin.exitCode();
+  result.receiver = loggedCounts(logFile_);
   if (result.exitCode != 0 && result.ok) {
     result.ok = false;
     result.problem = "ferrin ended with exit code " + std::to_string(result.exitCode);

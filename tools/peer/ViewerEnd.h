@@ -4,6 +4,7 @@
 // until ferrin has saved every file.
 #pragma once
 
+#include "CallCounts.h"
 #include "FolderCheck.h"
 #include "SourceTree.h"
 
@@ -14,8 +15,11 @@ namespace peer {
 struct RunResult {
   bool ok = false;
   std::string problem;
-  double seconds = 0; // from the connection to the last byte on disk
-  int exitCode = -1;  // ferrin's
+  double seconds = 0;          // from the connection to ferrin's release of the share
+  int exitCode = -1;           // ferrin's
+  Counts sender;               // kivpeer's system calls over the same time
+  Counts receiver;             // ferrin's, over its whole run
+  uint64_t peakWorkingSet = 0; // ferrin's, in bytes
 };
 
 class ViewerEnd {
@@ -23,8 +27,7 @@ public:
   // ferrin's log goes to logFile.
   ViewerEnd(const std::wstring& ferrinPath, const std::string& logFile, int timeoutSeconds);
 
-  RunResult run(const SourceTree& tree, const std::string& sourceRoot,
-                const std::string& fetchDir);
+  RunResult run(const SourceTree& tree, const std::string& sourceRoot, const std::string& fetchDir);
 
 private:
   std::wstring ferrinPath_;

@@ -1,5 +1,6 @@
 #include "ferrin/upload/win/OverlappedInStream.h"
 
+#include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
 #include "rdr/Exception.h"
 
@@ -8,6 +9,8 @@
 namespace ft {
 
 static plat::LogWriter vlog("OverlappedInStream");
+static plat::CallCounter reads("upload.read");
+static plat::CallCounter readsPending("upload.read.pending");
 
 namespace {
 
@@ -74,6 +77,7 @@ void OverlappedInStream::issueRead() {
     DWORD room = (DWORD)(buffer + BufferSize - end);
     if (room == 0)
       return;
+    reads.add();
     if (ReadFile(file, (uint8_t*)end, room, nullptr, &overlapped)) {
       DWORD bytes = 0;
       if (!GetOverlappedResult(file, &overlapped, &bytes, FALSE))
@@ -93,6 +97,7 @@ void OverlappedInStream::issueRead() {
       return;
     }
     if (error == ERROR_IO_PENDING) {
+      readsPending.add();
       pending = true;
       return;
     }

@@ -3,6 +3,7 @@
 #include "ft/FileAttributes.h"
 #include "ft/Parameters.h"
 #include "plat/Assert.h"
+#include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
 #include "plat/win/File.h"
 #include "plat/win/Unicode.h"
@@ -14,11 +15,13 @@
 namespace ft {
 
 static plat::LogWriter vlog("FileStream");
+static plat::CallCounter attributeCalls("file.attributes");
 
 namespace {
 
 void applyAttributes(const char* path, uint32_t attributes) {
   plat::WString wpath(path);
+  attributeCalls.add();
   if (!SetFileAttributesW(wpath.c_str(), attributes))
     throw plat::SystemException("setAttributes", (int)GetLastError());
 }

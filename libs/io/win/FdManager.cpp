@@ -4,6 +4,7 @@
 #include "io/win/FdIo.h"
 #include "io/win/FdListener.h"
 #include "plat/Assert.h"
+#include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
 #include "plat/TimerManager.h"
 #include "rdr/win/FdInStream.h"
@@ -15,6 +16,7 @@
 namespace io {
 
 static plat::LogWriter vlog("FdManager");
+static plat::CallCounter polls("socket.poll");
 
 static thread_local FdManager* current;
 
@@ -88,6 +90,7 @@ void FdManager::poll(FdIo* io, IoRecord& record, bool checkWrite) {
   if (checkWrite)
     FD_SET(io->fd(), &writeSet);
   timeval noWait = {0, 0};
+  polls.add();
   int n = ::select(0, &readSet, &writeSet, nullptr, &noWait);
   if (n < 0) {
     vlog.error("select %p (fd=%d): %d", io, (int)io->fd(), WSAGetLastError());

@@ -3,12 +3,16 @@
 #include "io/win/FdListener.h"
 #include "io/win/WinsockInit.h"
 #include "plat/Assert.h"
+#include "plat/CallCounter.h"
 #include "plat/TimerManager.h"
 #include "rdr/win/FdOutStream.h"
 
 #include <mswsock.h>
 
 namespace io {
+
+static plat::CallCounter eventSelects("socket.select");
+static plat::CallCounter eventQueries("socket.events");
 
 WinsockManager::WinsockManager() : eventManager_(plat::EventManager::instance()) {
   initWinsock();
@@ -38,6 +42,7 @@ void WinsockManager::selectIo(FdIo* io, bool wantRead, bool wantWrite) {
     mask |= FD_READ | FD_CLOSE;
   if (wantWrite)
     mask |= FD_WRITE | FD_CONNECT;
+  eventSelects.add();
   if (WSAEventSelect(io->fd(), selectEvent_, mask) != 0)
     throw plat::SystemException("WSAEventSelect(Io)", WSAGetLastError());
 }
@@ -100,6 +105,7 @@ void WinsockManager::processEvent(HANDLE event) {
   for (auto& entry : ios_) {
     FdIo* io = entry.first;
     WSANETWORKEVENTS events;
+    eventQueries.add();
     if (WSAEnumNetworkEvents(io->fd(), nullptr, &events) != 0)
       throw plat::SystemException("WSAEnumNetworkEvents", WSAGetLastError());
     if (events.lNetworkEvents & (FD_READ | FD_CLOSE))

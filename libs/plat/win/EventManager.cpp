@@ -1,5 +1,6 @@
 #include "plat/win/EventManager.h"
 #include "plat/Assert.h"
+#include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
 
 #include <algorithm>
@@ -7,6 +8,8 @@
 namespace plat {
 
 static LogWriter vlog("EventManager");
+static CallCounter passes("loop.pass");
+static CallCounter waits("loop.wait");
 
 static thread_local EventManager* current;
 
@@ -86,6 +89,7 @@ void EventManager::serve(int index) {
 }
 
 bool EventManager::awaitEvent(MSG* message, int timeoutMs) {
+  passes.add();
   bool gotMessage = PeekMessageW(message, nullptr, 0, 0, PM_REMOVE) != 0;
 
   DWORD result = WAIT_TIMEOUT;
@@ -100,6 +104,7 @@ bool EventManager::awaitEvent(MSG* message, int timeoutMs) {
     std::vector<BlockHandler*> handlers(blockHandlers_);
     for (BlockHandler* handler : handlers)
       handler->beforeBlock(&timeoutMs);
+    waits.add();
     DWORD n = count_ > 0 ? (DWORD)count_ : 1;
     const HANDLE* waitOn = count_ > 0 ? handles_ : &ownEvent_;
     result = MsgWaitForMultipleObjects(n, waitOn, FALSE,

@@ -1,5 +1,6 @@
 #include "rdr/win/FdOutStream.h"
 
+#include "plat/CallCounter.h"
 #include "plat/Exception.h"
 
 #include <windows.h>
@@ -7,6 +8,10 @@
 namespace rdr {
 
 namespace {
+
+plat::CallCounter sends("send");
+plat::CallCounter sentBytes("send.bytes");
+plat::CallCounter sendsBlocked("send.blocked");
 
 // 100-nanosecond ticks; only differences are used.
 int64_t ticksNow() {
@@ -38,7 +43,11 @@ FdOutStream::~FdOutStream() {
 }
 
 int FdOutStream::writeRaw(const uint8_t* buffer, int length) {
-  return send(fd, (const char*)buffer, length < sendChunk ? length : sendChunk, 0);
+  sends.add();
+  int n = send(fd, (const char*)buffer, length < sendChunk ? length : sendChunk, 0);
+  if (n > 0)
+    sentBytes.add(n);
+  return n;
 }
 
 int FdOutStream::writeData(const uint8_t* buffer, int length, bool wait) {
@@ -53,6 +62,7 @@ int FdOutStream::writeData(const uint8_t* buffer, int length, bool wait) {
       continue;
     if (err != WSAEWOULDBLOCK)
       throw plat::SystemException("write/select", err);
+    sendsBlocked.add();
     if (!wait)
       return 0;
     int64_t started = ticksNow();
