@@ -137,18 +137,30 @@ void OverlappedInStream::processEvent(HANDLE event) {
   completion->wake();
 }
 
+void OverlappedInStream::compact() {
+  ptrdiff_t dropped = checkpointAt - buffer;
+  if (dropped == 0)
+    return;
+  memmove(buffer, checkpointAt, end - checkpointAt);
+  offset += dropped;
+  checkpointAt = buffer;
+  ptr -= dropped;
+  end -= dropped;
+}
+
+void OverlappedInStream::checkpoint() {
+  rdr::InStream::checkpoint();
+  if (pending || atEnd || !failure.isNull() || end - checkpointAt > BufferSize / 2)
+    return;
+  compact();
+  issueRead();
+}
+
 bool OverlappedInStream::overrun(int itemSize) {
   if (ptr < end)
     return true;
   if (!pending) {
-    ptrdiff_t dropped = checkpointAt - buffer;
-    if (dropped > 0) {
-      memmove(buffer, checkpointAt, end - checkpointAt);
-      offset += dropped;
-      checkpointAt = buffer;
-      ptr -= dropped;
-      end -= dropped;
-    }
+    compact();
     issueRead();
   }
   if (ptr < end)

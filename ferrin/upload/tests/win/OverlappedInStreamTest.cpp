@@ -188,3 +188,23 @@ TEST_F(OverlappedTest, AFailedConstructionStillClosesTheFile) {
     CloseHandle(h);
   }
 }
+
+TEST_F(OverlappedTest, TheNextReadStartsOnceHalfTheBufferIsFree) {
+  const int size = OverlappedInStream::BufferSize;
+  std::string data = pattern(3 * size);
+  testing_support::writeFile(dir.file("f"), data);
+  auto in = open(openOverlapped(dir.file("f")), 0);
+  ASSERT_TRUE(testing_support::pumpUntil(
+      [&] {
+        in->check(false, 1);
+        return in->avail() == size;
+      },
+      10000));
+  in->skip(size / 2 + 1);
+  in->checkpoint();
+  // More than what was left, without the consumer running dry first.
+  EXPECT_TRUE(testing_support::pumpUntil([&] { return in->avail() > size / 2; }, 3000));
+  auto rest = drain(*in);
+  EXPECT_TRUE(rest.ended) << rest.failure;
+  EXPECT_TRUE(rest.data == data.substr(size / 2 + 1)) << rest.data.size();
+}
