@@ -20,7 +20,15 @@ public:
 
   // Writes pending bytes; false when it would block with some still pending.
   bool flushSome(bool wait);
+  // Writes pending bytes while they fill a whole send: half the buffer, or
+  // less when writeData takes less at a time. Not again once the stream
+  // would block, until a later write succeeds.
+  void flushWhole() override;
   bool hasPending() const { return ptr != sentUpTo; }
+  // Whether at least a whole send (as flushWhole() counts) is pending.
+  bool wholeSendPending() const { return ptr - sentUpTo >= wholeSend(); }
+  // The last attempt to write would have blocked, and nothing went since.
+  bool isBlocked() const { return blocked; }
   // Set by the owner of the socket when it must never wait inside a write.
   void setNoWait(bool on) { noWait = on; }
   void setTrace(bool on) { trace = on; }
@@ -31,11 +39,16 @@ protected:
   // Writes at most length bytes from buffer and returns how many it took;
   // 0 only without wait, meaning it would block.
   virtual int writeData(const uint8_t* buffer, int length, bool wait) = 0;
+  // The most writeData takes in one call.
+  virtual int sendSize() const { return bufferSize; }
 
 private:
-  // Hands [sentUpTo, ptr) to writeData until it takes none; true when all
-  // of it went.
-  bool writePending(bool wait);
+  // Hands [sentUpTo, ptr) to writeData while at least minimum bytes are
+  // pending, until it takes none; true when all of it went.
+  bool writePending(bool wait, ptrdiff_t minimum = 1);
+  // What flushWhole() sends at least: half the buffer, or one writeData
+  // call's worth when that is less.
+  int wholeSend() const;
   // Moves the pending bytes to the front of a buffer of newSize bytes.
   void resize(int64_t newSize);
 
@@ -45,6 +58,7 @@ private:
   uint8_t* sentUpTo;
   bool noWait;
   bool trace;
+  bool blocked;
 };
 
 } // namespace rdr

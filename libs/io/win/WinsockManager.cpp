@@ -5,6 +5,7 @@
 #include "plat/Assert.h"
 #include "plat/CallCounter.h"
 #include "plat/TimerManager.h"
+#include "rdr/win/FdInStream.h"
 #include "rdr/win/FdOutStream.h"
 
 #include <mswsock.h>
@@ -69,13 +70,7 @@ void WinsockManager::selectListener(FdListener* listener, bool wantAccept,
 }
 
 void WinsockManager::beforeBlock(int* timeoutMs) {
-  for (auto& entry : ios_) {
-    rdr::FdOutStream& out = entry.first->outStream();
-    if (out.wasUsed()) {
-      out.clearUsed();
-      markWritable(entry.first);
-    }
-  }
+  markOutput();
   if (hasWork())
     dispatchSoon();
   if (plat::TimerManager* timers = plat::TimerManager::threadInstanceOrNull()) {
@@ -110,6 +105,8 @@ void WinsockManager::processEvent(HANDLE event) {
       throw plat::SystemException("WSAEnumNetworkEvents", WSAGetLastError());
     if (events.lNetworkEvents & (FD_READ | FD_CLOSE))
       markReadable(io);
+    if (events.lNetworkEvents & FD_CLOSE)
+      io->inStream().peerClosed();
     if (events.lNetworkEvents & (FD_WRITE | FD_CONNECT))
       markWritable(io);
     // The reason of a failed connect, in case the socket forgets it.

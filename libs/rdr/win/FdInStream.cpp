@@ -17,7 +17,7 @@ plat::CallCounter receivesBlocked("recv.blocked");
 FdInStream::FdInStream(SOCKET fd_, int timeout_, int bufferSize, bool closeOnDelete_,
                        bool noWait_)
     : BufferedInStream(bufferSize), fd(fd_), closeOnDelete(closeOnDelete_), noWait(noWait_),
-      timeout(timeout_) {}
+      timeout(timeout_), closed(false) {}
 
 FdInStream::~FdInStream() {
   if (closeOnDelete)

@@ -27,6 +27,7 @@ public:
 
 protected:
   int writeData(const uint8_t* buffer, int length, bool wait) override;
+  int sendSize() const override { return sendChunk; }
   // One send of at most sendChunk bytes.
   virtual int writeRaw(const uint8_t* buffer, int length);
 

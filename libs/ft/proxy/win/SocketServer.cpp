@@ -43,6 +43,14 @@ SocketServer::~SocketServer() {
 void SocketServer::processEvent(HANDLE event) {
   ResetEvent(event);
   extension->runRequestedWrites();
+  for (auto& entry : sockets)
+    flushOutput(entry.first);
+}
+
+void SocketServer::flushOutput(net::Socket* socket) {
+  // Without waiting: what the socket does not take now leaves when it is
+  // writable again.
+  socket->io()->outStream().flush();
 }
 
 void SocketServer::wake() {
@@ -88,12 +96,19 @@ void SocketServer::socketReadable(net::Socket* socket) {
     vlog.error("socketReadable on unknown socket");
     return;
   }
+  Extension::Connection* connection = it->second.connection.get();
   try {
-    it->second.receiver->receive(extension, it->second.connection.get());
+    it->second.receiver->receive(extension, connection);
   } catch (plat::Exception& e) {
     vlog.info("readMsg: %s", e.str());
     socket->shutdownNoFlush();
+    return;
   }
+  // What the messages read call for (renewals of the windows they filled,
+  // requests, replies) leaves together: one write cycle, one flush.
+  extension->writeMsgs(connection);
+  if (sockets.count(socket))
+    flushOutput(socket);
 }
 
 void SocketServer::socketWritable(net::Socket* socket) {
@@ -104,17 +119,19 @@ void SocketServer::socketWritable(net::Socket* socket) {
   }
   // A cycle sends at most one data message, and each writable event costs a
   // pass through the event loop. While cycles still have more to write and
-  // the output takes it, run them now: the whole output buffer goes out in
-  // one pass.
+  // the output takes it, run them now: whole sends leave as they fill, and
+  // the rest at the end.
   rdr::OutStreamV4* out = it->second.out.get();
   Extension::Connection* connection = it->second.connection.get();
   for (int cycle = 0; cycle < MaxCyclesPerWritable; cycle++) {
     int before = out->length();
     extension->writeMsgs(connection);
-    if (sockets.find(socket) == sockets.end() || !extension->writesPending(connection) ||
-        out->length() == before)
+    if (sockets.find(socket) == sockets.end())
+      return;
+    if (!extension->writesPending(connection) || out->length() == before)
       break;
   }
+  flushOutput(socket);
 }
 
 } // namespace proxy

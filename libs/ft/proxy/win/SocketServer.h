@@ -52,6 +52,7 @@ private:
 
   void processEvent(HANDLE event) override;
   void wake() override;
+  void flushOutput(net::Socket* socket);
 
   Extension* extension;
   std::map<net::Socket*, Record> sockets;
