@@ -65,13 +65,23 @@ plat::String DownloadPaths::toLocal(std::string relative) const {
 }
 
 void DownloadPaths::checkClashes(const std::string& name, int limit) {
-  size_t end = 0;
-  do {
-    end = name.find('/', end + 1);
+  checkFolders(name, limit);
+  if (!checked.count(name) && !renames.count(name))
+    resolve(name, limit);
+}
+
+void DownloadPaths::checkFolders(const std::string& name, int limit) {
+  for (size_t end = name.find('/', 1); end != std::string::npos; end = name.find('/', end + 1)) {
     std::string prefix = name.substr(0, end);
     if (!checked.count(prefix) && !renames.count(prefix))
       resolve(prefix, limit);
-  } while (end != std::string::npos);
+  }
+}
+
+void DownloadPaths::takenName(const std::string& name, int limit) {
+  checked.erase(name);
+  renames.erase(name);
+  resolve(name, limit);
 }
 
 void DownloadPaths::resolve(const std::string& prefix, int limit) {

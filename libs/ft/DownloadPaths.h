@@ -34,6 +34,13 @@ public:
   // been resolved before. Throws plat::Exception "Too many name clashes"
   // when more than limit candidates of one name are taken.
   void checkClashes(const std::string& name, int limit);
+  // The same for the folders above name only: a file's own name is then
+  // tried by creating the file exclusively, and resolved (takenName) only
+  // when that finds it taken.
+  void checkFolders(const std::string& name, int limit);
+  // Something exists at name's local path: name maps to its next free
+  // candidate from now on.
+  void takenName(const std::string& name, int limit);
 
 private:
   // The root followed by a relative name that is mapped already.

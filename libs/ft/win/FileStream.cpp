@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 namespace ft {
@@ -24,6 +25,17 @@ void applyAttributes(const char* path, uint32_t attributes) {
   attributeCalls.add();
   if (!SetFileAttributesW(wpath.c_str(), attributes))
     throw plat::SystemException("setAttributes", (int)GetLastError());
+}
+
+// The same through the open file, which saves looking its path up again;
+// false when the system refuses it that way.
+bool applyAttributes(int fd, uint32_t attributes) {
+  FILE_BASIC_INFO info = {};
+  // 0 would mean "leave them as they are" here, but "normal" by path.
+  info.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+  attributeCalls.add();
+  return SetFileInformationByHandle((HANDLE)_get_osfhandle(fd), FileBasicInfo, &info,
+                                    sizeof(info)) != 0;
 }
 
 } // namespace
@@ -108,14 +120,17 @@ void FileStream::close(const char* message) {
       drain();
     return;
   }
-  file.close();
   if (failed) {
+    file.close();
     if (!plat::fileDelete(path_.c_str()))
       vlog.error("Cannot delete %s: error %lu", path_.c_str(), GetLastError());
     callback->fileFailed(this, message);
   } else {
+    bool applied = applyAttributes(file.get(), attributes);
+    file.close();
     try {
-      applyAttributes(path_.c_str(), attributes);
+      if (!applied)
+        applyAttributes(path_.c_str(), attributes);
     } catch (plat::Exception& e) {
       fprintf(stderr, "setPermissions: %s\n", e.str());
       vlog.error("setPermissions: %s", e.str());

@@ -17,6 +17,9 @@ namespace ft {
 
 static plat::LogWriter vlog("ShareDownloader");
 
+// Candidates of one name tried before "Too many name clashes".
+static const int ClashLimit = 1000;
+
 DownloadPaths::ExistsFunction ShareDownloader::fileExists = plat::fileExists;
 
 // One running download. A download that failed (ended) starts no more files
@@ -50,6 +53,8 @@ struct ShareDownloader::Record {
   // The first file that could not be started: the download goes on without
   // it, and ends as failed.
   plat::String startFailure;
+  // The folder the last file went into, known to exist.
+  std::string lastFolder;
   bool ended = false;
 };
 
@@ -153,9 +158,13 @@ bool ShareDownloader::startNext(Record* record, Slot* slot) {
     if (callback_)
       callback_->fileStarting(record->id, name.c_str());
     try {
-      record->paths.checkClashes(name.c_str(), 1000);
+      bool folder = entry.flags & ShareEntry::Directory;
+      if (folder)
+        record->paths.checkClashes(name.c_str(), ClashLimit);
+      else
+        record->paths.checkFolders(name.c_str(), ClashLimit);
       plat::String path = record->paths.localPath(name.c_str());
-      if (entry.flags & ShareEntry::Directory) {
+      if (folder) {
         plat::mkDirs(path.c_str());
         setAttributes(path.c_str(), entry);
         if (callback_)
@@ -163,12 +172,15 @@ bool ShareDownloader::startNext(Record* record, Slot* slot) {
         continue;
       }
       plat::ParentDirectory parent(path.c_str());
-      if (!plat::isDirectory(parent.path()))
-        plat::mkDirs(parent.path());
+      if (record->lastFolder != parent.path()) {
+        if (!plat::isDirectory(parent.path()))
+          plat::mkDirs(parent.path());
+        record->lastFolder = parent.path();
+      }
       DownloadManager* manager = share.owner();
       if (!manager)
         throw plat::Exception("Connection closed");
-      FileStream* stream = new FileStream(path.c_str(), entry, this);
+      FileStream* stream = createStream(record, name.c_str(), entry, &path);
       FileId fileId(share.shareId(), index);
       try {
         manager->requestFile(fileId, entry.name.c_str(), 0, ~(uint64_t)0);
@@ -200,6 +212,23 @@ bool ShareDownloader::startNext(Record* record, Slot* slot) {
       startFailed(record, e.str());
     }
   }
+}
+
+// Looking at a name before creating its file costs a search of the folder
+// (under Wine, one for every file): the exclusive create finds a name that
+// is taken, and only then is the name resolved and the file made under its
+// new name.
+FileStream* ShareDownloader::createStream(Record* record, const char* name, const ShareEntry& entry,
+                                          plat::String* path) {
+  try {
+    return new FileStream(path->c_str(), entry, this);
+  } catch (plat::SystemException&) {
+    if (!fileExists(path->c_str()))
+      throw;
+  }
+  record->paths.takenName(name, ClashLimit);
+  *path = record->paths.localPath(name);
+  return new FileStream(path->c_str(), entry, this);
 }
 
 void ShareDownloader::finish(Record* record) {

@@ -105,6 +105,10 @@ private:
   // listing is done; then, with no file open any more, the download is
   // over (false).
   bool startNext(Record* record, Slot* slot);
+  // The file of a listing entry at *path, or, when that name is taken, at
+  // its next free candidate (*path then changes).
+  FileStream* createStream(Record* record, const char* name, const ShareEntry& entry,
+                           plat::String* path);
   void finish(Record* record);
   void startFailed(Record* record, const char* message);
   void removeRecord(Record* record);
