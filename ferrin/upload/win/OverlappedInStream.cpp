@@ -23,7 +23,7 @@ bool isEnd(DWORD error) {
 
 OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, uint64_t start)
     : file(file_), completion(completion_), pending(false), atEnd(false), buffer(nullptr),
-      offset(0) {
+      offset(0), requested(0) {
   memset(&overlapped, 0, sizeof(overlapped));
   overlapped.Offset = (DWORD)start;
   overlapped.OffsetHigh = (DWORD)(start >> 32);
@@ -68,6 +68,12 @@ void OverlappedInStream::advance(DWORD bytes) {
   uint64_t position = ((uint64_t)overlapped.OffsetHigh << 32 | overlapped.Offset) + bytes;
   overlapped.Offset = (DWORD)position;
   overlapped.OffsetHigh = (DWORD)(position >> 32);
+  // A read that stopped short of its room at the file's size found the end:
+  // no further read (and, under Wine, no pass of the event loop) only to be
+  // told so. A pipe has no size and reads on.
+  LARGE_INTEGER size;
+  if (bytes < requested && GetFileSizeEx(file, &size) && (uint64_t)size.QuadPart <= position)
+    atEnd = true;
 }
 
 void OverlappedInStream::issueRead() {
@@ -78,6 +84,7 @@ void OverlappedInStream::issueRead() {
     if (room == 0)
       return;
     reads.add();
+    requested = room;
     if (ReadFile(file, (uint8_t*)end, room, nullptr, &overlapped)) {
       DWORD bytes = 0;
       if (!GetOverlappedResult(file, &overlapped, &bytes, FALSE))
@@ -88,6 +95,8 @@ void OverlappedInStream::issueRead() {
         return;
       }
       advance(bytes);
+      if (atEnd)
+        return;
       continue;
     }
     DWORD error = GetLastError();

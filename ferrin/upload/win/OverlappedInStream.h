@@ -62,7 +62,8 @@ private:
   bool atEnd;
   plat::String failure;
   uint8_t* buffer;
-  int64_t offset; // stream position of buffer[0]
+  int64_t offset;  // stream position of buffer[0]
+  DWORD requested; // bytes the last read asked for
 };
 
 } // namespace ft

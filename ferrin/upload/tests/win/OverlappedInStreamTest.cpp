@@ -1,4 +1,5 @@
 #include "ferrin/upload/win/OverlappedInStream.h"
+#include "plat/CallCounter.h"
 #include "plat/TimerManager.h"
 #include "plat/win/EventManager.h"
 #include "StreamDrain.h"
@@ -207,4 +208,16 @@ TEST_F(OverlappedTest, TheNextReadStartsOnceHalfTheBufferIsFree) {
   auto rest = drain(*in);
   EXPECT_TRUE(rest.ended) << rest.failure;
   EXPECT_TRUE(rest.data == data.substr(size / 2 + 1)) << rest.data.size();
+}
+
+TEST_F(OverlappedTest, AReadThatReachesTheFilesSizeEndsTheStream) {
+  std::string data = pattern(1000);
+  testing_support::writeFile(dir.file("small"), data);
+  plat::CallCounter* reads = plat::CallCounter::find("upload.read");
+  uint64_t before = reads->value();
+  auto in = open(openOverlapped(dir.file("small")), 0);
+  auto got = drain(*in);
+  EXPECT_TRUE(got.ended) << got.failure;
+  EXPECT_TRUE(got.data == data);
+  EXPECT_EQ(1u, reads->value() - before); // none only to be told of the end
 }
