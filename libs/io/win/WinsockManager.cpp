@@ -83,13 +83,16 @@ void WinsockManager::beforeBlock(int* timeoutMs) {
 void WinsockManager::processEvent(HANDLE event) {
   if (event != selectEvent_)
     plat::assertionFailed("event_ == selectEvent", "win\\WinsockManager", __LINE__);
-  ResetEvent(selectEvent_);
+  // The first socket's query resets the event too, one call fewer for each
+  // signal: what any socket reports after it sets the event again.
+  HANDLE reset = selectEvent_;
 
   for (auto& entry : listeners_) {
     FdListener* listener = entry.first;
     WSANETWORKEVENTS events;
-    if (WSAEnumNetworkEvents(listener->fd(), nullptr, &events) != 0)
+    if (WSAEnumNetworkEvents(listener->fd(), reset, &events) != 0)
       throw plat::SystemException("WSAEnumNetworkEvents", WSAGetLastError());
+    reset = nullptr;
     if (events.lNetworkEvents & FD_ACCEPT)
       markAcceptable(listener);
     if (events.lNetworkEvents & FD_ADDRESS_LIST_CHANGE) {
@@ -101,8 +104,9 @@ void WinsockManager::processEvent(HANDLE event) {
     FdIo* io = entry.first;
     WSANETWORKEVENTS events;
     eventQueries.add();
-    if (WSAEnumNetworkEvents(io->fd(), nullptr, &events) != 0)
+    if (WSAEnumNetworkEvents(io->fd(), reset, &events) != 0)
       throw plat::SystemException("WSAEnumNetworkEvents", WSAGetLastError());
+    reset = nullptr;
     if (events.lNetworkEvents & (FD_READ | FD_CLOSE))
       markReadable(io);
     if (events.lNetworkEvents & FD_CLOSE)
@@ -113,6 +117,8 @@ void WinsockManager::processEvent(HANDLE event) {
     if ((events.lNetworkEvents & FD_CONNECT) && events.iErrorCode[FD_CONNECT_BIT])
       io->setSocketError(events.iErrorCode[FD_CONNECT_BIT]);
   }
+  if (reset)
+    ResetEvent(selectEvent_);
   dispatch();
 }
 
