@@ -4,8 +4,10 @@
 // and prints what it took.
 //
 //   kivpeer [--ferrin PATH] [--large-mib N] [--small N] [--small-bytes N]
-//           [--timeout S] [--keep] [--counts]
-//                                          the demonstration (default)
+//           [--timeout S] [--keep] [--counts] [--yardsticks]
+//                                          the demonstration (default),
+//                                          with the bench's yardsticks
+//                                          over the same files
 //   kivpeer --bench [--ferrin PATH] [--rounds N]
 //                                          one 1 GiB file beside raw
 //                                          loopback copies of its bytes,
@@ -44,6 +46,7 @@ struct Options {
   bool keep = false;
   bool bench = false;
   bool counts = false;
+  bool yardsticks = false;
   int rounds = 1;
 };
 
@@ -131,6 +134,8 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
       o->bench = true;
     } else if (strcmp(a, "--counts") == 0) {
       o->counts = true;
+    } else if (strcmp(a, "--yardsticks") == 0) {
+      o->yardsticks = true;
     } else if (strcmp(a, "--keep") == 0) {
       o->keep = true;
     } else if (value && strcmp(a, "--ferrin") == 0) {
@@ -159,15 +164,6 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
   return true;
 }
 
-int demo(const Options& options) {
-  Transfer t = transfer(options, "demo", options.shape);
-  if (t.ok && options.counts) {
-    printCounts("demo", t.run.sender, t.run.receiver, t.bytes / 1048576.0, "MiB");
-    printCounts("demo", t.run.sender, t.run.receiver, (double)t.files, "file");
-  }
-  return t.ok ? 0 : 1;
-}
-
 // Raw copies of the 1 GiB file's bytes, after the transfer.
 void rawCopies(const Transfer& t, const SourceTree&, const std::string& work) {
   // ferrin reads its socket into an input buffer of the default size; the
@@ -192,6 +188,23 @@ void plainLoop(const Transfer& t, const SourceTree& tree, const std::string& wor
          "ferrin/plain = %.2f\n",
          plain, t.filesPerSecond / plain);
   fflush(stdout);
+}
+
+int demo(const Options& options) {
+  Transfer t = transfer(options, "demo", options.shape, [&](const Transfer& t, const SourceTree& tree,
+                                                            const std::string& work) {
+    if (!options.yardsticks)
+      return;
+    if (options.shape.smallFiles)
+      plainLoop(t, tree, work);
+    else
+      rawCopies(t, tree, work);
+  });
+  if (t.ok && options.counts) {
+    printCounts("demo", t.run.sender, t.run.receiver, t.bytes / 1048576.0, "MiB");
+    printCounts("demo", t.run.sender, t.run.receiver, (double)t.files, "file");
+  }
+  return t.ok ? 0 : 1;
 }
 
 int bench(const Options& options) {
