@@ -48,7 +48,10 @@ bool BufferedOutStream::flushSome(bool wait) {
 }
 
 int BufferedOutStream::wholeSend() const {
-  int whole = sendSize() < bufferSize / 2 ? sendSize() : bufferSize / 2;
+  // Three quarters: messages sized by a share of the room left shrink as
+  // the buffer fills; waiting for the last quarter would add many small
+  // ones for little more in the send.
+  int whole = sendSize() < bufferSize / 4 * 3 ? sendSize() : bufferSize / 4 * 3;
   return whole > 1 ? whole : 1;
 }
 

@@ -20,9 +20,9 @@ public:
 
   // Writes pending bytes; false when it would block with some still pending.
   bool flushSome(bool wait);
-  // Writes pending bytes while they fill a whole send: half the buffer, or
-  // less when writeData takes less at a time. Not again once the stream
-  // would block, until a later write succeeds.
+  // Writes pending bytes while they fill a whole send: three quarters of the
+  // buffer, or less when writeData takes less at a time. Not again once the
+  // stream would block, until a later write succeeds.
   void flushWhole() override;
   bool hasPending() const { return ptr != sentUpTo; }
   // Whether at least a whole send (as flushWhole() counts) is pending.
@@ -41,13 +41,13 @@ protected:
   virtual int writeData(const uint8_t* buffer, int length, bool wait) = 0;
   // The most writeData takes in one call.
   virtual int sendSize() const { return bufferSize; }
+  bool neverWaits() const { return noWait; }
 
 private:
   // Hands [sentUpTo, ptr) to writeData while at least minimum bytes are
   // pending, until it takes none; true when all of it went.
   bool writePending(bool wait, ptrdiff_t minimum = 1);
-  // What flushWhole() sends at least: half the buffer, or one writeData
-  // call's worth when that is less.
+  // What flushWhole() sends at least.
   int wholeSend() const;
   // Moves the pending bytes to the front of a buffer of newSize bytes.
   void resize(int64_t newSize);

@@ -159,7 +159,7 @@ void OverlappedInStream::compact() {
 
 void OverlappedInStream::checkpoint() {
   rdr::InStream::checkpoint();
-  if (pending || atEnd || !failure.isNull() || end - checkpointAt > BufferSize / 2)
+  if (pending || atEnd || !failure.isNull() || end - checkpointAt > BufferSize / 4)
     return;
   compact();
   issueRead();

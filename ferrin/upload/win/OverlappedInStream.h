@@ -3,8 +3,8 @@
 // the consumer hears "would block", and the read's event (served by the
 // thread's event manager as "Overlapped") fills the window and lets the
 // upload go on. At most one read is pending; file positions are 64-bit.
-// The next read starts as soon as half the buffer is free, so that its
-// bytes are there, or on their way, when the consumer runs dry.
+// The next read starts as soon as three quarters of the buffer are free,
+// so that its bytes are there, or on their way, when the consumer runs dry.
 #pragma once
 
 #include "plat/String.h"
@@ -38,7 +38,7 @@ public:
   ~OverlappedInStream() override;
 
   int pos() override;
-  // Also starts the next read once half the buffer is free.
+  // Also starts the next read once three quarters of the buffer are free.
   void checkpoint() override;
   void processEvent(HANDLE event) override;
 

@@ -3,6 +3,7 @@
 #include "plat/CallCounter.h"
 #include "plat/Exception.h"
 
+#include <climits>
 #include <windows.h>
 
 namespace rdr {
@@ -42,9 +43,14 @@ FdOutStream::~FdOutStream() {
     closesocket(fd);
 }
 
+int FdOutStream::sendSize() const {
+  return neverWaits() ? INT_MAX : sendChunk;
+}
+
 int FdOutStream::writeRaw(const uint8_t* buffer, int length) {
   sends.add();
-  int n = send(fd, (const char*)buffer, length < sendChunk ? length : sendChunk, 0);
+  int most = sendSize();
+  int n = send(fd, (const char*)buffer, length < most ? length : most, 0);
   if (n > 0)
     sentBytes.add(n);
   return n;
