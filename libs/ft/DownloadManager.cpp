@@ -8,6 +8,7 @@
 #include "plat/LogWriter.h"
 
 #include <cstring>
+#include <vector>
 
 namespace ft {
 
@@ -272,6 +273,19 @@ void DownloadManager::dataReceived(const FileId& id, const uint8_t* data, int le
              (unsigned)elapsed,
              (unsigned)(stream->bytesReceived * 1000 / (uint64_t)(elapsed > 1 ? elapsed : 1)));
   closeStream(id, failure.c_str());
+}
+
+void DownloadManager::endOfBatch() {
+  plat::Lock l(lock);
+  // A sink's writing may end downloads: each is looked up again.
+  std::vector<FileId> ids;
+  for (const auto& entry : streams)
+    ids.push_back(entry.first);
+  for (const FileId& id : ids) {
+    auto it = streams.find(id);
+    if (it != streams.end())
+      it->second->endOfBatch();
+  }
 }
 
 void DownloadManager::fileError(const FileId& id, const char* message) {

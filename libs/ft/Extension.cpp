@@ -158,6 +158,12 @@ void Extension::writeMsgs(rfb::MsgHandler* connection) {
     c->writePending = pending;
 }
 
+void Extension::endOfBatch(rfb::MsgHandler* connection) {
+  Connection* c = find(connection);
+  if (c && c->download)
+    c->download->endOfBatch();
+}
+
 bool Extension::writesPending(rfb::MsgHandler* connection) {
   Connection* c = find(connection);
   return c && c->writePending;

@@ -8,6 +8,7 @@
 #include "plat/win/File.h"
 #include "plat/win/Unicode.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
@@ -46,7 +47,8 @@ void setAttributes(const char* path, const ShareEntry& entry) {
 
 FileStream::FileStream(const char* path, const ShareEntry& entry, Callback* callback_)
     : paused(false), callback(callback_), path_(path), ring(fileTransferBufferBytes()),
-      accepted(0), onDisk(0), attributes(FileAttributes::win32Attributes(entry)),
+      holdLimit(std::min(65536, fileTransferBufferBytes() / 4)), accepted(0), onDisk(0),
+      attributes(FileAttributes::win32Attributes(entry)),
       closing(false) {
   PLAT_ASSERT(callback);
   file.open(path, _O_WRONLY | _O_CREAT | _O_EXCL);
@@ -101,6 +103,15 @@ bool FileStream::drain() {
 }
 
 void FileStream::write(const uint8_t* data, int length) {
+  // Each write of the file is a system call: pieces of a batch wait to go
+  // together. Held bytes count as taken, and the window they leave is
+  // smaller only by them.
+  uint64_t held = accepted - onDisk;
+  if (!paused && held + length <= (uint64_t)holdLimit) {
+    accepted += length;
+    ring.write(data, length);
+    return;
+  }
   bool direct = drain();
   // Counted first, so that a write cycle run from the progress report sees
   // the window these bytes leave.
@@ -108,6 +119,11 @@ void FileStream::write(const uint8_t* data, int length) {
   int written = direct ? writeToFile(data, length) : 0;
   if (written < length)
     ring.write(data + written, length - written);
+}
+
+void FileStream::endOfBatch() {
+  if (!paused)
+    drain();
 }
 
 void FileStream::close(const char* message) {

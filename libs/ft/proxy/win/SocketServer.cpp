@@ -104,11 +104,12 @@ void SocketServer::socketReadable(net::Socket* socket) {
     socket->shutdownNoFlush();
     return;
   }
-  // What the messages read call for (renewals of the windows they filled,
-  // requests, replies) leaves together: one write cycle, one flush.
+  // The sinks write what they held back; then what the messages read call
+  // for (renewals of the windows they filled, requests, replies) is written
+  // in one write cycle. It leaves with what the writable handling that
+  // follows in the same dispatch adds to it, in as few sends as it takes.
+  extension->endOfBatch(connection);
   extension->writeMsgs(connection);
-  if (sockets.count(socket))
-    flushOutput(socket);
 }
 
 void SocketServer::socketWritable(net::Socket* socket) {
