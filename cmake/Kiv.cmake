@@ -158,3 +158,25 @@ function(kiv_fuzz name)
             $<TARGET_FILE:${name}> ${args})
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 100000)
 endfunction()
+
+# kiv_manifest(<target>): the application manifest (common controls 6,
+# per-monitor DPI awareness) for a Windows program or test program.
+function(kiv_manifest target)
+  if(KIV_WINDOWS)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/Manifest.rc)
+  endif()
+endfunction()
+
+# kiv_shots(SOURCES src... LIBS lib...): shot makers (tools/testing/Shots.h)
+# and the resources they need, built into kivshots for ./dev shots.
+function(kiv_shots)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT KIV_WINDOWS)
+    return()
+  endif()
+  foreach(src ${A_SOURCES})
+    get_filename_component(path ${src} ABSOLUTE)
+    set_property(GLOBAL APPEND PROPERTY KIV_SHOT_SOURCES ${path})
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY KIV_SHOT_LIBS ${A_LIBS})
+endfunction()

@@ -1,7 +1,12 @@
 #include "ferrin/win/AppMain.h"
 #include "ferrin/win/FerrinSocketServer.h"
 #include "ferrin/win/MainLoop.h"
+#include "ferrin/win/ClipboardFiles.h"
+#include "ferrin/win/FerrinContentHandler.h"
+#include "ferrin/win/FileTransferThread.h"
 #include "ferrin/win/SetGlobalConfig.h"
+#include "ferrin/win/ShareClipboard.h"
+#include "ui/win/ClipboardThread.h"
 #include "ferrin/win/StartupArgs.h"
 #include "ferrin/win/Win32FileTransferManager.h"
 #include "ft/proxy/Extension.h"
@@ -40,31 +45,56 @@ void writeCookie(io::Io* io, uint32_t cookie) {
   out.flush();
 }
 
+// Stops the clipboard watcher, giving it a second to end.
+struct StopWatcher {
+  void operator()(ui::clipboard::Thread* watcher) const { watcher->stop(1000); }
+};
+
+// What outlives OLE and the main thread's managers, deleted last of all
+// (also after a failure), in this order: the clipboard watcher, the
+// clipboard share (one of the extension's share callbacks), the extension.
+struct Outlasting {
+  std::unique_ptr<ft::proxy::Extension> extension;
+  std::unique_ptr<ft::ShareClipboard> shareClipboard;
+  std::unique_ptr<ui::clipboard::Thread, StopWatcher> clipboardWatcher;
+};
+
 // Everything from OLE to the end of the main loop. The objects are made in
 // the order below and released in the reverse order as the scope ends.
-//
-// Three steps of the order have no code yet because ferrin has no windows
-// and no clipboard side: the clipboard share (after the extension, when
-// clipboard sharing is on), the file-transfer window thread (after the
-// file-transfer manager) and the clipboard watcher (after the timer
-// manager). Each goes in its place in this order.
-// The extension is made here but outlives everything else: it is deleted by
-// the caller after OLE has been released.
-int serve(const StartupArgs& start, std::unique_ptr<ft::proxy::Extension>& extension) {
+// The hand-off from the clipboard watcher goes first of all: its events
+// are registered with this thread's event manager.
+int serve(const StartupArgs& start, os::RegKey* settingsKey, HINSTANCE instance,
+          const wchar_t* icon, Outlasting& outlasting) {
   os::OleInitialiser ole;
   os::initComSecurity();
   plat::EventManager eventManager;
-  extension.reset(new ft::proxy::Extension);
+  outlasting.extension.reset(new ft::proxy::Extension);
+  ft::proxy::Extension* extension = outlasting.extension.get();
+  if (start.clipboardSharing)
+    outlasting.shareClipboard.reset(new ft::ShareClipboard(extension));
   // Shares flagged for the fetch folder are saved there without asking.
-  ft::ASAD_PFFDT_Glue autoDownload(extension.get());
-  ft::Win32FileTransferManager fileTransferManager(extension.get());
-  FerrinSocketServer server(extension.get());
+  ft::ASAD_PFFDT_Glue autoDownload(extension);
+  ft::Win32FileTransferManager fileTransferManager(extension);
+  ft::FileTransferThread windowThread(&autoDownload.autoDownloader().shareDownloader(),
+                                      &fileTransferManager.uploadManager(), true,
+                                      start.serviceMode, settingsKey, icon, instance);
+  windowThread.start();
+  autoDownload.promptThread().setOwnerWindow(windowThread.dialogWindow());
+  FerrinSocketServer server(extension);
   net::EventSocketManager socketManager(new io::WinsockManager);
   plat::TimerManager timerManager;
+  std::unique_ptr<ft::FerrinContentHandler> clipboardHandOff;
+  if (start.clipboardSharing) {
+    outlasting.clipboardWatcher.reset(new ui::clipboard::Thread(0));
+    ft::ClipboardFiles* files = new ft::ClipboardFiles(outlasting.clipboardWatcher.get());
+    clipboardHandOff.reset(new ft::FerrinContentHandler(files, &fileTransferManager.uploadManager()));
+    outlasting.clipboardWatcher->start();
+  }
 
   if (strcmp(start.host.c_str(), "0.0.0.0") == 0) {
     // Stand-alone: no connection; only WM_QUIT ends the program.
     server.connected = true;
+    windowThread.showDialog();
   } else {
     io::TcpTarget target(start.host.c_str(), start.port, 0);
     io::Io* io = target.connect();
@@ -78,8 +108,8 @@ int serve(const StartupArgs& start, std::unique_ptr<ft::proxy::Extension>& exten
 
 } // namespace
 
-int appMain(HINSTANCE, const plat::CommandLineArgs& args, const wchar_t*) {
-  std::unique_ptr<ft::proxy::Extension> extension;
+int appMain(HINSTANCE instance, const plat::CommandLineArgs& args, const wchar_t* iconName) {
+  Outlasting outlasting;
   int exitCode = 1;
   try {
     plat::appInit("ferrin", os::osVersion().isNT() ? "*:EventLog:0" : "*:file:0");
@@ -95,7 +125,7 @@ int appMain(HINSTANCE, const plat::CommandLineArgs& args, const wchar_t*) {
     os::Console console;
     applyOptionalArgs(args, console);
 
-    exitCode = serve(start, extension);
+    exitCode = serve(start, &settingsKey, instance, iconName, outlasting);
   } catch (const plat::Exception& e) {
     vlog.error("%s", e.str());
     exitCode = 1;

@@ -57,14 +57,23 @@ ComStream::~ComStream() {
   leaveLiveStreams();
 }
 
-void ComStream::init(DownloadManager* manager, const FileId& id, uint64_t size,
-                     const char* path) {
+void ComStream::init(const FileId& id, uint64_t size, const char* path) {
   vlog.debug("parent thread is %lx", (unsigned long)GetCurrentThreadId());
-  manager_ = manager;
   fileId_ = id;
   size_ = size;
   path_ = path;
-  liveStreams().insert(std::make_pair(manager, this));
+  plat::Lock l(liveLock());
+  liveStreams().insert(std::make_pair((DownloadManager*)nullptr, this));
+}
+
+void ComStream::attach(DownloadManager* manager) {
+  // Without the Updater nothing would renew the window or delete the
+  // stream on this thread.
+  if (!Updater::exists())
+    throw plat::Exception("no ComStream::Updater");
+  manager->addStream(fileId_, this);
+  manager_ = manager;
+  moveLiveEntry(manager);
 }
 
 ComStream::LiveStreams& ComStream::liveStreams() {
@@ -72,7 +81,14 @@ ComStream::LiveStreams& ComStream::liveStreams() {
   return streams;
 }
 
+void ComStream::moveLiveEntry(DownloadManager* manager) {
+  plat::Lock l(liveLock());
+  leaveLiveStreams();
+  liveStreams().insert(std::make_pair(manager, this));
+}
+
 void ComStream::leaveLiveStreams() {
+  plat::Lock l(liveLock());
   LiveStreams& streams = liveStreams();
   for (auto it = streams.begin(); it != streams.end(); ++it) {
     if (it->second == this) {
@@ -115,9 +131,8 @@ void ComStream::close(const char* message) {
   // The manager may be deleted soon (a lost connection): neither the
   // Updater nor the destructor may reach it from now on.
   if (manager_) {
-    leaveLiveStreams();
     manager_ = nullptr;
-    liveStreams().insert(std::make_pair((DownloadManager*)nullptr, this));
+    moveLiveEntry(nullptr);
   }
 }
 
@@ -129,9 +144,10 @@ void ComStream::destroy() {
   }
   if (open)
     vlog.warning("Download cancelled");
-  // The main thread may delete the stream as soon as this is seen.
-  released_ = true;
-  Updater::signal();
+  // The main thread may delete the stream as soon as it is marked. With no
+  // Updater left its download has ended, and it goes here.
+  if (!Updater::markReleased(this))
+    delete this;
 }
 
 void ComStream::getInterfaces(com::InterfaceList* list) {

@@ -6,13 +6,15 @@
 // window on the main thread whenever a reader has made room.
 //
 //   ComStream* s = new com::ComObject<ComStream>;   // main thread
-//   s->init(manager, id, size, path);
+//   s->init(id, size, path);
 //   IUnknown* proxy = s->runOnComThread(static_cast<IStream*>(s), IID_IStream);
-//   manager->addStream(id, s); manager->requestFile(...);
+//   s->attach(manager); manager->requestFile(...);
 //
 // The last release only marks the stream; the Updater deletes it on the
 // main thread, and a stream released while its download still runs
-// cancels that download then.
+// cancels that download then. Once the Updater is gone (the program is
+// stopping) every download has ended, and a stream the shell still holds
+// is deleted by its last release on whatever thread that comes.
 #pragma once
 
 #include "com/win/ComObject.h"
@@ -35,27 +37,39 @@ namespace ft {
 class ComStream : public DownloadManager::Stream, public com::ComObjectImpl, public IStream {
 public:
   // On the main thread: deletes released streams and renews the windows of
-  // the running ones. One per process; streams need it to exist.
+  // the running ones. One per process at a time.
   class Updater : public plat::EventHandler {
   public:
     // Registers its event with the calling thread's event manager.
     Updater();
     Updater(const Updater&) = delete;
     Updater& operator=(const Updater&) = delete;
-    // Deletes the streams released so far.
+    // Cancels the downloads still running, deletes the streams released so
+    // far, and leaves the others to be deleted by their last release.
     ~Updater() override;
 
     static bool exists();
-    // Any thread.
+    // Any thread; nothing while there is no Updater.
     static void signal();
+    // Any thread: marks the stream released for the Updater to delete;
+    // false, and nothing marked, when there is no Updater.
+    static bool markReleased(ComStream* stream);
 
     void processEvent(HANDLE event) override;
 
   private:
     static void deleteReleased();
+    void keepStreamInterfaceRegistered();
 
     plat::Handle event_;
     plat::EventManager* eventManager_;
+    // A stream interface kept marshalled while the Updater lives, so that
+    // the process always has the interface registered for remote calls.
+    // Registering it afresh (the first stream after the last one went)
+    // while a call from another process is being served can deadlock
+    // Wine's RPC server: the shell's GetData waits for the new stream's
+    // apartment, which waits for the server, which waits for that call.
+    IStream* keptRegistered_;
   };
 
   // The ring has the size FileTransferBufferSize has now (within the
@@ -63,8 +77,13 @@ public:
   ComStream();
   ~ComStream() override;
 
-  // Main thread, once, before the stream is registered with the manager.
-  void init(DownloadManager* manager, const FileId& id, uint64_t size, const char* path);
+  // Main thread, once, first.
+  void init(const FileId& id, uint64_t size, const char* path);
+  // Main thread: registers the stream as the sink of its file's download.
+  // Only a registered stream is attached to the manager: one that could
+  // not be registered (its id is taken) never reaches it. Throws the
+  // manager's plat::Exception.
+  void attach(DownloadManager* manager);
 
   // The download manager's side (main thread).
   uint64_t window() override;
@@ -110,10 +129,14 @@ private:
   // What a read that found the ring empty and the download over answers.
   HRESULT endResult();
 
-  // The set of every initialised stream, by manager, that the Updater
-  // walks. Main thread only.
+  // The set of every initialised stream, by manager (null once detached),
+  // that the Updater walks; guarded by the Updater's lock, which is held
+  // only around the set itself.
   typedef std::multimap<DownloadManager*, ComStream*> LiveStreams;
   static LiveStreams& liveStreams();
+  static plat::Mutex& liveLock();
+  // Moves the stream's entry to the given manager's key.
+  void moveLiveEntry(DownloadManager* manager);
   void leaveLiveStreams();
 
   DownloadManager* manager_;
@@ -132,8 +155,9 @@ private:
   int ringSize_;
   rdr::CircularInStream ring_;
 
-  // Set by the last release; the last thing a COM thread does to the
-  // object, since the main thread may delete it from then on.
+  // Set by the last release, under the Updater's lock; the last thing a COM
+  // thread does to the object, since the main thread may delete it from
+  // then on.
   std::atomic<bool> released_;
 };
 

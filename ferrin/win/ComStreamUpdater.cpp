@@ -3,6 +3,7 @@
 #include "plat/Assert.h"
 #include "plat/LogWriter.h"
 
+#include <utility>
 #include <vector>
 
 namespace ft {
@@ -11,16 +12,20 @@ namespace {
 
 plat::LogWriter vlog("ComStream");
 
-// The process's updater; signalled from any thread.
+// Guards the process's updater and the live-stream set. Held only around
+// them: never while calling into a stream or a manager.
 plat::Mutex& singletonLock() {
-  static plat::Mutex lock;
-  return lock;
+  static plat::Mutex* lock = new plat::Mutex;
+  return *lock;
 }
 ComStream::Updater* singleton = nullptr;
 
 } // namespace
 
-ComStream::Updater::Updater() : eventManager_(plat::EventManager::instance()) {
+plat::Mutex& ComStream::liveLock() { return singletonLock(); }
+
+ComStream::Updater::Updater()
+    : eventManager_(plat::EventManager::instance()), keptRegistered_(nullptr) {
   plat::Lock l(singletonLock());
   PLAT_ASSERT(singleton == 0);
   event_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -28,16 +33,48 @@ ComStream::Updater::Updater() : eventManager_(plat::EventManager::instance()) {
     throw plat::SystemException("CreateEvent", (int)GetLastError());
   if (!eventManager_->addEvent(event_, this, "ComStream::Updater"))
     throw plat::Exception("addEvent(ComStream::Updater)");
+  keepStreamInterfaceRegistered();
   singleton = this;
 }
 
+void ComStream::Updater::keepStreamInterfaceRegistered() {
+  IStream* stream = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
+    return;
+  // Without COM on this thread there is nothing to keep registered.
+  if (FAILED(CoMarshalInterThreadInterfaceInStream(IID_IStream, stream, &keptRegistered_)))
+    keptRegistered_ = nullptr;
+  stream->Release();
+}
+
 ComStream::Updater::~Updater() {
+  // The shell may hold streams for longer than the program's managers
+  // live. Downloads still running end now, so that no stream is attached
+  // to a manager once there is no Updater.
+  std::vector<std::pair<DownloadManager*, FileId>> running;
+  {
+    plat::Lock l(singletonLock());
+    for (const auto& entry : liveStreams())
+      if (entry.first)
+        running.push_back(std::make_pair(entry.first, entry.second->fileId()));
+  }
+  for (const auto& download : running) {
+    try {
+      download.first->cancelDownload(download.second);
+    } catch (plat::Exception& e) {
+      vlog.error("cancelDownload: %s", e.str());
+    }
+  }
   {
     plat::Lock l(singletonLock());
     singleton = nullptr;
   }
   eventManager_->removeEvent(event_);
   deleteReleased();
+  if (keptRegistered_) {
+    CoReleaseMarshalData(keptRegistered_);
+    keptRegistered_->Release();
+  }
 }
 
 bool ComStream::Updater::exists() {
@@ -47,15 +84,27 @@ bool ComStream::Updater::exists() {
 
 void ComStream::Updater::signal() {
   plat::Lock l(singletonLock());
-  PLAT_ASSERT(singleton != 0);
+  if (singleton)
+    SetEvent(singleton->event_);
+}
+
+bool ComStream::Updater::markReleased(ComStream* stream) {
+  plat::Lock l(singletonLock());
+  if (!singleton)
+    return false;
+  stream->released_ = true;
   SetEvent(singleton->event_);
+  return true;
 }
 
 void ComStream::Updater::deleteReleased() {
   std::vector<ComStream*> released;
-  for (const auto& entry : liveStreams())
-    if (entry.second->released_)
-      released.push_back(entry.second);
+  {
+    plat::Lock l(singletonLock());
+    for (const auto& entry : liveStreams())
+      if (entry.second->released_)
+        released.push_back(entry.second);
+  }
   // Each leaves the set; one whose download still runs cancels it.
   for (ComStream* stream : released)
     delete stream;
@@ -66,9 +115,12 @@ void ComStream::Updater::processEvent(HANDLE event) {
   deleteReleased();
   // Readers have made room: renew the windows, once per manager.
   std::vector<DownloadManager*> managers;
-  for (const auto& entry : liveStreams())
-    if (entry.first && (managers.empty() || managers.back() != entry.first))
-      managers.push_back(entry.first);
+  {
+    plat::Lock l(singletonLock());
+    for (const auto& entry : liveStreams())
+      if (entry.first && (managers.empty() || managers.back() != entry.first))
+        managers.push_back(entry.first);
+  }
   for (DownloadManager* manager : managers) {
     try {
       manager->flushByteLimits();

@@ -77,6 +77,7 @@ public:
   void stopAllUploads(rfb::MsgHandler* connection);
 
   uint32_t currentShareId() const { return currentShare; }
+  Extension* owner() const { return extension; }
 
 protected:
   // The next id newShare hands out.

@@ -2,6 +2,12 @@
 
 namespace plat {
 
+const char* const AboutText::copyrightLine = "Copyright \xc2\xa9 Torvane Ltd. All rights reserved.";
+const char* const AboutText::trademarkLine =
+    "Ostrel\xc2\xae is a registered trade mark of Torvane Ltd.";
+const char* const AboutText::builtOn = "Built on " __DATE__ " " __TIME__;
+const char* const AboutText::webSite = "https://www.torvane.example";
+
 static const char registeredSign[] = "\xc2\xae";
 static const char copyrightSign[] = "\xc2\xa9";
 
@@ -9,13 +15,11 @@ AboutText::AboutText(const char* productName_, const char* version)
     : productName(productName_), platformText("64-bit (x64) unicode") {
   DString edition;
   edition.appendf("Edition %s", version);
-  fullText.appendf("%s %s %s\n%s\n%s\n%s\n%s\n%s", productName.c_str(), edition.c_str(),
-                   platformText.c_str(), "Built on " __DATE__ " " __TIME__,
-                   "Copyright \xc2\xa9 Torvane Ltd. All rights reserved.",
-                   "Ostrel\xc2\xae is a registered trade mark of Torvane Ltd.",
-                   "See https://www.torvane.example/ostrel for information about Torvane.",
+  fullText.appendf("%s %s %s\n%s\n%s\n%s\nSee %s/ostrel for information about Torvane.\n%s",
+                   productName.c_str(), edition.c_str(), platformText.c_str(), builtOn,
+                   copyrightLine, trademarkLine, webSite,
                    "For third party acknowledgements see:\n");
-  fullText.appendf("https://www.torvane.example/ostrel/%.3s/acknowledgements", version);
+  fullText.appendf("%s/ostrel/%.3s/acknowledgements", webSite, version);
 
   DString registeredDone;
   registeredDone.appendReplacing(fullText.c_str(), registeredSign, "(R)");

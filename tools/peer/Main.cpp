@@ -1,25 +1,35 @@
-// kivpeer: plays the part of the viewer that starts ferrin. It offers a
-// folder of generated files as a share to be saved into the fetch folder,
-// serves it through our own engine, checks what ferrin saved byte for byte
-// and prints what it took.
+// kivpeer: plays the part of the viewer that starts ferrin, serves it
+// through our own engine and checks what comes out of it byte for byte.
 //
 //   kivpeer [--ferrin PATH] [--large-mib N] [--small N] [--small-bytes N]
 //           [--timeout S] [--keep] [--counts] [--yardsticks]
-//                                          the demonstration (default),
-//                                          with the bench's yardsticks
-//                                          over the same files
-//   kivpeer --bench [--ferrin PATH] [--rounds N]
-//                                          one 1 GiB file beside raw
-//                                          loopback copies of its bytes,
-//                                          one 64 MiB file, then 10,000
-//                                          small files beside a plain loop
-//                                          that writes the same files
+//       the demonstration (default): a folder of generated files saved into
+//       the fetch folder, then a share pasted off the clipboard; with the
+//       system calls of both ends, and the bench's yardstick beside it
+//   kivpeer --paste        the paste road: shares for the clipboard (flags 2
+//                          and 0) pasted by kivpaste, the clipboard emptied
+//                          when the share is withdrawn, nothing offered back
+//   kivpeer --paste-many   10,000 small files pasted
+//   kivpeer --copy         files copied by kivcopy (as a shell item list, then
+//                          as a dropped-file list) offered by ferrin as a
+//                          clipboard share, saved and checked
+//   kivpeer --bench [--rounds N]
+//                          1 GiB into the fetch folder beside raw loopback
+//                          copies that write a file, 64 MiB, and 10,000
+//                          files beside a plain loop writing the same files;
+//                          pastes of a file over 4 GiB and of 10,000 files,
+//                          each beside the same paste from the plain
+//                          virtual-file source
 #include "CallCounts.h"
+#include "CopyRoad.h"
+#include "FetchRoad.h"
+#include "PasteRoad.h"
 #include "RawCopy.h"
 #include "SourceTree.h"
-#include "ViewerEnd.h"
 
+#include "testing/ChildProcess.h"
 #include "testing/FileTree.h"
+#include "testing/TempDir.h"
 
 #include "plat/win/AppInit.h"
 #include "plat/win/CommandLineArgs.h"
@@ -35,7 +45,10 @@
 #include <string>
 
 using namespace peer;
+using testing_support::VirtualShape;
 using testing_support::removeTree;
+using testing_support::utf8;
+using testing_support::wide;
 
 namespace {
 
@@ -44,30 +57,18 @@ struct Options {
   TreeShape shape;
   int timeout = 600;
   bool keep = false;
-  bool bench = false;
   bool counts = false;
   bool yardsticks = false;
   int rounds = 1;
+  std::string mode = "demo";
 };
-
-std::wstring besideUs(const wchar_t* relative) {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path = self;
-  return path.substr(0, path.find_last_of(L"\\/") + 1) + relative;
-}
-
-std::string utf8(const std::wstring& w) {
-  plat::String s = plat::String::adopt(plat::W2MB(w.c_str()));
-  return s.c_str();
-}
 
 // A fresh folder under the temporary folder with "source" and "fetch".
 std::string makeWorkDir(const char* label) {
   wchar_t base[MAX_PATH];
   GetTempPathW(MAX_PATH, base);
   std::wstring dir = std::wstring(base) + L"kivpeer-" + std::to_wstring(GetCurrentProcessId()) +
-                     L"-" + plat::WString(label).c_str();
+                     L"-" + wide(label);
   removeTree(dir);
   CreateDirectoryW(dir.c_str(), nullptr);
   CreateDirectoryW((dir + L"\\source").c_str(), nullptr);
@@ -75,54 +76,199 @@ std::string makeWorkDir(const char* label) {
   return utf8(dir);
 }
 
-struct Transfer {
+Helpers helpersIn(const std::string& work, const Options& options) {
+  Helpers helpers;
+  helpers.copy = testing_support::programFolder() + L"..\\clip\\kivcopy.exe";
+  helpers.paste = testing_support::programFolder() + L"..\\clip\\kivpaste.exe";
+  helpers.work = work;
+  helpers.timeout = options.timeout;
+  return helpers;
+}
+
+void printFailure(const char* label, const std::string& problem, const std::string& work) {
+  printf("%s: FAILED: %s (ferrin's log: %s)\n", label, problem.c_str(),
+         (work + "\\ferrin.log").c_str());
+  fflush(stdout);
+}
+
+struct Fetched {
   bool ok = false;
   uint64_t bytes = 0;
   size_t files = 0;
   double mbps = 0;
   double filesPerSecond = 0;
-  RunResult run;
+  FetchResult result;
+  Counts receiver; // ferrin's system calls, over its whole run
 };
 
-// A yardstick run over the same files, in the transfer's work folder.
-typedef std::function<void(const Transfer&, const SourceTree&, const std::string& work)>
+// A yardstick run over the same files, in the fetch's work folder.
+typedef std::function<void(const Fetched&, const SourceTree&, const std::string& work)>
     Alongside;
 
-// One transfer through ferrin; prints its line. alongside, when given, runs
-// before the work folder is removed.
-Transfer transfer(const Options& options, const char* label, const TreeShape& shape,
-                  const Alongside& alongside = nullptr) {
-  Transfer t;
+// One share saved into the fetch folder; prints its line. alongside, when
+// given, runs before the work folder is removed.
+Fetched fetch(const Options& options, const char* label, const TreeShape& shape,
+              const Alongside& alongside = nullptr) {
+  Fetched f;
   std::string work = makeWorkDir(label);
   printf("%s: generating the files...\n", label);
   fflush(stdout);
   SourceTree tree(work + "\\source", shape);
-  ViewerEnd viewer(options.ferrin, work + "\\ferrin.log", options.timeout);
-  t.run = viewer.run(tree, work + "\\source", work + "\\fetch");
-  t.ok = t.run.ok;
-  t.bytes = tree.totalBytes();
-  t.files = tree.files().size();
-  t.mbps = t.run.seconds > 0 ? t.bytes / t.run.seconds / 1e6 : 0;
-  t.filesPerSecond = t.run.seconds > 0 ? t.files / t.run.seconds : 0;
-  if (t.ok) {
-    printf("%s: %zu files, %llu bytes in %.2f s: %.1f MB/s, %.0f files/s; every byte checked, "
-           "ferrin ended with 0; its peak working set %.1f MiB\n",
-           label, t.files, (unsigned long long)t.bytes, t.run.seconds, t.mbps, t.filesPerSecond,
-           t.run.peakWorkingSet / 1048576.0);
-  } else {
-    printf("%s: FAILED: %s (ferrin's log: %s)\n", label, t.run.problem.c_str(),
-           (work + "\\ferrin.log").c_str());
+  PeerSession session(options.ferrin, work + "\\ferrin.log", false,
+                      L"\"FetchDir=" + wide(work + "\\fetch") + L"\"");
+  if (session.start(&f.result.problem))
+    f.result = fetchShare(session, tree, work + "\\source", work + "\\fetch", options.timeout);
+  std::string ended;
+  f.ok = f.result.ok && session.finish(&ended);
+  f.receiver = session.ferrinCounts();
+  f.bytes = tree.totalBytes();
+  f.files = tree.files().size();
+  if (f.result.seconds > 0) {
+    f.mbps = f.bytes / f.result.seconds / 1e6;
+    f.filesPerSecond = f.files / f.result.seconds;
+  }
+  if (!f.ok) {
+    printFailure(label, f.result.ok ? ended : f.result.problem, work);
+    return f;
+  }
+  printf("%s: %zu files, %llu bytes in %.2f s: %.1f MB/s, %.0f files/s; every byte checked, "
+         "ferrin ended with 0; its peak working set %.1f MiB\n",
+         label, f.files, (unsigned long long)f.bytes, f.result.seconds, f.mbps, f.filesPerSecond,
+         f.result.peakWorkingSet / 1048576.0);
+  fflush(stdout);
+  if (alongside)
+    alongside(f, tree, work);
+  if (!options.keep)
+    removeTree(wide(work));
+  return f;
+}
+
+// Raw copies of a fetch's bytes.
+void rawCopies(const Fetched& f, const SourceTree&, const std::string& work) {
+  // ferrin reads its socket into an input buffer of the default size; the
+  // raw copy reads the same way and writes each piece as ferrin does.
+  const int receiveSize = 16800;
+  const int sizes[] = {largestLoopbackSend(), 16384};
+  for (int sendSize : sizes) {
+    double raw = rawLoopbackCopy(f.bytes, sendSize, receiveSize, work + "\\raw.bin");
+    printf("  raw loopback copy of the same bytes, sends of %d bytes, receives of at most %d "
+           "written to a file: %.1f MB/s; ferrin/raw = %.2f\n",
+           sendSize, receiveSize, raw, f.mbps / raw);
   }
   fflush(stdout);
-  if (t.ok && alongside)
-    alongside(t, tree, work);
-  if (t.ok && !options.keep)
-    removeTree(plat::WString(work.c_str()).c_str());
-  return t;
+}
+
+// The plain loop over a fetch's files.
+void plainLoop(const Fetched& f, const SourceTree& tree, const std::string& work) {
+  std::string root = work + "\\plain";
+  CreateDirectoryW(wide(root).c_str(), nullptr);
+  double plain = plainFileLoop(tree, root);
+  printf("  plain create-write-stamp-close loop over the same files: %.0f files/s; "
+         "ferrin/plain = %.2f\n",
+         plain, f.filesPerSecond / plain);
+  fflush(stdout);
+}
+
+void printPaste(const char* label, const PasteResult& r) {
+  printf("%s: %d files, %llu bytes in %.2f s: %.1f MB/s, %.0f files/s; every byte checked\n",
+         label, r.files, (unsigned long long)r.bytes, r.seconds,
+         r.seconds > 0 ? r.bytes / r.seconds / 1e6 : 0.0, r.seconds > 0 ? r.files / r.seconds : 0.0);
+  fflush(stdout);
+}
+
+// Shares offered for the clipboard and pasted out of ferrin; then the
+// clipboard emptied by a withdrawal. The checks of --paste.
+bool pasteRoad(const Options& options, const char* label,
+               const std::vector<std::pair<VirtualShape, uint32_t>>& shares,
+               PasteResult* last = nullptr) {
+  std::string work = makeWorkDir(label);
+  Helpers helpers = helpersIn(work, options);
+  PeerSession session(options.ferrin, work + "\\ferrin.log", true, L"");
+  std::string problem;
+  bool ok = session.start(&problem);
+  for (const auto& share : shares) {
+    if (!ok)
+      break;
+    PasteResult result = pasteShare(session, share.first, share.second, helpers);
+    ok = result.ok;
+    problem = result.problem;
+    if (!ok)
+      break;
+    std::string what = std::string(label) + " (flags " + std::to_string(share.second) + ")";
+    printPaste(what.c_str(), result);
+    // A file larger than the ring is only sent as the paste reads it.
+    if (share.first.largeBytes > (1 << 20) && result.renewals == 0) {
+      ok = false;
+      problem = "no byte limit was renewed during the paste";
+    }
+    if (last)
+      *last = result;
+  }
+  if (ok) {
+    // Withdrawn by the other end: the files leave the clipboard.
+    ft::UploadManager& uploads = session.uploads();
+    uploads.withdrawShare(session.connection(), uploads.currentShareId());
+    ok = session.serveUntil([] { return !clipboardHasFiles(); }, 30, "the clipboard to empty",
+                            &problem);
+  }
+  // Ferrin watches the clipboard too, but its own contents never go back.
+  if (ok && session.extension().advertisements != 0) {
+    ok = false;
+    problem = "ferrin offered the pasted share back";
+  }
+  ok = ok && session.finish(&problem);
+  if (!ok) {
+    printFailure(label, problem, work);
+    return false;
+  }
+  printf("%s: the withdrawal emptied the clipboard; nothing was offered back; ferrin ended with 0\n",
+         label);
+  fflush(stdout);
+  if (!options.keep)
+    removeTree(wide(work));
+  return true;
+}
+
+VirtualShape shape(uint64_t largeBytes, int smallFiles, int smallBytes, bool extras) {
+  VirtualShape s;
+  s.largeBytes = largeBytes;
+  s.smallFiles = smallFiles;
+  s.smallBytes = smallBytes;
+  s.extras = extras;
+  return s;
+}
+
+// The same bytes from kivcopy's virtual files: the rate no paste can beat.
+bool pasteBaseline(const Options& options, const char* label, const VirtualShape& s,
+                   PasteResult* result) {
+  std::string work = makeWorkDir(label);
+  *result = pasteVirtualSource(s, helpersIn(work, options));
+  if (!result->ok) {
+    printFailure(label, result->problem, work);
+    return false;
+  }
+  printPaste(label, *result);
+  removeTree(wide(work));
+  return true;
+}
+
+bool benchPaste(const Options& options, const char* label, const VirtualShape& s) {
+  PasteResult baseline, ferrin;
+  std::string baseLabel = std::string(label) + " from the virtual-file source";
+  if (!pasteBaseline(options, baseLabel.c_str(), s, &baseline))
+    return false;
+  std::string ferrinLabel = std::string(label) + " from ferrin";
+  if (!pasteRoad(options, ferrinLabel.c_str(), {{s, 2}}, &ferrin))
+    return false;
+  double ratio = baseline.seconds / ferrin.seconds;
+  printf("  %s: ferrin/virtual-file source = %.2f (%s)\n", label, ratio,
+         ratio >= 0.8 ? "at least 0.8" : "BELOW 0.8");
+  fflush(stdout);
+  return ratio >= 0.8;
 }
 
 bool parse(const plat::CommandLineArgs& args, Options* o) {
-  o->ferrin = besideUs(L"..\\..\\ferrin\\ferrin.exe");
+  o->ferrin = testing_support::programFolder() + L"..\\..\\ferrin\\ferrin.exe";
   o->shape.largeBytes = 64ULL << 20;
   o->shape.smallFiles = 300;
   o->shape.smallBytes = 3000;
@@ -130,16 +276,20 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
   for (int i = 1; i < args.count(); i++) {
     const char* a = args[i];
     const char* value = i + 1 < args.count() ? args[i + 1] : nullptr;
-    if (strcmp(a, "--bench") == 0) {
-      o->bench = true;
+    if (strcmp(a, "--bench") == 0 || strcmp(a, "--paste") == 0 ||
+        strcmp(a, "--paste-many") == 0 || strcmp(a, "--copy") == 0) {
+      o->mode = a + 2;
+    } else if (strcmp(a, "--keep") == 0) {
+      o->keep = true;
     } else if (strcmp(a, "--counts") == 0) {
       o->counts = true;
     } else if (strcmp(a, "--yardsticks") == 0) {
       o->yardsticks = true;
-    } else if (strcmp(a, "--keep") == 0) {
-      o->keep = true;
+    } else if (value && strcmp(a, "--rounds") == 0) {
+      o->rounds = atoi(value) > 0 ? atoi(value) : 1;
+      i++;
     } else if (value && strcmp(a, "--ferrin") == 0) {
-      o->ferrin = plat::WString(value).c_str();
+      o->ferrin = wide(value);
       i++;
     } else if (value && strcmp(a, "--large-mib") == 0) {
       o->shape.largeBytes = strtoull(value, nullptr, 10) << 20;
@@ -149,9 +299,6 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
       i++;
     } else if (value && strcmp(a, "--small-bytes") == 0) {
       o->shape.smallBytes = atoi(value);
-      i++;
-    } else if (value && strcmp(a, "--rounds") == 0) {
-      o->rounds = atoi(value) > 0 ? atoi(value) : 1;
       i++;
     } else if (value && strcmp(a, "--timeout") == 0) {
       o->timeout = atoi(value);
@@ -164,47 +311,72 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
   return true;
 }
 
-// Raw copies of the 1 GiB file's bytes, after the transfer.
-void rawCopies(const Transfer& t, const SourceTree&, const std::string& work) {
-  // ferrin reads its socket into an input buffer of the default size; the
-  // raw copy reads the same way and writes each piece as ferrin does.
-  const int receiveSize = 16800;
-  const int sizes[] = {largestLoopbackSend(), 16384};
-  for (int sendSize : sizes) {
-    double raw = rawLoopbackCopy(t.bytes, sendSize, receiveSize, work + "\\raw.bin");
-    printf("  raw loopback copy of the same bytes, sends of %d bytes, receives of at most %d "
-           "written to a file: %.1f MB/s; ferrin/raw = %.2f\n",
-           sendSize, receiveSize, raw, t.mbps / raw);
-  }
-  fflush(stdout);
-}
-
-// The plain loop over the small files, after the transfer.
-void plainLoop(const Transfer& t, const SourceTree& tree, const std::string& work) {
-  std::string root = work + "\\plain";
-  CreateDirectoryW(plat::WString(root.c_str()).c_str(), nullptr);
-  double plain = plainFileLoop(tree, root);
-  printf("  plain create-write-stamp-close loop over the same files: %.0f files/s; "
-         "ferrin/plain = %.2f\n",
-         plain, t.filesPerSecond / plain);
-  fflush(stdout);
-}
-
 int demo(const Options& options) {
-  Transfer t = transfer(options, "demo", options.shape, [&](const Transfer& t, const SourceTree& tree,
-                                                            const std::string& work) {
-    if (!options.yardsticks)
-      return;
-    if (options.shape.smallFiles)
-      plainLoop(t, tree, work);
-    else
-      rawCopies(t, tree, work);
-  });
-  if (t.ok && options.counts) {
-    printCounts("demo", t.run.sender, t.run.receiver, t.bytes / 1048576.0, "MiB");
-    printCounts("demo", t.run.sender, t.run.receiver, (double)t.files, "file");
+  Fetched f = fetch(options, "demo", options.shape,
+                    [&](const Fetched& f, const SourceTree& tree, const std::string& work) {
+                      if (!options.yardsticks)
+                        return;
+                      if (options.shape.smallFiles)
+                        plainLoop(f, tree, work);
+                      else
+                        rawCopies(f, tree, work);
+                    });
+  if (f.ok && options.counts) {
+    printCounts("demo", f.result.sender, f.receiver, f.bytes / 1048576.0, "MiB");
+    printCounts("demo", f.result.sender, f.receiver, (double)f.files, "file");
   }
-  return t.ok ? 0 : 1;
+  bool ok = f.ok;
+  ok = pasteRoad(options, "paste", {{shape(options.shape.largeBytes, 100, 3000, true), 2}}) && ok;
+  return ok ? 0 : 1;
+}
+
+int paste(const Options& options) {
+  bool ok = pasteRoad(options, "paste",
+                      {{shape(3 << 20, 120, 2000, true), 2}, {shape(0, 30, 100, true), 0}});
+  return ok ? 0 : 1;
+}
+
+int copy(const Options& options) {
+  std::string work = makeWorkDir("copy");
+  Helpers helpers = helpersIn(work, options);
+  PeerSession session(options.ferrin, work + "\\ferrin.log", true, L"");
+  std::string problem;
+  bool ok = session.start(&problem);
+  uint32_t lastShare = 0;
+  int round = 0;
+  for (const char* formats : {"idlist,hdrop", "hdrop"}) {
+    if (!ok)
+      break;
+    std::string root = work + "\\copy" + std::to_string(round);
+    std::string fetchDir = work + "\\fetch" + std::to_string(round++);
+    CreateDirectoryW(wide(root).c_str(), nullptr);
+    CreateDirectoryW(wide(fetchDir).c_str(), nullptr);
+    TreeShape shape;
+    shape.largeBytes = 3 << 20;
+    shape.smallFiles = 250;
+    shape.smallBytes = 3000;
+    SourceTree tree(root, shape);
+    CopyResult result = copyFiles(session, tree, root, fetchDir, formats, helpers, &lastShare);
+    ok = result.ok;
+    problem = result.problem;
+    if (ok)
+      printf("copy (%s): %zu files offered as a clipboard share with '/' names, saved, every "
+             "byte checked\n",
+             formats, tree.files().size());
+  }
+  ok = ok && session.finish(&problem);
+  if (!ok) {
+    printFailure("copy", problem, work);
+    return 1;
+  }
+  fflush(stdout);
+  if (!options.keep)
+    removeTree(wide(work));
+  return 0;
+}
+
+int pasteMany(const Options& options) {
+  return pasteRoad(options, "10,000 files pasted", {{shape(0, 10000, 1024, false), 2}}) ? 0 : 1;
 }
 
 int bench(const Options& options) {
@@ -215,22 +387,25 @@ int bench(const Options& options) {
 
     TreeShape large;
     large.largeBytes = 1ULL << 30;
-    Transfer big = transfer(options, "one 1 GiB file", large, rawCopies);
+    Fetched big = fetch(options, "one 1 GiB file", large, rawCopies);
     if (big.ok)
-      printCounts("1 GiB", big.run.sender, big.run.receiver, big.bytes / 1048576.0, "MiB");
+      printCounts("1 GiB", big.result.sender, big.receiver, big.bytes / 1048576.0, "MiB");
 
     TreeShape medium;
     medium.largeBytes = 64ULL << 20;
-    Transfer mid = transfer(options, "one 64 MiB file", medium);
+    Fetched mid = fetch(options, "one 64 MiB file", medium);
 
     TreeShape small;
     small.smallFiles = 10000;
     small.smallBytes = 1024;
-    Transfer many = transfer(options, "10,000 small files", small, plainLoop);
+    Fetched many = fetch(options, "10,000 small files", small, plainLoop);
     if (many.ok)
-      printCounts("10,000 files", many.run.sender, many.run.receiver, (double)many.files, "file");
+      printCounts("10,000 files", many.result.sender, many.receiver, (double)many.files, "file");
     ok = ok && big.ok && mid.ok && many.ok;
   }
+
+  ok = benchPaste(options, "paste of one file of 4.5 GiB", shape(9ULL << 29, 0, 0, false)) && ok;
+  ok = benchPaste(options, "paste of 10,000 files of 1 KiB", shape(0, 10000, 1024, false)) && ok;
   return ok ? 0 : 1;
 }
 
@@ -245,9 +420,20 @@ int main() {
       return 2;
     WSADATA wsa;
     WSAStartup(MAKEWORD(2, 0), &wsa);
-    return options.bench ? bench(options) : demo(options);
+    if (options.mode == "bench")
+      return bench(options);
+    if (options.mode == "paste")
+      return paste(options);
+    if (options.mode == "paste-many")
+      return pasteMany(options);
+    if (options.mode == "copy")
+      return copy(options);
+    return demo(options);
   } catch (const plat::Exception& e) {
     fprintf(stderr, "kivpeer: %s\n", e.str());
+    return 1;
+  } catch (const std::exception& e) {
+    fprintf(stderr, "kivpeer: %s\n", e.what());
     return 1;
   }
 }

@@ -1,6 +1,7 @@
 #include "SourceTree.h"
 
 #include "ferrin/upload/win/FileProxyWin32File.h"
+#include "testing/Pattern.h"
 #include "plat/win/Unicode.h"
 
 #include <windows.h>
@@ -24,16 +25,6 @@ std::string slashes(std::string s) {
 }
 
 } // namespace
-
-void fillPattern(uint32_t seed, uint64_t offset, char* buf, size_t n) {
-  // A cheap sequence that differs per file and per position, so that a
-  // byte from the wrong place or the wrong file never matches.
-  for (size_t i = 0; i < n; i++) {
-    uint64_t x = (offset + i) * 0x9E3779B97F4A7C15ULL ^ ((uint64_t)seed << 32 | seed);
-    x ^= x >> 29;
-    buf[i] = (char)(x * 0xBF58476D1CE4E5B9ULL >> 56);
-  }
-}
 
 SourceTree::SourceTree(const std::string& root, const TreeShape& shape) : root_(root) {
   uint32_t seed = 1;
@@ -90,7 +81,7 @@ void SourceTree::add(const std::string& relativePath, const std::string& adverti
   std::vector<char> buf(1 << 20);
   for (uint64_t done = 0; done < size;) {
     size_t n = (size_t)std::min<uint64_t>(buf.size(), size - done);
-    fillPattern(seed, done, buf.data(), n);
+    testing_support::fillPattern(seed, done, buf.data(), n);
     DWORD written = 0;
     if (!WriteFile(h, buf.data(), (DWORD)n, &written, nullptr) || written != n) {
       CloseHandle(h);

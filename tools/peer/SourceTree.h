@@ -33,7 +33,7 @@ public:
   SourceTree(const std::string& root, const TreeShape& shape);
 
   const std::vector<SourceFile>& files() const { return files_; }
-  // Relative paths of the folders, parents first.
+  // Below the root, "\"-separated, parents first.
   const std::vector<std::string>& folders() const { return folders_; }
   uint64_t totalBytes() const;
   // Every file and folder as share entries, parents first (new objects).
@@ -48,8 +48,5 @@ private:
   std::vector<std::string> folders_;
   std::vector<SourceFile> files_;
 };
-
-// The bytes of a generated file: a sequence from its seed.
-void fillPattern(uint32_t seed, uint64_t offset, char* buf, size_t n);
 
 } // namespace peer

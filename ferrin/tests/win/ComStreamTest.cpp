@@ -8,6 +8,7 @@
 #include "os/win/OleInitialiser.h"
 #include "plat/win/EventManager.h"
 #include "testing/FtEngine.h"
+#include "win/RemoteReader.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include <thread>
 
 using namespace testing_support;
+using ferrin_test::RemoteReader;
 
 namespace {
 
@@ -44,65 +46,16 @@ private:
   std::atomic<int>* deleted;
 };
 
-// Reads a stream in another apartment (the multithreaded one) through a
-// proxy, chunk by chunk, until the end of the file, a failure, or stopAfter
-// bytes; then releases it.
-class RemoteReader {
-public:
-  // Takes over the caller's reference to the proxy.
-  RemoteReader(IUnknown* proxy, ULONG chunk, size_t stopAfter = SIZE_MAX) {
-    IStream* marshalled = nullptr;
-    HRESULT hr = CoMarshalInterThreadInterfaceInStream(IID_IStream, proxy, &marshalled);
-    proxy->Release();
-    if (FAILED(hr)) {
-      ADD_FAILURE() << "CoMarshalInterThreadInterfaceInStream " << std::hex << hr;
-      done = true;
-      return;
-    }
-    thread = std::thread([=] { run(marshalled, chunk, stopAfter); });
-  }
-  ~RemoteReader() {
-    if (thread.joinable())
-      thread.join();
-  }
-
-  std::atomic<bool> done{false};
-  std::string data;
-  HRESULT last = E_PENDING;
-  int reads = 0;
-
-private:
-  void run(IStream* marshalled, ULONG chunk, size_t stopAfter) {
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    IStream* stream = nullptr;
-    last = CoGetInterfaceAndReleaseStream(marshalled, IID_IStream, (void**)&stream);
-    if (SUCCEEDED(last)) {
-      std::string buffer(chunk, '\0');
-      do {
-        ULONG n = 0;
-        last = stream->Read(&buffer[0], chunk, &n);
-        reads++;
-        data.append(buffer.data(), n);
-      } while (last == S_OK && data.size() < stopAfter);
-      stream->Release();
-    }
-    CoUninitialize();
-    done = true;
-  }
-
-  std::thread thread;
-};
-
 struct ComStreamTest : testing::Test {
   os::OleInitialiser ole;
   plat::EventManager events;
   ft::ComStream::Updater updater;
   std::atomic<int> deleted{0};
 
-  CountedStream* makeStream(ft::DownloadManager* manager, const ft::FileId& id, uint64_t size,
+  CountedStream* makeStream(const ft::FileId& id, uint64_t size,
                             const char* path = "dir/file.bin") {
     CountedStream* stream = new com::ComObject<CountedStream>(&deleted);
-    stream->init(manager, id, size, path);
+    stream->init(id, size, path);
     return stream;
   }
   // Serves the main thread's events (the Updater) once.
@@ -130,7 +83,7 @@ struct ComStreamTest : testing::Test {
 TEST_F(ComStreamTest, WindowIsWhatArrivedPlusFreeRoom) {
   RingSize ring(4096);
   std::string sent = randomBytes(8192, 2);
-  CountedStream* stream = makeStream(nullptr, ft::FileId(1, 0), sent.size());
+  CountedStream* stream = makeStream(ft::FileId(1, 0), sent.size());
   IStream* istream = stream;
   EXPECT_EQ(4096u, stream->window());
   write(stream, sent.substr(0, 2600));
@@ -151,7 +104,7 @@ TEST_F(ComStreamTest, WindowIsWhatArrivedPlusFreeRoom) {
 TEST_F(ComStreamTest, ReadsAcrossTheWrapKeepTheOrder) {
   RingSize ring(4096);
   std::string sent = randomBytes(100000, 3);
-  CountedStream* stream = makeStream(nullptr, ft::FileId(1, 0), sent.size());
+  CountedStream* stream = makeStream(ft::FileId(1, 0), sent.size());
   IStream* istream = stream;
   std::string got;
   size_t at = 0;
@@ -176,7 +129,7 @@ TEST_F(ComStreamTest, ReadsAcrossTheWrapKeepTheOrder) {
 
 TEST_F(ComStreamTest, EndOfFileAndFailure) {
   {
-    CountedStream* stream = makeStream(nullptr, ft::FileId(1, 0), 5);
+    CountedStream* stream = makeStream(ft::FileId(1, 0), 5);
     IStream* istream = stream;
     // Nothing asked for: answered at once, though nothing has arrived.
     ULONG n = 99;
@@ -191,7 +144,7 @@ TEST_F(ComStreamTest, EndOfFileAndFailure) {
   }
   {
     // What arrived before the error is still delivered first.
-    CountedStream* stream = makeStream(nullptr, ft::FileId(1, 1), 5);
+    CountedStream* stream = makeStream(ft::FileId(1, 1), 5);
     IStream* istream = stream;
     write(stream, "abc");
     stream->close("Disk full");
@@ -205,7 +158,7 @@ TEST_F(ComStreamTest, EndOfFileAndFailure) {
 }
 
 TEST_F(ComStreamTest, SeekOnlyWhereTheStreamIs) {
-  CountedStream* stream = makeStream(nullptr, ft::FileId(1, 0), 8);
+  CountedStream* stream = makeStream(ft::FileId(1, 0), 8);
   IStream* istream = stream;
   LARGE_INTEGER zero, one;
   zero.QuadPart = 0;
@@ -229,7 +182,7 @@ TEST_F(ComStreamTest, SeekOnlyWhereTheStreamIs) {
 }
 
 TEST_F(ComStreamTest, StatQueryInterfaceAndUnsupportedCalls) {
-  CountedStream* stream = makeStream(nullptr, ft::FileId(1, 0), 1234567, "dir/na\xc3\xafve.txt");
+  CountedStream* stream = makeStream(ft::FileId(1, 0), 1234567, "dir/na\xc3\xafve.txt");
   IStream* istream = stream;
   STATSTG stat;
   ASSERT_EQ(S_OK, istream->Stat(&stat, STATFLAG_DEFAULT));
@@ -253,7 +206,7 @@ TEST_F(ComStreamTest, StatQueryInterfaceAndUnsupportedCalls) {
 }
 
 TEST_F(ComStreamTest, CopyToWithoutALimitCopiesTheWholeFile) {
-  CountedStream* stream = makeStream(nullptr, ft::FileId(1, 0), 16);
+  CountedStream* stream = makeStream(ft::FileId(1, 0), 16);
   IStream* istream = stream;
   IStream* target = nullptr;
   ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &target));
@@ -321,9 +274,9 @@ struct PastedFile : ComStreamTest {
   IUnknown* paste(CountedStream** made = nullptr) {
     ft::FileId id(share->shareId(), 0);
     const ft::ShareEntry* entry = (*share)[0];
-    CountedStream* stream = makeStream(b.download(), id, entry->size, entry->name.c_str());
+    CountedStream* stream = makeStream(id, entry->size, entry->name.c_str());
     IUnknown* proxy = stream->runOnComThread(static_cast<IStream*>(stream), IID_IStream);
-    b.download()->addStream(id, stream);
+    stream->attach(b.download());
     b.download()->requestFile(id, entry->name.c_str(), 0, ~(uint64_t)0);
     b.extension.scheduleWriteMsg(b.connection());
     if (made)
@@ -393,4 +346,76 @@ TEST_F(PastedFile, LostConnectionDetachesTheStream) {
   // Neither the Updater nor the stream's deletion reaches the manager.
   ASSERT_TRUE(pump([&] { return reader.done && deleted == 1; }, 30000));
   EXPECT_EQ(STG_E_ACCESSDENIED, reader.last);
+}
+
+// The shell may hold streams for longer than anything else of the program:
+// a stream that could not be registered, the Updater and the connection
+// may each go first.
+TEST(ComStreamLifetime, StreamsAreSafeWhateverGoesFirst) {
+  RingSize ring(4096);
+  os::OleInitialiser ole;
+  plat::EventManager events;
+  std::unique_ptr<ft::ComStream::Updater> updater(new ft::ComStream::Updater);
+  std::atomic<int> deleted{0};
+  Engine a;
+  Engine b;
+  std::unique_ptr<MemLink> link(new MemLink(&a, &b));
+  a.share({new MemFile("f", randomBytes(100000, 9))});
+  ft::ShareProxy* share = nullptr;
+  ASSERT_TRUE(link->runUntil([&] { return (share = b.extension.getCurrentShare()) != nullptr; }));
+  ft::FileId id(share->shareId(), 0);
+  auto makeStream = [&] {
+    CountedStream* stream = new com::ComObject<CountedStream>(&deleted);
+    stream->init(id, 100000, "f");
+    return stream;
+  };
+  auto serveEvents = [&] {
+    MSG msg;
+    while (events.awaitEvent(&msg, 0))
+      DispatchMessageW(&msg);
+  };
+
+  CountedStream* running = makeStream();
+  running->attach(b.download());
+  b.download()->requestFile(id, "f", 0, ~(uint64_t)0);
+  b.extension.scheduleWriteMsg(b.connection());
+  link->run();
+  // The same file asked for again: that stream cannot be registered, and
+  // its release must leave the running download alone.
+  CountedStream* twin = makeStream();
+  EXPECT_THROW(twin->attach(b.download()), plat::Exception);
+  static_cast<IStream*>(twin)->Release();
+  serveEvents();
+  EXPECT_EQ(1, deleted);
+  EXPECT_EQ(b.download(), running->manager());
+  // Reading makes room, and the download goes on.
+  IStream* reader = running;
+  std::string got(6000, '\0');
+  ULONG n = 0;
+  EXPECT_EQ(S_OK, reader->Read(&got[0], 4096, &n));
+  serveEvents();
+  link->run();
+  EXPECT_EQ(S_OK, reader->Read(&got[4096], 1904, &n));
+  EXPECT_EQ(1904u, n);
+
+  // A stream the shell holds on its own apartment thread.
+  CountedStream* held = makeStream();
+  IUnknown* heldProxy = held->runOnComThread(static_cast<IStream*>(held), IID_IStream);
+
+  // The program stops: the Updater ends the download still running...
+  updater.reset();
+  EXPECT_EQ(nullptr, running->manager());
+  link->run();
+  EXPECT_FALSE(a.upload().uploadsPending(a.connection()));
+  got.assign(8192, '\0');
+  EXPECT_EQ(STG_E_ACCESSDENIED, reader->Read(&got[0], 8192, &n));
+  // ...and the connection goes; the shell lets go of its streams last.
+  share->release();
+  link.reset();
+  static_cast<IStream*>(running)->Release();
+  EXPECT_EQ(2, deleted);
+  heldProxy->Release();
+  for (int i = 0; i < 500 && deleted < 3; i++)
+    Sleep(10);
+  EXPECT_EQ(3, deleted);
 }

@@ -6,6 +6,7 @@
 #include "ferrin/upload/win/ThreadedOleInStream.h"
 #include "ferrin/upload/win/UploadHandler.h"
 #include "ft/FileAttributes.h"
+#include "os/win/StgMedium.h"
 #include "plat/LogWriter.h"
 
 #include <memory>
@@ -16,11 +17,18 @@ static plat::LogWriter vlog("FileProxyIStream");
 
 namespace {
 
-// The medium of one GetData, released however the open ends.
-struct Medium {
-  STGMEDIUM medium = {};
-  ~Medium() { ReleaseStgMedium(&medium); }
-};
+// The process's global interface table, made on first use.
+IGlobalInterfaceTable* globalTable() {
+  static IGlobalInterfaceTable* table = [] {
+    IGlobalInterfaceTable* made = nullptr;
+    HRESULT hr = CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_IGlobalInterfaceTable, (void**)&made);
+    if (FAILED(hr))
+      throw plat::SystemException("CoCreateInstance(GlobalInterfaceTable)", (int)hr);
+    return made;
+  }();
+  return table;
+}
 
 } // namespace
 
@@ -28,8 +36,10 @@ FileProxyIStream::FileProxyIStream(IDataObject* dataObject_, CLIPFORMAT clipForm
                                    const char* name, uint32_t attributeWord, uint64_t size,
                                    uint64_t ctime, uint64_t atime, uint64_t mtime)
     : FileProxy(name, ShareEntry::flagsFromWin32(attributeWord), size, ctime, atime, mtime),
-      dataObject(dataObject_) {
-  dataObject->AddRef();
+      cookie(0) {
+  HRESULT hr = globalTable()->RegisterInterfaceInGlobal(dataObject_, IID_IDataObject, &cookie);
+  if (FAILED(hr))
+    throw plat::SystemException("RegisterInterfaceInGlobal", (int)hr);
   format.cfFormat = clipFormat;
   format.ptd = nullptr;
   format.dwAspect = DVASPECT_CONTENT;
@@ -39,13 +49,18 @@ FileProxyIStream::FileProxyIStream(IDataObject* dataObject_, CLIPFORMAT clipForm
 }
 
 FileProxyIStream::~FileProxyIStream() {
-  dataObject->Release();
+  globalTable()->RevokeInterfaceFromGlobal(cookie);
 }
 
 rdr::InStream* FileProxyIStream::open(uint64_t offset, rfb::MsgHandler* connection,
                                       Extension* owner) {
-  Medium got;
-  HRESULT hr = dataObject->GetData(&format, &got.medium);
+  IDataObject* dataObject = nullptr;
+  HRESULT hr = globalTable()->GetInterfaceFromGlobal(cookie, IID_IDataObject, (void**)&dataObject);
+  if (FAILED(hr))
+    throw plat::SystemException("GetInterfaceFromGlobal", (int)hr);
+  os::StgMedium got;
+  hr = dataObject->GetData(&format, got.get());
+  dataObject->Release();
   if (FAILED(hr) || got.medium.tymed != TYMED_ISTREAM || !got.medium.pstm) {
     vlog.error("GetData returned %lu. tymed = %lu", (unsigned long)hr,
                (unsigned long)got.medium.tymed);

@@ -2,6 +2,10 @@
 // program's data object (files copied as "FileContents" rather than as a
 // list of paths). Opened, it asks the data object for an IStream and reads
 // it on a thread of its own (MultiThreadedIStreams), or directly.
+//
+// It is made where the data object was had (the clipboard thread) and
+// opened on the main thread: the data object waits in the global interface
+// table, and each apartment gets its own pointer to it from there.
 #pragma once
 
 #include "ft/FileProxy.h"
@@ -13,7 +17,8 @@ namespace ft {
 class FileProxyIStream : public FileProxy {
 public:
   // format: the "FileContents" clipboard format; index: the file's place in
-  // the data object's group. Holds a reference to the data object.
+  // the data object's group. Holds a reference to the data object. Throws
+  // plat::SystemException "RegisterInterfaceInGlobal".
   FileProxyIStream(IDataObject* dataObject, CLIPFORMAT format, LONG index, const char* name,
                    uint32_t attributes, uint64_t size, uint64_t ctime, uint64_t atime,
                    uint64_t mtime);
@@ -25,7 +30,7 @@ public:
   rdr::InStream* open(uint64_t offset, rfb::MsgHandler* connection, Extension* owner) override;
 
 private:
-  IDataObject* dataObject;
+  DWORD cookie;
   FORMATETC format;
 };
 

@@ -67,7 +67,7 @@ HRESULT ComObjectImpl::QueryInterface(REFIID iid, void** out) {
 }
 
 IUnknown* ComObjectImpl::runOnComThread(IUnknown* iface, REFIID iid) {
-  return (new ComThread(this, iface, iid))->marshal();
+  return ComThread::forObject(this, iface, iid)->marshal();
 }
 
 void ComObjectImpl::destroy() { delete this; }

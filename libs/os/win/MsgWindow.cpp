@@ -1,4 +1,5 @@
 #include "os/win/MsgWindow.h"
+#include "os/win/IsSafeWM.h"
 #include "plat/DString.h"
 #include "plat/LogWriter.h"
 #include "plat/win/Unicode.h"
@@ -19,8 +20,8 @@ MsgWindow::MsgWindow(const char* name) : MsgWindowOwner(windowName(name).c_str()
   if (!handle_)
     throw plat::SystemException("unable to create WMNotifier window instance",
                                 (int)GetLastError());
-  msgWindowLog.write(100, "created window \"%s\" (%x)", this->name(),
-                     (unsigned)(uintptr_t)handle_);
+  msgWindowLog.write(100, "created window \"%s\" (%llx)", this->name(),
+                     (unsigned long long)(uintptr_t)handle_);
 }
 
 MsgWindow::~MsgWindow() {
@@ -29,10 +30,8 @@ MsgWindow::~MsgWindow() {
   msgWindowLog.write(100, "destroyed window \"%s\"", name());
 }
 
-// Until the window toolkit brings its filter of unsafe messages, the
-// system's default procedure answers.
 LRESULT MsgWindow::processMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(window(), message, wParam, lParam);
+  return IsSafeWM(window(), message, wParam, lParam);
 }
 
 } // namespace os

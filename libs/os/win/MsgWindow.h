@@ -14,7 +14,7 @@ public:
   explicit MsgWindow(const char* name);
   ~MsgWindow() override;
 
-  // The default handling.
+  // The default handling: IsSafeWM.
   LRESULT processMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   HWND getHandle() const { return handle_; }

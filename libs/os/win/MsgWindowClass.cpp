@@ -1,4 +1,5 @@
 #include "os/win/MsgWindowClass.h"
+#include "os/win/IsSafeWM.h"
 #include "plat/LogWriter.h"
 
 namespace os {
@@ -25,10 +26,9 @@ LRESULT CALLBACK msgWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       return 0;
     }
   }
-  msgWindowLog.write(100, "null _this in %x, message %x", (unsigned)(uintptr_t)window, message);
-  // Until the window toolkit brings its filter of unsafe messages, the
-  // system's default procedure answers.
-  return DefWindowProcW(window, message, wParam, lParam);
+  msgWindowLog.write(100, "null _this in %llx, message %x", (unsigned long long)(uintptr_t)window,
+                     message);
+  return IsSafeWM(window, message, wParam, lParam);
 }
 
 namespace {

@@ -1,7 +1,7 @@
 #include "os/win/CurrentUser.h"
 #include "os/win/ImpersonateCurrentUser.h"
 #include "os/win/Sid.h"
-#include "RecordingLogger.h"
+#include "testing/RecordingLogger.h"
 #include "testing/TempDir.h"
 
 #include <gtest/gtest.h>

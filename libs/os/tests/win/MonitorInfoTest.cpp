@@ -1,6 +1,6 @@
 #include "os/win/MonitorInfo.h"
 #include "os/win/StartupValues.h"
-#include "RecordingLogger.h"
+#include "testing/RecordingLogger.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "os/win/MsgWindow.h"
 #include "os/win/MsgWindowClass.h"
 #include "os/win/WindowDC.h"
-#include "RecordingLogger.h"
+#include "testing/RecordingLogger.h"
 
 #include <gtest/gtest.h>
 
@@ -49,14 +49,14 @@ TEST(MsgWindow, OwnerSeesMessagesFromCreateUntilDestroy) {
   EXPECT_EQ(42, SendMessageW(window, WM_USER + 1, 0, 0));
 
   char line[80];
-  snprintf(line, sizeof(line), "MsgWindow: null _this in %x, message %x",
-           (unsigned)(uintptr_t)window, WM_NCCREATE);
+  snprintf(line, sizeof(line), "MsgWindow: null _this in %llx, message %x",
+           (unsigned long long)(uintptr_t)window, WM_NCCREATE);
   EXPECT_TRUE(log.has(line));
 
   ASSERT_TRUE(DestroyWindow(window));
   EXPECT_FALSE(owner.saw(WM_DESTROY));
-  snprintf(line, sizeof(line), "MsgWindow: null _this in %x, message %x",
-           (unsigned)(uintptr_t)window, WM_DESTROY);
+  snprintf(line, sizeof(line), "MsgWindow: null _this in %llx, message %x",
+           (unsigned long long)(uintptr_t)window, WM_DESTROY);
   EXPECT_TRUE(log.has(line));
 }
 
@@ -106,8 +106,8 @@ TEST(MsgWindow, NamedHiddenWindowForAnObject) {
     EXPECT_EQ(22, SendMessageW(handle, WM_GETTEXTLENGTH, 0, 0));
     EXPECT_TRUE(log.has("MsgWindow: creating window \"Torvane.Ostrel.counter\""));
     char line[96];
-    snprintf(line, sizeof(line), "MsgWindow: created window \"Torvane.Ostrel.counter\" (%x)",
-             (unsigned)(uintptr_t)handle);
+    snprintf(line, sizeof(line), "MsgWindow: created window \"Torvane.Ostrel.counter\" (%llx)",
+             (unsigned long long)(uintptr_t)handle);
     EXPECT_TRUE(log.has(line));
   }
   EXPECT_FALSE(IsWindow(handle));
@@ -125,4 +125,18 @@ TEST(WindowDC, HoldsTheWindowsDeviceContext) {
   } catch (const plat::SystemException& e) {
     EXPECT_EQ(0, strncmp(e.str(), "GetDC failed: ", 14));
   }
+}
+
+TEST(MsgWindow, TimerCarryingACallbackAddressIsDroppedAndLogged) {
+  RecordingLogger log;
+  log.attach("WMShatter:record:30");
+  os::MsgWindow window("shatter");
+  HWND handle = window.getHandle();
+  // Passed on, the system would call this address.
+  const LPARAM callback = (LPARAM)0x123456789abcLL;
+  EXPECT_EQ(0, SendMessageW(handle, WM_TIMER, 7, callback));
+  char line[128];
+  snprintf(line, sizeof(line), "WMShatter: IsSafeWM: 0x%llx received 0x113(7, %llu) - not safe",
+           (unsigned long long)(uintptr_t)handle, (unsigned long long)callback);
+  EXPECT_TRUE(log.has(line)) << line;
 }

@@ -2,7 +2,7 @@
 #include "os/win/OleInitialiser.h"
 #include "os/win/OSVersionInfo.h"
 #include "os/EventName.h"
-#include "RecordingLogger.h"
+#include "testing/RecordingLogger.h"
 
 #include <gtest/gtest.h>
 

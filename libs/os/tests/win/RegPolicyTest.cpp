@@ -1,6 +1,6 @@
 #include "os/win/RegKey.h"
 #include "os/win/RegPolicy.h"
-#include "RecordingLogger.h"
+#include "testing/RecordingLogger.h"
 #include "plat/ConfigParameter.h"
 #include "plat/Configuration.h"
 

@@ -1,6 +1,6 @@
 #include "os/win/RegKey.h"
 #include "os/win/RegMonitor.h"
-#include "RecordingLogger.h"
+#include "testing/RecordingLogger.h"
 
 #include <gtest/gtest.h>
 

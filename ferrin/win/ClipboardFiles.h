@@ -1,0 +1,57 @@
+// Reads the files another program copied to the clipboard and hands them
+// to the main thread, which offers them to the other end as a clipboard
+// share. Three shapes of list are read, whichever the clipboard offers
+// first: a shell item list, a dropped-file list, or file descriptors with
+// their contents as streams. Contents that this process put there itself
+// (the private format with its id) are never offered back.
+//
+// clipboardChanged runs on the clipboard thread: each reader signals
+// "Pending" when it starts and "Ready" with the new list; the main thread
+// takes the list with takeFiles. The data object of descriptor files is
+// kept in the global interface table, so that the main thread reaches it
+// through its own apartment.
+#pragma once
+
+#include "ft/FileProxy.h"
+#include "ft/ManagedVector.h"
+#include "plat/Mutex.h"
+#include "plat/win/Handle.h"
+#include "ui/win/ClipboardThread.h"
+
+#include <objidl.h>
+
+namespace ft {
+
+class ClipboardFiles : public ui::clipboard::ContentHandler {
+public:
+  // Registers with the thread, which owns it from then on. Throws
+  // plat::SystemException "CreateEvent".
+  explicit ClipboardFiles(ui::clipboard::Thread* thread);
+
+  HANDLE readyEvent() const { return ready_; }
+  HANDLE pendingEvent() const { return pending_; }
+
+  // Main thread: appends the last list read to out and empties it.
+  void takeFiles(ManagedVector<FileProxy>* out);
+
+  // May throw ui::clipboard::OpenClipboardFail.
+  bool clipboardChanged() override;
+
+  // The readers, each over a data object's one format: false when it has
+  // no list of its kind. Throw plat::Exception for broken data.
+  bool readShellIdList(IDataObject* data);
+  bool readDroppedFiles(IDataObject* data);
+  bool readDescriptors(IDataObject* data, const FORMATETC& contents);
+
+private:
+  // The start and the end of every reader.
+  void begin();
+  void finish(ManagedVector<FileProxy>* files);
+
+  plat::Handle ready_;
+  plat::Handle pending_;
+  plat::Mutex lock_;
+  ManagedVector<FileProxy> files_;
+};
+
+} // namespace ft

@@ -1,0 +1,152 @@
+#include "ferrin/win/FileTransferThread.h"
+
+#include "os/EventName.h"
+#include "os/win/OleInitialiser.h"
+#include "plat/LogWriter.h"
+#include "plat/TimerManager.h"
+#include "plat/win/EventManager.h"
+#include "plat/win/Unicode.h"
+#include "ui/win/CustomWindow.h"
+#include "ui/win/MsgBox.h"
+#include "ui/win/WindowClass.h"
+
+#include <cstdio>
+
+namespace ft {
+
+namespace {
+
+plat::LogWriter vlog("FileTransferThread");
+
+// Stands in for the file-transfer dialog until it is built: a hidden
+// window that owns the thread's message boxes.
+class DialogPlace : public FileTransferDialog, public ui::CustomWindow {
+public:
+  explicit DialogPlace(HINSTANCE instance) : ui::CustomWindow(instance) {
+    static ui::WindowClass windowClass(L"kiv::FileTransfer", nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, 0, instance);
+    create(windowClass.atom(), "File Transfer", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300);
+  }
+  void ensureShown() override { vlog.info("the file-transfer dialog is asked for"); }
+  HWND window() override { return getHandle(); }
+};
+
+// Brings the dialog up when the named event is set, and resets it.
+class SendFilesHandler : public plat::EventHandler {
+public:
+  explicit SendFilesHandler(FileTransferDialog* dialog) : dialog_(dialog) {}
+  void processEvent(HANDLE event) override {
+    dialog_->ensureShown();
+    ResetEvent(event);
+  }
+
+private:
+  FileTransferDialog* dialog_;
+};
+
+} // namespace
+
+FileTransferThread::FileTransferThread(ShareDownloader* shareDownloader, UploadManager* uploads,
+                                       bool serverSide, bool serviceMode, os::RegKey* settingsKey,
+                                       const wchar_t* icon, HINSTANCE instance)
+    : plat::Thread("FileTransferThread"), shareDownloader_(shareDownloader), stopping_(false),
+      ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      uploadProxy_(new UploadManagerProxy(uploads)), dialogWindow_(nullptr), running_(true),
+      serverSide_(serverSide), serviceMode_(serviceMode), settingsKey_(settingsKey), icon_(icon),
+      instance_(instance) {
+  if (!ready_)
+    throw plat::SystemException("CreateEvent", (int)GetLastError());
+}
+
+FileTransferThread::~FileTransferThread() {
+  stopping_ = true;
+  running_ = false;
+  if (getState() == Running)
+    PostThreadMessageW(getThreadId(), WM_QUIT, 0, 0);
+  if (getState() != Created)
+    join();
+  // Only now: the thread may post into these until it has ended.
+  uploadProxy_.reset();
+}
+
+const char* FileTransferThread::sendFilesBaseName(bool serviceMode) {
+  return serviceMode ? "service.SendFilesToViewers" : "user.SendFilesToViewers";
+}
+
+void FileTransferThread::waitReady() {
+  WaitForSingleObject(ready_, INFINITE);
+  if (startFailure_)
+    throw plat::SystemException(*startFailure_);
+}
+
+HWND FileTransferThread::dialogWindow() {
+  waitReady();
+  return dialogWindow_;
+}
+
+void FileTransferThread::showDialog() {
+  waitReady();
+  dialogProxy_->show();
+}
+
+void FileTransferThread::processEvent(HANDLE event) { ResetEvent(event); }
+
+FileTransferDialog* FileTransferThread::makeDialog() { return new DialogPlace(instance_); }
+
+void FileTransferThread::run() {
+  // The queue must be there for the WM_QUIT that wakes the loop.
+  MSG msg;
+  PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+  try {
+    os::OleInitialiser ole;
+    plat::EventManager events;
+    plat::TimerManager timers;
+    serve();
+  } catch (const plat::SystemException& e) {
+    vlog.error("%s", e.str());
+    startFailure_.reset(new plat::SystemException(e));
+  } catch (const plat::Exception& e) {
+    vlog.error("%s", e.str());
+    startFailure_.reset(new plat::SystemExceptionFmt("%s", E_FAIL, e.str()));
+  }
+  // Whatever happened, nobody may wait for ready for ever.
+  SetEvent(ready_);
+}
+
+void FileTransferThread::serve() {
+  dialog_.reset(makeDialog());
+  dialogProxy_.reset(new FileTransferDialogProxy(dialog_.get()));
+  dialogWindow_ = dialog_->window();
+  SetActiveWindow(nullptr);
+
+  os::EventName name(sendFilesBaseName(serviceMode_), serviceMode_);
+  plat::WString wideName(name.str());
+  plat::Handle sendFiles(CreateEventW(nullptr, TRUE, FALSE, wideName.c_str()));
+  if (!sendFiles)
+    throw plat::SystemException("CreateEvent", (int)GetLastError());
+  SendFilesHandler handler(dialog_.get());
+  plat::EventManager* events = plat::EventManager::instance();
+  if (serverSide_)
+    events->addEvent(sendFiles, &handler, "SendFilesToViewers");
+  SetEvent(ready_);
+
+  plat::TimerManager* timers = plat::TimerManager::instance();
+  while (running_) {
+    try {
+      int timeout = timers->processTimers();
+      MSG msg;
+      if (events->awaitEvent(&msg, timeout)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    } catch (const plat::Exception& e) {
+      ui::MsgBox(dialogWindow_, e.str(), MB_ICONEXCLAMATION);
+    }
+  }
+  if (serverSide_)
+    events->removeEvent(sendFiles);
+  dialogProxy_.reset();
+  dialog_.reset();
+}
+
+} // namespace ft

@@ -1,0 +1,40 @@
+#include "ferrin/win/UploadManagerProxy.h"
+
+#include "ferrin/win/CollectFiles.h"
+#include "ferrin/win/OfferFiles.h"
+#include "os/win/ShellItem.h"
+#include "ui/win/MsgBox.h"
+
+namespace ft {
+
+namespace {
+
+// Saved into the fetch folder of the other end.
+const uint32_t SaveIntoFolder = 1;
+
+} // namespace
+
+UploadManagerProxy::UploadManagerProxy(UploadManager* uploads)
+    : MessageQueue(uploads, "UploadManagerProxy::msgAvailable") {}
+
+void UploadManagerProxy::sendFiles(std::vector<os::ItemIdList> items, HWND owner) {
+  post(SendFilesMessage{std::move(items), owner});
+}
+
+void UploadManagerProxy::deliver(UploadManager* uploads, SendFilesMessage& message) {
+  if (message.items.empty())
+    return;
+  try {
+    ManagedVector<FileProxy> files;
+    for (const os::ItemIdList& item : message.items)
+      collectItem(os::ShellItem(item), "", &files);
+    if (files.empty())
+      return;
+    uploads->newShare(0, SaveIntoFolder);
+    offerFiles(uploads, &files);
+  } catch (const plat::Exception& e) {
+    ui::MsgBox(message.owner, e.str(), MB_ICONERROR);
+  }
+}
+
+} // namespace ft

@@ -1,0 +1,91 @@
+#include "plat/win/MessageQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+using namespace plat;
+
+namespace {
+
+// A message that owns memory, so that freeing it can be seen.
+struct Note {
+  int value;
+  std::shared_ptr<int> payload;
+};
+
+struct Log {
+  std::vector<int> seen;
+};
+
+class NoteQueue : public MessageQueue<Note, Log> {
+public:
+  explicit NoteQueue(Log* log) : MessageQueue(log, "NoteQueue") {}
+  int repostBelow = 0; // a delivered value below it posts value + 100
+  int throwAt = -1;
+
+protected:
+  void deliver(Log* log, Note& note) override {
+    if (note.value == throwAt)
+      throw Exception("refused");
+    log->seen.push_back(note.value);
+    if (note.value < repostBelow)
+      post(Note{note.value + 100, nullptr});
+  }
+};
+
+// One pass of the thread's loop, without waiting.
+void serveOnce(EventManager& events) {
+  MSG msg;
+  events.awaitEvent(&msg, 0);
+}
+
+} // namespace
+
+TEST(MessageQueue, PostsFromAnotherThreadArriveInOrderInOnePass) {
+  EventManager events;
+  Log log;
+  NoteQueue queue(&log);
+  std::thread poster([&] {
+    for (int i = 0; i < 1000; i++)
+      queue.post(Note{i, nullptr});
+  });
+  poster.join();
+  serveOnce(events);
+  ASSERT_EQ(1000u, log.seen.size());
+  for (int i = 0; i < 1000; i++)
+    ASSERT_EQ(i, log.seen[i]);
+  // The event was reset with the pass: nothing is served again.
+  serveOnce(events);
+  EXPECT_EQ(1000u, log.seen.size());
+}
+
+TEST(MessageQueue, PostsDuringDeliveryGoOutInTheSamePassAndAFailureSkipsOnlyItsMessage) {
+  EventManager events;
+  Log log;
+  NoteQueue queue(&log);
+  queue.repostBelow = 3;
+  queue.throwAt = 2;
+  queue.post(Note{1, nullptr});
+  queue.post(Note{2, nullptr});
+  queue.post(Note{3, nullptr});
+  serveOnce(events);
+  EXPECT_EQ((std::vector<int>{1, 3, 101}), log.seen);
+}
+
+TEST(MessageQueue, MessagesLeftAtDestructionAreFreedNotDelivered) {
+  std::shared_ptr<int> payload = std::make_shared<int>(7);
+  Log log;
+  {
+    EventManager events;
+    NoteQueue queue(&log);
+    queue.post(Note{1, payload});
+    queue.post(Note{2, payload});
+    EXPECT_EQ(3, payload.use_count());
+    EXPECT_EQ(1, events.eventCount());
+  }
+  EXPECT_TRUE(log.seen.empty());
+  EXPECT_EQ(1, payload.use_count());
+}

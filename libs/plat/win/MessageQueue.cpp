@@ -1,0 +1,7 @@
+#include "plat/win/MessageQueue.h"
+
+namespace plat {
+
+LogWriter messageQueueLog("MessageQueue");
+
+} // namespace plat

@@ -1,0 +1,36 @@
+#include "ui/win/Tooltip.h"
+#include "plat/Exception.h"
+#include "plat/win/Unicode.h"
+
+#include <commctrl.h>
+
+namespace ui {
+
+Tooltip::Tooltip(HWND parent, HINSTANCE instance) {
+  INITCOMMONCONTROLSEX init = {sizeof(init), 0xFF};
+  InitCommonControlsEx(&init);
+  handle_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent,
+                            nullptr, instance ? instance : GetModuleHandleW(nullptr), nullptr);
+  if (!handle_)
+    throw plat::SystemException("create tooltip window", (int)GetLastError());
+  SetWindowPos(handle_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+Tooltip::~Tooltip() { DestroyWindow(handle_); }
+
+void Tooltip::addTool(HWND tool, const char* text, int maxWidth) {
+  plat::WString wtext(text);
+  TTTOOLINFOW info = {};
+  info.cbSize = sizeof(info);
+  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.hwnd = GetParent(tool);
+  info.uId = (UINT_PTR)tool;
+  info.hinst = GetModuleHandleW(nullptr);
+  info.lpszText = const_cast<wchar_t*>(wtext.c_str());
+  SendMessageW(handle_, TTM_ADDTOOLW, 0, (LPARAM)&info);
+  SendMessageW(handle_, TTM_POP, 0, 0);
+  SendMessageW(handle_, TTM_SETMAXTIPWIDTH, 0, maxWidth);
+}
+
+} // namespace ui

@@ -1,0 +1,26 @@
+// A tooltip window whose tools are controls: it watches their mouse
+// messages itself (TTF_SUBCLASS).
+#pragma once
+
+#include <windows.h>
+
+namespace ui {
+
+class Tooltip {
+public:
+  // Throws plat::SystemException "create tooltip window".
+  explicit Tooltip(HWND parent, HINSTANCE instance = nullptr);
+  Tooltip(const Tooltip&) = delete;
+  Tooltip& operator=(const Tooltip&) = delete;
+  ~Tooltip();
+
+  // Tips wider than maxWidth pixels wrap.
+  void addTool(HWND tool, const char* text, int maxWidth);
+
+  HWND getHandle() const { return handle_; }
+
+private:
+  HWND handle_;
+};
+
+} // namespace ui

@@ -1,0 +1,240 @@
+// kivcopy: puts files on the clipboard the way the shell's copy does, and
+// serves them until told to stop.
+//
+//   kivcopy [--formats idlist,hdrop] [--stop-event NAME] [--seconds N] PATH...
+//       the files and folders named (all in one folder) as a shell item
+//       list ("Shell IDList Array") and a dropped-file list (CF_HDROP), in
+//       the order --formats gives
+//   kivcopy --virtual SHAPE [--stop-event NAME] [--seconds N]
+//       generated virtual files (testing/VirtualTree.h) as file descriptors
+//       ("FileGroupDescriptorW") and their contents ("FileContents"
+//       streams): the plain virtual-file source that pastes are measured
+//       against
+//
+// Prints "ready" once the clipboard holds its data, serves it until the
+// named event is set or the time is up, then empties the clipboard if it
+// still holds its data and ends with 0.
+#include "ClipDataObject.h"
+#include "PatternStream.h"
+
+#include "ferrin/FileGroupDescriptor.h"
+#include "plat/win/Unicode.h"
+#include "testing/Pattern.h"
+#include "testing/TempDir.h"
+#include "testing/VirtualTree.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace clip;
+using testing_support::VirtualEntry;
+using testing_support::utf8;
+
+namespace {
+
+std::vector<uint8_t> itemBytes(LPCITEMIDLIST list) {
+  const uint8_t* p = (const uint8_t*)list;
+  return std::vector<uint8_t>(p, p + ILGetSize(list));
+}
+
+// The parent folder's list, then each item relative to it.
+std::vector<uint8_t> shellIdList(const std::vector<std::wstring>& paths) {
+  std::vector<std::vector<uint8_t>> lists;
+  for (const std::wstring& path : paths) {
+    PIDLIST_ABSOLUTE absolute = ILCreateFromPathW(path.c_str());
+    if (!absolute)
+      throw std::runtime_error("cannot make an item-id list");
+    if (lists.empty()) {
+      PIDLIST_ABSOLUTE parent = ILClone(absolute);
+      ILRemoveLastID(parent);
+      lists.push_back(itemBytes(parent));
+      ILFree(parent);
+    }
+    lists.push_back(itemBytes(ILFindLastID(absolute)));
+    ILFree(absolute);
+  }
+  std::vector<uint8_t> block(4 + 4 * lists.size());
+  uint32_t count = (uint32_t)paths.size();
+  memcpy(&block[0], &count, 4);
+  for (size_t i = 0; i < lists.size(); i++) {
+    uint32_t offset = (uint32_t)block.size();
+    memcpy(&block[4 + 4 * i], &offset, 4);
+    block.insert(block.end(), lists[i].begin(), lists[i].end());
+  }
+  return block;
+}
+
+std::vector<uint8_t> droppedFiles(const std::vector<std::wstring>& paths) {
+  DROPFILES header = {};
+  header.pFiles = sizeof(header);
+  header.fWide = TRUE;
+  std::vector<uint8_t> block((const uint8_t*)&header, (const uint8_t*)&header + sizeof(header));
+  for (const std::wstring& path : paths) {
+    const uint8_t* p = (const uint8_t*)path.c_str();
+    block.insert(block.end(), p, p + (path.size() + 1) * sizeof(wchar_t));
+  }
+  block.insert(block.end(), sizeof(wchar_t), 0);
+  return block;
+}
+
+HRESULT inMemory(const std::vector<uint8_t>& bytes, STGMEDIUM* medium) {
+  medium->tymed = TYMED_HGLOBAL;
+  medium->hGlobal = globalCopy(bytes.data(), bytes.size());
+  return medium->hGlobal ? S_OK : E_OUTOFMEMORY;
+}
+
+std::u16string windowsName(const std::string& name) {
+  plat::WString w(name.c_str());
+  std::u16string u((const char16_t*)w.c_str());
+  for (char16_t& c : u)
+    if (c == u'/')
+      c = u'\\';
+  return u;
+}
+
+void offerVirtual(ClipDataObject* data, const std::vector<VirtualEntry>& tree) {
+  CLIPFORMAT descriptors = (CLIPFORMAT)RegisterClipboardFormatW(L"FileGroupDescriptorW");
+  CLIPFORMAT contents = (CLIPFORMAT)RegisterClipboardFormatW(L"FileContents");
+  data->add(descriptors, TYMED_HGLOBAL, -1, [tree](const FORMATETC&, STGMEDIUM* medium) {
+    std::vector<uint8_t> block(ft::FileGroupDescriptor::blockSize(tree.size()));
+    ft::FileGroupDescriptor::writeCount(block.data(), (uint32_t)tree.size());
+    for (size_t i = 0; i < tree.size(); i++) {
+      ft::FileDescriptorRecord r;
+      r.flags = ft::FileDescriptorRecord::HasAttributes | ft::FileDescriptorRecord::HasSize;
+      r.attributes = tree[i].directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+      r.size = tree[i].size;
+      r.wideName = windowsName(tree[i].name);
+      ft::FileGroupDescriptor::writeRecord(block.data(), (uint32_t)i, r, true);
+    }
+    return inMemory(block, medium);
+  });
+  data->add(contents, TYMED_ISTREAM, 0, [tree](const FORMATETC& asked, STGMEDIUM* medium) {
+    if (asked.lindex < 0 || (size_t)asked.lindex >= tree.size() || tree[asked.lindex].directory)
+      return DV_E_LINDEX;
+    const VirtualEntry& entry = tree[asked.lindex];
+    medium->tymed = TYMED_ISTREAM;
+    medium->pstm = new com::ComObject<PatternStream>(testing_support::patternSeed(entry.name),
+                                                     entry.size);
+    return S_OK;
+  });
+}
+
+void offerFiles(ClipDataObject* data, const std::vector<std::wstring>& paths,
+                const std::string& formats) {
+  size_t at = 0;
+  while (at <= formats.size()) {
+    size_t comma = formats.find(',', at);
+    std::string format = formats.substr(at, comma == std::string::npos ? comma : comma - at);
+    if (format == "idlist") {
+      std::vector<uint8_t> block = shellIdList(paths);
+      data->add((CLIPFORMAT)RegisterClipboardFormatW(L"Shell IDList Array"), TYMED_HGLOBAL, -1,
+                [block](const FORMATETC&, STGMEDIUM* medium) { return inMemory(block, medium); });
+    } else if (format == "hdrop") {
+      std::vector<uint8_t> block = droppedFiles(paths);
+      data->add(CF_HDROP, TYMED_HGLOBAL, -1,
+                [block](const FORMATETC&, STGMEDIUM* medium) { return inMemory(block, medium); });
+    } else {
+      throw std::runtime_error("unknown format " + format);
+    }
+    if (comma == std::string::npos)
+      break;
+    at = comma + 1;
+  }
+}
+
+// Serves the clipboard's calls until the event is set or the time is up.
+void serve(HANDLE stop, int seconds) {
+  ULONGLONG deadline = GetTickCount64() + (ULONGLONG)seconds * 1000;
+  for (;;) {
+    ULONGLONG now = GetTickCount64();
+    if (now >= deadline)
+      return;
+    DWORD wait = (DWORD)(deadline - now);
+    DWORD result = stop ? MsgWaitForMultipleObjects(1, &stop, FALSE, wait, QS_ALLINPUT)
+                        : MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+    if (stop && result == WAIT_OBJECT_0)
+      return;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+}
+
+int run(int argc, wchar_t** argv) {
+  std::string formats = "idlist,hdrop";
+  std::wstring stopName;
+  int seconds = 600;
+  std::vector<std::wstring> paths;
+  testing_support::VirtualShape shape;
+  bool isVirtual = false;
+  for (int i = 1; i < argc; i++) {
+    std::wstring a = argv[i];
+    bool hasValue = i + 1 < argc;
+    std::string value = hasValue ? utf8(argv[i + 1]) : "";
+    if (a == L"--formats" && hasValue) {
+      formats = value;
+      i++;
+    } else if (a == L"--stop-event" && hasValue) {
+      stopName = argv[++i];
+    } else if (a == L"--seconds" && hasValue) {
+      seconds = atoi(value.c_str());
+      i++;
+    } else if (a == L"--virtual" && hasValue) {
+      if (!testing_support::parseShape(value, &shape))
+        throw std::runtime_error("bad shape " + value);
+      isVirtual = true;
+      i++;
+    } else {
+      paths.push_back(a);
+    }
+  }
+  if (!isVirtual && paths.empty())
+    throw std::runtime_error("nothing to copy");
+
+  HANDLE stop = nullptr;
+  if (!stopName.empty())
+    stop = CreateEventW(nullptr, TRUE, FALSE, stopName.c_str());
+  ClipDataObject* data = new com::ComObject<ClipDataObject>;
+  if (isVirtual)
+    offerVirtual(data, testing_support::virtualTree(shape));
+  else
+    offerFiles(data, paths, formats);
+  HRESULT hr = OleSetClipboard(static_cast<IDataObject*>(data));
+  if (FAILED(hr))
+    throw std::runtime_error("OleSetClipboard failed");
+  printf("ready\n");
+  fflush(stdout);
+  serve(stop, seconds);
+  if (OleIsCurrentClipboard(static_cast<IDataObject*>(data)) == S_OK)
+    OleSetClipboard(nullptr);
+  static_cast<IDataObject*>(data)->Release();
+  if (stop)
+    CloseHandle(stop);
+  return 0;
+}
+
+} // namespace
+
+int main() {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  OleInitialize(nullptr);
+  int result = 1;
+  try {
+    result = run(argc, argv);
+  } catch (const std::exception& e) {
+    fprintf(stderr, "kivcopy: %s\n", e.what());
+  }
+  OleUninitialize();
+  LocalFree(argv);
+  return result;
+}

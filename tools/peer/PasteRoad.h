@@ -1,0 +1,42 @@
+// The paste road: a share of generated files offered for the clipboard,
+// pasted out of ferrin by kivpaste the way the shell pastes, every byte
+// checked; and the same files pasted from our plain virtual-file source
+// (kivcopy --virtual), the yardstick of any paste.
+#pragma once
+
+#include "PeerSession.h"
+
+#include "testing/VirtualTree.h"
+
+#include <string>
+
+namespace peer {
+
+struct PasteResult {
+  bool ok = false;
+  std::string problem;
+  double seconds = 0; // as kivpaste measured its paste
+  uint64_t bytes = 0;
+  int files = 0;
+  int renewals = 0; // byte limits ferrin renewed meanwhile
+};
+
+struct Helpers {
+  std::wstring copy;  // kivcopy.exe
+  std::wstring paste; // kivpaste.exe
+  std::string work;   // a folder for reports
+  int timeout = 600;  // seconds for one paste
+};
+
+// Offers the tree with the flags, waits until ferrin has it on the
+// clipboard, has kivpaste paste it and checks its report against the tree.
+PasteResult pasteShare(PeerSession& session, const testing_support::VirtualShape& shape,
+                       uint32_t flags, const Helpers& helpers);
+
+// The same tree pasted from kivcopy's virtual files, without ferrin.
+PasteResult pasteVirtualSource(const testing_support::VirtualShape& shape, const Helpers& helpers);
+
+// Whether the clipboard holds file descriptors.
+bool clipboardHasFiles();
+
+} // namespace peer

@@ -1,0 +1,125 @@
+#include "testing/ModalHelper.h"
+#include "testing/TempDir.h"
+#include "testing/WindowInput.h"
+
+namespace testing_support {
+
+namespace {
+
+const int PollMs = 25;
+// An unexpected dialog is left this long before it is dismissed: it may
+// be about to become the next expected one.
+const int UnexpectedMs = 3000;
+
+bool isDialog(HWND window) {
+  wchar_t cls[16];
+  GetClassNameW(window, cls, 16);
+  return lstrcmpW(cls, L"#32770") == 0;
+}
+
+struct Found {
+  const std::wstring* title;
+  bool anyDialog;
+  HWND window;
+};
+
+BOOL CALLBACK match(HWND window, LPARAM param) {
+  Found* found = (Found*)param;
+  if (!IsWindowVisible(window) || !IsWindowEnabled(window))
+    return TRUE;
+  bool matches = found->anyDialog ? isDialog(window) : windowText(window) == *found->title;
+  if (matches) {
+    found->window = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+} // namespace
+
+ModalHelper::ModalHelper(DWORD thread, int stepTimeoutMs)
+    : thread_(thread), stepTimeoutMs_(stepTimeoutMs), worker_([this] { run(); }) {}
+
+ModalHelper::~ModalHelper() {
+  {
+    std::lock_guard<std::mutex> l(lock_);
+    stopping_ = true;
+  }
+  worker_.join();
+}
+
+void ModalHelper::expect(const std::wstring& title, std::function<void(HWND)> action) {
+  std::lock_guard<std::mutex> l(lock_);
+  steps_.push_back({title, std::move(action)});
+}
+
+void ModalHelper::dismiss(HWND window) {
+  PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+std::vector<std::string> ModalHelper::problems() {
+  std::lock_guard<std::mutex> l(lock_);
+  return problems_;
+}
+
+bool ModalHelper::done() {
+  std::lock_guard<std::mutex> l(lock_);
+  return steps_.empty();
+}
+
+HWND ModalHelper::findWindow(const std::wstring& title, bool anyDialog) {
+  Found found = {&title, anyDialog, nullptr};
+  EnumThreadWindows(thread_, match, (LPARAM)&found);
+  return found.window;
+}
+
+void ModalHelper::run() {
+  ULONGLONG waitingSince = GetTickCount64();
+  HWND unexpected = nullptr;
+  ULONGLONG unexpectedSince = 0;
+  for (;;) {
+    Step step;
+    bool haveStep = false;
+    {
+      std::lock_guard<std::mutex> l(lock_);
+      if (stopping_)
+        return;
+      if (!steps_.empty()) {
+        step = steps_.front();
+        haveStep = true;
+      }
+    }
+    ULONGLONG now = GetTickCount64();
+    if (haveStep) {
+      HWND window = findWindow(step.title, step.title.empty());
+      if (window) {
+        step.action(window);
+        std::lock_guard<std::mutex> l(lock_);
+        steps_.pop_front();
+        waitingSince = now;
+        unexpected = nullptr;
+      } else if (now - waitingSince > (ULONGLONG)stepTimeoutMs_) {
+        std::lock_guard<std::mutex> l(lock_);
+        problems_.push_back("no window \"" + utf8(step.title) + "\"");
+        steps_.clear();
+      }
+    }
+    // Whatever dialog is on top and not expected goes in the end.
+    HWND top = findWindow(L"", true);
+    if (top && (!haveStep || now - waitingSince > (ULONGLONG)stepTimeoutMs_ / 2)) {
+      if (top != unexpected) {
+        unexpected = top;
+        unexpectedSince = now;
+      } else if (now - unexpectedSince > (ULONGLONG)UnexpectedMs) {
+        std::lock_guard<std::mutex> l(lock_);
+        problems_.push_back("dismissed \"" + utf8(windowText(top)) + "\"");
+        dismiss(top);
+        unexpected = nullptr;
+      }
+    }
+    Sleep(PollMs);
+  }
+}
+
+} // namespace testing_support
