@@ -23,7 +23,7 @@ int BufferedOutStream::avail() {
   return (int)((end - ptr) + (sentUpTo - start));
 }
 
-bool BufferedOutStream::writePending(bool wait, ptrdiff_t minimum) {
+bool BufferedOutStream::writePending(bool wait, std::ptrdiff_t minimum) {
   while (ptr - sentUpTo >= minimum && ptr != sentUpTo) {
     int n = writeData(sentUpTo, (int)(ptr - sentUpTo), wait);
     blocked = n == 0;

@@ -6,6 +6,8 @@
 #include "rdr/OutStream.h"
 #include "rdr/Position.h"
 
+#include <cstddef>
+
 namespace rdr {
 
 class BufferedOutStream : public OutStream {
@@ -46,7 +48,7 @@ protected:
 private:
   // Hands [sentUpTo, ptr) to writeData while at least minimum bytes are
   // pending, until it takes none; true when all of it went.
-  bool writePending(bool wait, ptrdiff_t minimum = 1);
+  bool writePending(bool wait, std::ptrdiff_t minimum = 1);
   // What flushWhole() sends at least.
   int wholeSend() const;
   // Moves the pending bytes to the front of a buffer of newSize bytes.
