@@ -133,6 +133,11 @@ void SocketServer::socketWritable(net::Socket* socket) {
       break;
   }
   flushOutput(socket);
+  // The fd manager tells a handler writable again once its output went, so
+  // that it may write more; with nothing more to write here that would
+  // only cost a pass of the event loop.
+  if (!extension->writesPending(connection))
+    socket->io()->outStream().clearUsed();
 }
 
 } // namespace proxy
