@@ -27,6 +27,8 @@ public:
   // stream would block, until a later write succeeds.
   void flushWhole() override;
   bool hasPending() const { return ptr != sentUpTo; }
+  // Bytes handed to writeData so far.
+  int64_t sentLength() const { return offset + (sentUpTo - start); }
   // Whether at least a whole send (as flushWhole() counts) is pending.
   bool wholeSendPending() const { return ptr - sentUpTo >= wholeSend(); }
   // The last attempt to write would have blocked, and nothing went since.

@@ -14,6 +14,8 @@ namespace proxy {
 
 // Bounds the work one writable event does, so that reading is not starved.
 static const int MaxCyclesPerWritable = 64;
+// Cycles after which what they wrote leaves even if it is no whole send.
+static const int CyclesBeforeFlush = 16;
 
 namespace {
 
@@ -123,7 +125,9 @@ void SocketServer::socketWritable(net::Socket* socket) {
   // the output takes it, run them now: whole sends leave as they fill, and
   // the rest at the end.
   rdr::OutStreamV4* out = it->second.out.get();
+  rdr::FdOutStream& sending = socket->io()->outStream();
   Extension::Connection* connection = it->second.connection.get();
+  int64_t sent = sending.sentLength();
   for (int cycle = 0; cycle < MaxCyclesPerWritable; cycle++) {
     int before = out->length();
     extension->writeMsgs(connection);
@@ -131,6 +135,14 @@ void SocketServer::socketWritable(net::Socket* socket) {
       return;
     if (!extension->writesPending(connection) || out->length() == before)
       break;
+    // Small messages (deflated data above all) may take long to fill a
+    // whole send; held back meanwhile they would let the other end's
+    // window run dry before it hears of them.
+    if (cycle % CyclesBeforeFlush == CyclesBeforeFlush - 1) {
+      if (sending.sentLength() == sent)
+        flushOutput(socket);
+      sent = sending.sentLength();
+    }
   }
   flushOutput(socket);
   // The fd manager tells a handler writable again once its output went, so
