@@ -5,6 +5,7 @@
 #include "rdr/Exception.h"
 
 #include <cstring>
+#include <vector>
 
 namespace ft {
 
@@ -19,6 +20,40 @@ bool isEnd(DWORD error) {
   return error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE;
 }
 
+// The events of streams that have gone, unsignalled, for the next streams
+// of the thread: the upload of a small file would otherwise make and close
+// one, two of the few system calls it needs.
+class SpareEvents {
+public:
+  SpareEvents() = default;
+  SpareEvents(const SpareEvents&) = delete;
+  SpareEvents& operator=(const SpareEvents&) = delete;
+  ~SpareEvents() {
+    for (HANDLE event : events)
+      CloseHandle(event);
+  }
+  HANDLE take() {
+    if (events.empty())
+      return CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE event = events.back();
+    events.pop_back();
+    return event;
+  }
+  void give(HANDLE event, bool maybeSet) {
+    if (maybeSet)
+      ResetEvent(event);
+    if (events.size() < 16)
+      events.push_back(event);
+    else
+      CloseHandle(event);
+  }
+
+private:
+  std::vector<HANDLE> events;
+};
+
+thread_local SpareEvents spareEvents;
+
 } // namespace
 
 OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, uint64_t start)
@@ -28,14 +63,14 @@ OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, ui
   overlapped.Offset = (DWORD)start;
   overlapped.OffsetHigh = (DWORD)(start >> 32);
   try {
-    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    overlapped.hEvent = spareEvents.take();
     if (!overlapped.hEvent)
       throw plat::SystemException("CreateEvent", (int)GetLastError());
     if (!plat::EventManager::instance()->addEvent(overlapped.hEvent, this, "Overlapped"))
       throw plat::Exception("OverlappedInStream: too many events on this thread");
   } catch (...) {
     if (overlapped.hEvent)
-      CloseHandle(overlapped.hEvent);
+      spareEvents.give(overlapped.hEvent, false);
     completion->release();
     throw;
   }
@@ -44,6 +79,9 @@ OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, ui
 }
 
 OverlappedInStream::~OverlappedInStream() {
+  // A read that went pending sets the event when it ends; the event is
+  // reset once that has been seen (processEvent).
+  bool eventMaybeSet = pending;
   if (pending) {
     CancelIo(file);
     DWORD bytes;
@@ -56,7 +94,7 @@ OverlappedInStream::~OverlappedInStream() {
   }
   completion->release();
   delete[] buffer;
-  CloseHandle(overlapped.hEvent);
+  spareEvents.give(overlapped.hEvent, eventMaybeSet);
 }
 
 int OverlappedInStream::pos() {
