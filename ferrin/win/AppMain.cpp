@@ -126,8 +126,8 @@ int appMain(HINSTANCE instance, const plat::CommandLineArgs& args, const wchar_t
     applyOptionalArgs(args, console);
 
     exitCode = serve(start, &settingsKey, instance, iconName, outlasting);
-  } catch (const plat::Exception& e) {
-    vlog.error("%s", e.str());
+  } catch (...) {
+    vlog.error("%s", plat::caughtText());
     exitCode = 1;
   }
   plat::logCallCounts();

@@ -11,9 +11,9 @@
 
 namespace ft {
 
-namespace {
+plat::LogWriter comStreamLog("ComStream");
 
-plat::LogWriter vlog("ComStream");
+namespace {
 
 // Whether a read waits until it has every byte asked for (or the end of the
 // file): what the shell of Windows Vista and 7 relies on.
@@ -26,12 +26,12 @@ bool completeReads() {
 }
 
 HRESULT failure(const plat::Exception& e) {
-  vlog.error("%s", e.str());
+  comStreamLog.error("%s", e.str());
   return E_FAIL;
 }
 
 HRESULT failure(const plat::SystemException& e) {
-  vlog.error("%s", e.str());
+  comStreamLog.error("%s", e.str());
   if (FAILED((HRESULT)e.err))
     return (HRESULT)e.err;
   return HRESULT_FROM_WIN32((DWORD)e.err);
@@ -51,16 +51,17 @@ ComStream::~ComStream() {
     try {
       manager->cancelDownload(fileId_);
     } catch (plat::Exception& e) {
-      vlog.error("cancelDownload: %s", e.str());
+      comStreamLog.error("cancelDownload: %s", e.str());
     }
   }
   leaveLiveStreams();
 }
 
 void ComStream::init(const FileId& id, uint64_t size, const char* path) {
-  vlog.debug("parent thread is %lx", (unsigned long)GetCurrentThreadId());
+  comStreamLog.debug("parent thread is %lx", (unsigned long)GetCurrentThreadId());
   fileId_ = id;
   size_ = size;
+  expectedSize = size;
   path_ = path;
   plat::Lock l(liveLock());
   liveStreams().insert(std::make_pair((DownloadManager*)nullptr, this));
@@ -127,7 +128,7 @@ void ComStream::close(const char* message) {
     dataReady_.signal();
   }
   if (message && *message)
-    vlog.error("closed: %s", message);
+    comStreamLog.error("closed: %s", message);
   // The manager may be deleted soon (a lost connection): neither the
   // Updater nor the destructor may reach it from now on.
   if (manager_) {
@@ -143,7 +144,7 @@ void ComStream::destroy() {
     open = open_;
   }
   if (open)
-    vlog.warning("Download cancelled");
+    comStreamLog.warning("Download cancelled");
   // The main thread may delete the stream as soon as it is marked. With no
   // Updater left its download has ended, and it goes here.
   if (!Updater::markReleased(this))
@@ -222,7 +223,8 @@ HRESULT ComStream::Read(void* buffer, ULONG n, ULONG* read) {
     } while (completeReads() && !ended && delivered < n);
     if (read)
       *read = delivered;
-    vlog.write(120, "Provided %lu of %lu bytes", (unsigned long)delivered, (unsigned long)n);
+    comStreamLog.write(120, "Provided %lu of %lu bytes", (unsigned long)delivered,
+                       (unsigned long)n);
     return result;
   } catch (plat::SystemException& e) {
     return failure(e);
@@ -283,7 +285,7 @@ HRESULT ComStream::CopyTo(IStream* target, ULARGE_INTEGER n, ULARGE_INTEGER* rea
 }
 
 HRESULT ComStream::Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) {
-  vlog.debug("COM thread is %lx", (unsigned long)GetCurrentThreadId());
+  comStreamLog.debug("COM thread is %lx", (unsigned long)GetCurrentThreadId());
   int64_t position;
   uint64_t size;
   {
@@ -315,37 +317,37 @@ HRESULT ComStream::Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPos
 }
 
 HRESULT ComStream::Write(const void*, ULONG, ULONG*) {
-  vlog.warning("Write not supported");
+  comStreamLog.warning("Write not supported");
   return E_NOTIMPL;
 }
 
 HRESULT ComStream::SetSize(ULARGE_INTEGER) {
-  vlog.warning("SetSize not supported");
+  comStreamLog.warning("SetSize not supported");
   return E_NOTIMPL;
 }
 
 HRESULT ComStream::Commit(DWORD) {
-  vlog.warning("Commit not supported");
+  comStreamLog.warning("Commit not supported");
   return E_NOTIMPL;
 }
 
 HRESULT ComStream::Revert() {
-  vlog.warning("Revert not supported");
+  comStreamLog.warning("Revert not supported");
   return E_NOTIMPL;
 }
 
 HRESULT ComStream::LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) {
-  vlog.warning("LockRegion not supported");
+  comStreamLog.warning("LockRegion not supported");
   return E_NOTIMPL;
 }
 
 HRESULT ComStream::UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) {
-  vlog.warning("UnlockRegion not supported");
+  comStreamLog.warning("UnlockRegion not supported");
   return E_NOTIMPL;
 }
 
 HRESULT ComStream::Stat(STATSTG* stat, DWORD flags) {
-  vlog.debug("Stat() called");
+  comStreamLog.debug("Stat() called");
   if (!stat)
     return STG_E_INVALIDPOINTER;
   memset(stat, 0, sizeof(*stat));
@@ -364,7 +366,7 @@ HRESULT ComStream::Stat(STATSTG* stat, DWORD flags) {
 }
 
 HRESULT ComStream::Clone(IStream** clone) {
-  vlog.warning("Clone not supported");
+  comStreamLog.warning("Clone not supported");
   if (clone)
     *clone = nullptr;
   return E_NOTIMPL;

@@ -20,6 +20,7 @@
 #include "com/win/ComObject.h"
 #include "ft/DownloadManager.h"
 #include "ft/FileId.h"
+#include "plat/LogWriter.h"
 #include "plat/String.h"
 #include "plat/win/EventManager.h"
 #include "plat/win/Handle.h"
@@ -33,6 +34,9 @@
 #include <map>
 
 namespace ft {
+
+// The one "ComStream" log writer: the streams and their Updater.
+extern plat::LogWriter comStreamLog;
 
 class ComStream : public DownloadManager::Stream, public com::ComObjectImpl, public IStream {
 public:

@@ -10,8 +10,6 @@ namespace ft {
 
 namespace {
 
-plat::LogWriter vlog("ComStream");
-
 // Guards the process's updater and the live-stream set. Held only around
 // them: never while calling into a stream or a manager.
 plat::Mutex& singletonLock() {
@@ -62,7 +60,7 @@ ComStream::Updater::~Updater() {
     try {
       download.first->cancelDownload(download.second);
     } catch (plat::Exception& e) {
-      vlog.error("cancelDownload: %s", e.str());
+      comStreamLog.error("cancelDownload: %s", e.str());
     }
   }
   {
@@ -125,7 +123,7 @@ void ComStream::Updater::processEvent(HANDLE event) {
     try {
       manager->flushByteLimits();
     } catch (plat::Exception& e) {
-      vlog.error("flushByteLimits: %s", e.str());
+      comStreamLog.error("flushByteLimits: %s", e.str());
     }
   }
 }

@@ -4,6 +4,8 @@
 #include "plat/Assert.h"
 #include "plat/DString.h"
 
+#include <cstring>
+
 namespace addrbook {
 
 TreeBranch::TreeBranch(const char* path, TreeBranch* parent) : TreeNode(parent) {
@@ -20,10 +22,17 @@ void TreeBranch::clearChildren() {
 
 TreeNode* TreeBranch::add(std::unique_ptr<TreeNode> child) {
   PLAT_ASSERT(child->getParent() == this);
-  TreeNode* node = child.get();
-  if (children_.insert(node).second)
-    child.release();
-  return node;
+  auto placed = children_.insert(child.get());
+  if (placed.second)
+    return child.release();
+  return *placed.first; // the same node was there already; the copy goes
+}
+
+const TreeNode* TreeBranch::childWithPath(const char* path, const TreeNode* except) const {
+  for (const TreeNode* child : children_)
+    if (child != except && strcmp(child->getPath(), path) == 0)
+      return child;
+  return nullptr;
 }
 
 void TreeBranch::reposition(TreeNode* child, const std::function<void()>& change) {
@@ -37,12 +46,20 @@ void TreeBranch::reposition(TreeNode* child, const std::function<void()>& change
     change(); // not yet added
     return;
   }
+  plat::String oldPath = child->getPath();
   children_.erase(at);
   try {
     change();
   } catch (...) {
     children_.insert(child);
     throw;
+  }
+  // Two nodes of one path would stand for one file or folder on disk.
+  if (childWithPath(child->getPath(), child)) {
+    plat::ExceptionFmt clash("\"%s\" already exists", child->getName());
+    child->applyPath(oldPath.c_str());
+    children_.insert(child);
+    throw clash;
   }
   children_.insert(child);
 }

@@ -29,7 +29,9 @@ public:
   bool isBranch() const override { return true; }
   void rename(const char* name) override;
 
-  // Takes a node made with this folder as its parent; returns it.
+  // Takes a node made with this folder as its parent and returns it; a
+  // node equal to one already there (same kind and path) is dropped and the
+  // one there returned.
   TreeNode* add(std::unique_ptr<TreeNode> child);
   void clearChildren();
   const Children& children() const { return children_; }
@@ -47,8 +49,10 @@ protected:
 private:
   friend class TreeNode;
   // Runs change, which may alter the child's name, and puts the child back
-  // where its new name belongs.
+  // where its new name belongs. Throws plat::Exception, with the child as
+  // it was, when another child has the new path.
   void reposition(TreeNode* child, const std::function<void()>& change);
+  const TreeNode* childWithPath(const char* path, const TreeNode* except) const;
 
   Children children_;
 };

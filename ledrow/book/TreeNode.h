@@ -17,9 +17,12 @@ public:
   virtual bool isLeaf() const = 0;
   virtual bool isBranch() const = 0;
   // The node's own path becomes path, its name the last component; a
-  // folder's subtree follows. Nothing on disk changes.
+  // folder's subtree follows. Nothing on disk changes. Throws
+  // plat::Exception "\"<name>\" already exists", changing nothing, when a
+  // sibling has that path.
   void setPath(const char* path);
   // Gives the node a new name in the same folder; nothing on disk changes.
+  // Throws as setPath does.
   virtual void rename(const char* name) = 0;
 
   TreeBranch* getParent() const { return parent_; }

@@ -1,5 +1,4 @@
 #include "ledrow/book/XmlImporter.h"
-#include "ledrow/book/SafeName.h"
 #include "ledrow/data/EncryptedConfig.h"
 #include "ledrow/data/FileOps.h"
 #include "ledrow/data/LineRules.h"
@@ -7,8 +6,11 @@
 #include "plat/Assert.h"
 #include "plat/DString.h"
 #include "plat/LogWriter.h"
+#include "plat/SafeFileName.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace addrbook {
 
@@ -19,23 +21,44 @@ namespace {
 // The tries for a free name: "name.kiv", then "name (1).kiv" and on.
 enum { MaxNameSuffix = 999 };
 
-class Import {
+// The import as the parser reports the book: folders and entries are
+// written as their elements come, and nothing of the book is kept but the
+// entry being read, so the memory it takes does not grow with the book.
+class Import : public xml::Handler {
 public:
-  Import(const char* importPassword, const char* masterPassword)
-      : importPassword_(importPassword), masterPassword_(masterPassword), failures_(0) {}
+  Import(const char* importPassword, const char* masterPassword, const std::string& target)
+      : importPassword_(importPassword), masterPassword_(masterPassword), target_(target),
+        failures_(0) {
+    // The parser nests no deeper, so entries of open_ never move.
+    open_.reserve(xml::MaxNesting);
+  }
 
-  void children(const xml::ElementPtr& element, const std::string& folder);
+  void startElement(const std::shared_ptr<xml::Element>& element) override;
+  void endElement(const std::shared_ptr<xml::Element>& element) override;
   // Throws the report of what could not be created, if anything.
   void reportFailures() const;
 
 private:
-  void folder(const xml::ElementPtr& element, const std::string& path);
-  void file(const xml::ElementPtr& element, const std::string& path);
+  // What an open element is to the import. Only the children of the root
+  // and of folders, the sections of entries and the pairs of sections mean
+  // something; anything else is passed over with all it holds.
+  enum Kind { Folder, Entry, Section, Ignored };
+  struct Open {
+    Kind kind;
+    std::string path; // a folder's, or an entry's before its free name is found
+  };
+
+  void startChild(const xml::ElementPtr& element, const std::string& folder);
+  void finishEntry(const std::string& path);
   void saveUnderFreeName(EncryptedConfig& entry, const std::string& base);
   void failed(const std::string& path, const char* reason);
 
   const char* importPassword_;
   const char* masterPassword_;
+  std::string target_;
+  std::vector<Open> open_;
+  std::unique_ptr<EncryptedConfig> entry_; // the entry being read
+  std::string section_;                    // its section being read
   int failures_;
   std::string firstFailure_;
 };
@@ -57,75 +80,107 @@ const xml::Attribute* pairAttribute(const xml::ElementPtr& param, const char* na
   return a;
 }
 
-// The reader refuses a file whose host is not UTF-8: such an entry would be
-// written and then never open.
-bool isUtf8(const char* text) {
-  plat::String copy(text);
-  try {
-    return plat::checkUtf8(copy.buf());
-  } catch (const plat::Exception&) {
-    return false;
+// A param element as a pair of the entry; refused when the file would not
+// read it back as the same pair.
+void addPair(EncryptedConfig& entry, const xml::ElementPtr& param, const char* section) {
+  const char* name = pairAttribute(param, "name")->value.c_str();
+  const char* value = pairAttribute(param, "value")->value.c_str();
+  if (!isPairText(name, value))
+    throw plat::Exception("bad Name/Value pair");
+  if (plat::strCaseCmp(name, "Host") == 0) {
+    // The reader would refuse the file: it would be written and never open.
+    if (!hostReadsBack(value))
+      throw plat::Exception("Invalid UTF-8 encoding for Host");
+    entry.setHost(value);
   }
+  entry.setFromFile(name, value, section);
 }
 
-void fill(EncryptedConfig& entry, const xml::ElementPtr& file) {
-  xml::ElementPtr section;
-  for (int i = 0; !xml::isNull(section = xml::childNamed(file, "section", i)); i++) {
-    const char* sectionName = xml::attribute(section, "name");
-    if (!sectionName || (plat::strCaseCmp(sectionName, "Connection") != 0 &&
-                         plat::strCaseCmp(sectionName, "Options") != 0 &&
-                         plat::strCaseCmp(sectionName, "Signature") != 0))
-      throw plat::Exception("bad Section type");
-    xml::ElementPtr param;
-    for (int j = 0; !xml::isNull(param = xml::childNamed(section, "param", j)); j++) {
-      const char* name = pairAttribute(param, "name")->value.c_str();
-      const char* value = pairAttribute(param, "value")->value.c_str();
-      if (!isPairText(name, value))
-        throw plat::Exception("bad Name/Value pair");
-      if (plat::strCaseCmp(name, "Host") == 0) {
-        if (!isUtf8(value))
-          throw plat::Exception("Invalid UTF-8 encoding for Host");
-        entry.setHost(value);
-      }
-      entry.setFromFile(name, value, sectionName);
-    }
-  }
+bool isSectionName(const char* name) {
+  return name && (plat::strCaseCmp(name, "Connection") == 0 ||
+                  plat::strCaseCmp(name, "Options") == 0 ||
+                  plat::strCaseCmp(name, "Signature") == 0);
 }
 
-void Import::children(const xml::ElementPtr& element, const std::string& path) {
-  xml::ElementPtr child;
-  for (int i = 0; !xml::isNull(child = xml::childAt(element, i)); i++) {
-    const char* name = xml::attribute(child, "name");
-    if (!name)
-      throw plat::ExceptionFmt("%s: missing \"name\" attribute", xml::tagName(child));
-    std::string target = childPath(path, safeFileName(name));
-    if (plat::strCaseCmp(xml::tagName(child), "folder") == 0)
-      folder(child, target);
-    else if (plat::strCaseCmp(xml::tagName(child), "file") == 0)
-      file(child, target);
-  }
+bool hasTag(const xml::ElementPtr& element, const char* tag) {
+  return plat::strCaseCmp(xml::tagName(element), tag) == 0;
 }
 
-void Import::folder(const xml::ElementPtr& element, const std::string& path) {
-  try {
-    makeDirectory(path.c_str());
-  } catch (const plat::Exception& e) {
-    failed(path, e.str());
+void Import::startElement(const std::shared_ptr<xml::Element>& element) {
+  if (open_.empty()) {
+    open_.push_back(Open{Folder, target_}); // the root
     return;
   }
-  children(element, path);
+  Open& parent = open_.back();
+  switch (parent.kind) {
+  case Folder:
+    startChild(element, parent.path);
+    return;
+  case Entry:
+    if (hasTag(element, "section")) {
+      const char* name = xml::attribute(element, "name");
+      if (!isSectionName(name))
+        throw plat::Exception("bad Section type");
+      section_ = name;
+      open_.push_back(Open{Section, std::string()});
+      return;
+    }
+    break;
+  case Section:
+    if (hasTag(element, "param"))
+      addPair(*entry_, element, section_.c_str());
+    break;
+  case Ignored:
+    break;
+  }
+  open_.push_back(Open{Ignored, std::string()});
 }
 
-void Import::file(const xml::ElementPtr& element, const std::string& path) {
-  EncryptedConfig entry;
-  fill(entry, element);
-  if (entry.isProtected()) {
-    if (importPassword_ && masterPassword_ && entry.decrypt(importPassword_))
-      entry.encrypt(masterPassword_);
-    else
-      entry.clearPassword();
+void Import::startChild(const xml::ElementPtr& element, const std::string& folder) {
+  const char* name = xml::attribute(element, "name");
+  if (!name)
+    throw plat::ExceptionFmt("%s: missing \"name\" attribute", xml::tagName(element));
+  std::string path = childPath(folder, plat::safeFileName(name));
+  if (hasTag(element, "folder")) {
+    try {
+      makeDirectory(path.c_str());
+    } catch (const plat::Exception& e) {
+      // Nothing inside can be created either.
+      failed(path, e.str());
+      open_.push_back(Open{Ignored, std::string()});
+      return;
+    }
+    open_.push_back(Open{Folder, path});
+  } else if (hasTag(element, "file")) {
+    entry_ = std::make_unique<EncryptedConfig>();
+    open_.push_back(Open{Entry, path});
+  } else {
+    open_.push_back(Open{Ignored, std::string()});
   }
-  saveUnderFreeName(entry, path);
+}
+
+void Import::endElement(const std::shared_ptr<xml::Element>&) {
+  Open closed = std::move(open_.back());
+  open_.pop_back();
+  if (closed.kind == Entry)
+    finishEntry(closed.path);
+}
+
+void Import::finishEntry(const std::string& path) {
+  std::unique_ptr<EncryptedConfig> entry = std::move(entry_);
+  if (entry->isProtected()) {
+    if (importPassword_ && masterPassword_ && entry->decrypt(importPassword_)) {
+      try {
+        entry->encrypt(masterPassword_);
+      } catch (const plat::Exception& e) {
+        failed(path + ".kiv", e.str()); // neither written bare nor lost unsaid
+        return;
+      }
+    } else {
+      entry->clearPassword();
+    }
+  }
+  saveUnderFreeName(*entry, path);
 }
 
 void Import::saveUnderFreeName(EncryptedConfig& entry, const std::string& base) {
@@ -148,6 +203,15 @@ void Import::saveUnderFreeName(EncryptedConfig& entry, const std::string& base) 
   failed(base + ".kiv", "every free name is taken");
 }
 
+// Keeps the root element (its attributes, not what it holds).
+struct RootElement : xml::Handler {
+  void startElement(const std::shared_ptr<xml::Element>& started) override {
+    if (!element)
+      element = started;
+  }
+  xml::ElementPtr element;
+};
+
 void Import::failed(const std::string& path, const char* reason) {
   vlog.error("%s: %s", path.c_str(), reason);
   if (failures_++ == 0)
@@ -165,8 +229,13 @@ void Import::reportFailures() const {
 } // namespace
 
 bool XmlImporter::importFile(Callback* callback, const char* xmlPath, const char* targetFolder) {
+  // The book is checked whole before anything is written, and read a second
+  // time to import it: a book that is not well formed leaves nothing behind.
   xml::ParseResult result;
-  xml::ElementPtr root = xml::parseFile(xmlPath, "ledrow", &result);
+  std::vector<char> book;
+  RootElement root;
+  if (xml::readFile(xmlPath, &book, &result))
+    xml::parseEvents(book.data(), book.size(), "ledrow", &root, &result);
   if (result.code == xml::FileNotFound)
     throw plat::Exception("Address book file not found.");
   if (result.code != xml::NoError)
@@ -174,7 +243,7 @@ bool XmlImporter::importFile(Callback* callback, const char* xmlPath, const char
                              xml::errorText(result.code));
 
   ZeroingBuffer importPassword, masterPassword;
-  const char* verifier = xml::attribute(root, "password");
+  const char* verifier = xml::attribute(root.element, "password");
   if (verifier && callback) {
     importPassword = callback->getImportPassword(verifier);
     if (!importPassword.c_str())
@@ -184,8 +253,8 @@ bool XmlImporter::importFile(Callback* callback, const char* xmlPath, const char
       return false;
   }
 
-  Import import(importPassword.c_str(), masterPassword.c_str());
-  import.children(root, targetFolder);
+  Import import(importPassword.c_str(), masterPassword.c_str(), targetFolder);
+  xml::parseEvents(book.data(), book.size(), "ledrow", &import, &result);
   import.reportFailures();
   return true;
 }

@@ -26,9 +26,10 @@ public:
   // error <line>:<column> <text>", or a format error ("bad Section type",
   // "bad Name/Value pair" also for a pair that would not read back from a
   // file, "Invalid UTF-8 encoding for Host", "<tag>: missing "name"
-  // attribute") that ends the import where it is. Entries and folders that could not be created do
-  // not stop the rest; they are reported afterwards, in a plat::Exception
-  // naming how many there were and the first.
+  // attribute") that ends the import where it is. Entries and folders that
+  // could not be created (or protected anew) do not stop the rest; they are
+  // reported afterwards, in a plat::Exception naming how many there were
+  // and the first. A book that is not well formed writes nothing.
   static bool importFile(Callback* callback, const char* xmlPath, const char* targetFolder);
 };
 

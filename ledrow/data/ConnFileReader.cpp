@@ -1,5 +1,6 @@
 // Reading connection files: lines of "[section]" and "name=value".
 #include "ledrow/data/ConnOptions.h"
+#include "ledrow/data/LineRules.h"
 #include "net/Endpoint.h"
 #include "plat/String.h"
 #include "rdr/Exception.h"
@@ -27,15 +28,6 @@ void decodeHex(const char* text, ZeroingBytes* out) {
   ZeroingBytes bytes;
   if (len && plat::hexToBin(text, len, bytes.allocate(len / 2)))
     *out = std::move(bytes);
-}
-
-// checkUtf8, with code points beyond Unicode counted as invalid too.
-bool isUtf8(char* text) {
-  try {
-    return plat::checkUtf8(text);
-  } catch (const plat::Exception&) {
-    return false;
-  }
 }
 
 } // namespace
@@ -67,12 +59,18 @@ void CConnOptions::read(rdr::InStream& in) {
   long port = 0;
   char line[MaxLineLength + 2];
   for (;;) {
+    int length;
     try {
-      if (readLine(in, line, MaxLineLength + 1) > MaxLineLength)
-        throw plat::Exception("Line too long");
+      length = readLine(in, line, MaxLineLength + 1);
     } catch (const rdr::EndOfStream&) {
       break;
     }
+    if (length > MaxLineLength)
+      throw plat::Exception("Line too long");
+    // What follows a zero byte would be lost to every name and value here,
+    // while another reader may keep it: the line would mean two things.
+    if (memchr(line, 0, length))
+      throw plat::Exception("NUL byte in line");
     if (line[0] == 0 || line[0] == ';')
       continue;
     if (line[0] == '[') {
@@ -92,10 +90,11 @@ void CConnOptions::read(rdr::InStream& in) {
     const char* value = eq + 1;
     if (plat::strCaseCmp(section.c_str(), "Connection") == 0) {
       if (plat::strCaseCmp(name, "Host") == 0) {
-        plat::String host(value);
-        if (!isUtf8(host.buf()))
+        // Taken as it stands, over-long forms included, so that the host in
+        // use is the one hashed (and the one the viewer reads).
+        if (!hostReadsBack(value))
           throw plat::Exception("Invalid UTF-8 encoding for Host");
-        host_ = host;
+        host_ = value;
       } else if (plat::strCaseCmp(name, "Port") == 0) {
         port = strtol(value, nullptr, 10);
       }

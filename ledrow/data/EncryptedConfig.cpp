@@ -10,6 +10,8 @@
 
 namespace addrbook {
 
+const char CorruptEntryText[] = "That address book entry appears to be corrupt.";
+
 namespace {
 
 const char HashLinePrefix[] = "Signature,Hash=";
@@ -37,9 +39,35 @@ bool splitLine(char* line, SignatureLine* out) {
   return true;
 }
 
+// Whether text holds "UserName" with something after it: a host that a
+// user name was joined to.
+bool holdsUserName(const char* text) {
+  const char* at = strstr(text, "UserName");
+  return at && at[8];
+}
+
+// Whether text ends in "Identity" and the lowercase hex of at least one
+// byte: a host or user name that an identity was joined to.
+bool endsInIdentity(const char* text) {
+  const char* last = nullptr;
+  for (const char* at = text; (at = strstr(at, "Identity")) != nullptr; at++)
+    last = at;
+  if (!last)
+    return false;
+  const char* hex = last + 8;
+  size_t length = strlen(hex);
+  return length >= 2 && length % 2 == 0 && strspn(hex, "0123456789abcdef") == length;
+}
+
 } // namespace
 
-EncryptedConfig::EncryptedConfig() : readHasher_(160), hashState_(NoHash) {}
+EncryptedConfig::MasterPasswordNeeded::MasterPasswordNeeded()
+    : plat::Exception(
+          "The master password is needed to save the changes to this protected entry.") {}
+
+EncryptedConfig::EncryptedConfig()
+    : readHasher_(160), layoutHasher_(160), hashState_(NoHash), readAsWritten_(false),
+      userNameRead_(false) {}
 
 EncryptedConfig::~EncryptedConfig() {}
 
@@ -50,16 +78,29 @@ EncryptedConfig& EncryptedConfig::operator=(const EncryptedConfig& other) {
   signature_ = other.signature_;
   encryptedPassword_ = other.encryptedPassword_;
   readHash_ = other.readHash_;
+  readLayout_ = other.readLayout_;
   hashState_ = other.hashState_;
+  readAsWritten_ = other.readAsWritten_;
+  userNameRead_ = other.userNameRead_;
   return *this;
 }
 
 void EncryptedConfig::read(rdr::InStream& in) {
   readHasher_.reset();
+  layoutHasher_.reset();
   hashState_ = HashInvalid;
+  readAsWritten_ = false;
+  userNameRead_ = false;
   CConnOptions::read(in);
   readHash_ = digestHex(readHasher_);
+  readLayout_ = digestHex(layoutHasher_);
   hashState_ = HashValid;
+  if (!hasSignature())
+    return;
+  if (!userNameRead_)
+    userName.setParam("", plat::PriorityUser);
+  readAsWritten_ = strcmp(writtenDigests().layout.c_str(), readLayout_.c_str()) == 0 &&
+                   !mayHidePair();
 }
 
 void EncryptedConfig::setFromFile(const char* name, const char* value, const char* section) {
@@ -68,12 +109,14 @@ void EncryptedConfig::setFromFile(const char* name, const char* value, const cha
     encryptedPassword_ = value;
     return;
   }
-  if (strcmp(name, "DotKivFileSignature") == 0 && strcmp(section, "Signature") == 0 &&
-      isEncryptedForm(value)) {
+  if (isSignaturePair(section, name) && isEncryptedForm(value)) {
     signature_ = value;
     return;
   }
+  if (get(name) == &userName)
+    userNameRead_ = true;
   hashPair(readHasher_, name, value);
+  hashLayout(layoutHasher_, section, name, value);
   CConnOptions::setFromFile(name, value, section);
 }
 
@@ -91,29 +134,90 @@ void EncryptedConfig::write(rdr::OutStream& out, bool includePassword, bool opti
   }
 }
 
-plat::String EncryptedConfig::computeHash() {
+void EncryptedConfig::saveToFile(const char* path, bool includePassword, bool optionsOnly,
+                                 Formatter* formatter) {
+  if (needsSigning())
+    throw MasterPasswordNeeded();
+  CConnOptions::saveToFile(path, includePassword, optionsOnly, formatter);
+}
+
+EncryptedConfig::Digests EncryptedConfig::writtenDigests() {
   HashingFormatter hasher;
   rdr::MemOutStream discard(1024);
   write(discard, false, false, &hasher);
-  return hasher.digestHex();
+  Digests digests;
+  digests.hash = hasher.digestHex();
+  digests.layout = hasher.layoutHex();
+  return digests;
 }
 
+plat::String EncryptedConfig::computeHash() { return writtenDigests().hash; }
+
+// The writer leaves out a user name or an identity that is empty. With no
+// separators in the hash, text that ends up in the value before the gap
+// hashes just as the missing pair would: the entry cannot say which of the
+// two was signed.
+bool EncryptedConfig::mayHidePair() const {
+  const char* host = host_.isNull() ? "" : host_.c_str();
+  plat::String user = userName.getValueStr();
+  if (user.length() == 0 && holdsUserName(host))
+    return true;
+  return identity_.empty() && (endsInIdentity(host) || endsInIdentity(user.c_str()));
+}
+
+// Everything that can fail comes before the entry changes: a signature that
+// cannot be made leaves the entry as it was, password included.
 void EncryptedConfig::encrypt(const char* masterPassword) {
   if (isProtected())
     return;
+  if (mayHidePair())
+    throw plat::Exception("Cannot protect this entry: text in its host or user name would read "
+                          "back as a user name or identity");
+  Digests digests = writtenDigests();
   plat::String passwordHex =
       plat::String::adopt(plat::binToHex({password_.length(), password_.data()}));
-  password_.clear();
-  readHash_ = computeHash();
-  hashState_ = HashValid;
-
-  int capacity = (int)(sizeof(HashLinePrefix) + readHash_.length() + 1 +
+  int capacity = (int)(sizeof(HashLinePrefix) + digests.hash.length() + 1 +
                        sizeof(PasswordLinePrefix) + passwordHex.length());
   ZeroingBuffer text(capacity);
-  snprintf(text.buf(), capacity, "%s%s\n%s%s", HashLinePrefix, readHash_.c_str(),
+  snprintf(text.buf(), capacity, "%s%s\n%s%s", HashLinePrefix, digests.hash.c_str(),
            PasswordLinePrefix, passwordHex.c_str());
   plat::secureZero(passwordHex.buf(), passwordHex.length());
-  signature_ = encryptString(text.c_str(), masterPassword);
+  plat::String signature = encryptString(text.c_str(), masterPassword);
+
+  password_.clear();
+  readHash_ = std::move(digests.hash);
+  readLayout_ = std::move(digests.layout);
+  hashState_ = HashValid;
+  readAsWritten_ = true;
+  signature_ = std::move(signature);
+}
+
+bool EncryptedConfig::needsSigning() {
+  if (!hasSignature() || hasEncryptedPassword())
+    return false;
+  // A signed entry holds no password of its own: one set since is a change.
+  if (!password_.empty() || hashState_ != HashValid)
+    return true;
+  return strcmp(writtenDigests().layout.c_str(), readLayout_.c_str()) != 0;
+}
+
+bool EncryptedConfig::resign(const char* masterPassword) {
+  if (!needsSigning())
+    return true;
+  ZeroingBytes changedPassword = password_;
+  plat::String signature = signature_;
+  if (!openSignature(masterPassword))
+    return false;
+  if (!changedPassword.empty())
+    password_ = changedPassword;
+  try {
+    encrypt(masterPassword);
+  } catch (const plat::Exception&) {
+    password_ = std::move(changedPassword);
+    signature_ = std::move(signature);
+    throw;
+  }
+  return true;
 }
 
 bool EncryptedConfig::decrypt(const char* password) {
@@ -151,7 +255,7 @@ bool EncryptedConfig::openSignature(const char* password) {
     return false;
   if (hashState_ == HashInvalid)
     return false;
-  if (hashState_ == HashValid && strcmp(hash.value, readHash_.c_str()) != 0)
+  if (hashState_ == HashValid && (strcmp(hash.value, readHash_.c_str()) != 0 || !readAsWritten_))
     return false;
   while ((line = plat::nextToken(&next, '\n')) != nullptr) {
     SignatureLine pair;

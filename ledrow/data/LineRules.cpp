@@ -1,5 +1,6 @@
 #include "ledrow/data/LineRules.h"
 #include "ledrow/data/ConnOptions.h"
+#include "plat/String.h"
 
 #include <cstring>
 
@@ -21,6 +22,15 @@ bool sectionReadsBack(const char* name) {
   if (strchr(name, ']') || hasLineBreak(name))
     return false;
   return strlen(name) + 2 <= (size_t)CConnOptions::MaxLineLength;
+}
+
+bool hostReadsBack(const char* host) {
+  plat::String copy(host); // checkUtf8 rewrites over-long forms
+  try {
+    return plat::checkUtf8(copy.buf());
+  } catch (const plat::Exception&) {
+    return false; // beyond Unicode
+  }
 }
 
 } // namespace addrbook

@@ -13,5 +13,8 @@ bool isPairText(const char* name, const char* value);
 bool pairReadsBack(const char* name, const char* value);
 // "[name]" reads back as this same section.
 bool sectionReadsBack(const char* name);
+// The reader takes this host: UTF-8 (over-long forms too, kept as they
+// stand) with no code point beyond Unicode.
+bool hostReadsBack(const char* host);
 
 } // namespace addrbook

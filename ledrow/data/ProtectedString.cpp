@@ -49,14 +49,22 @@ void deriveKey(const char* password, const uint8_t* salt, size_t saltLength, Sec
   key->bytes.resize(KeyLength);
 }
 
+void systemSalt(uint8_t* salt, int length) {
+  rdr::RandomStream random;
+  const uint8_t* fresh = random.readBytes(salt, length);
+  if (fresh != salt)
+    memcpy(salt, fresh, length);
+}
+
+SaltSource saltSource = systemSalt;
+
 } // namespace
+
+void setSaltSource(SaltSource source) { saltSource = source ? source : systemSalt; }
 
 plat::String encryptString(const char* plain, const char* password) {
   uint8_t salt[SaltLength];
-  rdr::RandomStream random;
-  const uint8_t* fresh = random.readBytes(salt, SaltLength);
-  if (fresh != salt)
-    memcpy(salt, fresh, SaltLength);
+  saltSource(salt, SaltLength);
 
   SecretBytes key(0);
   deriveKey(password, salt, SaltLength, &key);

@@ -13,9 +13,17 @@
 #include "ledrow/data/ZeroingBuffer.h"
 #include "plat/String.h"
 
+#include <cstdint>
+
 namespace addrbook {
 
-// A fresh salt from rdr::RandomStream every time, so the same text and
+// Fills a salt or throws plat::Exception.
+typedef void (*SaltSource)(uint8_t* salt, int length);
+// Where salts come from: the system's generator unless a test installs a
+// source of its own; null puts the system's back.
+void setSaltSource(SaltSource source);
+
+// A fresh salt from rdr::RandomStream (or the installed source) every time, so the same text and
 // password never give the same result. Throws plat::SystemException when the
 // system has no random source.
 plat::String encryptString(const char* plain, const char* password);

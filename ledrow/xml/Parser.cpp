@@ -21,13 +21,14 @@ bool isNameChar(char c) {
 
 class Parser {
 public:
-  Parser(const char* data, size_t length, ParseResult* result)
-      : begin_(data), end_(data + length), result_(result) {}
+  Parser(const char* data, size_t length, Handler* handler, ParseResult* result)
+      : begin_(data), end_(data + length), handler_(handler), result_(result) {}
 
-  // Null when the document is not well formed; the error is in result_.
-  std::shared_ptr<Element> parse();
+  // False when the document is not well formed; the error is in result_.
+  bool parse();
 
   const char* rootStart() const { return rootStart_; }
+  const std::string& rootTag() const { return rootTag_; }
   // Records the error at pos; always null, for "return fail(...)".
   std::nullptr_t fail(int code, const char* pos);
 
@@ -66,13 +67,23 @@ private:
   const char* endTag(const char* p);
   const char* text(const char* p);
 
+  // The innermost open element, or null.
+  const std::shared_ptr<Element>* current() const {
+    return open_.empty() ? nullptr : &open_.back().element;
+  }
+
+  struct OpenElement {
+    std::shared_ptr<Element> element;
+    const char* start;
+  };
+
   const char* begin_;
   const char* end_;
+  Handler* handler_;
   ParseResult* result_;
-  std::shared_ptr<Element> root_;
-  std::shared_ptr<Element> current_; // innermost open element
-  std::vector<const char*> openTags_; // start positions, outermost first
-  const char* rootStart_ = nullptr;
+  std::vector<OpenElement> open_; // outermost first
+  const char* rootStart_ = nullptr; // null until the root element starts
+  std::string rootTag_;
 };
 
 std::nullptr_t Parser::fail(int code, const char* pos) {
@@ -102,21 +113,19 @@ const char* Parser::find(const char* p, const char* text) const {
   return nullptr;
 }
 
-std::shared_ptr<Element> Parser::parse() {
-  if (begin_ == end_)
-    return fail(NoData, begin_);
-  if (!memchr(begin_, '<', end_ - begin_))
-    return fail(NoTagFound, begin_);
+bool Parser::parse() {
   const char* p = begin_;
+  if (begin_ == end_)
+    p = fail(NoData, begin_);
+  else if (!memchr(begin_, '<', end_ - begin_))
+    p = fail(NoTagFound, begin_);
   while (p && p < end_)
     p = *p == '<' ? markup(p) : text(p);
-  if (!p)
-    return nullptr;
-  if (current_)
-    return fail(UnexpectedToken, openTags_.back());
-  if (!root_)
-    return fail(NoElements, end_);
-  return root_;
+  if (p && !open_.empty())
+    p = fail(UnexpectedToken, open_.back().start);
+  if (p && !rootStart_)
+    p = fail(NoElements, end_);
+  return p != nullptr;
 }
 
 const char* Parser::markup(const char* p) {
@@ -150,17 +159,17 @@ const char* Parser::clearPart(const char* p, const char* open, const char* close
   const char* stop = find(content, close);
   if (!stop)
     return fail(UnterminatedClearTag, p);
-  if (kind == TextPart::CData && !current_)
+  if (kind == TextPart::CData && !current())
     return fail(UnexpectedToken, p);
-  if (current_)
-    current_->parts.push_back(TextPart{kind, std::string(content, stop)});
+  if (current())
+    handler_->textPart(*current(), TextPart{kind, std::string(content, stop)});
   return stop + strlen(close);
 }
 
 // A document type declaration (or another "<!" declaration) before the
 // root: skipped whole, internal subset and quoted literals included.
 const char* Parser::declaration(const char* p) {
-  if (root_)
+  if (rootStart_)
     return fail(UnexpectedToken, p);
   int brackets = 0;
   char quote = 0;
@@ -194,9 +203,9 @@ const char* Parser::startTag(const char* p) {
   const char* q = skipName(nameStart);
   if (q == nameStart)
     return fail(MissingStartTagName, nameStart);
-  if (root_ && !current_)
+  if (rootStart_ && !current())
     return fail(UnexpectedToken, p); // a second top-level element
-  if (openTags_.size() >= MaxNesting)
+  if (open_.size() >= MaxNesting)
     return fail(NestedTooDeeply, p);
 
   auto element = std::make_shared<Element>();
@@ -237,17 +246,17 @@ const char* Parser::startTag(const char* p) {
     q = close + 1;
   }
 
-  if (current_) {
-    element->parent = current_;
-    current_->children.push_back(element);
+  if (current()) {
+    element->parent = *current();
   } else {
-    root_ = element;
     rootStart_ = p;
+    rootTag_ = element->tag;
   }
-  if (!empty) {
-    current_ = element;
-    openTags_.push_back(p);
-  }
+  handler_->startElement(element);
+  if (empty)
+    handler_->endElement(element);
+  else
+    open_.push_back(OpenElement{std::move(element), p});
   return q;
 }
 
@@ -260,12 +269,13 @@ const char* Parser::endTag(const char* p) {
   q = skipSpace(q);
   if (q == end_ || *q != '>')
     return fail(UnexpectedToken, q);
-  if (!current_)
+  if (!current())
     return fail(EndTagWithoutStart, p);
-  if (current_->tag.compare(0, std::string::npos, nameStart, nameEnd - nameStart) != 0)
+  if ((*current())->tag.compare(0, std::string::npos, nameStart, nameEnd - nameStart) != 0)
     return fail(EndTagMismatch, p);
-  current_ = current_->parent.lock();
-  openTags_.pop_back();
+  std::shared_ptr<Element> element = std::move(open_.back().element);
+  open_.pop_back();
+  handler_->endElement(element);
   return q + 1;
 }
 
@@ -275,33 +285,56 @@ const char* Parser::text(const char* p) {
     stop = end_;
   if (isBlank(p, stop))
     return stop;
-  if (!current_)
+  if (!current())
     return fail(UnexpectedToken, skipSpace(p)); // text outside the root
   TextPart part{TextPart::Text, std::string()};
   const char* failedAt;
   if (!appendDecoded(p, stop, part.content, &failedAt))
     return fail(UnknownEntity, failedAt);
-  current_->parts.push_back(std::move(part));
+  handler_->textPart(*current(), std::move(part));
   return stop;
 }
 
+// Links the reported elements into a tree.
+class TreeBuilder : public Handler {
+public:
+  void startElement(const std::shared_ptr<Element>& element) override {
+    if (std::shared_ptr<Element> parent = element->parent.lock())
+      parent->children.push_back(element);
+    else
+      root = element;
+  }
+  void textPart(const std::shared_ptr<Element>& element, TextPart&& part) override {
+    element->parts.push_back(std::move(part));
+  }
+
+  std::shared_ptr<Element> root;
+};
+
 } // namespace
 
-ElementPtr parseText(const char* data, size_t length, const char* expectedRoot,
-                     ParseResult* result) {
+void parseEvents(const char* data, size_t length, const char* expectedRoot, Handler* handler,
+                 ParseResult* result) {
   *result = ParseResult();
   static const char bom[] = "\xef\xbb\xbf";
   if (length >= 3 && memcmp(data, bom, 3) == 0) {
     data += 3;
     length -= 3;
   }
-  Parser parser(data, length, result);
+  Parser parser(data, length, handler, result);
   if (length > MaxDataSize)
-    return parser.fail(DataTooLarge, data);
-  std::shared_ptr<Element> root = parser.parse();
-  if (root && expectedRoot && root->tag != expectedRoot)
-    return parser.fail(FirstTagNotFound, parser.rootStart());
-  return root;
+    parser.fail(DataTooLarge, data);
+  else if (parser.parse() && expectedRoot && parser.rootTag() != expectedRoot)
+    parser.fail(FirstTagNotFound, parser.rootStart());
+}
+
+ElementPtr parseText(const char* data, size_t length, const char* expectedRoot,
+                     ParseResult* result) {
+  TreeBuilder tree;
+  parseEvents(data, length, expectedRoot, &tree, result);
+  if (result->code != NoError)
+    return nullptr;
+  return tree.root;
 }
 
 } // namespace xml

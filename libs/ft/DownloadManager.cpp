@@ -1,13 +1,16 @@
 #include "ft/DownloadManager.h"
 
 #include "ft/Extension.h"
+#include "ft/FileAttributes.h"
 #include "ft/MsgWriter.h"
 #include "ft/Parameters.h"
 #include "ft/ShareProxy.h"
 #include "plat/CurrentTime.h"
 #include "plat/LogWriter.h"
 
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace ft {
@@ -16,10 +19,21 @@ namespace {
 
 plat::LogWriter vlog("DownloadManager");
 
+uint64_t listingLimit = (uint64_t)256 << 20;
+
+// What an entry takes in memory, near enough.
+uint64_t memoryOf(const ShareEntry& entry) {
+  uint64_t bytes = sizeof(ShareEntry) + entry.name.length();
+  for (const FileAttributes* block : entry.attributes)
+    bytes += sizeof(FileAttributes) + block->size();
+  return bytes;
+}
+
 } // namespace
 
 DownloadManager::DownloadManager(Extension* extension, rfb::MsgHandler* connection)
-    : shareId_(0), shareFlags_(0), state(Idle), extension_(extension), connection_(connection) {}
+    : listingBytes_(0), shareId_(0), shareFlags_(0), state(Idle), extension_(extension),
+      connection_(connection) {}
 
 DownloadManager::~DownloadManager() {
   {
@@ -150,14 +164,39 @@ bool DownloadManager::flushAborts() {
   return !queued.empty();
 }
 
-void DownloadManager::addShareEntry(ShareEntry* entry) {
-  listing_.push_back(entry);
+uint64_t DownloadManager::setListingLimit(uint64_t bytes) {
+  uint64_t previous = listingLimit;
+  listingLimit = bytes;
+  return previous;
+}
+
+void DownloadManager::clearListing() {
+  listing_.clear();
+  listingBytes_ = 0;
+}
+
+void DownloadManager::addShareEntry(uint32_t shareId, ShareEntry* entry) {
+  std::unique_ptr<ShareEntry> owned(entry);
+  // Entries nobody asked for would pile up until the connection ends.
+  if (shareId != shareId_ || state != ListingRequested) {
+    vlog.debug("Dropped '%s' of share %lu: no listing of it requested", entry->name.c_str(),
+               (unsigned long)shareId);
+    return;
+  }
+  listingBytes_ += memoryOf(*entry);
+  if (listingBytes_ > listingLimit) {
+    vlog.error("The listing of share %lu exceeds %llu bytes after %u entries",
+               (unsigned long)shareId, (unsigned long long)listingLimit,
+               (unsigned)listing_.size());
+    throw plat::ExceptionFmt("Listing of share %lu too large", (unsigned long)shareId);
+  }
+  listing_.push_back(owned.release());
 }
 
 void DownloadManager::setShare(uint32_t shareId, uint32_t flags) {
   if (!connection_ || shareId == shareId_)
     return;
-  listing_.clear();
+  clearListing();
   shareId_ = shareId;
   shareFlags_ = flags;
   state = shareId != 0 ? ListingWanted : Idle;
@@ -179,7 +218,7 @@ void DownloadManager::filesWithdrawn(uint32_t shareId) {
   if (current && current->shareId() == shareId && current->owner() == this)
     clearCurrentShare();
   if (shareId == shareId_) {
-    listing_.clear();
+    clearListing();
     shareId_ = 0;
     state = Idle;
   }
@@ -241,22 +280,27 @@ void DownloadManager::dataReceived(const FileId& id, const uint8_t* data, int le
     return;
   }
   Stream* stream = it->second;
-  // Why the sink failed; empty when it gave the download up itself.
+  // Why the download failed; empty when the sink gave it up itself.
   plat::String failure("");
   bool stopped = false;
   if (length > 0) {
     // Counted first: a sink may ask for a write cycle from inside write,
     // and that cycle's renewal must see these bytes as arrived.
     stream->bytesReceived += length;
-    try {
-      stream->write(data, length);
-    } catch (Stream::CancelledException& e) {
-      vlog.debug("dataReady: %s", e.str());
+    if (stream->bytesReceived > stream->expectedSize) {
+      failure = sizeMismatch(id, stream);
       stopped = true;
-    } catch (plat::Exception& e) {
-      vlog.error("dataReady: %s", e.str());
-      failure = e.str();
-      stopped = true;
+    } else {
+      try {
+        stream->write(data, length);
+      } catch (Stream::CancelledException& e) {
+        vlog.debug("dataReady: %s", e.str());
+        stopped = true;
+      } catch (plat::Exception& e) {
+        vlog.error("dataReady: %s", e.str());
+        failure = e.str();
+        stopped = true;
+      }
     }
     if (!stopped)
       return;
@@ -265,10 +309,13 @@ void DownloadManager::dataReceived(const FileId& id, const uint8_t* data, int le
     it = streams.find(id);
     if (it == streams.end())
       return;
+  } else if (stream->expectedSize != Stream::UnknownSize &&
+             stream->bytesReceived != stream->expectedSize) {
+    failure = sizeMismatch(id, stream);
   }
 
   int64_t elapsed = (plat::currentTime() - stream->startTime) / plat::TimeUnitsPerMs;
-  vlog.info("Download %s.", !stopped ? "complete" : *failure.c_str() ? "failed" : "cancelled");
+  vlog.info("Download %s.", *failure.c_str() ? "failed" : stopped ? "cancelled" : "complete");
   vlog.debug("%u bytes transferred in %ums. %u bytes/second", (unsigned)stream->bytesReceived,
              (unsigned)elapsed,
              (unsigned)(stream->bytesReceived * 1000 / (uint64_t)(elapsed > 1 ? elapsed : 1)));
@@ -286,6 +333,14 @@ void DownloadManager::endOfBatch() {
     if (it != streams.end())
       it->second->endOfBatch();
   }
+}
+
+plat::String DownloadManager::sizeMismatch(const FileId& id, const Stream* stream) {
+  char text[96];
+  snprintf(text, sizeof(text), "Size mismatch: %llu bytes received, %llu expected",
+           (unsigned long long)stream->bytesReceived, (unsigned long long)stream->expectedSize);
+  vlog.error("(%lu, %lu): %s", (unsigned long)id.shareId, (unsigned long)id.fileNumber, text);
+  return plat::String(text);
 }
 
 void DownloadManager::fileError(const FileId& id, const char* message) {

@@ -43,7 +43,9 @@ public:
           : plat::Exception(text) {}
     };
 
-    Stream() : startTime(0), bytesReceived(0), grantedLimit(0) {}
+    enum : uint64_t { UnknownSize = ~(uint64_t)0 };
+
+    Stream() : startTime(0), bytesReceived(0), grantedLimit(0), expectedSize(UnknownSize) {}
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
     virtual ~Stream() {}
@@ -63,6 +65,9 @@ public:
     int64_t startTime;      // 100 ns units, set when registered
     uint64_t bytesReceived; // everything delivered, also what failed to write
     uint64_t grantedLimit;  // the last byte limit sent for it
+    // The bytes the download brings, from the file's listing entry, set by
+    // the owner; a download that brings more or fewer fails.
+    uint64_t expectedSize;
   };
 
   enum ShareState { Idle = 0, ListingWanted = 1, ListingRequested = 2, ListingComplete = 3 };
@@ -89,8 +94,10 @@ public:
   virtual bool flushFileRequests();
   virtual bool flushByteLimits();
   virtual bool flushAborts();
-  // Takes ownership of the entry.
-  virtual void addShareEntry(ShareEntry* entry);
+  // Takes ownership of the entry. Only entries of the listing asked for
+  // are kept, and only up to listingLimit bytes in all: past it throws
+  // plat::Exception, which ends the connection.
+  virtual void addShareEntry(uint32_t shareId, ShareEntry* entry);
   // The other end advertised a share.
   virtual void setShare(uint32_t shareId, uint32_t flags);
   // The listing of the followed share is complete: it becomes the
@@ -112,6 +119,10 @@ public:
   // Unregisters the stream and closes it; false for an unknown id.
   bool closeStream(const FileId& id, const char* message);
 
+  // What a listing may take, counted in memory; returns the bound it
+  // replaces. The default, 256 MiB, holds a million entries and more.
+  static uint64_t setListingLimit(uint64_t bytes);
+
   Extension* extension() const { return extension_; }
   rfb::MsgHandler* connection() const { return connection_; }
   uint32_t shareId() const { return shareId_; }
@@ -129,10 +140,16 @@ private:
   MsgWriter* writer();
   // Writes an abort now, or queues it when there is no room.
   void abortNow(const FileId& id);
+  // Logs and returns why a download that brought the wrong size fails.
+  static plat::String sizeMismatch(const FileId& id, const Stream* stream);
   // Removes the stream and its pending request, then closes it.
   void removeAndClose(std::map<FileId, Stream*>::iterator it, const char* message);
 
+  // Empties the listing.
+  void clearListing();
+
   ManagedVector<ShareEntry> listing_;
+  uint64_t listingBytes_;
   uint32_t shareId_;
   uint32_t shareFlags_;
   // The release and abort queues may be filled from other threads; their

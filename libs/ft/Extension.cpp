@@ -12,6 +12,7 @@
 #include "plat/LogWriter.h"
 
 #include <cstring>
+#include <exception>
 #include <vector>
 
 namespace ft {
@@ -24,7 +25,7 @@ plat::LogWriter vlog("ftExtension");
 
 Extension::Extension()
     : connectionManager(nullptr), currentShare(nullptr), ownThread(std::this_thread::get_id()),
-      waker(nullptr) {}
+      waker(nullptr), closer(nullptr) {}
 
 Extension::~Extension() {
   while (!connections.empty())
@@ -130,28 +131,36 @@ void Extension::scheduleWriteMsg(rfb::MsgHandler* connection) {
 
 void Extension::writeMsgs(rfb::MsgHandler* connection) {
   Connection* c = find(connection);
-  if (!c)
+  if (!c || c->writer->isShut())
     return;
   bool pending = false;
-  if (DownloadManager* download = c->download) {
-    // Every step runs, whatever the one before it found.
-    pending |= download->flushAborts();
-    pending |= download->flushReleaseShares();
-    pending |= download->flushReqShare();
-    pending |= download->flushFileRequests();
-    pending |= download->flushByteLimits();
-  }
-  if (UploadManager* upload = c->upload) {
-    if (upload->withdrawalsPending(connection)) {
-      upload->sendWithdrawals(connection);
-      pending = true;
+  try {
+    if (DownloadManager* download = c->download) {
+      // Every step runs, whatever the one before it found.
+      pending |= download->flushAborts();
+      pending |= download->flushReleaseShares();
+      pending |= download->flushReqShare();
+      pending |= download->flushFileRequests();
+      pending |= download->flushByteLimits();
     }
-    if (upload->listingPending(connection)) {
-      upload->sendShareEntries(connection);
-      pending = true;
+    if (UploadManager* upload = c->upload) {
+      if (upload->withdrawalsPending(connection)) {
+        upload->sendWithdrawals(connection);
+        pending = true;
+      }
+      if (upload->listingPending(connection)) {
+        upload->sendShareEntries(connection);
+        pending = true;
+      }
+      if (upload->uploadsPending(connection))
+        pending |= upload->pumpUploads(connection);
     }
-    if (upload->uploadsPending(connection))
-      pending |= upload->pumpUploads(connection);
+  } catch (const plat::Exception& e) {
+    failConnection(connection, e.str());
+    return;
+  } catch (const std::exception& e) {
+    failConnection(connection, e.what());
+    return;
   }
   // The step may have removed the connection (a writer that failed).
   if ((c = find(connection)))
@@ -162,6 +171,16 @@ void Extension::endOfBatch(rfb::MsgHandler* connection) {
   Connection* c = find(connection);
   if (c && c->download)
     c->download->endOfBatch();
+}
+
+void Extension::failConnection(rfb::MsgHandler* connection, const char* reason) {
+  vlog.error("Write cycle failed, closing the connection: %s", reason);
+  if (Connection* c = find(connection)) {
+    c->writer->shut();
+    c->writePending = false;
+  }
+  if (closer)
+    closer->closeConnection(connection);
 }
 
 bool Extension::writesPending(rfb::MsgHandler* connection) {
@@ -264,7 +283,7 @@ void Extension::shareEntry(rfb::MsgHandler* connection, uint32_t shareId, ShareE
   vlog.debug("  %s %s, size=%i", entry->flags & ShareEntry::Directory ? "directory" : "file",
              entry->name.c_str(), (int)entry->size);
   if (DownloadManager* download = downloadManagerFor(connection))
-    download->addShareEntry(owned.release());
+    download->addShareEntry(shareId, owned.release());
 }
 
 void Extension::reqFile(rfb::MsgHandler* connection, const char* path, const FileId& fileId,

@@ -58,12 +58,23 @@ public:
     virtual void wake() = 0;
   };
 
+  // Closes a connection whose output can no longer be trusted: the owner
+  // of its socket (the socket server) shuts the socket down, after which
+  // the connection is removed as usual.
+  class Closer {
+  public:
+    virtual ~Closer() {}
+    virtual void closeConnection(rfb::MsgHandler* connection) = 0;
+  };
+
   Extension();
   // Removes the connections that are left. Shares must be gone first.
   ~Extension() override;
 
   bool readMsg(rdr::InStream& in, rfb::MsgHandler* connection) override;
-  // The write cycle.
+  // The write cycle. A cycle that fails (its output may hold part of a
+  // message) logs why and closes the connection: nothing more is written
+  // on it.
   void writeMsgs(rfb::MsgHandler* connection) override;
   // Whether the connection's last write cycle had more to write.
   bool writesPending(rfb::MsgHandler* connection);
@@ -115,6 +126,7 @@ public:
   // On the extension's thread: runs the write cycles requested elsewhere.
   void runRequestedWrites();
   void setWaker(Waker* waker);
+  void setCloser(Closer* closer_) { closer = closer_; }
   bool onOwnThread() const { return std::this_thread::get_id() == ownThread; }
 
   void addShareCallback(ShareCallback* callback);
@@ -146,6 +158,7 @@ private:
   };
 
   Connection* find(rfb::MsgHandler* connection);
+  void failConnection(rfb::MsgHandler* connection, const char* reason);
 
   ConnectionManager* connectionManager;
   std::map<rfb::MsgHandler*, Connection> connections;
@@ -161,6 +174,7 @@ private:
   plat::Mutex requestLock;
   std::set<rfb::MsgHandler*> requestedWrites;
   Waker* waker;
+  Closer* closer;
 };
 
 } // namespace ft

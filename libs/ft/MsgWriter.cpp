@@ -25,6 +25,8 @@ const int MaxBudget = 16384;
 const int FileDataHead = 14;
 const int FileDataMinimum = 114;
 
+MsgWriter::DeflateFunction deflateCall = deflate;
+
 // Length of text cut to the peer's string cap, at a UTF-8 character
 // boundary.
 int cutLength(const char* text) {
@@ -39,7 +41,7 @@ int cutLength(const char* text) {
 
 } // namespace
 
-MsgWriter::MsgWriter(rfb::MsgHandler* connection_) : connection(connection_) {
+MsgWriter::MsgWriter(rfb::MsgHandler* connection_) : connection(connection_), shut_(false) {
   startDeflate();
 }
 
@@ -57,6 +59,12 @@ void MsgWriter::startDeflate() {
 void MsgWriter::logCounters() {
   vlog.debug("uncompressed: %lu, compressed: %lu", (unsigned long)deflater.total_in,
              (unsigned long)deflater.total_out);
+}
+
+MsgWriter::DeflateFunction MsgWriter::setDeflateFunction(DeflateFunction function) {
+  DeflateFunction previous = deflateCall;
+  deflateCall = function;
+  return previous;
 }
 
 void MsgWriter::resetDeflate() {
@@ -80,6 +88,8 @@ int MsgWriter::budget(int space, int minimum) {
 }
 
 rfb::MsgWriter* MsgWriter::writerWithRoom(const char* operation, int minimum, int* space) {
+  if (shut_)
+    return nullptr;
   rfb::MsgWriter* writer = connection->getWriter();
   if (!writer) {
     vlog.warning("%s: no writer for connection", operation);
@@ -167,8 +177,10 @@ int MsgWriter::writeShareDataEOF(uint32_t shareId) {
 }
 
 int MsgWriter::writeReqShare(uint32_t shareId, const char* relName, uint32_t depth) {
+  // Type, share id, the name's count and bytes, depth.
+  int length = 16 + (relName ? (int)strlen(relName) : 0);
   int space;
-  rfb::MsgWriter* writer = writerWithRoom("writeReqShare", 8, &space);
+  rfb::MsgWriter* writer = writerWithRoom("writeReqShare", length, &space);
   if (!writer)
     return 0;
   rdr::OutStream* os = writer->startExtMsg(extensionName);
@@ -179,14 +191,15 @@ int MsgWriter::writeReqShare(uint32_t shareId, const char* relName, uint32_t dep
   writer->endMsg();
   vlog.info("Requesting '%s' of share %lu to depth %lu", relName ? relName : "",
             (unsigned long)shareId, (unsigned long)depth);
-  return 8;
+  return length;
 }
 
 int MsgWriter::writeReqFile(const char* path, const FileId& fileId, uint64_t upTo,
                             uint64_t start, uint64_t end, uint8_t flags) {
-  int minimum = (int)strlen(path) + 24;
+  // Type, the path's count and bytes, file id, upTo, start, end, flags.
+  int length = 41 + (int)strlen(path);
   int space;
-  rfb::MsgWriter* writer = writerWithRoom("writeReqFile", minimum, &space);
+  rfb::MsgWriter* writer = writerWithRoom("writeReqFile", length, &space);
   if (!writer)
     return 0;
   if (!ftCompress)
@@ -200,7 +213,7 @@ int MsgWriter::writeReqFile(const char* path, const FileId& fileId, uint64_t upT
   os->writeU64(end);
   os->writeU8(flags);
   writer->endMsg();
-  return minimum;
+  return length;
 }
 
 int MsgWriter::writeUpdateByteLimit(const FileId& fileId, uint64_t upTo) {
@@ -237,23 +250,29 @@ int MsgWriter::writeFileData(const FileId& fileId, rdr::InStream& source, int ma
   int consumed;
   rdr::OutStream* os;
   if (compress && ftCompress) {
-    // Worst case, deflate stores the input: 5 bytes per block of up to
-    // 16384, the flush marker, and the stream header on the first output.
-    int room = dataMax - (dataMax + 16383) / 16384 * 5 - 6;
-    if (deflater.total_out == 0)
-      room -= 2;
+    // Worst case, deflate stores the input: a 5-byte header per block (zlib
+    // makes one per 16383 bytes at most; counted here per 4096), the 5-byte
+    // empty block of the sync flush and the 2-byte stream header; the 32
+    // bytes hold those last two with room to spare.
+    int room = dataMax - (dataMax / 4096 + 1) * 5 - 32;
     int input = avail < room ? avail : room;
     deflated.resize(dataMax);
     deflater.next_in = (Bytef*)source.getptr();
     deflater.avail_in = (uInt)input;
     deflater.next_out = deflated.data();
     deflater.avail_out = (uInt)dataMax;
-    int result = deflate(&deflater, Z_SYNC_FLUSH);
-    if (result != Z_OK)
+    int result = deflateCall(&deflater, Z_SYNC_FLUSH);
+    // The input is consumed either way: the peer's inflate stream can no
+    // longer follow ours, so nothing more may go out on the connection.
+    if (result != Z_OK) {
+      shut_ = true;
       throw plat::ExceptionFmt("ft::MsgWriter: deflate failed: %i", result);
-    // Output left inside deflate would spill into the next message.
-    if (deflater.avail_out == 0)
+    }
+    // With the output full, deflate may hold more of this message.
+    if (deflater.avail_out == 0) {
+      shut_ = true;
       throw plat::Exception("ft::MsgWriter: deflate output exceeds the message");
+    }
     int length = dataMax - (int)deflater.avail_out;
     consumed = input - (int)deflater.avail_in;
     os = writer->startExtMsg(extensionName);

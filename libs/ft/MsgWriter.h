@@ -62,8 +62,16 @@ public:
 
   // Starts a new deflate stream (the peer restarts its inflate stream).
   void resetDeflate();
+  // From now on nothing is written: the connection's output holds part of
+  // a message, or its deflate stream is out of step with the peer's.
+  void shut() { shut_ = true; }
+  bool isShut() const { return shut_; }
   // Whether data compresses below nine tenths of its size.
   static bool compressesWell(const uint8_t* data, int length);
+  // The zlib call that deflates data messages (zlib's deflate); tests put
+  // in one that fails. Returns the one it replaces.
+  typedef int (*DeflateFunction)(z_stream* stream, int flush);
+  static DeflateFunction setDeflateFunction(DeflateFunction function);
 
   // The share of free room that the data and listing messages may take.
   static double bias();
@@ -77,6 +85,7 @@ private:
   void logCounters();
 
   rfb::MsgHandler* connection;
+  bool shut_;
   z_stream deflater;
   std::vector<uint8_t> deflated;
 };

@@ -274,7 +274,7 @@ void UploadManager::addFailedUpload(rfb::MsgHandler* connection, const char* pat
   std::unique_ptr<Upload> upload(new Upload);
   upload->path = path;
   upload->fileId = fileId;
-  upload->position = upload->limit = upload->start = upload->end = 0;
+  upload->position = upload->limit = upload->start = upload->end = upload->size = 0;
   upload->error = error;
   upload->paused = false;
   upload->compression = -1;
@@ -332,6 +332,7 @@ bool UploadManager::fileRequested(rfb::MsgHandler* connection, const char* path,
   upload->limit = upTo < end ? upTo : end;
   upload->start = start;
   upload->end = end;
+  upload->size = file->size;
   upload->paused = false;
   upload->compression = flags & 1 ? -1 : 0;
   uploads[connection].push_back(std::move(upload));
@@ -417,9 +418,22 @@ bool UploadManager::pumpUpload(rfb::MsgHandler* connection, Upload* upload) {
       upload->position += consumed;
       wrote = consumed > 0;
     } catch (rdr::EndOfStream&) {
-      // The file was shorter than the request said.
-      upload->limit = upload->end = upload->position;
+      uint64_t listedEnd = upload->end < upload->size ? upload->end : upload->size;
+      if (upload->position < listedEnd) {
+        // The file shrank since it was listed: sent as it is, the other
+        // end would keep it as complete.
+        char error[96];
+        snprintf(error, sizeof(error), "File ended after %llu of its %llu bytes",
+                 (unsigned long long)upload->position, (unsigned long long)upload->size);
+        vlog.error("%s: %s", upload->path.c_str(), error);
+        upload->error = error;
+      } else {
+        // The request reached beyond the file.
+        upload->limit = upload->end = upload->position;
+      }
     } catch (plat::Exception& e) {
+      if (out->isShut())
+        throw; // the connection's failure, not the file's
       vlog.error("file read/network write failed: %s", e.str());
       upload->error = e.str();
     }
@@ -442,7 +456,9 @@ bool UploadManager::pumpUpload(rfb::MsgHandler* connection, Upload* upload) {
       upload->error = plat::String();
     }
   }
-  if (!upload->source || upload->position == upload->end) {
+  // An error text still unsent holds the end of the file back: alone, the
+  // end would make the other end keep a failed file as a complete one.
+  if (upload->error.isNull() && (!upload->source || upload->position == upload->end)) {
     attempted = true;
     try {
       lastWritten = out->writeFileEOF(upload->fileId);

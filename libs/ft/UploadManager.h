@@ -105,6 +105,7 @@ private:
     uint64_t limit;    // bytes allowed up to
     uint64_t start;
     uint64_t end;
+    uint64_t size; // the file's size in the listing
     plat::String error;
     bool paused;
     int compression; // -1 undecided, 0 plain, 1 deflate

@@ -3,6 +3,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <exception>
 
 namespace plat {
 
@@ -20,6 +21,18 @@ void Exception::appendf(const char* fmt, ...) {
   va_start(args, fmt);
   vformatAppend(message, sizeof(message), fmt, args);
   va_end(args);
+}
+
+const char* caughtText() {
+  try {
+    throw;
+  } catch (const Exception& e) {
+    return e.str();
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown exception";
+  }
 }
 
 ExceptionFmt::ExceptionFmt(const char* fmt, ...) {

@@ -58,6 +58,12 @@ struct TimedOut : Exception {
   TimedOut() : Exception("Timed out") {}
 };
 
+// Within a catch block: the text of the exception being handled, whatever
+// its type (an Exception's message, a standard exception's what(), else
+// "unknown exception"). Valid until the handler ends. For the entry points
+// that face the system, which must let no exception through.
+const char* caughtText();
+
 // Appends the system's text for an error code to buf (the seam between the
 // portable exception code and the platform's message table).
 void appendSystemErrorText(char* buf, size_t size, int code);

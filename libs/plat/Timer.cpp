@@ -14,9 +14,8 @@ Timer::~Timer() {
   if (callback_ == nullptr && next_ == this)
     return; // a list head
   stop();
-  TimerManager* manager = TimerManager::threadInstanceOrNull();
-  if (manager && manager->firing_ == this)
-    manager->firing_ = nullptr;
+  if (TimerManager* manager = TimerManager::threadInstanceOrNull())
+    manager->timerGone(this);
 }
 
 void Timer::start(int intervalMs) {
@@ -29,8 +28,7 @@ void Timer::start(int intervalMs) {
   manager->checkClock(&now);
   due_ = now + (int64_t)intervalMs * TimeUnitsPerMs;
   manager->insert(this);
-  if (manager->firing_ == this)
-    manager->firingRestarted_ = true;
+  manager->timerRestarted(this);
   if (manager->earliest() == this)
     manager->notifyObserver();
 }

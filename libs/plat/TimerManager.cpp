@@ -20,7 +20,7 @@ static int64_t msUntil(int64_t due, int64_t now) {
 }
 
 TimerManager::TimerManager(Observer* observer)
-    : previous_(current), observer_(observer), firing_(nullptr), firingRestarted_(false) {
+    : previous_(current), observer_(observer), firing_(nullptr) {
   current = this;
 }
 
@@ -112,30 +112,40 @@ int TimerManager::processTimers() {
     return timeUntilNext();
 
   // Callbacks may run a nested loop that processes timers again.
-  struct Firing {
+  Firing firing = {nullptr, false, firing_};
+  struct Pop {
     TimerManager* m;
-    Timer* timer;
-    bool restarted;
-    ~Firing() {
-      m->firing_ = timer;
-      m->firingRestarted_ = restarted;
-    }
-  } saved{this, firing_, firingRestarted_};
+    Firing* outer;
+    ~Pop() { m->firing_ = outer; }
+  } pop{this, firing_};
+  firing_ = &firing;
 
   while (Timer* timer = earliest()) {
     if (now < timer->due_)
       break;
     unlink(timer);
-    firing_ = timer;
-    firingRestarted_ = false;
+    firing.timer = timer;
+    firing.restarted = false;
     bool again = timer->callback_->handleTimeout(timer);
-    if (!firing_)
+    if (!firing.timer)
       continue; // the callback deleted its timer
-    if (again && !firingRestarted_)
+    if (again && !firing.restarted)
       rearm(timer, &now);
   }
   notifyObserver();
   return 0;
+}
+
+void TimerManager::timerRestarted(Timer* timer) {
+  for (Firing* f = firing_; f; f = f->outer)
+    if (f->timer == timer)
+      f->restarted = true;
+}
+
+void TimerManager::timerGone(Timer* timer) {
+  for (Firing* f = firing_; f; f = f->outer)
+    if (f->timer == timer)
+      f->timer = nullptr;
 }
 
 int TimerManager::timeUntilNext() {

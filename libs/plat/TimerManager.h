@@ -45,14 +45,25 @@ private:
   void rearm(Timer* timer, int64_t* now);
   void notifyObserver();
 
+  // A timer whose callback runs: null once the timer is deleted, and
+  // whether it was restarted meanwhile (then it keeps its new due time).
+  // Callbacks may run nested passes, so each pass has its own, on its
+  // stack, linked to the one of the pass around it.
+  struct Firing {
+    Timer* timer;
+    bool restarted;
+    Firing* outer;
+  };
+  // Every running callback's record learns of the timer's restart or end.
+  void timerRestarted(Timer* timer);
+  void timerGone(Timer* timer);
+
   // From the head: latest due first; the earliest is at the tail.
   Timer head_;
   TimerManager* previous_;
   Observer* observer_;
-  // The timer whose callback runs, null once the callback deleted it, and
-  // whether the callback restarted it (then it keeps its new due time).
-  Timer* firing_;
-  bool firingRestarted_;
+  // The innermost pass's record, or null.
+  Firing* firing_;
 };
 
 } // namespace plat

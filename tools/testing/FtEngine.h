@@ -15,11 +15,14 @@
 #include "rdr/BufferedOutStream.h"
 #include "rdr/MemInStream.h"
 #include "rdr/OutStreamV4.h"
+#include "RoomLimited.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -37,15 +40,27 @@ public:
     if (!openError.empty())
       throw plat::Exception(openError.c_str());
     opened++;
+    if (outOfMemory)
+      return new Starved;
     size_t at = offset < data->size() ? (size_t)offset : data->size();
     return new Reader(data, at);
   }
 
   std::shared_ptr<std::string> data;
   std::string openError;
+  // Reading runs out of memory (std::bad_alloc).
+  bool outOfMemory = false;
   int opened = 0;
 
 private:
+  class Starved : public rdr::InStream {
+  public:
+    int pos() override { return 0; }
+
+  protected:
+    bool overrun(int) override { throw std::bad_alloc(); }
+  };
+
   // Keeps the contents while it reads them, as an open file does when
   // its share goes away.
   class Reader : public rdr::MemInStream {
@@ -150,12 +165,21 @@ public:
   bool compress = false;
 };
 
+struct LinkEnd;
+
 // One engine. Its connections are removed before the upload manager goes.
-struct Engine {
+// A connection the engine closes (its write cycle failed) is closed by its
+// link end at the end's next step.
+struct Engine : ft::Extension::Closer {
   TestExtension extension;
   LocalManager manager{&extension};
+  std::vector<LinkEnd*> ends;
 
-  Engine() { extension.setConnectionManager(&manager); }
+  Engine() {
+    extension.setConnectionManager(&manager);
+    extension.setCloser(this);
+  }
+  void closeConnection(rfb::MsgHandler* connection) override;
   ~Engine() {
     while (!manager.downloads.empty())
       extension.removeConnection(manager.downloads.begin()->first);
@@ -205,25 +229,15 @@ struct Pipe {
   size_t size() const { return bytes.size() - readAt; }
 };
 
-class PipeOutStream : public rdr::BufferedOutStream {
+// A test may pretend that the output has only so much free room, which what
+// is written from then on uses up; a write beyond it fails the test.
+class PipeOutStream : public RoomLimited<rdr::BufferedOutStream> {
 public:
   explicit PipeOutStream(Pipe* pipe) : pipe(pipe) { setNoWait(true); }
 
-  // A test may pretend that the output has only so much free room, which
-  // what is written from then on uses up.
-  int avail() override {
-    int free = rdr::BufferedOutStream::avail();
-    if (room < 0)
-      return free;
-    int left = room - (length() - lengthAtLimit);
-    return left < 0 ? 0 : left < free ? left : free;
-  }
   // The room a file-transfer writer then sees: the framing's 2 bytes and
   // the extension's 15 less. Negative: no limit.
-  void setSpace(int space) {
-    room = space < 0 ? -1 : space + 17;
-    lengthAtLimit = length();
-  }
+  void setSpace(int space) { setRoom(space < 0 ? -1 : space + 17, false); }
 
 protected:
   int writeData(const uint8_t* buffer, int length, bool wait) override {
@@ -236,8 +250,6 @@ protected:
 
 private:
   Pipe* pipe;
-  int room = -1;
-  int lengthAtLimit = 0;
 };
 
 class PipeInStream : public rdr::BufferedInStream {
@@ -269,6 +281,7 @@ struct LinkEnd {
         receiver(&pipeIn) {}
 
   void open() {
+    engine->ends.push_back(this);
     ft::Extension& ext = engine->extension;
     ext.connectionAdded(&connection);
     connection.setExtension(ext.name(), true);
@@ -281,12 +294,15 @@ struct LinkEnd {
     if (!isOpen)
       return;
     isOpen = false;
+    engine->ends.erase(std::find(engine->ends.begin(), engine->ends.end(), this));
     ft::Extension& ext = engine->extension;
     ext.extensionDisabled(&connection, ext.name());
     connection.setExtension(ext.name(), false);
     ext.connectionClosed(&connection);
   }
   void receive() {
+    if (closing)
+      close();
     if (!isOpen)
       return;
     try {
@@ -298,6 +314,8 @@ struct LinkEnd {
     }
   }
   void writable() {
+    if (closing)
+      close();
     pipeOut.flushSome(false);
     if (isOpen && !pipeOut.hasPending())
       engine->extension.writeMsgs(&connection);
@@ -310,8 +328,16 @@ struct LinkEnd {
   PipeInStream pipeIn;
   ft::proxy::MsgReceiver receiver;
   bool isOpen = false;
+  // The engine asked for the connection to be closed.
+  bool closing = false;
   std::string error;
 };
+
+inline void Engine::closeConnection(rfb::MsgHandler* connection) {
+  for (LinkEnd* end : ends)
+    if (&end->connection == connection)
+      end->closing = true;
+}
 
 // Two engines joined through memory: a's output is b's input and back.
 struct MemLink {

@@ -271,10 +271,10 @@ struct PastedFile : ComStreamTest {
 
   // What the data object does for a paste of entry 0: a stream on its own
   // apartment thread, registered and requested. Returns the proxy.
-  IUnknown* paste(CountedStream** made = nullptr) {
+  IUnknown* paste(CountedStream** made = nullptr, uint64_t extraSize = 0) {
     ft::FileId id(share->shareId(), 0);
     const ft::ShareEntry* entry = (*share)[0];
-    CountedStream* stream = makeStream(id, entry->size, entry->name.c_str());
+    CountedStream* stream = makeStream(id, entry->size + extraSize, entry->name.c_str());
     IUnknown* proxy = stream->runOnComThread(static_cast<IStream*>(stream), IID_IStream);
     stream->attach(b.download());
     b.download()->requestFile(id, entry->name.c_str(), 0, ~(uint64_t)0);
@@ -330,6 +330,13 @@ TEST_F(PastedFile, FileErrorDeniesFurtherReads) {
   ASSERT_TRUE(pump([&] { return reader.done && deleted == 1; }));
   EXPECT_EQ(STG_E_ACCESSDENIED, reader.last);
   EXPECT_EQ("", reader.data);
+}
+
+TEST_F(PastedFile, AFileShorterThanItsListingIsAnErrorForTheReader) {
+  offer(new MemFile("short", "abc"));
+  RemoteReader reader(paste(nullptr, 1), 1000);
+  ASSERT_TRUE(pump([&] { return reader.done && deleted == 1; }));
+  EXPECT_EQ(STG_E_ACCESSDENIED, reader.last);
 }
 
 TEST_F(PastedFile, LostConnectionDetachesTheStream) {

@@ -7,7 +7,7 @@
 
 namespace ft {
 
-static plat::LogWriter vlog("ThreadedInStream");
+plat::LogWriter threadedInStreamLog("ThreadedInStream");
 
 ThreadedInStream::ThreadedInStream(rdr::InStream* source_, Handler* handler_)
     : plat::Thread("ThreadedInStream"), source(source_), handler(handler_), buffer(nullptr),
@@ -31,7 +31,7 @@ ThreadedInStream::~ThreadedInStream() {
   try {
     plat::EventManager::instance()->removeEvent(dataReady);
   } catch (plat::Exception& e) {
-    vlog.error("%s", e.str());
+    threadedInStreamLog.error("%s", e.str());
   }
   stopThread();
   delete[] buffer;
@@ -82,10 +82,10 @@ void ThreadedInStream::readAhead() {
       source->skip(n);
       source->checkpoint();
     } catch (rdr::EndOfStream& e) {
-      vlog.debug("%s", e.str());
+      threadedInStreamLog.debug("%s", e.str());
       ended = true;
     } catch (plat::Exception& e) {
-      vlog.error("%s", e.str());
+      threadedInStreamLog.error("%s", e.str());
       ended = true;
       why = e.str();
     }

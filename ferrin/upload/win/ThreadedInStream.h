@@ -16,6 +16,7 @@
 // consumed, so that a broken source is never taken for a short file.
 #pragma once
 
+#include "plat/LogWriter.h"
 #include "plat/Mutex.h"
 #include "plat/String.h"
 #include "plat/win/EventManager.h"
@@ -24,6 +25,10 @@
 #include "rdr/InStream.h"
 
 namespace ft {
+
+// The one "ThreadedInStream" log writer: the threaded streams and their
+// upload handler.
+extern plat::LogWriter threadedInStreamLog;
 
 class ThreadedInStream : public rdr::InStream, public plat::Thread {
 public:

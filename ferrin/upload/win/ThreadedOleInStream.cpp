@@ -7,8 +7,6 @@
 
 namespace ft {
 
-static plat::LogWriter vlog("ThreadedInStream");
-
 ThreadedOleInStream::ThreadedOleInStream(IStream* stream, Handler* handler)
     : ThreadedInStream(nullptr, handler), marshalled(nullptr),
       stopped(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
@@ -37,14 +35,14 @@ ThreadedOleInStream::~ThreadedOleInStream() {
 void ThreadedOleInStream::run() {
   HRESULT hr = OleInitialize(nullptr);
   if (FAILED(hr))
-    vlog.error("OleInitialize failed: %lx", (unsigned long)hr);
+    threadedInStreamLog.error("OleInitialize failed: %lx", (unsigned long)hr);
   IStream* stream = nullptr;
   IStream* taken = marshalled;
   marshalled = nullptr;
   HRESULT got = CoGetInterfaceAndReleaseStream(taken, IID_IStream, (void**)&stream);
   if (FAILED(got)) {
     plat::SystemException e("CoGetInterfaceAndReleaseStream", (int)got);
-    vlog.error("%s", e.str());
+    threadedInStreamLog.error("%s", e.str());
     fail(e.str());
   } else {
     source = new OleInStream(stream);

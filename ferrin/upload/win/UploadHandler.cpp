@@ -5,8 +5,6 @@
 
 namespace ft {
 
-static plat::LogWriter vlog("ThreadedInStream");
-
 UploadHandler::UploadHandler(Extension* extension_, rfb::MsgHandler* connection_)
     : extension(extension_), connection(connection_) {
   if (!connection)
@@ -21,7 +19,7 @@ void UploadHandler::processEvent(HANDLE event) {
   try {
     extension->scheduleWriteMsg(connection);
   } catch (plat::Exception& e) {
-    vlog.error("%s", e.str());
+    threadedInStreamLog.error("%s", e.str());
   }
 }
 

@@ -178,6 +178,38 @@ TEST_F(EntryTree, RenamedNodesTakeTheirNewPlace) {
     EXPECT_EQ(1u, root->children().count(node));
 }
 
+TEST_F(EntryTree, DuplicatesAndClashesChangeNothing) {
+  std::string work = makeFolder(top, "work");
+  makeEntry(join(work, "inner.kiv"), "i");
+  makeEntry(join(top, "a.kiv"), "a");
+  makeEntry(join(top, "b.kiv"), "b");
+  auto root = scanned();
+  // A second scan meets every node again: each is kept once, and the scan
+  // goes on into the folder that was already there.
+  scanFolder(root.get());
+  EXPECT_EQ((Names{"work/", "a", "b"}), namesOf(*root));
+  EXPECT_EQ(3u, root->allLeaves().size());
+  TreeLeaf* a = root->allLeaves()[1];
+  EXPECT_EQ(a, root->add(std::make_unique<TreeLeaf>(a->getPath(), root.get())));
+
+  const std::string aPath = a->getPath();
+  try {
+    a->rename("b");
+    FAIL();
+  } catch (const plat::Exception& e) {
+    EXPECT_STREQ("\"b\" already exists", e.str());
+  }
+  EXPECT_EQ(aPath, a->getPath());
+  EXPECT_EQ(aPath, a->config().getFilePath());
+  EXPECT_THROW(a->setPath(join(top, "b.kiv").c_str()), plat::Exception);
+  TreeBranch* folder = static_cast<TreeBranch*>(*root->children().begin());
+  EXPECT_THROW(folder->setPath(aPath.c_str()), plat::Exception); // a folder onto an entry's file
+  EXPECT_EQ(join(work, "inner.kiv"), root->allLeaves()[0]->getPath());
+  EXPECT_EQ((Names{"work/", "a", "b"}), namesOf(*root));
+  for (TreeNode* node : root->children())
+    EXPECT_EQ(1u, root->children().count(node));
+}
+
 TEST_F(EntryTree, LeavesDepthFirstAndLockedOnes) {
   std::string sub = makeFolder(top, "sub");
   makeEntry(join(top, "plain.kiv"), "p");

@@ -220,10 +220,10 @@ TEST_F(Import, TakenNamesGetANumber) {
 TEST_F(Import, NamesCannotLeaveTheTarget) {
   std::string body;
   const char* folderNames[] = {"..", ".", "../..", "..\\..", "a/b", "a\\b", "CON", "nul.txt",
-                               "x.", "x ", "", "C:evil", "&#46;&#46;"};
+                               "x.", "x ", "", "C:evil", "&#46;&#46;", "CONIN$"};
   for (const char* name : folderNames)
     body += std::string("<folder name=\"") + name + "\"><file name=\"in\"></file></folder>\n";
-  for (const char* name : {"..", "../../evil", "..\\evil", "LPT1", "e."})
+  for (const char* name : {"..", "../../evil", "..\\evil", "LPT1", "e.", "conout$"})
     body += std::string("<file name=\"") + name + "\"></file>\n";
   writeBook(body);
   ASSERT_TRUE(importBook());
@@ -231,7 +231,8 @@ TEST_F(Import, NamesCannotLeaveTheTarget) {
   EXPECT_EQ((Names{"Source/", "Target/", "book.xml"}), namesIn(scratch.file("")));
   // ...and inside it one component a name.
   EXPECT_EQ((Names{"--.kiv", "--/", "-/", "..---/", "..-..-evil.kiv", "..-evil.kiv", "C-evil/",
-                   "CON-/", "LPT1-.kiv", "a-b/", "e-.kiv", "nul-.txt/", "x-/"}),
+                   "CON-/", "CONIN$-/", "LPT1-.kiv", "a-b/", "conout$-.kiv", "e-.kiv",
+                   "nul-.txt/", "x-/"}),
             namesIn(target));
   // Names that came out the same share the folder; their entries are kept
   // apart by number.

@@ -1,6 +1,8 @@
 #include "OptionsFixture.h"
 #include "ScratchDir.h"
 #include "ledrow/data/ConnOptions.h"
+#include "ledrow/data/EncryptedConfig.h"
+#include "ledrow/data/PasswordObfuscation.h"
 #include "ledrow/data/FileOps.h"
 #include "ledrow/data/SafeSaveFile.h"
 
@@ -177,4 +179,52 @@ TEST_F(OptionsTest, PasswordFile) {
   CConnOptions q;
   q = p;
   EXPECT_TRUE(q.getPassword().equals("12345", 5));
+}
+
+// A protected entry changed while locked would keep a signature that no
+// longer covers it, and the password inside would be lost: it is saved only
+// signed anew, and the file stays as it was until then.
+TEST_F(OptionsTest, ChangedLockedEntryIsSavedOnlySignedAnew) {
+  ScratchDir dir;
+  const std::string path = dir.file("locked.kiv");
+  {
+    EncryptedConfig entry;
+    entry.setHost("server");
+    entry.setPassword("secret");
+    entry.encrypt("master");
+    entry.saveToFile(path.c_str(), true, false, nullptr);
+  }
+  auto passwordIn = [&](const char* master) {
+    EncryptedConfig entry;
+    entry.loadFromFile(path.c_str());
+    if (!entry.decrypt(master))
+      return std::string("(locked)");
+    return std::string(deobfuscatePassword(entry.getPassword(), Latin1CodePage()).c_str());
+  };
+  const std::string before = get(path);
+
+  EncryptedConfig entry;
+  entry.loadFromFile(path.c_str());
+  entry.save(); // unchanged: no master password needed
+  EXPECT_EQ(before, get(path));
+  entry.fullScreen.setParam("1", 50);
+  EXPECT_TRUE(entry.needsSigning());
+  EXPECT_THROW(entry.save(), EncryptedConfig::MasterPasswordNeeded);
+  EXPECT_EQ(before, get(path));
+  EXPECT_FALSE(entry.resign("wrong"));
+  EXPECT_TRUE(entry.needsSigning());
+  ASSERT_TRUE(entry.resign("master"));
+  entry.save();
+  EXPECT_EQ("secret", passwordIn("master"));
+
+  // A password given while locked is the one signed.
+  EncryptedConfig again;
+  again.loadFromFile(path.c_str());
+  EXPECT_TRUE(again.fullScreen);
+  again.setPassword("changed");
+  EXPECT_THROW(again.save(), EncryptedConfig::MasterPasswordNeeded);
+  EXPECT_EQ("secret", passwordIn("master"));
+  ASSERT_TRUE(again.resign("master"));
+  again.save();
+  EXPECT_EQ("changed", passwordIn("master"));
 }

@@ -269,6 +269,20 @@ TEST_F(OptionsTest, ReadErrors) {
   EXPECT_STREQ("srv", o.getHost());
 }
 
+// A zero byte would cut a name or value short where another reader keeps
+// every byte; an over-long form in a host stays as it was read, as the hash
+// and the viewer see it.
+TEST_F(OptionsTest, LinesAreTakenWhole) {
+  using namespace std::string_literals;
+  EXPECT_EQ("NUL byte in line", readError("[Connection]\nHost=safe\0.evil\n"s));
+  EXPECT_EQ("NUL byte in line", readError("[Options]\nFull\0Screen=1\n"s));
+  EXPECT_EQ("NUL byte in line", readError("; note\0\n[Options]\n"s));
+  CConnOptions o;
+  readText(o, "[Connection]\nHost=srv\xc0\xae" "example\n");
+  EXPECT_STREQ("srv\xc0\xae" "example", o.getHost());
+  EXPECT_NE(std::string::npos, written(o).find("\nHost=srv\xc0\xae" "example\n"));
+}
+
 TEST_F(OptionsTest, RefusedValuesLeaveOptionsAlone) {
   CConnOptions o;
   readText(o, "[Options]\nMenuKey=F13\nVerifyId=abc\nScaling=\xff\xfe\nIdHash=abc\nMonitor=2\n");

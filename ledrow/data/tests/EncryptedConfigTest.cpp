@@ -14,21 +14,81 @@ using namespace addrbook;
 namespace {
 
 #define KNOWN_SIGNATURE                                                                          \
-  "5e4cf03825c3e04664abd756ffc9ee4210690a152c268b1883d2478d2514b8b927590555b77875b459f08bffd4" \
-  "a66083009fc1304810059a300bb0861bad44a1321d500badcc3a4ec85cb5d20e1c7b0317cbefba6c0e94a4124e" \
+  "afb0f7d73f6122f6509026cf8039c74b10690a152c268b1883d2478d2514b8bd255b5157e52b73e90ef6d8fade" \
+  "a561da0d91c0634c4606983358e7db1af913ff3c185609ae983b4ec85cb5d20e1c7b0317cbefba6c0e94a4124e" \
   "4a0b60c8ddfcd1a87585043c552bac9def81x0123456789abcdef"
 
-// Signed under "master"; the password is "secret".
+// Signed under "master"; the password is "secret". Every pair, as the
+// address book writes it.
 const std::string signedFile = "[Connection]\n"
                                "Host=server.example:1\n"
                                "UserName=tester\n"
                                "Encryption=Server\n"
+                               "SelectDesktop=\n"
+                               "ProxyServer=\n"
+                               "ProxyType=\n"
+                               "SingleSignOn=1\n"
                                "[Options]\n"
+                               "UseLocalCursor=1\n"
                                "FullScreen=1\n"
+                               "RelativePtr=0\n"
+                               "FullColour=0\n"
+                               "ColourLevel=pal8\n"
+                               "PreferredEncoding=ZRLE\n"
+                               "AutoSelect=1\n"
+                               "Shared=1\n"
+                               "SendPointerEvents=1\n"
+                               "SendKeyEvents=1\n"
+                               "ClientCutText=1\n"
+                               "ServerCutText=1\n"
+                               "ShareFiles=1\n"
+                               "EnableChat=1\n"
+                               "EnableRemotePrinting=1\n"
+                               "ChangeServerDefaultPrinter=1\n"
+                               "PointerEventInterval=0\n"
                                "Scaling=Fit\n"
+                               "MenuKey=F8\n"
+                               "EnableToolbar=1\n"
+                               "AutoReconnect=1\n"
+                               "Protocol3.3=0\n"
+                               "AcceptBell=1\n"
+                               "ScalePrintOutput=1\n"
+                               "PasswordFile=\n"
+                               "VerifyId=2\n"
+                               "IdHash=\n"
+                               "FullScreenChangeResolution=0\n"
+                               "UseAllMonitors=0\n"
+                               "Emulate3=0\n"
+                               "DisableWinKeys=1\n"
+                               "SuppressIME=1\n"
+                               "Monitor=\n"
                                "[Signature]\n"
                                "DotKivFileSignature=" KNOWN_SIGNATURE "\n";
-const char knownHash[] = "fa1a21018ced295ca46663e7d2e695ab88f173dd";
+const char knownHash[] = "bc350cc7e4c7736b8987e734f16ad455f6c7500e";
+const char knownPairs[] =
+    "Hostserver.example:1UserNametesterEncryptionServerSelectDesktopProxyServerProxyType"
+    "SingleSignOn1UseLocalCursor1FullScreen1RelativePtr0FullColour0ColourLevelpal8"
+    "PreferredEncodingZRLEAutoSelect1Shared1SendPointerEvents1SendKeyEvents1ClientCutText1"
+    "ServerCutText1ShareFiles1EnableChat1EnableRemotePrinting1ChangeServerDefaultPrinter1"
+    "PointerEventInterval0ScalingFitMenuKeyF8EnableToolbar1AutoReconnect1Protocol3.30"
+    "AcceptBell1ScalePrintOutput1PasswordFileVerifyId2IdHashFullScreenChangeResolution0"
+    "UseAllMonitors0Emulate30DisableWinKeys1SuppressIME1Monitor";
+
+// A file of five pairs with a signature over exactly those: the hash and
+// the signature agree, but the file is not what the entry writes.
+const std::string shortSignedFile =
+    "[Connection]\n"
+    "Host=server.example:1\n"
+    "UserName=tester\n"
+    "Encryption=Server\n"
+    "[Options]\n"
+    "FullScreen=1\n"
+    "Scaling=Fit\n"
+    "[Signature]\n"
+    "DotKivFileSignature="
+    "5e4cf03825c3e04664abd756ffc9ee4210690a152c268b1883d2478d2514b8b927590555b77875b459f08bffd4"
+    "a66083009fc1304810059a300bb0861bad44a1321d500badcc3a4ec85cb5d20e1c7b0317cbefba6c0e94a4124e"
+    "4a0b60c8ddfcd1a87585043c552bac9def81x0123456789abcdef\n";
 const char secretObfuscated[] = "2a8df6944c72b46f";
 
 // The old form: the obfuscated password's hex under "master".
@@ -69,6 +129,20 @@ std::string sha1Hex(const std::string& bytes) {
   return hexOf(digest);
 }
 
+// A file as the address book signs it, with every pair that an edit below
+// disturbs.
+std::string programSignedFile() {
+  EncryptedConfig entry;
+  entry.setHost("server.example");
+  entry.setIdentity({0xab, 0xcd});
+  entry.encryption.setParam("AlwaysOn", plat::PriorityUser);
+  entry.setPassword("secret");
+  entry.encrypt("master");
+  return written(entry);
+}
+
+void throwingSalt(uint8_t*, int) { throw plat::Exception("no random source"); }
+
 } // namespace
 
 TEST_F(OptionsTest, SignedFileKnownAnswer) {
@@ -76,8 +150,7 @@ TEST_F(OptionsTest, SignedFileKnownAnswer) {
   load(entry, signedFile);
   EXPECT_EQ(EncryptedConfig::HashValid, entry.getHashState());
   // Names and values of every pair but the signature, nothing else.
-  EXPECT_EQ(knownHash, sha1Hex("Hostserver.example:1UserNametesterEncryptionServer"
-                               "FullScreen1ScalingFit"));
+  EXPECT_EQ(knownHash, sha1Hex(knownPairs));
   EXPECT_STREQ(knownHash, entry.getReadHash());
   EXPECT_TRUE(entry.hasSignature());
   EXPECT_STREQ(KNOWN_SIGNATURE, entry.getSignature());
@@ -103,13 +176,13 @@ TEST_F(OptionsTest, SignedFileKnownAnswer) {
 TEST_F(OptionsTest, ChangingASignedFileBreaksTheSignature) {
   const std::pair<const char*, const char*> edits[] = {
       {"FullScreen=1", "FullScreen=0"},
-      {"FullScreen=1\nScaling=Fit", "Scaling=Fit\nFullScreen=1"},
+      {"FullScreen=1\nRelativePtr=0", "RelativePtr=0\nFullScreen=1"},
       {"Scaling=Fit\n", "Scaling=Fit\nShared=0\n"},
       {"Encryption=Server\n", "Encryption=Server\nPassword=00112233\n"},
       {"Host=server.example:1", "Host=elsewhere.example:1"},
       {"Host=server.example:1\n", "Host=server.example\nPort=5901\n"},
       {"UserName=tester\n", ""},
-      {"[Options]\nFullScreen=1\n", "[Options]\nFullScreen=1\nFullScreen=1\n"},
+      {"FullScreen=1\n", "FullScreen=1\nFullScreen=1\n"},
   };
   for (const auto& edit : edits) {
     EncryptedConfig entry;
@@ -273,4 +346,99 @@ TEST_F(OptionsTest, CopiesCarryTheProtection) {
   EXPECT_FALSE(copy.isProtected());
   entry.clearPassword();
   EXPECT_FALSE(entry.isProtected());
+}
+
+// Edits that keep every byte of the names and values, so that the hash of
+// the pairs as read still matches the signature, while the entry means
+// something else.
+TEST_F(OptionsTest, EditsThatKeepTheHashAreRefused) {
+  const std::string file = programSignedFile();
+  const std::pair<const char*, const char*> edits[] = {
+      {"Host=server.example\nUserName=tester\n", "Host=server.exampl\neUserName=tester\n"},
+      {"Host=server.example\nUserName=tester\n", "Host=server.exampleUserNametester\n"},
+      {"UserName=tester\nIdentity=abcd\n", "UserName=testerIdentityabcd\n"},
+      {"Encryption=AlwaysOn\n", "Encryptio=nAlwaysOn\n"},
+      {"[Connection]\n", "[Connexion]\n"},
+      {"FullScreen=0\n", "FullScree=n0\n"},
+      {"ColourLevel=pal8\n", "ColourLevel=pa\nl8=\n"},
+      {"PointerEventInterval=0\nScaling=None\n", "PointerEventInterval=0ScalingNone\n"},
+      {"SingleSignOn=1\n[Options]\nUseLocalCursor=1\n",
+       "SingleSignOn=1\nUseLocalCursor=1\n[Options]\n"},
+  };
+  EncryptedConfig original;
+  load(original, file);
+  for (const auto& edit : edits) {
+    EncryptedConfig entry;
+    load(entry, replaced(file, edit.first, edit.second));
+    EXPECT_STREQ(original.getReadHash(), entry.getReadHash()) << edit.second;
+    EXPECT_FALSE(entry.decrypt("master")) << edit.second;
+    EXPECT_TRUE(entry.hasSignature());
+  }
+  // A signature over a file in another layout agrees with its hash, and is
+  // refused all the same.
+  EncryptedConfig other;
+  load(other, shortSignedFile);
+  EXPECT_FALSE(other.decrypt("master"));
+
+  ASSERT_TRUE(original.decrypt("master"));
+  EXPECT_EQ("secret", passwordOf(original));
+  EXPECT_EQ(2, original.encryption.getValue());
+}
+
+// Saved and read back any number of times, an entry the program signed
+// still opens: an empty user name (which the writer leaves out) and an
+// ordinary pair named like the signature's included.
+TEST_F(OptionsTest, SignedEntriesOpenAfterEverySave) {
+  std::mt19937 rng(20240719);
+  for (int i = 0; i < 60; i++) {
+    EncryptedConfig original;
+    randomise(original, rng);
+    if (i % 3 == 0)
+      original.userName.setParam("", plat::PriorityUser);
+    if (i % 3 == 1)
+      original.setFromFile("DotKivFileSignature", "00ff", "Options");
+    EncryptedConfig entry;
+    entry = original;
+    entry.encrypt("master");
+    std::string file = written(entry);
+    for (int save = 0; save < 3; save++) {
+      EncryptedConfig reread;
+      load(reread, file);
+      ASSERT_FALSE(reread.needsSigning()) << file;
+      file = written(reread);
+      EncryptedConfig opened;
+      opened = reread;
+      ASSERT_TRUE(opened.decrypt("master")) << file;
+      EXPECT_TRUE(opened.equals(original));
+      EXPECT_STREQ(original.getHost(), opened.getHost());
+      EXPECT_EQ(original.getIdentity(), opened.getIdentity());
+      EXPECT_EQ(original.getExtraOptions(), opened.getExtraOptions());
+      EXPECT_TRUE(opened.getPassword().equals(original.getPassword().data(),
+                                              original.getPassword().length()));
+    }
+  }
+}
+
+TEST_F(OptionsTest, FailedProtectionChangesNothing) {
+  EncryptedConfig entry;
+  entry.setHost("h");
+  entry.setPassword("secret");
+  const std::string before = written(entry);
+  setSaltSource(throwingSalt);
+  EXPECT_THROW(entry.encrypt("master"), plat::Exception);
+  setSaltSource(nullptr);
+  EXPECT_FALSE(entry.isProtected());
+  EXPECT_EQ(EncryptedConfig::NoHash, entry.getHashState());
+  EXPECT_EQ("secret", passwordOf(entry));
+  EXPECT_EQ(before, written(entry));
+
+  // An entry whose host would read back as host and user name could never
+  // be opened once signed: it stays as it is.
+  EncryptedConfig hiding;
+  hiding.setHost("aUserNameb");
+  hiding.userName.setParam("", plat::PriorityUser);
+  hiding.setPassword("secret");
+  EXPECT_THROW(hiding.encrypt("master"), plat::Exception);
+  EXPECT_FALSE(hiding.isProtected());
+  EXPECT_EQ("secret", passwordOf(hiding));
 }

@@ -1,4 +1,7 @@
+#include "ledrow/data/FileOps.h"
 #include "ledrow/data/ProtectedString.h"
+#include "ledrow/data/tests/ScratchDir.h"
+#include "ledrow/passwords/SaveEntry.h"
 #include "ledrow/passwords/Parameters.h"
 #include "ledrow/passwords/PasswordStore.h"
 #include "plat/CurrentTime.h"
@@ -211,4 +214,58 @@ TEST_F(Store, ForgetAndDestructionStopTheTimer) {
     EXPECT_NE(-1, timers.timeUntilNext());
   }
   EXPECT_EQ(-1, timers.timeUntilNext());
+}
+
+// A locked entry changed since it was read is saved only after the store
+// has the master password; without it the file stays as it was.
+TEST_F(Store, SaveEntrySignsChangesAnew) {
+  setVerifier("master");
+  ScratchDir dir;
+  const std::string path = dir.file("entry.kiv");
+  {
+    EncryptedConfig entry;
+    entry.setHost("server");
+    entry.encrypt("master");
+    entry.saveToFile(path.c_str(), true, false, nullptr);
+  }
+  auto text = [&] {
+    FILE* f = openFile(path.c_str(), "rb");
+    std::string data;
+    for (int c; (c = fgetc(f)) != EOF;)
+      data += (char)c;
+    fclose(f);
+    return data;
+  };
+  const std::string before = text();
+
+  EncryptedConfig entry;
+  entry.loadFromFile(path.c_str());
+  entry.shared.setParam("0", plat::PriorityUser);
+  EXPECT_FALSE(saveEntry(entry, store, nullptr)); // the prompt cancelled
+  EXPECT_EQ(before, text());
+  prompts.answers = {"master"};
+  EXPECT_TRUE(saveEntry(entry, store, nullptr));
+  EncryptedConfig saved;
+  saved.loadFromFile(path.c_str());
+  ASSERT_TRUE(saved.decrypt("master"));
+  EXPECT_FALSE(saved.shared);
+
+  // An entry altered outside the address book cannot be signed anew.
+  std::string altered = text();
+  altered.replace(altered.find("Host=server"), 11, "Host=serve\nr=");
+  FILE* f = openFile(path.c_str(), "wb");
+  fwrite(altered.data(), 1, altered.size(), f);
+  fclose(f);
+  EncryptedConfig tampered;
+  tampered.loadFromFile(path.c_str());
+  tampered.shared.setParam("1", plat::PriorityUser);
+  try {
+    saveEntry(tampered, store, nullptr);
+    FAIL();
+  } catch (const plat::Exception& e) {
+    EXPECT_STREQ(CorruptEntryText, e.str());
+  }
+  EXPECT_EQ(altered, text());
+  const std::string prompt = std::string("enter ") + masterPassword.getValueStr().c_str();
+  EXPECT_EQ(std::vector<std::string>(2, prompt), prompts.calls);
 }

@@ -8,6 +8,7 @@
 // ComObject<T> gives every interface of T the one IUnknown implementation.
 #pragma once
 
+#include "plat/LogWriter.h"
 #include "plat/Mutex.h"
 
 #include <objbase.h>
@@ -16,6 +17,9 @@
 #include <vector>
 
 namespace com {
+
+// The one "ComObjectImpl" log writer: COM objects and their apartment threads.
+extern plat::LogWriter comObjectLog;
 
 struct ComInterface {
   IID iid;

@@ -6,7 +6,7 @@
 
 namespace com {
 
-static plat::LogWriter vlog("ComObjectImpl");
+plat::LogWriter comObjectLog("ComObjectImpl");
 
 ComObjectImpl::ComObjectImpl() : refCount_(1), destroyOnZero_(true), comThreadId_(0) {}
 
@@ -23,7 +23,7 @@ ULONG ComObjectImpl::AddRef() {
     plat::Lock l(lock_);
     count = ++refCount_;
   }
-  vlog.write(101, "%p->AddRef() -> %lu", (void*)this, (unsigned long)count);
+  comObjectLog.write(101, "%p->AddRef() -> %lu", (void*)this, (unsigned long)count);
   return (ULONG)count;
 }
 
@@ -39,7 +39,7 @@ ULONG ComObjectImpl::Release() {
   }
   // The object may be gone from here on unless destroyNow: its thread
   // deletes it as soon as it sees the count at 0.
-  vlog.write(101, "%p->Release() -> %lu", (void*)this, (unsigned long)count);
+  comObjectLog.write(101, "%p->Release() -> %lu", (void*)this, (unsigned long)count);
   if (wake)
     PostThreadMessageW(wake, WM_NULL, 0, 0);
   if (destroyNow)
@@ -60,9 +60,10 @@ HRESULT ComObjectImpl::QueryInterface(REFIID iid, void** out) {
       break;
     }
   }
-  vlog.write(101, "%p->QI(%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x) = %p", (void*)this,
-             (unsigned)iid.Data1, iid.Data2, iid.Data3, iid.Data4[0], iid.Data4[1], iid.Data4[2],
-             iid.Data4[3], iid.Data4[4], iid.Data4[5], iid.Data4[6], iid.Data4[7], *out);
+  comObjectLog.write(101, "%p->QI(%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x) = %p",
+                     (void*)this, (unsigned)iid.Data1, iid.Data2, iid.Data3, iid.Data4[0],
+                     iid.Data4[1], iid.Data4[2], iid.Data4[3], iid.Data4[4], iid.Data4[5],
+                     iid.Data4[6], iid.Data4[7], *out);
   return *out ? S_OK : E_NOINTERFACE;
 }
 

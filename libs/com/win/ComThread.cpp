@@ -7,8 +7,6 @@
 
 namespace com {
 
-static plat::LogWriter vlog("ComObjectImpl");
-
 namespace {
 
 // The threads waiting for a next object. Never destroyed: threads may
@@ -78,10 +76,10 @@ void ComThread::run() {
   try {
     ole = enterApartment();
   } catch (const plat::SystemException& e) {
-    vlog.error("%s", e.str());
+    comObjectLog.error("%s", e.str());
     startFailure_.reset(new plat::SystemException(e));
   } catch (const plat::Exception& e) {
-    vlog.error("%s", e.str());
+    comObjectLog.error("%s", e.str());
     startFailure_.reset(new plat::SystemExceptionFmt("%s", E_FAIL, e.str()));
   }
   do
@@ -90,7 +88,7 @@ void ComThread::run() {
 }
 
 void ComThread::serve() {
-  vlog.write(101, "managing %p", (void*)object_);
+  comObjectLog.write(101, "managing %p", (void*)object_);
   if (!startFailure_)
     marshalResult_ = CoMarshalInterThreadInterfaceInStream(iid_, interface_, &marshalStream_);
   // Success or not, the caller is waiting for the answer.
@@ -100,10 +98,10 @@ void ComThread::serve() {
   while (object_->refCount() > 0) {
     if (GetMessageW(&msg, nullptr, 0, 0) > 0)
       DispatchMessageW(&msg);
-    vlog.write(110, "%p->refCount = %i", (void*)object_, (int)object_->refCount());
+    comObjectLog.write(110, "%p->refCount = %i", (void*)object_, (int)object_->refCount());
   }
   object_->destroy();
-  vlog.write(101, "cleaning up %p", (void*)object_);
+  comObjectLog.write(101, "cleaning up %p", (void*)object_);
 }
 
 bool ComThread::awaitNext() {

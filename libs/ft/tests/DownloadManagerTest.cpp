@@ -57,6 +57,21 @@ TEST_F(DownloadManagerTest, AdvertisementAsksForTheListingOnce) {
   EXPECT_TRUE(dm()->listing().empty());
 }
 
+TEST_F(DownloadManagerTest, AListingHoldsOnlyEntriesAskedForAndNoMoreThanItsBound) {
+  auto entry = [] { return new ft::ShareEntry("f", 0, 1, 0, 0, 0); };
+  probe.ext().shareEntry(probe.conn(), 5, entry()); // before the advertisement
+  probe.ext().shareCtrl(probe.conn(), 5, 0, 2);
+  probe.ext().shareEntry(probe.conn(), 6, entry()); // of another share
+  probe.ext().shareEntry(probe.conn(), 5, entry());
+  EXPECT_EQ(1u, dm()->listing().size());
+  uint64_t bound = ft::DownloadManager::setListingLimit(2000);
+  EXPECT_THROW(
+      for (int i = 0; i < 100; i++) probe.ext().shareEntry(probe.conn(), 5, entry()),
+      plat::Exception);
+  ft::DownloadManager::setListingLimit(bound);
+  EXPECT_LT(dm()->listing().size(), 100u);
+}
+
 TEST_F(DownloadManagerTest, EndOfListingOnlyForTheFollowedShareWhileItsListingIsOpen) {
   probe.ext().shareCtrl(probe.conn(), 5, 0, 2);
   probe.sent();
@@ -99,10 +114,10 @@ TEST_F(DownloadManagerTest, RequestWaitsForRoomAndAsksForCompressionWhenAllowed)
   MemSink& sink = this->sink(100);
   dm()->addStream(ft::FileId(5, 1), &sink);
   dm()->requestFile(ft::FileId(5, 1), "abc", 0, All);
-  probe.end.pipeOut.setSpace(3 + 23);
+  probe.end.pipeOut.setSpace(3 + 40);
   cycle();
   EXPECT_EQ(Lines{}, probe.sent());
-  probe.end.pipeOut.setSpace(3 + 24);
+  probe.end.pipeOut.setSpace(3 + 41);
   cycle();
   EXPECT_EQ(Lines{"reqFile 'abc' 5/1 100 0 18446744073709551615 1"}, probe.sent());
 }
@@ -171,6 +186,27 @@ TEST_F(DownloadManagerTest, AbortWithoutRoomWaitsForTheCycle) {
   EXPECT_EQ(Lines{"abortFile 5/1"}, probe.sent());
 }
 
+TEST(DownloadManagerRoom, RequestsAndAbortsWaitForRoomForTheirWholeMessage) {
+  // An abort takes 12 bytes, the request 44.
+  Lines aborts = {"abortFile 5/1", "abortFile 5/2"};
+  Lines all = {aborts[0], aborts[1], "reqFile 'abc' 5/3 1048576 0 18446744073709551615 0"};
+  for (int space : {11, 27, 43, 44}) {
+    std::deque<MemSink> sinks(3);
+    Probe probe;
+    sinks[0].failWith = "disk full";
+    for (uint32_t i = 0; i < 3; i++)
+      probe.download()->addStream(ft::FileId(5, i + 1), &sinks[i]);
+    probe.end.pipeOut.setSpace(space);
+    probe.download()->requestFile(ft::FileId(5, 3), "abc", 0, All);
+    probe.ext().fileData(probe.conn(), ft::FileId(5, 1), (const uint8_t*)"x", 1);
+    probe.download()->cancelDownload(ft::FileId(5, 2));
+    Lines sent = probe.sent();
+    for (const std::string& line : probe.sentInRoom(space))
+      sent.push_back(line);
+    EXPECT_EQ(space < 12 ? Lines{} : space < 44 ? aborts : all, sent) << space;
+  }
+}
+
 TEST_F(DownloadManagerTest, EndOfFileAndErrorsCloseTheirStream) {
   MemSink& done = sink();
   MemSink& failed = sink();
@@ -187,6 +223,23 @@ TEST_F(DownloadManagerTest, EndOfFileAndErrorsCloseTheirStream) {
   // An error without a text is still an error.
   probe.ext().fileError(probe.conn(), ft::FileId(5, 3), "");
   EXPECT_NE("", silent.closeMessage);
+}
+
+TEST_F(DownloadManagerTest, ADownloadOfAnotherSizeThanListedFails) {
+  MemSink& shorter = sink();
+  MemSink& longer = sink();
+  shorter.expectedSize = 5;
+  longer.expectedSize = 2;
+  dm()->addStream(ft::FileId(5, 1), &shorter);
+  dm()->addStream(ft::FileId(5, 2), &longer);
+  data(ft::FileId(5, 1), "abc");
+  probe.ext().fileEOF(probe.conn(), ft::FileId(5, 1));
+  EXPECT_EQ("Size mismatch: 3 bytes received, 5 expected", shorter.closeMessage);
+  data(ft::FileId(5, 2), "ab");
+  data(ft::FileId(5, 2), "c"); // not taken; the other end stops sending
+  EXPECT_EQ("ab", longer.received);
+  EXPECT_EQ("Size mismatch: 3 bytes received, 2 expected", longer.closeMessage);
+  EXPECT_EQ(Lines{"abortFile 5/2"}, probe.sent());
 }
 
 TEST_F(DownloadManagerTest, CancelSendsTheAbortAtOnce) {

@@ -58,6 +58,21 @@ struct Probe {
     }
     return recorder.calls;
   }
+  // The messages of write cycles that each find only `space` bytes of room,
+  // run until one writes nothing; the room is unlimited again afterwards.
+  std::vector<std::string> sentInRoom(int space) {
+    std::vector<std::string> all;
+    for (;;) {
+      end.pipeOut.setSpace(space);
+      ext().writeMsgs(conn());
+      std::vector<std::string> lines = sent();
+      if (lines.empty())
+        break;
+      all.insert(all.end(), lines.begin(), lines.end());
+    }
+    end.pipeOut.setSpace(-1);
+    return all;
+  }
   // Only the first word of each message: its kind.
   std::vector<std::string> sentKinds() {
     std::vector<std::string> kinds;

@@ -7,17 +7,16 @@
 #include "rdr/MemOutStream.h"
 #include "rdr/OutStreamV4.h"
 #include "rfb/MsgHandler.h"
+#include "testing/RoomLimited.h"
 
 #include <vector>
 
 namespace testing_support {
 
 // Large enough that every message fits one frame.
-class RoomLimitedOutStream : public rdr::MemOutStream {
+class RoomLimitedOutStream : public RoomLimited<rdr::MemOutStream> {
 public:
-  RoomLimitedOutStream() : rdr::MemOutStream(1 << 20) {}
-  int room = -1; // < 0: unlimited
-  int avail() override { return room < 0 ? rdr::MemOutStream::avail() : room; }
+  RoomLimitedOutStream() : RoomLimited<rdr::MemOutStream>(1 << 20) {}
 };
 
 class TestConnection : public rfb::MsgHandler {
@@ -26,14 +25,22 @@ public:
 
   rfb::MsgWriter* getWriter() override { return hasWriter ? &writer : nullptr; }
 
-  // The space the file-transfer writer will see.
-  void setSpace(int space) { wire.room = space + 2 + 15; }
+  // The space the file-transfer writer will see before each message, as
+  // when the output drains at once; a longer message fails the test.
+  void setSpace(int space) {
+    room = space + 2 + 15;
+    wire.setRoom(room, true);
+  }
   std::vector<uint8_t> bytes() {
     return std::vector<uint8_t>(wire.data(), wire.data() + wire.length());
   }
-  void clear() { wire.clear(); }
+  void clear() {
+    wire.clear();
+    wire.setRoom(room, true);
+  }
 
   bool hasWriter = true;
+  int room = -1;
   RoomLimitedOutStream wire;
   rdr::OutStreamV4 framed;
   ft::FTMsgWriter writer;

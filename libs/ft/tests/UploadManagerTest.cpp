@@ -1,9 +1,11 @@
 #include "Probe.h"
 #include "Settings.h"
 
+#include "ft/MsgWriter.h"
 #include "ft/Parameters.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <string>
 #include <vector>
@@ -32,6 +34,15 @@ struct UploadManagerTest : testing::Test {
     probe.ext().reqFile(probe.conn(), path, ft::FileId(40, number), upTo, start, end, 0);
   }
 };
+
+// Consumes its input and fills the output without finishing the message.
+int deflateThatCannotFinish(z_stream* stream, int) {
+  stream->next_in += stream->avail_in;
+  stream->avail_in = 0;
+  stream->next_out += stream->avail_out;
+  stream->avail_out = 0;
+  return Z_OK;
+}
 
 class CountingUploadManager : public ft::UploadManager {
 public:
@@ -171,6 +182,24 @@ TEST_F(UploadManagerTest, UnsharedOrUnopenableFilesAreAnsweredWithAnError) {
             probe.sent());
 }
 
+TEST(UploadManagerRoom, AnErrorTextWithoutRoomHoldsBackItsEndOfFile) {
+  // The errors take 29 and 40 bytes, an end of file 14.
+  Lines first = {"fileError 40/1 'Access denied'", "fileEOF 40/1"};
+  Lines both = {first[0], first[1], "fileError 40/2 'File not shared: missing'", "fileEOF 40/2"};
+  for (int space : {28, 39, 40}) {
+    Probe probe;
+    MemFile* locked = new MemFile("locked", "abc");
+    locked->openError = "Access denied";
+    probe.engine.share({locked}, 2, 40);
+    probe.ext().reqShare(probe.conn(), 40, "", 0);
+    probe.sent();
+    probe.end.pipeOut.setSpace(0);
+    probe.ext().reqFile(probe.conn(), "locked", ft::FileId(40, 1), 1000, 0, All, 0);
+    probe.ext().reqFile(probe.conn(), "missing", ft::FileId(40, 2), 1000, 0, All, 0);
+    EXPECT_EQ(space < 29 ? Lines{} : space < 40 ? first : both, probe.sentInRoom(space)) << space;
+  }
+}
+
 TEST_F(UploadManagerTest, FiniteEndReachedWithoutRoomForTheEndIsSentLater) {
   shareAndList({new MemFile("f", std::string(300, 'q'))});
   probe.sent();
@@ -278,4 +307,24 @@ TEST_F(UploadManagerTest, CompressesWhatCompressesWell) {
   EXPECT_EQ(text, received);
   EXPECT_EQ("fileEOF 40/1", lines.back());
   EXPECT_LT(probe.out.moved, text.size() / 4);
+}
+
+TEST(UploadManagerFailure, AFailedWriteCycleClosesTheConnectionAndWritesNoMore) {
+  auto compress = setting(ft::ftCompress, true);
+  ft::MsgWriter::DeflateFunction real = ft::MsgWriter::setDeflateFunction(deflateThatCannotFinish);
+  for (bool outOfMemory : {false, true}) {
+    if (outOfMemory)
+      ft::MsgWriter::setDeflateFunction(real);
+    Probe probe;
+    MemFile* file = new MemFile("f", std::string(5000, 'z'));
+    file->outOfMemory = outOfMemory;
+    probe.engine.share({file, new MemFile("g", "g")}, 2, 40);
+    probe.ext().reqShare(probe.conn(), 40, "", 0);
+    probe.sent();
+    probe.ext().reqFile(probe.conn(), "f", ft::FileId(40, 1), All, 0, All, 1);
+    probe.ext().reqFile(probe.conn(), "g", ft::FileId(40, 2), All, 0, All, 1);
+    // No error for the file: the connection's stream is what failed.
+    EXPECT_EQ(Lines{}, probe.sent()) << outOfMemory;
+    EXPECT_TRUE(probe.end.closing) << outOfMemory;
+  }
 }

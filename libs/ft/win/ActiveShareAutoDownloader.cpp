@@ -5,9 +5,9 @@
 
 namespace ft {
 
-namespace {
+plat::LogWriter autoDownloaderLog("AutoDownloader");
 
-plat::LogWriter vlog("AutoDownloader");
+namespace {
 
 // The flag of a share that the other end wants saved into a folder.
 const uint32_t SaveIntoFolder = 1;
@@ -59,7 +59,7 @@ void ActiveShareAutoDownloader::shareReady(ShareProxy* share) {
     pending_.push_back(share);
     getDirCallback_->getDir(share);
   } catch (plat::Exception& e) {
-    vlog.error("%s", e.str());
+    autoDownloaderLog.error("%s", e.str());
     removePending(share);
     shareDownloader_.showError("No download directory is configured, and no default could be\n"
                                "determined. Please configure a download directory below.");

@@ -10,10 +10,14 @@
 
 #include "ft/Extension.h"
 #include "ft/win/ShareDownloader.h"
+#include "plat/LogWriter.h"
 
 #include <list>
 
 namespace ft {
+
+// The one "AutoDownloader" log writer, shared with the fetch-folder prompt.
+extern plat::LogWriter autoDownloaderLog;
 
 class ShareProxy;
 

@@ -51,6 +51,7 @@ FileStream::FileStream(const char* path, const ShareEntry& entry, Callback* call
       attributes(FileAttributes::win32Attributes(entry)),
       closing(false) {
   PLAT_ASSERT(callback);
+  expectedSize = entry.size;
   file.open(path, _O_WRONLY | _O_CREAT | _O_EXCL);
 }
 

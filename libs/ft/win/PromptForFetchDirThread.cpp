@@ -11,8 +11,6 @@ namespace ft {
 
 namespace {
 
-plat::LogWriter vlog("AutoDownloader");
-
 HANDLE manualResetEvent() {
   HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!event)
@@ -97,7 +95,7 @@ void PromptForFetchDirThread::answerRequests() {
       std::string title = std::string("Select folder to save ") + record.text.c_str() + ":";
       answer = prompt_->chooseFolder(owner, title.c_str());
     } catch (plat::Exception& e) {
-      vlog.error("%s", e.str());
+      autoDownloaderLog.error("%s", e.str());
       prompt_->showError(owner, e.str());
       answer = plat::String();
     }
@@ -123,7 +121,7 @@ void PromptForFetchDirThread::takeReplies() {
       else
         reply.downloader->removePending(reply.share);
     } catch (plat::Exception& e) {
-      vlog.error("%s", e.str());
+      autoDownloaderLog.error("%s", e.str());
       prompt_->showError(owner, e.str());
     }
   }

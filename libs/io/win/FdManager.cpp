@@ -217,8 +217,8 @@ void FdManager::cleanup(FdIo* io) {
   if (handler) {
     try {
       handler->closed(io);
-    } catch (plat::Exception& e) {
-      vlog.error("%s", e.str());
+    } catch (...) {
+      vlog.error("%s", plat::caughtText());
     }
   }
   // The handler may have shut the io down again; remove() takes it off
@@ -316,8 +316,8 @@ void FdManager::dispatch() {
       if (selector_)
         selector_->selectIo(io, false, false);
       i->second.acceptor->accept(listener, io);
-    } catch (plat::Exception& e) {
-      vlog.error("%s", e.str());
+    } catch (...) {
+      vlog.error("%s", plat::caughtText());
     }
   }
 
@@ -330,8 +330,8 @@ void FdManager::dispatch() {
     if (i->second.addressCallback) {
       try {
         i->second.addressCallback->addressChanged(listener);
-      } catch (plat::Exception& e) {
-        vlog.error("%s", e.str());
+      } catch (...) {
+        vlog.error("%s", plat::caughtText());
       }
     }
   }
@@ -347,8 +347,8 @@ void FdManager::dispatch() {
       continue;
     try {
       record.handler->readable(io);
-    } catch (plat::Exception& e) {
-      vlog.error("%s", e.str());
+    } catch (...) {
+      vlog.error("%s", plat::caughtText());
       if (isRegistered(io))
         addOnce(closing_, io);
     }
@@ -365,8 +365,8 @@ void FdManager::dispatch() {
       plat::assertionFailed("i != ios.end()", "FdManager", __LINE__);
     try {
       flushStep(io, *i->second);
-    } catch (plat::Exception& e) {
-      vlog.error("%s", e.str());
+    } catch (...) {
+      vlog.error("%s", plat::caughtText());
       if (isRegistered(io))
         addOnce(closing_, io);
     }

@@ -221,6 +221,33 @@ TEST_F(Timers, CallbackThatRestartsOrDeletesItsOwnTimer) {
   EXPECT_EQ(-1, manager.processTimers());
 }
 
+TEST_F(Timers, NestedPassesThatRestartOrDeleteTheOuterTimer) {
+  // T's callback runs a nested pass, in which U restarts T and then deletes
+  // D, whose callback runs the same way; both ask to repeat.
+  Recorder rt(&fired, "t"), ru(&fired, "u"), rd(&fired, "d");
+  Timer t(&rt), u(&ru);
+  Timer* d = new Timer(&rd);
+  rt.action = rd.action = [&] {
+    manager.processTimers();
+    return true;
+  };
+  ru.action = [&] {
+    t.start(500);
+    delete d;
+    return false;
+  };
+  t.start(10);
+  d->start(10);
+  u.start(10);
+  advance(10);
+  EXPECT_EQ(0, manager.processTimers());
+  EXPECT_EQ((std::vector<std::string>{"t", "d", "u"}), fired);
+  // T keeps its new due time and is in the list once.
+  EXPECT_EQ(fakeNow + 500 * Ms, t.dueTime());
+  t.stop();
+  EXPECT_EQ(-1, manager.processTimers());
+}
+
 TEST_F(Timers, ZeroIntervalRepeatDoesNotSpinForever) {
   int count = 0;
   Recorder r(&fired, "r");

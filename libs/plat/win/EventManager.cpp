@@ -90,7 +90,10 @@ void EventManager::serve(int index) {
 
 bool EventManager::awaitEvent(MSG* message, int timeoutMs) {
   passes.add();
-  bool gotMessage = PeekMessageW(message, nullptr, 0, 0, PM_REMOVE) != 0;
+  // The message is only looked at here and taken out of the queue last: a
+  // pass that fails (a failed wait, a handler that throws) leaves it, and
+  // WM_QUIT too, for the next pass.
+  bool gotMessage = PeekMessageW(message, nullptr, 0, 0, PM_NOREMOVE) != 0;
 
   DWORD result = WAIT_TIMEOUT;
   if (count_ > 0)
@@ -115,7 +118,8 @@ bool EventManager::awaitEvent(MSG* message, int timeoutMs) {
 
   if (result < WAIT_OBJECT_0 + (DWORD)count_)
     serve((int)(result - WAIT_OBJECT_0));
-  return gotMessage;
+  // The handler may have taken the message itself, in a loop of its own.
+  return gotMessage && PeekMessageW(message, nullptr, 0, 0, PM_REMOVE) != 0;
 }
 
 } // namespace plat

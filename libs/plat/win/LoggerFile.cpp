@@ -5,6 +5,7 @@
 #include "plat/win/File.h"
 #include "plat/win/Unicode.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace plat {
@@ -38,11 +39,15 @@ Logger_file::Logger_file(const char* name, StringParameter* fileParam)
 Logger_file::~Logger_file() {}
 
 void Logger_file::parameterChanged(ConfigParameter* param, int) {
+  String value = param->getValueStr();
   String name;
   try {
-    name = expandEnvVars(param->getValueStr().c_str());
-  } catch (const Exception&) {
-    name = param->getValueStr();
+    name = expandEnvVars(value.c_str());
+  } catch (const Exception& e) {
+    // Taken as it stands, the text would make folders named after the
+    // unknown variable: no log file until the setting is mended.
+    fprintf(stderr, "LogFile '%s' not used: %s\n", value.c_str(), e.str());
+    name = "";
   }
   Lock l(outputLock());
   if (!fileName_.isNull() && strcmp(name.c_str(), fileName_.c_str()) == 0)
@@ -62,7 +67,10 @@ bool Logger_file::openFile() {
     if (fileExists(fileName_.c_str())) {
       DString bak(strLen(fileName_.c_str()) + 5);
       bak.appendf("%s.bak", fileName_.c_str());
-      fileRename(fileName_.c_str(), bak.c_str());
+      // Another process (one ferrin runs per connection) may be writing
+      // it: what cannot be moved aside is not overwritten either.
+      if (!fileRename(fileName_.c_str(), bak.c_str()))
+        return false;
     }
     output_.set(fileOpen(fileName_.c_str(), "w"), true);
     return true;

@@ -70,7 +70,20 @@ void PropertiesDialog::recalcPageSizes() {
     moveChild(toggle_, 0, grown, 0, 0);
 }
 
+// The switch takes the pages of one set away without the sheet asking
+// them, as leaving them by their tabs would: the page shown is asked here,
+// and a page that refuses (an invalid value) keeps the set as it is.
+bool PropertiesDialog::leavingPageAccepts() {
+  HWND current = (HWND)SendMessageW(getHandle(), PSM_GETCURRENTPAGEHWND, 0, 0);
+  for (const SheetPage& p : showingAdvanced_ ? advancedOnly_ : basicOnly_)
+    if (current && p.page->getHandle() == current)
+      return p.page->validate();
+  return true;
+}
+
 void PropertiesDialog::toggle() {
+  if (!leavingPageAccepts())
+    return;
   bool advanced = !showingAdvanced_;
   advancedFlag_->setValue(advanced, plat::PriorityUser);
   showingAdvanced_ = advanced;

@@ -3,7 +3,9 @@
 // is kept in a Bool parameter (written at priority 50); the set shown is
 // the one the button follows, so a parameter that a policy fixes does not
 // confuse it. Pages in both sets (the same object) stay put when the sets
-// are switched; the rest are added after them or removed.
+// are switched; the rest are added after them or removed. A page shown
+// when the switch would remove it is validated first, as leaving its tab
+// would validate it; one that refuses keeps the set shown.
 //
 // The expert page (the parameter list of the advanced set) sees every
 // option: when another page reports a change the expert page's mark is
@@ -43,6 +45,7 @@ protected:
 
 private:
   void toggle();
+  bool leavingPageAccepts();
   const char* toggleText() const;
 
   HWND toggle_;

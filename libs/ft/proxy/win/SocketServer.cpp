@@ -25,6 +25,7 @@ plat::LogWriter vlog("FTSocketServer");
 
 SocketServer::SocketServer(Extension* extension_)
     : extension(extension_), eventManager(plat::EventManager::threadInstanceOrNull()) {
+  extension->setCloser(this);
   if (!eventManager)
     return;
   wakeEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -36,6 +37,7 @@ SocketServer::SocketServer(Extension* extension_)
 }
 
 SocketServer::~SocketServer() {
+  extension->setCloser(nullptr);
   if (!wakeEvent)
     return;
   extension->setWaker(nullptr);
@@ -57,6 +59,15 @@ void SocketServer::flushOutput(net::Socket* socket) {
 
 void SocketServer::wake() {
   SetEvent(wakeEvent);
+}
+
+void SocketServer::closeConnection(rfb::MsgHandler* connection) {
+  for (auto& entry : sockets) {
+    if (entry.second.connection.get() == connection) {
+      entry.first->shutdownNoFlush();
+      return;
+    }
+  }
 }
 
 Extension::Connection* SocketServer::connectionOf(net::Socket* socket) {
@@ -101,8 +112,8 @@ void SocketServer::socketReadable(net::Socket* socket) {
   Extension::Connection* connection = it->second.connection.get();
   try {
     it->second.receiver->receive(extension, connection);
-  } catch (plat::Exception& e) {
-    vlog.info("readMsg: %s", e.str());
+  } catch (...) {
+    vlog.info("readMsg: %s", plat::caughtText());
     socket->shutdownNoFlush();
     return;
   }

@@ -28,7 +28,8 @@ class MsgReceiver;
 
 class SocketServer : public net::SocketServer,
                      private plat::EventHandler,
-                     private ft::Extension::Waker {
+                     private ft::Extension::Waker,
+                     private ft::Extension::Closer {
 public:
   // The extension is not owned and must outlive the server.
   explicit SocketServer(Extension* extension);
@@ -53,6 +54,8 @@ private:
   void processEvent(HANDLE event) override;
   void wake() override;
   void flushOutput(net::Socket* socket);
+  // Shuts the connection's socket down.
+  void closeConnection(rfb::MsgHandler* connection) override;
 
   Extension* extension;
   std::map<net::Socket*, Record> sockets;

@@ -2,6 +2,7 @@
 // whatever comes in, the local path stays below the download folder.
 #include "ft/DownloadPaths.h"
 #include "ft/Win32SanitizePathCallback.h"
+#include "plat/SafeFileName.h"
 #include "plat/String.h"
 
 #include <cstdint>
@@ -19,9 +20,7 @@ bool safeComponent(const std::string& part) {
   if (part.empty() || part.back() == '.' || part.back() == ' ')
     return false;
   size_t dot = part.find('.');
-  if (ft::Win32SanitizePathCallback::isDeviceName(part.data(),
-                                                  (int)(dot == std::string::npos ? part.size()
-                                                                                 : dot)))
+  if (plat::isDeviceName(part.data(), dot == std::string::npos ? part.size() : dot))
     return false;
   for (char c : part) {
     if ((unsigned char)c < 32 || strchr("\"*:<>?\\|/", c))
@@ -37,6 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   name = name.c_str(); // a received name ends at its first NUL
   ft::Win32SanitizePathCallback sanitizer;
   std::string clean = plat::String::adopt(sanitizer.sanitize(name.c_str())).c_str();
+  // The same rules for one whole name, as a folder or entry name takes them.
+  if (!safeComponent(plat::safeFileName(name)))
+    abort();
   size_t start = 0;
   for (;;) {
     size_t slash = clean.find('/', start);

@@ -97,6 +97,16 @@ struct Loopback : testing::Test {
     }
     return fetched;
   }
+  // a offers the one file and b fetches it: its sink once closed, or null.
+  MemSink* fetchAlone(ft::FileProxy* file) {
+    ft::ShareProxy* share = waitForShare(a.share({file}, 2));
+    if (!share)
+      return nullptr;
+    std::vector<MemSink*> fetched = fetchAll(share, 4096);
+    bool closed = pumpUntil([&] { return fetched[0]->closed(); }, Deadline);
+    share->release();
+    return closed ? fetched[0] : nullptr;
+  }
   static bool allClosed(const std::vector<MemSink*>& sinks) {
     for (MemSink* s : sinks)
       if (s && !s->closed())
@@ -268,13 +278,30 @@ TEST_F(Loopback, ProtocolErrorClosesOnlyThatConnection) {
   closesocket(raw);
 
   // ... and goes on serving a.
-  uint32_t id = a.share({new MemFile("f", "still served")}, 2);
-  ft::ShareProxy* share = waitForShare(id);
-  ASSERT_TRUE(share);
-  std::vector<MemSink*> fetched = fetchAll(share, 4096);
-  ASSERT_TRUE(pumpUntil([&] { return fetched[0]->closed(); }, Deadline));
-  EXPECT_EQ("still served", fetched[0]->received);
-  share->release();
+  MemSink* served = fetchAlone(new MemFile("f", "still served"));
+  ASSERT_TRUE(served);
+  EXPECT_EQ("still served", served->received);
+}
+
+TEST_F(Loopback, AStandardExceptionClosesOnlyThatConnection) {
+  // a's file runs out of memory as a writes it: a closes the connection.
+  MemFile* file = new MemFile("f", "never read");
+  file->outOfMemory = true;
+  MemSink* sink = fetchAlone(file);
+  ASSERT_TRUE(sink);
+  EXPECT_EQ("Connection closed", sink->closeMessage);
+
+  // b runs out of memory as it reads: b closes the connection.
+  ASSERT_TRUE(engines.connect());
+  struct Starved : ft::Extension::ShareCallback {
+    void sharePending(uint32_t, uint32_t) override { throw std::bad_alloc(); }
+    void shareReady(ft::ShareProxy*) override {}
+    void shareWithdrawn(ft::ShareProxy*) override {}
+  } starved;
+  b.extension.addShareCallback(&starved);
+  a.share({new MemFile("g", "g")}, 2);
+  ASSERT_TRUE(pumpUntil([&] { return a.connection() == nullptr; }, Deadline));
+  b.extension.removeShareCallback(&starved);
 }
 
 TEST_F(Loopback, PeerGoingAwayEndsTheDownloads) {

@@ -296,6 +296,15 @@ TEST_F(ShareDownloaderTest, AFileTheOtherEndCannotSendFailsTheDownload) {
   EXPECT_FALSE(exists("broken")); // no partial file
 }
 
+TEST_F(ShareDownloaderTest, AFileShorterThanItsListingFailsAndIsDeleted) {
+  MemFile* shrunk = new MemFile("shrunk", "xyz");
+  shrunk->size = 5;
+  start({shrunk});
+  ASSERT_TRUE(link.runUntil([&] { return finished(); }));
+  EXPECT_EQ("failed File ended after 3 of its 5 bytes", recorder.calls.back());
+  EXPECT_FALSE(exists("shrunk"));
+}
+
 TEST_F(ShareDownloaderTest, AFileThatCannotBeCreatedIsReportedOnceAndTheRestArrives) {
   std::string tooLong(300, 'n');
   start({new MemFile(tooLong.c_str(), "lost"), new MemFile((tooLong + "2").c_str(), "lost too"),

@@ -176,6 +176,28 @@ TEST_F(Events, FailedWaitThrows) {
   manager.removeEvent(stale);
 }
 
+TEST_F(Events, AFailingPassLeavesTheMessageInTheQueue) {
+  struct Throws : EventHandler {
+    void processEvent(HANDLE) override { throw Exception("handler failed"); }
+  } throws;
+  Handle set(newEvent(true));
+  HANDLE stale = newEvent(false);
+  CloseHandle(stale);
+  MSG msg;
+  // A handler that throws with WM_APP waiting, then a failed wait with WM_QUIT.
+  for (HANDLE event : {set.get(), stale}) {
+    manager.addEvent(event, &throws, "fails");
+    if (event == stale)
+      PostQuitMessage(3);
+    else
+      PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0);
+    EXPECT_THROW(manager.awaitEvent(&msg, 0), Exception);
+    manager.removeEvent(event);
+    ASSERT_TRUE(manager.awaitEvent(&msg, 0));
+    EXPECT_EQ(event == stale ? (UINT)WM_QUIT : (UINT)WM_APP, msg.message);
+  }
+}
+
 TEST(EventManagerSlot, NestsPerThread) {
   std::thread([] {
     try {

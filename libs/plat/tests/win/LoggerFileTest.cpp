@@ -1,10 +1,13 @@
 #include "plat/Configuration.h"
 #include "plat/win/AppInit.h"
+#include "plat/win/File.h"
 #include "plat/win/LoggerFile.h"
+#include "plat/win/Unicode.h"
 #include "testing/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <regex>
 #include <sstream>
 
@@ -146,6 +149,40 @@ TEST_F(LogFile, UnopenableFileDropsMessagesUntilItCanOpen) {
   logger = nullptr;
   std::vector<std::string> lines = linesOf(good);
   EXPECT_EQ(" Four:        kept", lines.back());
+}
+
+TEST_F(LogFile, ALogThatCannotBeMovedAsideIsNotOverwritten) {
+  std::string name = dir.file("held.log");
+  writeFile(name, "another process's log\n");
+  // Held as the runtime holds an open log: shared for writing, not moving.
+  HANDLE held = CreateFileW(WString(name.c_str()).c_str(), GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  fileParam.setParam(name.c_str(), 50);
+  std::unique_ptr<Logger_file> logger(new Logger_file("testfile4", &fileParam));
+  logger->registerLogger();
+  LogWriter::applyLogParams("Four:testfile4:0");
+  shortWriter.error("dropped");
+  EXPECT_EQ("another process's log\n", readFile(name));
+  CloseHandle(held);
+  shortWriter.error("kept");
+  LogWriter::applyLogParams("");
+  logger.reset();
+  EXPECT_EQ("another process's log\n", readFile(name + ".bak"));
+  EXPECT_EQ(" Four:        kept", linesOf(name).back());
+}
+
+TEST_F(LogFile, ANameThatCannotBeExpandedOpensNoFile) {
+  std::string unexpanded = dir.file("${KIV_UNSET_VARIABLE}");
+  fileParam.setParam((unexpanded + "\\x.log").c_str(), 50);
+  testing::internal::CaptureStderr();
+  std::unique_ptr<Logger_file> logger(new Logger_file("testfile5", &fileParam));
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, err.find("unknown environment variable: KIV_UNSET_VARIABLE"));
+  logger->registerLogger();
+  LogWriter::applyLogParams("Four:testfile5:0");
+  shortWriter.error("dropped");
+  LogWriter::applyLogParams("");
+  EXPECT_FALSE(fileExists(unexpanded.c_str()));
 }
 
 TEST(AppInit, SetsUpLoggersLogFileAndTheLogDefault) {

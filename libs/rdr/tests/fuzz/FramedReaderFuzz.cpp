@@ -1,8 +1,11 @@
 // Reads framed messages with a reader whose operations come from the input
 // (integers, byte runs, end-of-message tests, checkpoints), once with all
-// bytes at hand and once as they trickle in with "would block" between the
-// pieces. Both readings must see the same values, the same message ends and
-// the same error.
+// bytes at hand and once as they arrive in the input's own pieces. Inputs of
+// up to TrickleLimit bytes are read a third time as they trickle in one byte
+// at a time: every byte then ends in "would block" (a thrown exception) and
+// a new reading from the message's checkpoint, which costs far more than
+// the reading itself, so that pass is kept to short inputs. All readings
+// must see the same values, the same message ends and the same error.
 #include "rdr/tests/fuzz/FuzzSchedule.h"
 #include "rdr/tests/ScriptedInStream.h"
 
@@ -20,7 +23,27 @@ using testing_support::ScriptedInStream;
 
 namespace {
 
-const size_t MaxOpsPerMessage = 1000;
+// Four rounds of the 16-byte script.
+const size_t MaxOpsPerMessage = 64;
+const size_t TrickleLimit = 64;
+
+// What a reading saw: one entry per event, kind in the top byte; values of
+// 64 bits take an entry of their own. Numbers, not text: the log is written
+// again on every re-reading.
+enum Kind : uint64_t {
+  U8 = 1, U16, U32, U64, Bytes, AtEnd, NotAtEnd, Checkpoint, Position, EndOfMessage, MsgEnd,
+  Error
+};
+
+struct Log {
+  std::vector<uint64_t> events;
+  std::string error;
+
+  void add(Kind kind, uint64_t value = 0) { events.push_back((uint64_t)kind << 56 | value); }
+  bool operator!=(const Log& other) const {
+    return events != other.events || error != other.error;
+  }
+};
 
 class ScriptReader {
 public:
@@ -40,70 +63,73 @@ public:
           while (op < MaxOpsPerMessage && runOp())
             ;
           state = Finishing;
-          committedLog = log.size();
+          committedLog = log.events.size();
         }
         in.skipMsg();
         in.endMsg();
-        log.push_back("end");
-        committedLog = log.size();
+        log.add(MsgEnd);
+        committedLog = log.events.size();
         state = Idle;
       }
     } catch (rdr::BlockException&) {
-      log.resize(committedLog); // read again from the checkpoint
+      log.events.resize(committedLog); // read again from the checkpoint
       op = committedOp;
       return true;
     } catch (plat::Exception& e) {
-      log.push_back(std::string("error: ") + e.str());
+      log.add(Error);
+      log.error = e.str();
       return false;
     }
   }
 
-  std::vector<std::string> log;
+  Log log;
 
 private:
   // False when the message is done with.
   bool runOp() {
     uint8_t code = script.empty() ? 2 : script[op % script.size()];
     op++;
-    char line[64];
     try {
       switch (code % 8) {
-      case 0: snprintf(line, sizeof(line), "u8 %u", in.readU8()); break;
-      case 1: snprintf(line, sizeof(line), "u16 %u", in.readU16()); break;
-      case 2: snprintf(line, sizeof(line), "u32 %u", in.readU32()); break;
-      case 3: snprintf(line, sizeof(line), "u64 %llu", (unsigned long long)in.readU64()); break;
+      case 0: log.add(U8, in.readU8()); break;
+      case 1: log.add(U16, in.readU16()); break;
+      case 2: log.add(U32, in.readU32()); break;
+      case 3: {
+        uint64_t value = in.readU64();
+        log.add(U64);
+        log.events.push_back(value);
+        break;
+      }
       case 4: {
         uint8_t buf[64];
         int n = code / 8 + 1;
         const uint8_t* p = in.readBytes(buf, n);
-        unsigned sum = 0;
+        uint32_t sum = 0;
         for (int i = 0; i < n; i++)
           sum = sum * 31 + p[i];
-        snprintf(line, sizeof(line), "bytes %d %u", n, sum);
+        log.add(Bytes, (uint64_t)n << 32 | sum);
         break;
       }
       case 5: {
         bool atEnd = in.atEndOfMsg();
-        log.push_back(atEnd ? "at end" : "not at end");
+        log.add(atEnd ? AtEnd : NotAtEnd);
         return !atEnd;
       }
       case 6:
         in.checkpoint();
         committedOp = op;
-        snprintf(line, sizeof(line), "checkpoint %d", in.pos());
-        log.push_back(line);
-        committedLog = log.size();
+        log.add(Checkpoint, (uint32_t)in.pos());
+        committedLog = log.events.size();
         return true;
       default:
         in.skip(code / 8);
-        snprintf(line, sizeof(line), "pos %d", in.pos());
+        log.add(Position, (uint32_t)in.pos());
         break;
       }
     } catch (rdr::EndOfMsg&) {
-      log.push_back("end of message");
+      log.add(EndOfMessage);
       return false;
     }
-    log.push_back(line);
     return true;
   }
 
@@ -115,8 +141,8 @@ private:
   size_t committedLog = 0;
 };
 
-std::vector<std::string> read(const std::vector<uint8_t>& wire, const std::vector<uint8_t>& script,
-                              const std::vector<size_t>& cuts, int maxChunk) {
+Log read(const std::vector<uint8_t>& wire, const std::vector<uint8_t>& script,
+         const std::vector<size_t>& cuts, int maxChunk) {
   ScriptedInStream sock;
   sock.setMaxChunk(maxChunk);
   ScriptReader reader(&sock, script);
@@ -138,16 +164,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The first bytes of the wire double as the reader's script.
   std::vector<uint8_t> script(schedule.wire.begin(),
                               schedule.wire.begin() + std::min<size_t>(schedule.wire.size(), 16));
-  std::vector<std::string> whole = read(schedule.wire, script, {}, 0);
-  std::vector<std::string> cut = read(schedule.wire, script, schedule.cuts, schedule.maxChunk);
-  // One byte at a time re-reads a message from its checkpoint after every
-  // byte: kept to short inputs, so that the fuzzer stays fast.
-  std::vector<std::string> trickle = whole;
-  if (schedule.wire.size() <= 1024)
+  Log whole = read(schedule.wire, script, {}, 0);
+  Log cut = read(schedule.wire, script, schedule.cuts, schedule.maxChunk);
+  Log trickle = whole;
+  if (schedule.wire.size() <= TrickleLimit)
     trickle = read(schedule.wire, script, std::vector<size_t>(schedule.wire.size(), 1), 1);
   if (whole != cut || whole != trickle) {
-    fprintf(stderr, "readings differ: %zu, %zu and %zu lines\n", whole.size(), cut.size(),
-            trickle.size());
+    fprintf(stderr, "readings differ: %zu, %zu and %zu events\n", whole.events.size(),
+            cut.events.size(), trickle.events.size());
     abort();
   }
   return 0;

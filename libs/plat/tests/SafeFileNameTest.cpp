@@ -1,8 +1,8 @@
-#include "ledrow/book/SafeName.h"
+#include "plat/SafeFileName.h"
 
 #include <gtest/gtest.h>
 
-using addrbook::safeFileName;
+using plat::safeFileName;
 
 TEST(SafeName, ForbiddenCharactersBecomeDashes) {
   EXPECT_EQ("a-b", safeFileName("a:b"));
@@ -36,4 +36,11 @@ TEST(SafeName, DeviceNames) {
   EXPECT_EQ("COM0", safeFileName("COM0"));
   EXPECT_EQ("CONSOLE", safeFileName("CONSOLE"));
   EXPECT_EQ("LPT10", safeFileName("LPT10"));
+  // The console devices, the superscript digits and the blanks that Windows
+  // ignores before an extension.
+  EXPECT_EQ("CONIN$-", safeFileName("CONIN$"));
+  EXPECT_EQ("conout$-.log", safeFileName("conout$.log"));
+  EXPECT_EQ("COM\xc2\xb9-", safeFileName("COM\xc2\xb9"));
+  EXPECT_EQ("lpt\xc2\xb3-.txt", safeFileName("lpt\xc2\xb3.txt"));
+  EXPECT_EQ("nul -.txt", safeFileName("nul .txt"));
 }
