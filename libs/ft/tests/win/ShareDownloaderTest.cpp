@@ -164,7 +164,7 @@ TEST_F(ShareDownloaderTest, AShareOfFoldersOnlyCompletesAtOnce) {
 
 TEST_F(ShareDownloaderTest, NoMoreThanFtConcurrencyFilesAtOnceInListingOrder) {
   auto concurrency = setting(ft::ftConcurrency, 2);
-  Logging logging("DownloadManager:sdcapture:30");
+  Logging logging("DownloadManager:sdcapture:100");
   std::vector<ft::FileProxy*> files;
   for (int i = 0; i < 5; i++)
     files.push_back(new MemFile(("f" + std::to_string(i)).c_str(), bytes(90000, i)));
