@@ -28,7 +28,7 @@ public:
     virtual void release() = 0;
   };
 
-  enum { BufferSize = 65536 };
+  enum { BufferSize = 262144 };
 
   // file was opened for overlapped reading; the completion owns it and is
   // taken over, also when construction fails. Reading starts at offset.
