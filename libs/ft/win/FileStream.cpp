@@ -49,13 +49,27 @@ FileStream::FileStream(const char* path, const ShareEntry& entry, Callback* call
     : paused(false), callback(callback_), path_(path), ring(fileTransferBufferBytes()),
       holdLimit(std::min(65536, fileTransferBufferBytes() / 4)), accepted(0), onDisk(0),
       attributes(FileAttributes::win32Attributes(entry)),
-      closing(false) {
+      closing(false), waitingOn(nullptr) {
   PLAT_ASSERT(callback);
   expectedSize = entry.size;
   file.open(path, _O_WRONLY | _O_CREAT | _O_EXCL);
 }
 
-FileStream::~FileStream() {}
+FileStream::~FileStream() {
+  stopWaiting();
+}
+
+void FileStream::stopWaiting() {
+  if (waitingOn)
+    waitingOn->removeBlockHandler(this);
+  waitingOn = nullptr;
+}
+
+void FileStream::beforeBlock(int*) {
+  stopWaiting();
+  if (!paused)
+    drain(); // may delete the stream
+}
 
 uint64_t FileStream::window() {
   return paused ? 0 : accepted + (uint64_t)ring.space();
@@ -123,7 +137,14 @@ void FileStream::write(const uint8_t* data, int length) {
 }
 
 void FileStream::endOfBatch() {
-  if (!paused)
+  // Batches of a few whole sends each would otherwise write the file as
+  // often as the socket is read.
+  if (paused || ringEmpty() || waitingOn)
+    return;
+  waitingOn = plat::EventManager::threadInstanceOrNull();
+  if (waitingOn)
+    waitingOn->addBlockHandler(this);
+  else
     drain();
 }
 

@@ -3,8 +3,10 @@
 // file it saves.
 //
 // Data goes to the file in the order it came, in writes of up to 64 KiB:
-// the pieces of one batch of received messages are gathered in a ring
-// buffer and written together when the batch ends. While paused (the user
+// the pieces of received messages are gathered in a ring buffer and
+// written together once 64 KiB are held, when the file ends, or before the
+// thread waits (at the end of the batch on a thread without an event
+// manager). While paused (the user
 // paused the download, or a write failed) arriving data is held in the ring
 // and the window stays shut, so the other end sends nothing more; after a
 // resume the held data reaches the file first, in order. A close that
@@ -19,6 +21,7 @@
 #include "ft/DownloadManager.h"
 #include "ft/ShareEntry.h"
 #include "plat/String.h"
+#include "plat/win/EventManager.h"
 #include "plat/win/StdioFile.h"
 #include "rdr/CircularInStream.h"
 
@@ -26,7 +29,7 @@
 
 namespace ft {
 
-class FileStream : public DownloadManager::Stream {
+class FileStream : public DownloadManager::Stream, private plat::BlockHandler {
 public:
   // The share downloader.
   class Callback {
@@ -74,6 +77,9 @@ public:
   bool paused;
 
 private:
+  // Writes what is held; the thread is about to wait.
+  void beforeBlock(int* timeoutMs) override;
+  void stopWaiting();
   // Bytes written, fewer than length when paused or when the write failed.
   int writeToFile(const uint8_t* data, int length);
   bool ringEmpty();
@@ -88,6 +94,8 @@ private:
   uint32_t attributes; // the peer's Windows attribute word
   bool closing;
   plat::String pendingMessage;
+  // The thread's event manager while held data waits for it to block.
+  plat::EventManager* waitingOn;
 };
 
 // Applies the entry's Windows attributes to a file or directory; throws

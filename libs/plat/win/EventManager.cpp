@@ -105,8 +105,11 @@ bool EventManager::awaitEvent(MSG* message, int timeoutMs) {
     vlog.write(105, "blocking (timeout=%dms)", timeoutMs);
     // A block handler may remove itself (or others) while called.
     std::vector<BlockHandler*> handlers(blockHandlers_);
-    for (BlockHandler* handler : handlers)
-      handler->beforeBlock(&timeoutMs);
+    for (BlockHandler* handler : handlers) {
+      // One called before may have removed, and deleted, another.
+      if (std::find(blockHandlers_.begin(), blockHandlers_.end(), handler) != blockHandlers_.end())
+        handler->beforeBlock(&timeoutMs);
+    }
     waits.add();
     DWORD n = count_ > 0 ? (DWORD)count_ : 1;
     const HANDLE* waitOn = count_ > 0 ? handles_ : &ownEvent_;
