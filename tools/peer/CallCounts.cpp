@@ -63,6 +63,7 @@ void printCounts(const char* label, const Counts& sender, const Counts& receiver
       continue;
     printf("    %-16s %12.2f | %12.2f\n", name.c_str(), sv, rv);
   }
+  fflush(stdout);
 }
 
 } // namespace peer
