@@ -58,8 +58,9 @@ public:
     // The download has ended: an empty message means success, any other
     // text is why it failed. The manager never touches the stream again.
     virtual void close(const char* message) = 0;
-    // The messages that have arrived are all read: what the sink held back
-    // to write in one piece goes out now. Nothing by default.
+    // What the sink held back to write in one piece goes out now: the
+    // thread is about to wait, or a batch of received messages is read.
+    // Nothing by default.
     virtual void endOfBatch() {}
 
     int64_t startTime;      // 100 ns units, set when registered
@@ -80,7 +81,7 @@ public:
   // extension's current share when it is this manager's.
   virtual ~DownloadManager();
 
-  // A batch of received messages has been read: tells every sink.
+  // The sinks' held data goes out (Stream::endOfBatch): tells every sink.
   void endOfBatch();
 
   // Each flush returns whether it had (or still has) something to write.

@@ -49,27 +49,13 @@ FileStream::FileStream(const char* path, const ShareEntry& entry, Callback* call
     : paused(false), callback(callback_), path_(path), ring(fileTransferBufferBytes()),
       holdLimit(std::min(65536, fileTransferBufferBytes() / 4)), accepted(0), onDisk(0),
       attributes(FileAttributes::win32Attributes(entry)),
-      closing(false), waitingOn(nullptr) {
+      closing(false) {
   PLAT_ASSERT(callback);
   expectedSize = entry.size;
   file.open(path, _O_WRONLY | _O_CREAT | _O_EXCL);
 }
 
-FileStream::~FileStream() {
-  stopWaiting();
-}
-
-void FileStream::stopWaiting() {
-  if (waitingOn)
-    waitingOn->removeBlockHandler(this);
-  waitingOn = nullptr;
-}
-
-void FileStream::beforeBlock(int*) {
-  stopWaiting();
-  if (!paused)
-    drain(); // may delete the stream
-}
+FileStream::~FileStream() {}
 
 uint64_t FileStream::window() {
   return paused ? 0 : accepted + (uint64_t)ring.space();
@@ -121,30 +107,17 @@ void FileStream::write(const uint8_t* data, int length) {
   // Each write of the file is a system call: pieces of a batch wait to go
   // together. Held bytes count as taken, and the window they leave is
   // smaller only by them.
-  uint64_t held = accepted - onDisk;
-  if (!paused && held + length <= (uint64_t)holdLimit) {
-    accepted += length;
-    ring.write(data, length);
-    return;
-  }
-  bool direct = drain();
   // Counted first, so that a write cycle run from the progress report sees
-  // the window these bytes leave.
+  // the window these bytes leave. Behind what is held, a piece goes out
+  // with it in one write (or two, where the ring wraps).
   accepted += length;
-  int written = direct ? writeToFile(data, length) : 0;
-  if (written < length)
-    ring.write(data + written, length - written);
+  ring.write(data, length);
+  if (!paused && accepted - onDisk >= (uint64_t)holdLimit)
+    drain();
 }
 
 void FileStream::endOfBatch() {
-  // Batches of a few whole sends each would otherwise write the file as
-  // often as the socket is read.
-  if (paused || ringEmpty() || waitingOn)
-    return;
-  waitingOn = plat::EventManager::threadInstanceOrNull();
-  if (waitingOn)
-    waitingOn->addBlockHandler(this);
-  else
+  if (!paused)
     drain();
 }
 

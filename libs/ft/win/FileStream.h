@@ -3,10 +3,10 @@
 // file it saves.
 //
 // Data goes to the file in the order it came, in writes of up to 64 KiB:
-// the pieces of received messages are gathered in a ring buffer and
-// written together once 64 KiB are held, when the file ends, or before the
-// thread waits (at the end of the batch on a thread without an event
-// manager). While paused (the user
+// received pieces are gathered in a ring buffer and written together once
+// 64 KiB are held, when the file ends, or at endOfBatch (before the thread
+// waits). Held pieces leave the window as it was: renewals follow the
+// writes. While paused (the user
 // paused the download, or a write failed) arriving data is held in the ring
 // and the window stays shut, so the other end sends nothing more; after a
 // resume the held data reaches the file first, in order. A close that
@@ -21,7 +21,6 @@
 #include "ft/DownloadManager.h"
 #include "ft/ShareEntry.h"
 #include "plat/String.h"
-#include "plat/win/EventManager.h"
 #include "plat/win/StdioFile.h"
 #include "rdr/CircularInStream.h"
 
@@ -29,7 +28,7 @@
 
 namespace ft {
 
-class FileStream : public DownloadManager::Stream, private plat::BlockHandler {
+class FileStream : public DownloadManager::Stream {
 public:
   // The share downloader.
   class Callback {
@@ -54,8 +53,8 @@ public:
   // 0 while paused, else the bytes taken plus the ring's room.
   uint64_t window() override;
   // Throws rdr::CircularInStream::Overflow when more arrives than the
-  // window allowed. Small pieces wait in the ring for the end of the
-  // batch (or for enough to follow), and reach the file in one write.
+  // window allowed. Small pieces wait in the ring for endOfBatch (or for
+  // enough to follow), and reach the file in one write.
   void write(const uint8_t* data, int length) override;
   void endOfBatch() override;
   // Deletes the stream (at once, or after the drain that follows a resume).
@@ -77,9 +76,6 @@ public:
   bool paused;
 
 private:
-  // Writes what is held; the thread is about to wait.
-  void beforeBlock(int* timeoutMs) override;
-  void stopWaiting();
   // Bytes written, fewer than length when paused or when the write failed.
   int writeToFile(const uint8_t* data, int length);
   bool ringEmpty();
@@ -94,8 +90,6 @@ private:
   uint32_t attributes; // the peer's Windows attribute word
   bool closing;
   plat::String pendingMessage;
-  // The thread's event manager while held data waits for it to block.
-  plat::EventManager* waitingOn;
 };
 
 // Applies the entry's Windows attributes to a file or directory; throws

@@ -34,14 +34,21 @@ SocketServer::SocketServer(Extension* extension_)
   if (!eventManager->addEvent(wakeEvent, this, "FTSocketServer"))
     throw plat::Exception("addEvent(FTSocketServer)");
   extension->setWaker(this);
+  eventManager->addBlockHandler(this);
 }
 
 SocketServer::~SocketServer() {
   extension->setCloser(nullptr);
   if (!wakeEvent)
     return;
+  eventManager->removeBlockHandler(this);
   extension->setWaker(nullptr);
   eventManager->removeEvent(wakeEvent);
+}
+
+void SocketServer::beforeBlock(int*) {
+  for (auto& entry : sockets)
+    extension->endOfBatch(entry.second.connection.get());
 }
 
 void SocketServer::processEvent(HANDLE event) {
@@ -117,11 +124,13 @@ void SocketServer::socketReadable(net::Socket* socket) {
     socket->shutdownNoFlush();
     return;
   }
-  // The sinks write what they held back; then what the messages read call
-  // for (renewals of the windows they filled, requests, replies) is written
-  // in one write cycle. It leaves with what the writable handling that
-  // follows in the same dispatch adds to it, in as few sends as it takes.
-  extension->endOfBatch(connection);
+  // Without an event loop to wait in, the sinks write what they held back
+  // now. Then what the messages read call for (renewals of the windows
+  // writes freed, requests, replies) is written in one write cycle. It
+  // leaves with what the writable handling that follows in the same
+  // dispatch adds to it, in as few sends as it takes.
+  if (!eventManager)
+    extension->endOfBatch(connection);
   extension->writeMsgs(connection);
 }
 

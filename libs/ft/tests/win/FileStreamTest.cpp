@@ -4,7 +4,6 @@
 #include "plat/CallCounter.h"
 #include "ft/Parameters.h"
 #include "ft/win/FileStream.h"
-#include "plat/win/EventManager.h"
 #include "plat/win/File.h"
 #include "rdr/CircularInStream.h"
 #include "testing/TempDir.h"
@@ -79,29 +78,6 @@ TEST_F(FileStreamTest, PiecesOfABatchReachTheFileInOneWriteAndAreThenOnDisk) {
   s->close("");
   EXPECT_EQ(1, recorder.done);
   EXPECT_EQ(a + b, readFile(dir.file("f")));
-}
-
-// On a thread with an event loop, batches add up until the thread waits;
-// a stream that ends meanwhile is no longer called then.
-TEST_F(FileStreamTest, HeldPiecesReachTheFileBeforeTheThreadWaits) {
-  plat::EventManager events;
-  FileStream* s = open("f");
-  FileStream* ended = open("g");
-  std::string a = bytes(3000, 1), b = bytes(5000, 2);
-  put(s, a);
-  s->endOfBatch();
-  put(s, b);
-  s->endOfBatch();
-  put(ended, a);
-  ended->endOfBatch();
-  ended->close("");
-  EXPECT_EQ((std::vector<uint64_t>{3000}), recorder.progress_); // the one that ended
-  MSG message;
-  events.awaitEvent(&message, 0);
-  EXPECT_EQ((std::vector<uint64_t>{3000, 8000}), recorder.progress_);
-  EXPECT_EQ(a + b, readFile(dir.file("f")));
-  s->close("");
-  EXPECT_EQ(2, recorder.done);
 }
 
 TEST_F(FileStreamTest, DataHeldWhilePausedReachesTheDiskFirstAndInOrder) {
