@@ -5,6 +5,7 @@
 #include "rdr/Exception.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace ft {
@@ -54,6 +55,10 @@ private:
 
 thread_local SpareEvents spareEvents;
 
+// Likewise the buffer of the last stream that went: one file after another
+// would otherwise each take and give back the large block from the system.
+thread_local std::unique_ptr<uint8_t[]> spareBuffer;
+
 } // namespace
 
 OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, uint64_t start)
@@ -74,7 +79,7 @@ OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, ui
     completion->release();
     throw;
   }
-  buffer = new uint8_t[BufferSize];
+  buffer = spareBuffer ? spareBuffer.release() : new uint8_t[BufferSize];
   ptr = end = checkpointAt = buffer;
 }
 
@@ -93,7 +98,10 @@ OverlappedInStream::~OverlappedInStream() {
     vlog.error("%s", e.str());
   }
   completion->release();
-  delete[] buffer;
+  if (spareBuffer)
+    delete[] buffer;
+  else
+    spareBuffer.reset(buffer);
   spareEvents.give(overlapped.hEvent, eventMaybeSet);
 }
 
