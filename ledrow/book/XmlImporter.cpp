@@ -1,4 +1,5 @@
 #include "ledrow/book/XmlImporter.h"
+#include "ledrow/book/FreeName.h"
 #include "ledrow/data/EncryptedConfig.h"
 #include "ledrow/data/FileOps.h"
 #include "ledrow/data/LineRules.h"
@@ -19,8 +20,6 @@ static plat::LogWriter vlog("XmlImporter");
 namespace {
 
 // The tries for a free name: "name.kiv", then "name (1).kiv" and on.
-enum { MaxNameSuffix = 999 };
-
 // The import as the parser reports the book: folders and entries are
 // written as their elements come, and nothing of the book is kept but the
 // entry being read, so the memory it takes does not grow with the book.
@@ -184,23 +183,18 @@ void Import::finishEntry(const std::string& path) {
 }
 
 void Import::saveUnderFreeName(EncryptedConfig& entry, const std::string& base) {
-  for (int i = 0; i <= MaxNameSuffix; i++) {
-    plat::DString name;
-    name.append(base.c_str());
-    if (i)
-      name.appendf(" (%d)", i);
-    name.append(".kiv");
-    try {
-      if (fileExists(name.c_str()))
-        continue;
-      entry.setFilePath(name.c_str());
-      entry.save();
-    } catch (const plat::Exception& e) {
-      failed(name.c_str(), e.str());
+  std::string path = base + ".kiv";
+  try {
+    path = freeEntryPath(base);
+    if (path.empty()) {
+      failed(base + ".kiv", "every free name is taken");
+      return;
     }
-    return;
+    entry.setFilePath(path.c_str());
+    entry.save();
+  } catch (const plat::Exception& e) {
+    failed(path, e.str());
   }
-  failed(base + ".kiv", "every free name is taken");
 }
 
 // Keeps the root element (its attributes, not what it holds).

@@ -36,6 +36,8 @@ Logger* Logger::find(const char* name) {
   return nullptr;
 }
 
+Logger* Logger::first() { return loggerList; }
+
 LogWriter::LogWriter(const char* name) : name_(name), level_(0), logger_(nullptr) {
   next_ = writerList;
   writerList = this;

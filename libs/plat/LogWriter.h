@@ -25,6 +25,9 @@ public:
   void registerLogger();
   // Case-insensitive lookup among registered loggers.
   static Logger* find(const char* name);
+  // The registered loggers, from the last registered to the first.
+  static Logger* first();
+  Logger* next() const { return next_; }
 
 private:
   const char* name_;

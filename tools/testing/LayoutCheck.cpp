@@ -3,6 +3,8 @@
 #include "testing/TextInk.h"
 #include "testing/WindowInput.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 
 namespace testing_support {
@@ -39,8 +41,8 @@ bool isGroupBox(HWND window, const std::wstring& cls) {
 
 // Controls whose rectangle may lie over others by design.
 bool overlapsByDesign(HWND window, const std::wstring& cls) {
-  // Group boxes and child dialogs hold other controls.
-  if (isGroupBox(window, cls) || cls == L"#32770")
+  // Group boxes, tab controls and child dialogs hold other controls.
+  if (isGroupBox(window, cls) || cls == L"#32770" || lstrcmpiW(cls.c_str(), WC_TABCONTROLW) == 0)
     return true;
   if (lstrcmpiW(cls.c_str(), L"ScrollBar") == 0)
     return (GetWindowLongW(window, GWL_STYLE) & SBS_SIZEGRIP) != 0; // only its corner shows

@@ -10,7 +10,9 @@ namespace os {
 void Console::open() {
   if (opened_)
     return;
-  if (!AllocConsole())
+  // A process that has a console already (Wine hands a program started
+  // from a terminal its terminal's) uses that one.
+  if (!AllocConsole() && GetLastError() != ERROR_ACCESS_DENIED)
     throw plat::SystemException("AllocConsole", (int)GetLastError());
   opened_ = true;
   if (!freopen("CONIN$", "rb", stdin) || !freopen("CONOUT$", "wb", stdout) ||

@@ -1,0 +1,143 @@
+// ledrow.exe started as a user starts it, with the stand-in viewer.
+#include "../SampleBook.h"
+#include "win/LedrowProcess.h"
+#include "testing/TempDir.h"
+#include "testing/WindowInput.h"
+
+#include <gtest/gtest.h>
+
+using namespace addrbook_test;
+using testing_support::TempDir;
+using testing_support::utf8;
+using testing_support::wide;
+
+namespace {
+
+const char* const Master = "harbour lights";
+
+struct ProcessTest : testing::Test {
+  FreshSettings settings;
+  TempDir temp;
+  std::string book = temp.file("Book");
+  std::string record = temp.file("record.txt");
+
+  void SetUp() override {
+    addrbook::sample::writeSampleBook(book, Master);
+    SetEnvironmentVariableW(L"KIV_VIEWER_RECORD", wide(record).c_str());
+  }
+  void TearDown() override { SetEnvironmentVariableW(L"KIV_VIEWER_RECORD", nullptr); }
+
+  std::wstring arguments(const std::string& more = "") {
+    return wide("AddressBook=" + inQuotes(book) + " ViewerPath=" + inQuotes(utf8(standinPath())) +
+                " MasterPassword=" + addrbook::sample::verifier(Master) + " minimiseToTray=0 " +
+                more);
+  }
+  // The stand-in as the viewer's "Save Connection": its exit code.
+  int send(const std::string& text, const char* how = "") {
+    std::string file = temp.file("send.txt");
+    testing_support::writeFile(file, text);
+    std::wstring line = L"\"" + standinPath() + L"\" --send " + wide(inQuotes(file)) + wide(how);
+    STARTUPINFOW startup = {sizeof(startup)};
+    PROCESS_INFORMATION info;
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &info))
+      return -1;
+    DWORD code = 99;
+    if (WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0)
+      GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return (int)code;
+  }
+  bool exists(const std::string& name) {
+    return GetFileAttributesW(wide(book + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+};
+
+} // namespace
+
+TEST_F(ProcessTest, LaunchesEntriesIntoTheViewer) {
+  LedrowProcess ledrow(arguments());
+  HWND window = ledrow.window(20000);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(quickLaunch(ledrow.id(), window, L"alpha desk"));
+  std::string got = waitForRecord(record, 10000);
+  EXPECT_NE(std::string::npos,
+            got.find(" -config " + inQuotes(book + "\\Alpha desk.kiv") + "\nstdin: none\n"))
+      << got;
+
+  // A protected entry: the master password first (a wrong one refused),
+  // then the password on the viewer's standard input, up to its end.
+  DeleteFileW(wide(record).c_str());
+  ASSERT_TRUE(quickLaunch(ledrow.id(), window, L"Build farm"));
+  HWND prompt = waitForWindowOf(ledrow.id(), L"Enter Master Password", L"#32770", 10000);
+  ASSERT_TRUE(prompt);
+  SendDlgItemMessageW(prompt, 1011, WM_SETTEXT, 0, (LPARAM)L"nope");
+  testing_support::clickButton(prompt, IDOK);
+  std::wstring refused;
+  for (int i = 0; i < 100 && refused != L"Incorrect password."; i++, Sleep(20))
+    refused = testing_support::windowText(GetDlgItem(prompt, 1010));
+  SendDlgItemMessageW(prompt, 1011, WM_SETTEXT, 0, (LPARAM)wide(Master).c_str());
+  testing_support::clickButton(prompt, IDOK);
+  got = waitForRecord(record, 15000);
+  EXPECT_EQ(L"Incorrect password.", refused);
+  EXPECT_NE(std::string::npos, got.find("-console -passwd - -config")) << got;
+  EXPECT_NE(std::string::npos, got.find("\nend of file: yes\n")) << got;
+  EXPECT_EQ(std::string::npos, got.find("stdin: \n")) << "no password came";
+}
+
+TEST_F(ProcessTest, MissingViewerIsReportedInABox) {
+  LedrowProcess ledrow(arguments("ViewerPath=" + inQuotes(temp.file("nowhere.exe"))));
+  HWND window = ledrow.window(20000);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(quickLaunch(ledrow.id(), window, L"Alpha desk"));
+  std::wstring said = closeBoxSaying(ledrow.id(), L"Unable to start Kiv Viewer: ", 10000);
+  EXPECT_NE(std::wstring::npos, said.find(L"unable to launch process")) << utf8(said);
+  EXPECT_EQ(-1, ledrow.wait(0));
+}
+
+TEST_F(ProcessTest, SecondStartRaisesTheFirstAndLeaves) {
+  LedrowProcess first(arguments("minimiseToTray=1 StartMinimised=1"));
+  HWND window = nullptr;
+  for (int i = 0; i < 400 && !window; i++, Sleep(50))
+    window = FindWindowW(L"Torvane.Ostrel.AddressBook", nullptr);
+  ASSERT_TRUE(window);
+  EXPECT_FALSE(IsWindowVisible(window));
+  LedrowProcess second(arguments());
+  EXPECT_EQ(0, second.wait(20000));
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_EQ(-1, first.wait(0));
+}
+
+TEST_F(ProcessTest, UnknownOptionEndsWithItsName) {
+  LedrowProcess ledrow(L"-Unknown");
+  EXPECT_EQ(1, ledrow.wait(20000));
+  std::string said = ledrow.errorOutput();
+  EXPECT_NE(std::string::npos, said.find("\nUnrecognised option: -Unknown\r\n")) << said;
+}
+
+TEST_F(ProcessTest, ConnectionsFromTheViewerBecomeEntries) {
+  LedrowProcess ledrow(arguments());
+  HWND window = ledrow.window(20000);
+  ASSERT_TRUE(window);
+  const std::string text = "[Connection]\nHost=files.example:1\nUserName=fred\n";
+  EXPECT_EQ(0, send(text));
+  EXPECT_EQ(0, send(text));
+  for (int i = 0; i < 200 && !exists("files.example-1 (1).kiv"); i++)
+    Sleep(50);
+  EXPECT_TRUE(exists("files.example-1.kiv"));
+  EXPECT_TRUE(exists("files.example-1 (1).kiv"));
+
+  // Each of these is answered 0 at once, before its box is shown.
+  EXPECT_EQ(2, send("hello, viewer"));
+  EXPECT_EQ(2, send("", " --raw"));
+  EXPECT_EQ(2, send(text, " --raw"));
+  EXPECT_EQ(2, send(std::string(1 << 20, 'x')));
+  for (int i = 0; i < 4; i++)
+    EXPECT_NE(L"", closeBoxSaying(ledrow.id(), L"Could not create new address book entry: Not a "
+                                               L"connection file",
+                                  10000));
+  EXPECT_FALSE(exists("files.example-1 (2).kiv"));
+  EXPECT_EQ(-1, ledrow.wait(0));
+  EXPECT_EQ(0, send(text)) << "still listening";
+}
