@@ -1,4 +1,5 @@
 #include "ferrin/win/FileTransferThread.h"
+#include "ferrin/win/FileTransferDialog.h"
 
 #include "os/EventName.h"
 #include "os/win/OleInitialiser.h"
@@ -6,9 +7,7 @@
 #include "plat/TimerManager.h"
 #include "plat/win/EventManager.h"
 #include "plat/win/Unicode.h"
-#include "ui/win/CustomWindow.h"
 #include "ui/win/MsgBox.h"
-#include "ui/win/WindowClass.h"
 
 #include <cstdio>
 
@@ -18,30 +17,17 @@ namespace {
 
 plat::LogWriter vlog("FileTransferThread");
 
-// Stands in for the file-transfer dialog until it is built: a hidden
-// window that owns the thread's message boxes.
-class DialogPlace : public FileTransferDialog, public ui::CustomWindow {
-public:
-  explicit DialogPlace(HINSTANCE instance) : ui::CustomWindow(instance) {
-    static ui::WindowClass windowClass(L"kiv::FileTransfer", nullptr, nullptr, nullptr, nullptr,
-                                       nullptr, 0, instance);
-    create(windowClass.atom(), "File Transfer", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300);
-  }
-  void ensureShown() override { vlog.info("the file-transfer dialog is asked for"); }
-  HWND window() override { return getHandle(); }
-};
-
 // Brings the dialog up when the named event is set, and resets it.
 class SendFilesHandler : public plat::EventHandler {
 public:
-  explicit SendFilesHandler(FileTransferDialog* dialog) : dialog_(dialog) {}
+  explicit SendFilesHandler(FileTransferWindow* dialog) : dialog_(dialog) {}
   void processEvent(HANDLE event) override {
     dialog_->ensureShown();
     ResetEvent(event);
   }
 
 private:
-  FileTransferDialog* dialog_;
+  FileTransferWindow* dialog_;
 };
 
 } // namespace
@@ -50,8 +36,11 @@ FileTransferThread::FileTransferThread(ShareDownloader* shareDownloader, UploadM
                                        bool serverSide, bool serviceMode, os::RegKey* settingsKey,
                                        const wchar_t* icon, HINSTANCE instance)
     : plat::Thread("FileTransferThread"), shareDownloader_(shareDownloader), stopping_(false),
+      downloads_(shareDownloader ? new DownloadsDialog(shareDownloader) : nullptr),
       ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      uploadProxy_(new UploadManagerProxy(uploads)), dialogWindow_(nullptr), running_(true),
+      uploadProxy_(new UploadManagerProxy(uploads)),
+      downloadsProxy_(downloads_ ? new DownloadsDialogProxy(downloads_.get()) : nullptr),
+      dialogWindow_(nullptr), running_(true),
       serverSide_(serverSide), serviceMode_(serviceMode), settingsKey_(settingsKey), icon_(icon),
       instance_(instance) {
   if (!ready_)
@@ -65,7 +54,11 @@ FileTransferThread::~FileTransferThread() {
     PostThreadMessageW(getThreadId(), WM_QUIT, 0, 0);
   if (getState() != Created)
     join();
+  // The rows went with the window: the model must not reach them.
+  if (downloads_)
+    downloads_->setUI(nullptr);
   // Only now: the thread may post into these until it has ended.
+  downloadsProxy_.reset();
   uploadProxy_.reset();
 }
 
@@ -91,7 +84,10 @@ void FileTransferThread::showDialog() {
 
 void FileTransferThread::processEvent(HANDLE event) { ResetEvent(event); }
 
-FileTransferDialog* FileTransferThread::makeDialog() { return new DialogPlace(instance_); }
+FileTransferWindow* FileTransferThread::makeDialog() {
+  return new FileTransferDialog(downloadsProxy_.get(), uploadProxy_.get(), &stopping_, serverSide_,
+                                *settingsKey_, icon_, nullptr, instance_);
+}
 
 void FileTransferThread::run() {
   // The queue must be there for the WM_QUIT that wakes the loop.

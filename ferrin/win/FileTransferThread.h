@@ -1,15 +1,18 @@
-// ferrin's window thread: it owns the file-transfer dialog (and later the
-// downloads window and the notifications) and watches the named
+// ferrin's window thread: it owns the file-transfer dialog with the
+// downloads window and the notifications, and watches the named
 // "SendFilesToViewers" event, which another process of the same mode sets
 // to bring the dialog up.
 //
-// Made on the main thread, whose event manager then delivers the
-// upload-manager proxy's messages; run builds the dialog and its proxy on
-// the window thread. Destroying the object stops the thread and waits for
-// it before anything it may post into goes.
+// Made on the main thread, which keeps the downloads model and whose event
+// manager then delivers the upload-manager and downloads-model proxies'
+// messages; run builds the dialog and its proxy on the window thread.
+// Destroying the object stops the thread and waits for it before anything
+// it may post into goes; then the model forgets the window that went.
 #pragma once
 
-#include "ferrin/win/FileTransferDialog.h"
+#include "ferrin/win/DownloadsDialog.h"
+#include "ferrin/win/DownloadsDialogProxy.h"
+#include "ferrin/win/FileTransferWindow.h"
 #include "ferrin/win/UploadManagerProxy.h"
 #include "plat/win/Handle.h"
 #include "plat/win/Thread.h"
@@ -49,9 +52,9 @@ public:
   void processEvent(HANDLE event) override;
 
 protected:
-  // On the window thread. The place of the file-transfer dialog; until it
-  // is built, a hidden window stands in for it.
-  virtual FileTransferDialog* makeDialog();
+  // On the window thread: the file-transfer dialog (tests put in their
+  // own).
+  virtual FileTransferWindow* makeDialog();
 
   ShareDownloader* shareDownloader_;
   std::atomic<bool> stopping_;
@@ -60,10 +63,12 @@ private:
   void run() override;
   void serve();
 
+  // The downloads model, over the share downloader (none without one).
+  std::unique_ptr<DownloadsDialog> downloads_;
   plat::Handle ready_;
   std::unique_ptr<UploadManagerProxy> uploadProxy_;
-  // The downloads model's proxy comes here with the downloads window.
-  std::unique_ptr<FileTransferDialog> dialog_;
+  std::unique_ptr<DownloadsDialogProxy> downloadsProxy_;
+  std::unique_ptr<FileTransferWindow> dialog_;
   std::unique_ptr<FileTransferDialogProxy> dialogProxy_;
   HWND dialogWindow_;
   std::atomic<bool> running_;

@@ -10,20 +10,21 @@ namespace {
 
 // What no sanitised name holds: a component that is empty, a drive, a
 // stream or a parent, or that Windows would shorten into one.
-bool safeRelative(const std::string& name) {
-  size_t start = 0;
-  for (;;) {
-    size_t slash = name.find('/', start);
-    std::string part = name.substr(start, slash == std::string::npos ? slash : slash - start);
-    if (part.empty() || part.back() == '.' || part.back() == ' ')
-      return false;
-    for (char c : part) {
-      if ((unsigned char)c < 32 || c == '\\' || c == ':')
+// From: where the components not yet known to be safe start.
+bool safeRelative(const std::string& name, size_t from) {
+  size_t start = from;
+  for (size_t i = from;; i++) {
+    if (i == name.size() || name[i] == '/') {
+      if (i == start || name[i - 1] == '.' || name[i - 1] == ' ')
         return false;
+      if (i == name.size())
+        return true;
+      start = i + 1;
+      continue;
     }
-    if (slash == std::string::npos)
-      return true;
-    start = slash + 1;
+    char c = name[i];
+    if ((unsigned char)c < 32 || c == '\\' || c == ':')
+      return false;
   }
 }
 
@@ -54,45 +55,59 @@ plat::String DownloadPaths::localPath(const std::string& name) const {
   return toLocal(mappedPath(name));
 }
 
-plat::String DownloadPaths::toLocal(std::string relative) const {
-  if (!safeRelative(relative))
+plat::String DownloadPaths::toLocal(std::string relative, size_t checked) const {
+  if (!safeRelative(relative, checked))
     throw plat::ExceptionFmt("Invalid file name: %s", relative.c_str());
-  for (char& c : relative) {
-    if (c == '/')
-      c = '\\';
-  }
+  for (size_t at = relative.find('/'); at != std::string::npos; at = relative.find('/', at + 1))
+    relative[at] = '\\';
   return plat::String((root_ + relative).c_str());
 }
 
 void DownloadPaths::checkClashes(const std::string& name, int limit) {
-  checkFolders(name, limit);
-  if (!checked.count(name) && !renames.count(name))
-    resolve(name, limit);
+  walk(name, limit, true);
 }
 
 void DownloadPaths::checkFolders(const std::string& name, int limit) {
-  for (size_t end = name.find('/', 1); end != std::string::npos; end = name.find('/', end + 1)) {
-    std::string prefix = name.substr(0, end);
-    if (!checked.count(prefix) && !renames.count(prefix))
-      resolve(prefix, limit);
-  }
+  walk(name, limit, false);
 }
 
 void DownloadPaths::takenName(const std::string& name, int limit) {
   checked.erase(name);
   renames.erase(name);
-  resolve(name, limit);
+  walk(name, limit, true);
 }
 
-void DownloadPaths::resolve(const std::string& prefix, int limit) {
-  if (!exists(localPath(prefix).c_str())) {
+// Each prefix's mapped name grows from its parent's, as mappedPath would
+// find it, and only its last component is checked: the parent's was when
+// the parent was resolved. A search and a check from the start for every
+// prefix made names of many components cost the cube of their length.
+void DownloadPaths::walk(const std::string& name, int limit, bool withName) {
+  std::string mapped;
+  size_t start = 0;
+  size_t end = 0;
+  do {
+    end = name.find('/', end + 1);
+    if (end == std::string::npos && !withName)
+      return;
+    std::string prefix = name.substr(0, end);
+    size_t parent = mapped.empty() ? 0 : mapped.size() + 1;
+    if (!checked.count(prefix) && !renames.count(prefix))
+      resolve(prefix, mapped + name.substr(start, end - start), parent, limit);
+    auto renamed = renames.find(prefix);
+    mapped = renamed != renames.end() ? renamed->second : mapped + name.substr(start, end - start);
+    start = end;
+  } while (end != std::string::npos);
+}
+
+void DownloadPaths::resolve(const std::string& prefix, const std::string& mapped, size_t parent,
+                            int limit) {
+  if (!exists(toLocal(mapped, parent).c_str())) {
     checked.insert(prefix);
     return;
   }
   // The number goes before the extension of the last component only, so
   // that "my.dir/readme" does not become a new folder "my (1).dir"; a
   // leading dot (".profile") is no extension.
-  std::string mapped = mappedPath(prefix);
   size_t lastStart = mapped.rfind('/');
   lastStart = lastStart == std::string::npos ? 0 : lastStart + 1;
   size_t dot = mapped.rfind('.');
@@ -106,7 +121,7 @@ void DownloadPaths::resolve(const std::string& prefix, int limit) {
     char number[16];
     snprintf(number, sizeof(number), " (%i)", i);
     std::string candidate = base + number + extension;
-    if (!exists(toLocal(candidate).c_str())) {
+    if (!exists(toLocal(candidate, parent).c_str())) {
       renames[prefix] = candidate;
       return;
     }

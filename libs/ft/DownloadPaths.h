@@ -43,9 +43,14 @@ public:
   void takenName(const std::string& name, int limit);
 
 private:
-  // The root followed by a relative name that is mapped already.
-  plat::String toLocal(std::string relative) const;
-  void resolve(const std::string& prefix, int limit);
+  // The root followed by a relative name that is mapped already; its
+  // components before the offset checked are known to be safe.
+  plat::String toLocal(std::string relative, size_t checked = 0) const;
+  // Resolves the prefixes of name, and name itself withName.
+  void walk(const std::string& name, int limit, bool withName);
+  // mapped: the prefix's mapped name, whose components before the offset
+  // parent are safe.
+  void resolve(const std::string& prefix, const std::string& mapped, size_t parent, int limit);
 
   std::string root_;
   ExistsFunction exists;

@@ -56,6 +56,12 @@ ConfigParameter* Configuration::findHere(const char* name) const {
   return nullptr;
 }
 
+ConfigParameter* Configuration::findHere(const char* name, ConfigParameter* hint) const {
+  if (hint && strCaseCmp(hint->getName(), name) == 0)
+    return hint;
+  return findHere(name);
+}
+
 bool Configuration::set(const char* name, const char* value, int priority) {
   const char* resolved = resolveAlias(name);
   if (ConfigParameter* p = findHere(resolved)) {
@@ -97,27 +103,35 @@ bool Configuration::setFromArg(const char* arg, int priority) {
 }
 
 bool Configuration::equals(const Configuration& other) const {
+  ConfigParameter* hint = other.head_;
   for (ConfigParameter* p = head_; p; p = p->next_) {
-    ConfigParameter* q = other.findHere(p->getName());
+    ConfigParameter* q = other.findHere(p->getName(), hint);
     if (!q)
       return false;
     if (strCaseCmp(p->getValueStr().c_str(), q->getValueStr().c_str()) != 0)
       return false;
+    hint = q->next_;
   }
   return true;
 }
 
 void Configuration::copyFrom(const Configuration& other) {
+  ConfigParameter* hint = head_;
   for (ConfigParameter* q = other.head_; q; q = q->next_) {
-    if (ConfigParameter* p = findHere(q->getName()))
+    if (ConfigParameter* p = findHere(q->getName(), hint)) {
       p->setParam(q->getValueStr().c_str(), q->getPriority());
+      hint = p->next_;
+    }
   }
 }
 
 void Configuration::copyAllFrom(const Configuration& other) {
+  ConfigParameter* hint = head_;
   for (ConfigParameter* q = other.head_; q; q = q->next_) {
-    if (ConfigParameter* p = findHere(q->getName()))
+    if (ConfigParameter* p = findHere(q->getName(), hint)) {
       p->copyAllFrom(*q);
+      hint = p->next_;
+    }
   }
 }
 

@@ -61,13 +61,20 @@ public:
   void remove(ConfigParameter* param);
 
 private:
+  // Looks names up as they come, without a string made of each.
   struct CaseLess {
-    bool operator()(const std::string& a, const std::string& b) const {
-      return strCaseCmp(a.c_str(), b.c_str()) < 0;
+    using is_transparent = void;
+    static const char* text(const std::string& s) { return s.c_str(); }
+    static const char* text(const char* s) { return s; }
+    template <typename A, typename B> bool operator()(const A& a, const B& b) const {
+      return strCaseCmp(text(a), text(b)) < 0;
     }
   };
   const char* resolveAlias(const char* name) const;
   ConfigParameter* findHere(const char* name) const;
+  // Groups of one kind hold their parameters in one order: the walks over
+  // two groups try the parameter after the last match before the whole list.
+  ConfigParameter* findHere(const char* name, ConfigParameter* hint) const;
 
   String name_;
   ConfigParameter* head_;

@@ -4,12 +4,17 @@
 //   kivpeer [--ferrin PATH] [--large-mib N] [--small N] [--small-bytes N]
 //           [--timeout S] [--keep] [--counts] [--yardsticks]
 //       the demonstration (default): a folder of generated files saved into
-//       the fetch folder, then a share pasted off the clipboard; with the
-//       system calls of both ends, and the bench's yardstick beside it
+//       the fetch folder, files sent back with "Send files...", then a
+//       share pasted off the clipboard; with the system calls of both ends,
+//       and the bench's yardstick beside the fetch
 //   kivpeer --paste        the paste road: shares for the clipboard (flags 2
 //                          and 0) pasted by kivpaste, the clipboard emptied
 //                          when the share is withdrawn, nothing offered back
 //   kivpeer --paste-many   10,000 small files pasted
+//   kivpeer --send         files and folders chosen with "Send files..." in
+//                          ferrin's dialog (the chooser driven as a user
+//                          would), saved and checked; Close hides the
+//                          dialog and the next download shows it again
 //   kivpeer --copy         files copied by kivcopy (as a shell item list, then
 //                          as a dropped-file list) offered by ferrin as a
 //                          clipboard share, saved and checked
@@ -25,6 +30,7 @@
 #include "FetchRoad.h"
 #include "PasteRoad.h"
 #include "RawCopy.h"
+#include "SendRoad.h"
 #include "SourceTree.h"
 
 #include "testing/ChildProcess.h"
@@ -277,7 +283,8 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
     const char* a = args[i];
     const char* value = i + 1 < args.count() ? args[i + 1] : nullptr;
     if (strcmp(a, "--bench") == 0 || strcmp(a, "--paste") == 0 ||
-        strcmp(a, "--paste-many") == 0 || strcmp(a, "--copy") == 0) {
+        strcmp(a, "--paste-many") == 0 || strcmp(a, "--copy") == 0 ||
+        strcmp(a, "--send") == 0) {
       o->mode = a + 2;
     } else if (strcmp(a, "--keep") == 0) {
       o->keep = true;
@@ -311,6 +318,38 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
   return true;
 }
 
+// Files and folders chosen in ferrin's dialog come to the peer.
+bool sendRoad(const Options& options) {
+  std::string work = makeWorkDir("send");
+  std::string ferrinFetch = work + "\\ferrin-fetch";
+  CreateDirectoryW(wide(ferrinFetch).c_str(), nullptr);
+  TreeShape shape;
+  shape.largeBytes = 3 << 20;
+  shape.smallFiles = 250;
+  shape.smallBytes = 3000;
+  shape.topFiles = 2;
+  SourceTree tree(work + "\\source", shape);
+  PeerSession session(options.ferrin, work + "\\ferrin.log", false,
+                      L"\"FetchDir=" + wide(ferrinFetch) + L"\"");
+  SendResult result;
+  if (session.start(&result.problem))
+    result = sendFiles(session, tree, work + "\\source", work + "\\fetch", options.timeout);
+  std::string ended;
+  bool ok = result.ok && session.finish(&ended);
+  if (!ok) {
+    printFailure("send", result.ok ? ended : result.problem, work);
+    return false;
+  }
+  printf("send: %zu files in %d shares chosen with \"Send files...\" (flags 1), saved, every "
+         "byte checked; Close hid the dialog and a download showed it again; ferrin ended with "
+         "0\n",
+         tree.files().size(), result.shares);
+  fflush(stdout);
+  if (!options.keep)
+    removeTree(wide(work));
+  return true;
+}
+
 int demo(const Options& options) {
   Fetched f = fetch(options, "demo", options.shape,
                     [&](const Fetched& f, const SourceTree& tree, const std::string& work) {
@@ -326,6 +365,7 @@ int demo(const Options& options) {
     printCounts("demo", f.result.sender, f.receiver, (double)f.files, "file");
   }
   bool ok = f.ok;
+  ok = sendRoad(options) && ok;
   ok = pasteRoad(options, "paste", {{shape(options.shape.largeBytes, 100, 3000, true), 2}}) && ok;
   return ok ? 0 : 1;
 }
@@ -428,6 +468,8 @@ int main() {
       return pasteMany(options);
     if (options.mode == "copy")
       return copy(options);
+    if (options.mode == "send")
+      return sendRoad(options) ? 0 : 1;
     return demo(options);
   } catch (const plat::Exception& e) {
     fprintf(stderr, "kivpeer: %s\n", e.str());

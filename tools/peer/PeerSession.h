@@ -62,6 +62,7 @@ public:
   uint64_t ferrinPeakWorkingSet();
   // The system calls ferrin logged as it ended (after finish).
   Counts ferrinCounts() const { return loggedCounts(logFile_); }
+  DWORD ferrinProcessId() const { return ferrin_ ? ferrin_->processId() : 0; }
   rfb::MsgHandler* connection() { return server_->connectionOf(socket_); }
 
   // A share of the files (ownership passes) with the flags, offered.

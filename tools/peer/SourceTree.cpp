@@ -44,6 +44,10 @@ SourceTree::SourceTree(const std::string& root, const TreeShape& shape) : root_(
       add(path, slashes(path), shape.smallBytes, seed++, false);
     }
   }
+  for (int i = 0; i < shape.topFiles; i++) {
+    std::string name = "notes " + std::to_string(i) + ".txt";
+    add(name, name, 2000 + 100 * i, seed++, false);
+  }
   if (shape.awkwardNames) {
     addFolder("docs");
     addFolder("docs\\nested");

@@ -25,6 +25,7 @@ struct TreeShape {
   int smallFiles = 0;        // small files spread over nested folders
   int smallBytes = 0;        // size of each small file
   bool awkwardNames = false; // add files advertised under unsafe names
+  int topFiles = 0;          // small files beside the folders, at the top
 };
 
 class SourceTree {

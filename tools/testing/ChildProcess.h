@@ -21,6 +21,7 @@ public:
   // Valid once ended.
   int exitCode();
   HANDLE handle() const { return info_.hProcess; }
+  DWORD processId() const { return info_.dwProcessId; }
 
 private:
   PROCESS_INFORMATION info_;

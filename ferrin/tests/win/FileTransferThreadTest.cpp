@@ -16,7 +16,7 @@ struct Seen {
   std::atomic<DWORD> thread{0};
 };
 
-class CountingDialog : public ft::FileTransferDialog {
+class CountingDialog : public ft::FileTransferWindow {
 public:
   explicit CountingDialog(Seen* seen) : seen_(seen) {}
   void ensureShown() override {
@@ -36,7 +36,7 @@ public:
         seen_(seen) {}
 
 protected:
-  ft::FileTransferDialog* makeDialog() override { return new CountingDialog(seen_); }
+  ft::FileTransferWindow* makeDialog() override { return new CountingDialog(seen_); }
 
 private:
   Seen* seen_;

@@ -39,11 +39,10 @@ void readIn(CConnOptions& o, const std::string& text) {
   o.read(in);
 }
 
-// The entry as it opens with the master password, written out; empty when
-// it does not open.
-std::string opened(const EncryptedConfig& locked) {
-  EncryptedConfig entry;
-  entry = locked;
+// The entry opened with the master password, written out; empty when it
+// does not open. The entry is opened in place: callers are done with it
+// locked, and a copy per check cost more than the check.
+std::string opened(EncryptedConfig& entry) {
   return entry.decrypt(Master) ? writeOut(entry) : std::string();
 }
 
@@ -63,23 +62,22 @@ void checkSignedAsRead(const std::string& input, const EncryptedConfig& entry) {
   plat::String signature = encryptString(text.c_str(), Master);
   EncryptedConfig locked;
   readIn(locked, input + "\n[Signature]\nDotKivFileSignature=" + signature.c_str() + "\n");
+  std::string file = writeOut(locked);
   std::string meaning = opened(locked);
   if (!meaning.empty())
-    savesKeep(writeOut(locked), meaning);
+    savesKeep(file, meaning);
 }
 
 void checkSignedByProgram(EncryptedConfig& entry) {
-  EncryptedConfig signer;
-  signer = entry;
+  std::string meaning = writeOut(entry);
   std::string file;
   try {
-    signer.encrypt(Master); // refuses an entry that could not be opened again
-    file = writeOut(signer);
+    entry.encrypt(Master); // refuses an entry that could not be opened again
+    file = writeOut(entry);
   } catch (const plat::Exception&) {
     return;
   }
-  std::string meaning = writeOut(entry);
-  if (opened(signer) != meaning)
+  if (opened(entry) != meaning)
     abort();
   savesKeep(file, meaning);
 }

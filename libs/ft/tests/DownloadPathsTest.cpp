@@ -82,6 +82,12 @@ TEST_F(DownloadPathsTest, ACandidateIsNotRenamedAgainByAnotherRename) {
   EXPECT_EQ("C:\\dl\\x (2)\\f (1)", local("x/f"));
 }
 
+TEST_F(DownloadPathsTest, ClashesDeeperDownFollowTheRenamesAboveThem) {
+  onDisk = {"C:\\dl\\a", "C:\\dl\\a (1)\\b\\c"};
+  paths.checkClashes("a/b/c/d", 1000);
+  EXPECT_EQ("C:\\dl\\a (1)\\b\\c (1)\\d", local("a/b/c/d"));
+}
+
 TEST_F(DownloadPathsTest, TooManyClashesFail) {
   onDisk = {"C:\\dl\\f", "C:\\dl\\f (1)", "C:\\dl\\f (2)"};
   try {

@@ -11,6 +11,7 @@
 #include "plat/win/File.h"
 
 #include <cstring>
+#include <deque>
 #include <windows.h>
 
 namespace ft {
@@ -24,7 +25,9 @@ DownloadPaths::ExistsFunction ShareDownloader::fileExists = plat::fileExists;
 
 // One running download. A download that failed (ended) starts no more files
 // and reports nothing more; its open files run to their end and then it
-// goes.
+// goes. Files that could not be started are passed over and remembered: when
+// the rest is done the download fails, retryably, and stays listed until a
+// retry starts exactly those files again or it is cancelled.
 struct ShareDownloader::Record {
   Record(ShareProxy* share_, const char* directory)
       : id(share_->owner(), share_->shareId()), paths(directory, fileExists), share(share_) {
@@ -50,9 +53,13 @@ struct ShareDownloader::Record {
   int64_t start = 0;
   int64_t idleStart = 0;
   int64_t idleTime = 0;
-  // The first file that could not be started: the download goes on without
-  // it, and ends as failed.
+  // Entries that could not be started, and why the first of them failed.
+  std::vector<uint32_t> failed;
   plat::String startFailure;
+  // Entries to start again before the next new one.
+  std::deque<uint32_t> retry;
+  // Failed with files missing, waiting for a retry.
+  bool awaitingRetry = false;
   // The folder the last file went into, known to exist.
   std::string lastFolder;
   bool ended = false;
@@ -98,6 +105,11 @@ void ShareDownloader::removeRecord(Record* record) {
   }
 }
 
+void ShareDownloader::settle(Record* record) {
+  if (!record->holdsStreams() && !record->awaitingRetry)
+    removeRecord(record);
+}
+
 void ShareDownloader::download(ShareProxy* share, const char* directory) {
   std::unique_ptr<Record> owned(new Record(share, directory));
   Record* record = owned.get();
@@ -109,8 +121,11 @@ void ShareDownloader::download(ShareProxy* share, const char* directory) {
     const char* slash = strchr(name, '/');
     names.insert(slash ? std::string(name, slash - name) : std::string(name));
   }
-  if (callback_)
+  if (callback_) {
     callback_->downloadStarted(id, names);
+    // Before anything can fail: a failure names the folder to look in.
+    callback_->setRootDir(id, record->paths.root());
+  }
   if (!share->owner()) {
     if (callback_)
       callback_->downloadFailed(id, "Connection closed", false);
@@ -125,34 +140,34 @@ void ShareDownloader::download(ShareProxy* share, const char* directory) {
       break;
     started = true;
   }
-  if (!started) { // nothing but directories, all done already
-    removeRecord(record);
-    return;
-  }
-  if (callback_)
-    callback_->setRootDir(id, record->paths.root());
+  if (!started) // nothing but directories, all done (or failed) already
+    settle(record);
 }
 
-void ShareDownloader::startFailed(Record* record, const char* message) {
+void ShareDownloader::startFailed(Record* record, uint32_t index, const char* message) {
+  record->failed.push_back(index);
   if (!record->startFailure.isNull()) {
     vlog.error("%s", message);
     return;
   }
   record->startFailure = message;
-  if (callback_)
-    callback_->downloadFailed(record->id, message, true);
 }
 
 bool ShareDownloader::startNext(Record* record, Slot* slot) {
   ShareProxy& share = *record->share;
   for (;;) {
-    if (record->next >= share.size() || record->ended) {
+    uint32_t index;
+    if (!record->ended && !record->retry.empty()) {
+      index = record->retry.front();
+      record->retry.pop_front();
+    } else if (!record->ended && record->next < share.size()) {
+      index = record->next++; // a file that cannot start is passed over
+    } else {
       if (record->holdsStreams())
         return true;
       finish(record);
       return false;
     }
-    uint32_t index = record->next++; // a file that cannot start is passed over
     const ShareEntry& entry = *share[index];
     plat::String name = plat::String::adopt(sanitize(entry.name.c_str()));
     if (callback_)
@@ -201,15 +216,16 @@ bool ShareDownloader::startNext(Record* record, Slot* slot) {
       }
       return true;
     } catch (plat::ParentDirectory::PathIsRoot&) {
-      startFailed(record, "Invalid download folder.");
+      startFailed(record, index, "Invalid download folder.");
     } catch (plat::ParentDirectory::NotAPath&) {
-      startFailed(record, "Invalid download folder.");
+      startFailed(record, index, "Invalid download folder.");
     } catch (plat::SystemException& e) {
-      startFailed(record, e.err == ERROR_NOT_READY
-                              ? "Storage device is not ready or media/disk is not present."
-                              : e.str());
+      startFailed(record, index,
+                  e.err == ERROR_NOT_READY
+                      ? "Storage device is not ready or media/disk is not present."
+                      : e.str());
     } catch (plat::Exception& e) {
-      startFailed(record, e.str());
+      startFailed(record, index, e.str());
     }
   }
 }
@@ -234,6 +250,12 @@ FileStream* ShareDownloader::createStream(Record* record, const char* name, cons
 void ShareDownloader::finish(Record* record) {
   if (record->ended) // failed before: reported then
     return;
+  if (!record->failed.empty()) {
+    record->awaitingRetry = true;
+    if (callback_)
+      callback_->downloadFailed(record->id, record->startFailure.c_str(), true);
+    return;
+  }
   record->ended = true;
   int64_t elapsed = plat::currentTime() - record->start;
   if (elapsed <= 0)
@@ -243,12 +265,8 @@ void ShareDownloader::finish(Record* record) {
   vlog.info("Download complete. Average speed %s.", rate.c_str());
   vlog.debug("Idle time: %ims (%i%%)", (int)(record->idleTime / 10000),
              (int)(record->idleTime * 100 / elapsed));
-  if (callback_) {
-    if (record->startFailure.isNull())
-      callback_->downloadComplete(record->id);
-    else
-      callback_->downloadFailed(record->id, record->startFailure.c_str(), false);
-  }
+  if (callback_)
+    callback_->downloadComplete(record->id);
   if (DownloadManager* manager = record->share->owner()) {
     manager->releaseShare(record->share->shareId());
     manager->flushReleaseShares();
@@ -264,10 +282,39 @@ void ShareDownloader::pause(const DownloadId& id) {
   }
 }
 
+bool ShareDownloader::retry(Record* record) {
+  DownloadId id = record->id;
+  record->awaitingRetry = false;
+  if (!record->share->owner()) {
+    record->ended = true;
+    if (callback_)
+      callback_->downloadFailed(id, "Connection closed", false);
+    removeRecord(record);
+    return false;
+  }
+  record->retry.assign(record->failed.begin(), record->failed.end());
+  record->failed.clear();
+  record->startFailure = plat::String();
+  // Folders may have gone meanwhile: each is looked at again.
+  record->lastFolder.clear();
+  for (Slot& slot : record->slots) {
+    if (slot.stream)
+      continue;
+    if (!startNext(record, &slot)) {
+      // Failed again, or nothing but directories: reported already.
+      settle(record);
+      return false;
+    }
+  }
+  return true;
+}
+
 bool ShareDownloader::resume(const DownloadId& id) {
   Record* record = find(id);
   if (!record)
     return false;
+  if (record->awaitingRetry)
+    return retry(record);
   // Draining may end a file (a close that waited), which frees its slot and
   // may start the next file in it: each file is known by its entry too.
   std::vector<Slot> open;
@@ -400,8 +447,7 @@ void ShareDownloader::fileDone(FileStream* stream) {
     idle = idle && s.bytes == 0;
   if (idle)
     record->idleStart = plat::currentTime();
-  if (!record->holdsStreams())
-    removeRecord(record);
+  settle(record);
 }
 
 void ShareDownloader::fileFailed(FileStream* stream, const char* message) {

@@ -73,9 +73,9 @@ public:
   // Starts saving the share (takes a reference of its own) below directory.
   void download(ShareProxy* share, const char* directory);
   void pause(const DownloadId& id);
-  // Writes what the download's files hold and lets data flow again. False
-  // when the download has no open file, ended meanwhile, or a write failed
-  // again.
+  // Writes what the download's files hold and lets data flow again; after a
+  // failure to start files, starts those files again. False when the
+  // download has no open file, ended meanwhile, or failed again (reported).
   bool resume(const DownloadId& id);
   // Aborts every open file (their partial files are deleted) and releases
   // the share; nothing more is reported for the download.
@@ -109,8 +109,13 @@ private:
   // its next free candidate (*path then changes).
   FileStream* createStream(Record* record, const char* name, const ShareEntry& entry,
                            plat::String* path);
+  // The listing is done and no file is open: complete, or failed with
+  // files missing.
   void finish(Record* record);
-  void startFailed(Record* record, const char* message);
+  void startFailed(Record* record, uint32_t index, const char* message);
+  bool retry(Record* record);
+  // Removes the record once nothing is open and no retry is waiting.
+  void settle(Record* record);
   void removeRecord(Record* record);
   char* sanitize(const char* name);
 

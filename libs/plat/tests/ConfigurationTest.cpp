@@ -89,6 +89,23 @@ TEST(Configuration, CopyAllFromReplacesEveryPriority) {
   EXPECT_STREQ("pal4", values[100].c_str());
 }
 
+TEST(Configuration, GroupsInAnotherOrderMatchByName) {
+  Group a("A");
+  Configuration other("Other"); // registered the other way round
+  StringParameter level("colourlevel", "level", "pal8", 0, &other);
+  BoolParameter shared("Shared", "share", true, 0, &other);
+  level.setParam("full", 50);
+  shared.setParam("0", 50);
+  EXPECT_FALSE(other.equals(a.config));
+  a.config.copyAllFrom(other);
+  EXPECT_STREQ("full", a.level.getValueStr().c_str());
+  EXPECT_FALSE(a.shared.getValue());
+  EXPECT_TRUE(other.equals(a.config));
+  shared.setParam("1", 0);
+  a.config.copyFrom(other);
+  EXPECT_TRUE(a.shared.getValue());
+}
+
 TEST(Configuration, OwningGroupDeletesItsParameters) {
   // Under the sanitizers a clone that is not deleted shows as a leak.
   Group a("A");

@@ -19,18 +19,34 @@ Tooltip::Tooltip(HWND parent, HINSTANCE instance) {
 
 Tooltip::~Tooltip() { DestroyWindow(handle_); }
 
-void Tooltip::addTool(HWND tool, const char* text, int maxWidth) {
-  plat::WString wtext(text);
+static TTTOOLINFOW toolInfo(HWND tool, const wchar_t* text) {
   TTTOOLINFOW info = {};
   info.cbSize = sizeof(info);
   info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   info.hwnd = GetParent(tool);
   info.uId = (UINT_PTR)tool;
   info.hinst = GetModuleHandleW(nullptr);
-  info.lpszText = const_cast<wchar_t*>(wtext.c_str());
+  info.lpszText = const_cast<wchar_t*>(text);
+  return info;
+}
+
+void Tooltip::addTool(HWND tool, const char* text, int maxWidth) {
+  plat::WString wtext(text);
+  TTTOOLINFOW info = toolInfo(tool, wtext.c_str());
   SendMessageW(handle_, TTM_ADDTOOLW, 0, (LPARAM)&info);
   SendMessageW(handle_, TTM_POP, 0, 0);
   SendMessageW(handle_, TTM_SETMAXTIPWIDTH, 0, maxWidth);
+}
+
+void Tooltip::setToolText(HWND tool, const char* text) {
+  plat::WString wtext(text);
+  TTTOOLINFOW info = toolInfo(tool, wtext.c_str());
+  SendMessageW(handle_, TTM_UPDATETIPTEXTW, 0, (LPARAM)&info);
+}
+
+void Tooltip::removeTool(HWND tool) {
+  TTTOOLINFOW info = toolInfo(tool, nullptr);
+  SendMessageW(handle_, TTM_DELTOOLW, 0, (LPARAM)&info);
 }
 
 } // namespace ui

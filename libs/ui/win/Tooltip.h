@@ -16,6 +16,10 @@ public:
 
   // Tips wider than maxWidth pixels wrap.
   void addTool(HWND tool, const char* text, int maxWidth);
+  // A tool's new text (a tool whose tip depends on where the mouse is).
+  void setToolText(HWND tool, const char* text);
+  // Before the tool's window goes.
+  void removeTool(HWND tool);
 
   HWND getHandle() const { return handle_; }
 

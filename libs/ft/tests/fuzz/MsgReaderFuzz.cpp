@@ -1,7 +1,9 @@
 // Feeds framed file-transfer messages to the message reader the way the
-// connection layer does, once with all bytes at hand and twice as they
-// trickle in with "would block" between the pieces. Every reading must make
-// the same handler calls and end with the same error, if any.
+// connection layer does, once with all bytes at hand, once as they arrive
+// in the input's own pieces and, for short inputs, once a byte at a time
+// (see FuzzSchedule::trickles), with "would block" between the pieces.
+// Every reading must make the same handler calls and end with the same
+// error, if any.
 #include "ft/tests/MsgPump.h"
 #include "ft/tests/RecordingHandler.h"
 #include "rdr/tests/ScriptedInStream.h"
@@ -49,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> whole = read(schedule.wire, {}, 0);
   std::vector<std::string> cut = read(schedule.wire, schedule.cuts, schedule.maxChunk);
   std::vector<std::string> trickle =
-      read(schedule.wire, std::vector<size_t>(schedule.wire.size(), 1), 1);
+      schedule.trickles() ? read(schedule.wire, std::vector<size_t>(schedule.wire.size(), 1), 1)
+                          : whole;
   if (whole != cut || whole != trickle) {
     fprintf(stderr, "readings differ: %zu, %zu and %zu calls\n", whole.size(), cut.size(),
             trickle.size());

@@ -138,10 +138,10 @@ TEST_F(ShareDownloaderTest, SavesFoldersAndFilesByteForByte) {
          new MemFile("top/sub/small", small), new MemFile("empty", ""),
          new MemFile("later/deep/file", small)});
   ASSERT_TRUE(link.runUntil([&] { return finished(); }));
-  EXPECT_EQ((std::vector<std::string>{"started empty,later,top", "starting top",
+  EXPECT_EQ((std::vector<std::string>{"started empty,later,top", "root", "starting top",
                                       "starting top/big", "starting top/sub",
                                       "starting top/sub/small", "starting empty",
-                                      "starting later/deep/file", "root", "complete"}),
+                                      "starting later/deep/file", "complete"}),
             recorder.calls);
   EXPECT_TRUE(saved("top\\big") == big);
   EXPECT_EQ(small, saved("top\\sub\\small"));
@@ -153,9 +153,9 @@ TEST_F(ShareDownloaderTest, SavesFoldersAndFilesByteForByte) {
 TEST_F(ShareDownloaderTest, AShareOfFoldersOnlyCompletesAtOnce) {
   Logging logging("ftExtension:sdcapture:100");
   start({new MemDir("a"), new MemDir("a/b"), new MemDir("c")});
-  EXPECT_EQ((std::vector<std::string>{"started a,c", "starting a", "starting a/b", "starting c",
-                                      "complete"}),
-            recorder.calls); // never listed: no root reported
+  EXPECT_EQ((std::vector<std::string>{"started a,c", "root", "starting a", "starting a/b",
+                                      "starting c", "complete"}),
+            recorder.calls);
   EXPECT_TRUE(plat::isDirectory(dir.file("a\\b").c_str()));
   EXPECT_TRUE(plat::isDirectory(dir.file("c").c_str()));
   link.run();
@@ -305,18 +305,66 @@ TEST_F(ShareDownloaderTest, AFileShorterThanItsListingFailsAndIsDeleted) {
   EXPECT_FALSE(exists("shrunk"));
 }
 
+int retryableReports(const Recorder& recorder) {
+  int n = 0;
+  for (const std::string& call : recorder.calls)
+    n += call.compare(0, 10, "retryable ") == 0;
+  return n;
+}
+
 TEST_F(ShareDownloaderTest, AFileThatCannotBeCreatedIsReportedOnceAndTheRestArrives) {
   std::string tooLong(300, 'n');
   start({new MemFile(tooLong.c_str(), "lost"), new MemFile((tooLong + "2").c_str(), "lost too"),
          new MemFile("kept", "kept")});
-  ASSERT_TRUE(link.runUntil([&] { return finished(); }));
-  int retryable = 0;
-  for (const std::string& call : recorder.calls)
-    retryable += call.compare(0, 10, "retryable ") == 0;
-  EXPECT_EQ(1, retryable);
-  EXPECT_EQ(0u, recorder.calls.back().find("failed ")) << recorder.calls.back();
-  EXPECT_FALSE(recorder.has("complete")); // a file is missing
+  ASSERT_TRUE(link.runUntil([&] { return retryableReports(recorder) > 0; }));
+  link.run();
+  EXPECT_EQ(1, retryableReports(recorder));
+  EXPECT_EQ(0u, recorder.calls.back().find("retryable ")) << recorder.calls.back();
+  EXPECT_FALSE(finished()); // a file is missing: neither complete nor over
   EXPECT_EQ("kept", saved("kept"));
+}
+
+// A drive that is not ready for some names, until it is.
+struct NotReadyDrive {
+  static bool notReady;
+  static bool exists(const char* path) {
+    if (notReady && strstr(path, "late"))
+      throw plat::SystemException("exists", ERROR_NOT_READY);
+    return plat::fileExists(path);
+  }
+  NotReadyDrive() {
+    notReady = true;
+    ShareDownloader::fileExists = exists;
+  }
+  ~NotReadyDrive() { ShareDownloader::fileExists = plat::fileExists; }
+};
+bool NotReadyDrive::notReady;
+
+TEST_F(ShareDownloaderTest, RetryStartsExactlyTheFilesThatCouldNotStart) {
+  auto concurrency = setting(ft::ftConcurrency, 1);
+  NotReadyDrive drive;
+  ShareDownloader::DownloadId id =
+      start({new MemFile("a", "A"), new MemFile("late1", bytes(300000, 1)), new MemFile("b", "B"),
+             new MemDir("late2"), new MemFile("late2/c", "C")});
+  ASSERT_TRUE(link.runUntil([&] { return retryableReports(recorder) > 0; }));
+  link.run();
+  EXPECT_EQ("retryable Storage device is not ready or media/disk is not present.",
+            recorder.calls.back());
+  EXPECT_EQ(1, retryableReports(recorder));
+  EXPECT_FALSE(exists("late1") || exists("late2"));
+
+  EXPECT_FALSE(downloader.resume(id)); // still not ready: failed again, reported
+  EXPECT_EQ(2, retryableReports(recorder));
+
+  NotReadyDrive::notReady = false;
+  EXPECT_TRUE(downloader.resume(id));
+  ASSERT_TRUE(link.runUntil([&] { return finished(); }));
+  EXPECT_EQ("complete", recorder.calls.back());
+  EXPECT_TRUE(saved("late1") == bytes(300000, 1));
+  EXPECT_EQ("C", saved("late2\\c"));
+  EXPECT_EQ("A", saved("a")); // the files that arrived are not fetched again
+  EXPECT_FALSE(exists("a (1)") || exists("b (1)"));
+  EXPECT_FALSE(downloader.resume(id));
 }
 
 TEST(DownloadConcurrency, IsHeldToWhatWorks) {

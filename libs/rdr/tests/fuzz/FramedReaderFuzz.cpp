@@ -1,11 +1,9 @@
 // Reads framed messages with a reader whose operations come from the input
 // (integers, byte runs, end-of-message tests, checkpoints), once with all
-// bytes at hand and once as they arrive in the input's own pieces. Inputs of
-// up to TrickleLimit bytes are read a third time as they trickle in one byte
-// at a time: every byte then ends in "would block" (a thrown exception) and
-// a new reading from the message's checkpoint, which costs far more than
-// the reading itself, so that pass is kept to short inputs. All readings
-// must see the same values, the same message ends and the same error.
+// bytes at hand and once as they arrive in the input's own pieces. Short
+// inputs are read a third time as they trickle in one byte at a time (see
+// FuzzSchedule::trickles). All readings must see the same values, the same
+// message ends and the same error.
 #include "rdr/tests/fuzz/FuzzSchedule.h"
 #include "rdr/tests/ScriptedInStream.h"
 
@@ -25,7 +23,6 @@ namespace {
 
 // Four rounds of the 16-byte script.
 const size_t MaxOpsPerMessage = 64;
-const size_t TrickleLimit = 64;
 
 // What a reading saw: one entry per event, kind in the top byte; values of
 // 64 bits take an entry of their own. Numbers, not text: the log is written
@@ -167,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Log whole = read(schedule.wire, script, {}, 0);
   Log cut = read(schedule.wire, script, schedule.cuts, schedule.maxChunk);
   Log trickle = whole;
-  if (schedule.wire.size() <= TrickleLimit)
+  if (schedule.trickles())
     trickle = read(schedule.wire, script, std::vector<size_t>(schedule.wire.size(), 1), 1);
   if (whole != cut || whole != trickle) {
     fprintf(stderr, "readings differ: %zu, %zu and %zu events\n", whole.events.size(),
