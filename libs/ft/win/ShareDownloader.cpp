@@ -23,6 +23,12 @@ static const int ClashLimit = 1000;
 
 DownloadPaths::ExistsFunction ShareDownloader::fileExists = plat::fileExists;
 
+static FileStream* newFileStream(const char* path, const ShareEntry& entry,
+                                 FileStream::Callback* callback) {
+  return new FileStream(path, entry, callback);
+}
+ShareDownloader::CreateFunction ShareDownloader::createFile = newFileStream;
+
 // One running download. A download that failed (ended) starts no more files
 // and reports nothing more; its open files run to their end and then it
 // goes. Files that could not be started are passed over and remembered: when
@@ -237,14 +243,14 @@ bool ShareDownloader::startNext(Record* record, Slot* slot) {
 FileStream* ShareDownloader::createStream(Record* record, const char* name, const ShareEntry& entry,
                                           plat::String* path) {
   try {
-    return new FileStream(path->c_str(), entry, this);
+    return createFile(path->c_str(), entry, this);
   } catch (plat::SystemException&) {
     if (!fileExists(path->c_str()))
       throw;
   }
   record->paths.takenName(name, ClashLimit);
   *path = record->paths.localPath(name);
-  return new FileStream(path->c_str(), entry, this);
+  return createFile(path->c_str(), entry, this);
 }
 
 void ShareDownloader::finish(Record* record) {

@@ -82,8 +82,13 @@ public:
   void cancel(const DownloadId& id);
   void showError(const char* message);
 
-  // Whether a local path exists; replaceable for tests.
+  // Whether a local path exists, and the exclusive create of a file's
+  // stream (throws plat::Exception); replaceable together for tests, as a
+  // drive answers both.
   static DownloadPaths::ExistsFunction fileExists;
+  typedef FileStream* (*CreateFunction)(const char* path, const ShareEntry& entry,
+                                        FileStream::Callback* callback);
+  static CreateFunction createFile;
 
   // FileStream::Callback
   void progress(FileStream* stream, uint64_t bytesOnDisk) override;

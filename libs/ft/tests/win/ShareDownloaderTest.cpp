@@ -324,20 +324,36 @@ TEST_F(ShareDownloaderTest, AFileThatCannotBeCreatedIsReportedOnceAndTheRestArri
   EXPECT_EQ("kept", saved("kept"));
 }
 
-// A drive that is not ready for some names, until it is.
+// A drive that is not ready for some names, until it is: neither looking
+// at them nor creating them works.
 struct NotReadyDrive {
   static bool notReady;
-  static bool exists(const char* path) {
+  static void check(const char* call, const char* path) {
     if (notReady && strstr(path, "late"))
-      throw plat::SystemException("exists", ERROR_NOT_READY);
+      throw plat::SystemException(call, ERROR_NOT_READY);
+  }
+  static bool exists(const char* path) {
+    check("exists", path);
     return plat::fileExists(path);
   }
+  static ft::FileStream* create(const char* path, const ft::ShareEntry& entry,
+                                ft::FileStream::Callback* callback) {
+    check("create", path);
+    return original(path, entry, callback);
+  }
+  static ShareDownloader::CreateFunction original;
   NotReadyDrive() {
     notReady = true;
+    original = ShareDownloader::createFile;
     ShareDownloader::fileExists = exists;
+    ShareDownloader::createFile = create;
   }
-  ~NotReadyDrive() { ShareDownloader::fileExists = plat::fileExists; }
+  ~NotReadyDrive() {
+    ShareDownloader::fileExists = plat::fileExists;
+    ShareDownloader::createFile = original;
+  }
 };
+ShareDownloader::CreateFunction NotReadyDrive::original;
 bool NotReadyDrive::notReady;
 
 TEST_F(ShareDownloaderTest, RetryStartsExactlyTheFilesThatCouldNotStart) {
