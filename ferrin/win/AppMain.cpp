@@ -1,4 +1,5 @@
 #include "ferrin/win/AppMain.h"
+#include "com/win/MtaThread.h"
 #include "ferrin/win/FerrinSocketServer.h"
 #include "ferrin/win/MainLoop.h"
 #include "ferrin/win/ClipboardFiles.h"
@@ -52,9 +53,12 @@ struct StopWatcher {
 
 // What outlives OLE and the main thread's managers, deleted last of all
 // (also after a failure), in this order: the clipboard watcher, the
-// clipboard share (one of the extension's share callbacks), the extension.
+// clipboard share (one of the extension's share callbacks), the
+// multithreaded apartment (its end releases what pasting programs still
+// hold, down to shares of the extension), the extension.
 struct Outlasting {
   std::unique_ptr<ft::proxy::Extension> extension;
+  std::unique_ptr<com::MtaThread> apartment;
   std::unique_ptr<ft::ShareClipboard> shareClipboard;
   std::unique_ptr<ui::clipboard::Thread, StopWatcher> clipboardWatcher;
 };
@@ -70,8 +74,15 @@ int serve(const StartupArgs& start, os::RegKey* settingsKey, HINSTANCE instance,
   plat::EventManager eventManager;
   outlasting.extension.reset(new ft::proxy::Extension);
   ft::proxy::Extension* extension = outlasting.extension.get();
-  if (start.clipboardSharing)
+  if (start.clipboardSharing) {
+    // Pastes by other programs are served there, not by this thread.
+    try {
+      outlasting.apartment.reset(new com::MtaThread);
+    } catch (const plat::Exception& e) {
+      vlog.error("%s", e.str());
+    }
     outlasting.shareClipboard.reset(new ft::ShareClipboard(extension));
+  }
   // Shares flagged for the fetch folder are saved there without asking.
   ft::ASAD_PFFDT_Glue autoDownload(extension);
   ft::Win32FileTransferManager fileTransferManager(extension);

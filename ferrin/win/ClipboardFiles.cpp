@@ -96,9 +96,15 @@ bool ClipboardFiles::clipboardChanged() {
   try {
     PrivateRecord record;
     // What this process put there goes no further.
-    if (readPrivateRecord(data, &record) && record.processId == GetCurrentProcessId()) {
-      data->Release();
-      return true;
+    if (readPrivateRecord(data, &record)) {
+      if (record.processId == GetCurrentProcessId()) {
+        data->Release();
+        return true;
+      }
+    } else if (IsClipboardFormatAvailable(privateFormat())) {
+      // A marker that cannot be read now (a paste holds the clipboard
+      // open) may be our own: look again later rather than offer it back.
+      throw ui::clipboard::OpenClipboardFail((int)CLIPBRD_E_CANT_OPEN);
     }
     IEnumFORMATETC* formats = nullptr;
     hr = data->EnumFormatEtc(DATADIR_GET, &formats);

@@ -135,15 +135,20 @@ void ComStream::close(const char* message) {
     manager_ = nullptr;
     moveLiveEntry(nullptr);
   }
+  // Released with every byte read, it waited for this to go.
+  if (released_)
+    Updater::signal();
 }
 
+bool ComStream::awaitsItsEnd() const { return manager_ && delivered_ >= size_; }
+
 void ComStream::destroy() {
-  bool open;
+  bool cut;
   {
     plat::Lock l(mainLock_);
-    open = open_;
+    cut = open_ && delivered_ < size_;
   }
-  if (open)
+  if (cut)
     comStreamLog.warning("Download cancelled");
   // The main thread may delete the stream as soon as it is marked. With no
   // Updater left its download has ended, and it goes here.
@@ -157,7 +162,9 @@ void ComStream::getInterfaces(com::InterfaceList* list) {
 }
 
 uint64_t ComStream::awaitData() {
-  while (open_ && received_ == delivered_)
+  // Once the listed size is read out nothing more can come that the reader
+  // may take: the end of the download is not waited for.
+  while (open_ && received_ == delivered_ && delivered_ < size_)
     dataReady_.wait(-1);
   return received_ - delivered_;
 }
@@ -205,6 +212,7 @@ HRESULT ComStream::Read(void* buffer, ULONG n, ULONG* read) {
   if (!buffer)
     return STG_E_INVALIDPOINTER;
   try {
+    plat::Lock reading(readLock_);
     plat::Lock l(mainLock_);
     uint8_t* out = (uint8_t*)buffer;
     ULONG delivered = 0;
@@ -218,7 +226,9 @@ HRESULT ComStream::Read(void* buffer, ULONG n, ULONG* read) {
         result = endResult();
         ended = true;
       }
-      Updater::signal();
+      // A window to renew only while the download runs.
+      if (open_)
+        Updater::signal();
       delivered += k;
     } while (completeReads() && !ended && delivered < n);
     if (read)
@@ -242,6 +252,7 @@ HRESULT ComStream::CopyTo(IStream* target, ULARGE_INTEGER n, ULARGE_INTEGER* rea
   if (!target)
     return STG_E_INVALIDPOINTER;
   try {
+    plat::Lock reading(readLock_);
     plat::Lock l(mainLock_);
     while (done < limit) {
       if (awaitData() == 0)
@@ -267,7 +278,8 @@ HRESULT ComStream::CopyTo(IStream* target, ULARGE_INTEGER n, ULARGE_INTEGER* rea
       if (put > piece)
         put = (ULONG)piece;
       consumed((int)put);
-      Updater::signal();
+      if (open_)
+        Updater::signal();
       done += put;
     }
     if (*closeText_.c_str() && received_ == delivered_)

@@ -1,18 +1,21 @@
 // The IStream the shell reads when the user pastes a remote file. The
 // download manager writes the file's data into a ring on the main thread;
-// the shell reads it on the stream's own COM apartment thread and blocks
-// while the ring is empty. The sender may go as far as the bytes taken so
+// the shell reads it on another thread and blocks while the ring is empty:
+// a COM apartment thread of the stream's own, or COM's own threads when
+// the stream lives in the multithreaded apartment (a paste by another
+// program, see DataObject). The sender may go as far as the bytes taken so
 // far plus the free room of the ring; the process-wide Updater renews that
 // window on the main thread whenever a reader has made room.
 //
 //   ComStream* s = new com::ComObject<ComStream>;   // main thread
 //   s->init(id, size, path);
-//   IUnknown* proxy = s->runOnComThread(static_cast<IStream*>(s), IID_IStream);
 //   s->attach(manager); manager->requestFile(...);
+//   IUnknown* proxy = s->runOnComThread(static_cast<IStream*>(s), IID_IStream);
 //
 // The last release only marks the stream; the Updater deletes it on the
 // main thread, and a stream released while its download still runs
-// cancels that download then. Once the Updater is gone (the program is
+// cancels that download then, unless every byte was read: that one goes
+// once the download has ended. Once the Updater is gone (the program is
 // stopping) every download has ended, and a stream the shell still holds
 // is deleted by its last release on whatever thread that comes.
 #pragma once
@@ -31,7 +34,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <vector>
 
 namespace ft {
 
@@ -40,8 +45,10 @@ extern plat::LogWriter comStreamLog;
 
 class ComStream : public DownloadManager::Stream, public com::ComObjectImpl, public IStream {
 public:
-  // On the main thread: deletes released streams and renews the windows of
-  // the running ones. One per process at a time.
+  // On the main thread: deletes released streams, renews the windows of
+  // the running ones, and runs what other threads need done there (a
+  // stream opened for a paste served in another apartment). One per
+  // process at a time.
   class Updater : public plat::EventHandler {
   public:
     // Registers its event with the calling thread's event manager.
@@ -58,12 +65,21 @@ public:
     // Any thread: marks the stream released for the Updater to delete;
     // false, and nothing marked, when there is no Updater.
     static bool markReleased(ComStream* stream);
+    // Any thread: the job runs on the main thread's next pass (an
+    // exception from it is logged there). False when there is no Updater;
+    // a job the Updater takes with it is destroyed without running.
+    static bool post(std::function<void()> job);
+    // Any thread but the main one: runs the job on the main thread and
+    // waits for it. False when it did not run to its end: there is no
+    // Updater, the Updater went first, or the job threw.
+    static bool runOnMainThread(const std::function<void()>& job);
 
     void processEvent(HANDLE event) override;
 
   private:
     static void deleteReleased();
     void keepStreamInterfaceRegistered();
+    void runJobs();
 
     plat::Handle event_;
     plat::EventManager* eventManager_;
@@ -74,6 +90,8 @@ public:
     // Wine's RPC server: the shell's GetData waits for the new stream's
     // apartment, which waits for the server, which waits for that call.
     IStream* keptRegistered_;
+    // Guarded by the Updater's lock.
+    std::vector<std::function<void()>> jobs_;
   };
 
   // The ring has the size FileTransferBufferSize has now (within the
@@ -116,13 +134,17 @@ public:
   HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD flags) override;
   HRESULT STDMETHODCALLTYPE Clone(IStream** clone) override;
 
+  // Main thread, once released: every byte was read and the download has
+  // not ended yet. Its end is awaited rather than the download cancelled.
+  bool awaitsItsEnd() const;
   // Null once the download has ended.
   DownloadManager* manager() const { return manager_; }
   const FileId& fileId() const { return fileId_; }
 
 private:
-  // With the main lock held: waits while the download runs and the ring is
-  // empty; returns the bytes the ring holds.
+  // With the main lock held: waits while the download runs, the ring is
+  // empty and the file's size has not been read out; returns the bytes the
+  // ring holds.
   uint64_t awaitData();
   // With the main lock held: copies up to n bytes out of the ring (across
   // its wrap) and frees them; returns the bytes copied.
@@ -148,6 +170,10 @@ private:
   uint64_t size_;
   plat::String path_;
 
+  // Held by a reader (Read, CopyTo) throughout: in the multithreaded
+  // apartment two calls may come at once, and CopyTo leaves the main lock
+  // while its target writes.
+  plat::Mutex readLock_;
   // Guards the ring, the counters, open_ and closeText_.
   plat::Mutex mainLock_;
   plat::Condition dataReady_;

@@ -3,6 +3,8 @@
 #include "plat/Assert.h"
 #include "plat/LogWriter.h"
 
+#include <exception>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -63,10 +65,14 @@ ComStream::Updater::~Updater() {
       comStreamLog.error("cancelDownload: %s", e.str());
     }
   }
+  std::vector<std::function<void()>> unrun;
   {
     plat::Lock l(singletonLock());
     singleton = nullptr;
+    unrun.swap(jobs_);
   }
+  // Destroyed unrun: a waiter learns of it from its job's end.
+  unrun.clear();
   eventManager_->removeEvent(event_);
   deleteReleased();
   if (keptRegistered_) {
@@ -95,6 +101,62 @@ bool ComStream::Updater::markReleased(ComStream* stream) {
   return true;
 }
 
+bool ComStream::Updater::post(std::function<void()> job) {
+  plat::Lock l(singletonLock());
+  if (!singleton)
+    return false;
+  singleton->jobs_.push_back(std::move(job));
+  SetEvent(singleton->event_);
+  return true;
+}
+
+namespace {
+
+// Held by a posted job: sets the waiter's event when the last copy of the
+// job goes, whether it ran or the Updater took it unrun.
+struct JobEnd {
+  HANDLE event;
+  bool* ran;
+  ~JobEnd() { SetEvent(event); }
+};
+
+} // namespace
+
+bool ComStream::Updater::runOnMainThread(const std::function<void()>& job) {
+  plat::Handle ended(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!ended)
+    return false;
+  bool ran = false;
+  std::shared_ptr<JobEnd> end(new JobEnd{ended, &ran});
+  if (!post([&job, end] {
+        job();
+        *end->ran = true;
+      }))
+    return false;
+  end.reset();
+  WaitForSingleObject(ended, INFINITE);
+  return ran;
+}
+
+void ComStream::Updater::runJobs() {
+  std::vector<std::function<void()>> jobs;
+  {
+    plat::Lock l(singletonLock());
+    jobs.swap(jobs_);
+  }
+  for (std::function<void()>& job : jobs) {
+    try {
+      job();
+    } catch (const plat::Exception& e) {
+      comStreamLog.error("%s", e.str());
+    } catch (const std::exception& e) {
+      comStreamLog.error("%s", e.what());
+    }
+    // Its end (and what it holds) goes with it, here.
+    job = nullptr;
+  }
+}
+
 void ComStream::Updater::deleteReleased() {
   std::vector<ComStream*> released;
   {
@@ -103,13 +165,16 @@ void ComStream::Updater::deleteReleased() {
       if (entry.second->released_)
         released.push_back(entry.second);
   }
-  // Each leaves the set; one whose download still runs cancels it.
+  // Each leaves the set; one whose download still runs cancels it, unless
+  // every byte was read: that one goes with the download's end.
   for (ComStream* stream : released)
-    delete stream;
+    if (!stream->awaitsItsEnd())
+      delete stream;
 }
 
 void ComStream::Updater::processEvent(HANDLE event) {
   ResetEvent(event);
+  runJobs();
   deleteReleased();
   // Readers have made room: renew the windows, once per manager.
   std::vector<DownloadManager*> managers;

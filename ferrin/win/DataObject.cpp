@@ -14,7 +14,10 @@
 #include "plat/String.h"
 #include "plat/win/Unicode.h"
 
+#include <algorithm>
 #include <exception>
+#include <memory>
+#include <vector>
 
 namespace ft {
 
@@ -53,9 +56,13 @@ FileDescriptorRecord describe(const ShareEntry& entry, bool wide) {
 
 } // namespace
 
-DataObject::DataObject() : share_(nullptr), nextStream_(0) {}
+DataObject::DataObject()
+    : share_(nullptr), mainThread_(GetCurrentThreadId()), nextStream_(0) {}
 
 DataObject::~DataObject() {
+  // Opened ahead and never asked for: their downloads are cancelled.
+  for (const auto& ahead : ahead_)
+    static_cast<IStream*>(ahead.second)->Release();
   if (share_)
     share_->release();
 }
@@ -72,6 +79,7 @@ void DataObject::setShare(ShareProxy* share) {
 void DataObject::getInterfaces(com::InterfaceList* list) {
   list->push_back({IID_IUnknown, static_cast<IDataObject*>(this)});
   list->push_back({IID_IDataObject, static_cast<IDataObject*>(this)});
+  addMarshal(list);
 }
 
 HRESULT DataObject::QueryGetData(FORMATETC* format) {
@@ -141,13 +149,48 @@ HRESULT DataObject::renderDescriptors(STGMEDIUM* medium, bool wide) {
 
 HRESULT DataObject::renderContents(LONG index, STGMEDIUM* medium) {
   vlog.debug("Index %i requested", (int)index);
-  // A program that asks the clipboard for global memory has the main
-  // thread render the stream into it (WM_RENDERFORMAT), and the data it
-  // would wait for can only arrive through this thread.
-  if (InSendMessage()) {
-    vlog.error("File contents cannot be rendered into memory");
-    return E_FAIL;
+  ComStream* stream = nullptr;
+  IStream* given;
+  if (GetCurrentThreadId() == mainThread_) {
+    // A program that asks the clipboard for global memory has the main
+    // thread render the stream into it (WM_RENDERFORMAT), and the data it
+    // would wait for can only arrive through this thread.
+    if (InSendMessage()) {
+      vlog.error("File contents cannot be rendered into memory");
+      return E_FAIL;
+    }
+    HRESULT hr = openStream(index, &stream);
+    if (hr != S_OK)
+      return hr;
+    // Its reader must not hold up this thread.
+    given =
+        static_cast<IStream*>(stream->runOnComThread(static_cast<IStream*>(stream), IID_IStream));
+  } else {
+    // A paste served in another apartment: the stream stays there. The
+    // shell reads the files in the listing's order, so the next one is
+    // opened ahead meanwhile: asked for, it needs no wait for the main
+    // thread, and its first bytes are there when it is read.
+    stream = takeAhead(index);
+    if (!stream) {
+      HRESULT hr = E_FAIL;
+      if (!ComStream::Updater::runOnMainThread([&] {
+            stream = takeAhead(index);
+            hr = stream ? S_OK : openStream(index, &stream);
+          }))
+        return E_FAIL;
+      if (hr != S_OK)
+        return hr;
+    }
+    openAheadOf(index);
+    given = static_cast<IStream*>(stream);
   }
+  medium->tymed = TYMED_ISTREAM;
+  medium->pstm = given;
+  medium->pUnkForRelease = nullptr;
+  return S_OK;
+}
+
+HRESULT DataObject::openStream(LONG index, ComStream** out) {
   DownloadManager* manager;
   {
     plat::Lock l(share_->extension()->shareLock());
@@ -167,20 +210,65 @@ HRESULT DataObject::renderContents(LONG index, STGMEDIUM* medium) {
   FileId id(share_->shareId(), nextStream_++);
   ComStream* stream = new com::ComObject<ComStream>;
   stream->init(id, entry.size, entry.name.c_str());
-  // From here the proxy holds the stream: releasing it ends the stream.
-  IUnknown* proxy = stream->runOnComThread(static_cast<IStream*>(stream), IID_IStream);
   try {
     stream->attach(manager);
     manager->requestFile(id, entry.name.c_str(), 0, ~(uint64_t)0);
     manager->flushFileRequests();
   } catch (...) {
-    proxy->Release();
+    static_cast<IStream*>(stream)->Release();
     throw;
   }
-  medium->tymed = TYMED_ISTREAM;
-  medium->pstm = static_cast<IStream*>(proxy);
-  medium->pUnkForRelease = nullptr;
+  *out = stream;
   return S_OK;
+}
+
+ComStream* DataObject::takeAhead(LONG index) {
+  plat::Lock l(aheadLock_);
+  for (auto it = ahead_.begin(); it != ahead_.end(); ++it) {
+    if (it->first == index) {
+      ComStream* stream = it->second;
+      ahead_.erase(it);
+      return stream;
+    }
+  }
+  return nullptr;
+}
+
+void DataObject::openAheadOf(LONG index) {
+  static_cast<IDataObject*>(this)->AddRef();
+  std::shared_ptr<IDataObject> self(this, [](IDataObject* data) { data->Release(); });
+  ComStream::Updater::post([this, self, index] { openAhead(index); });
+}
+
+void DataObject::openAhead(LONG after) {
+  std::vector<LONG> next;
+  for (size_t i = (size_t)after + 1; i < share_->size() && next.size() < AheadFiles; i++)
+    if (!((*share_)[i]->flags & ShareEntry::Directory))
+      next.push_back((LONG)i);
+  // The shell went past these, or elsewhere: their downloads are cancelled.
+  std::vector<ComStream*> missed;
+  {
+    plat::Lock l(aheadLock_);
+    for (auto it = ahead_.begin(); it != ahead_.end();) {
+      auto wanted = std::find(next.begin(), next.end(), it->first);
+      if (wanted == next.end()) {
+        missed.push_back(it->second);
+        it = ahead_.erase(it);
+      } else {
+        next.erase(wanted);
+        ++it;
+      }
+    }
+  }
+  for (ComStream* stream : missed)
+    static_cast<IStream*>(stream)->Release();
+  for (LONG index : next) {
+    ComStream* stream = nullptr;
+    if (openStream(index, &stream) != S_OK)
+      return;
+    plat::Lock l(aheadLock_);
+    ahead_.emplace_back(index, stream);
+  }
 }
 
 HRESULT DataObject::GetDataHere(FORMATETC*, STGMEDIUM*) {

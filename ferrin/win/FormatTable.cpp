@@ -2,11 +2,14 @@
 
 #include "ferrin/win/ClipboardFormats.h"
 
+#include <atomic>
+
 namespace ft {
 
 const FORMATETC* formatTable() {
   static FORMATETC table[FormatCount];
-  static bool filled = false;
+  // Read on COM's threads too (a paste in the multithreaded apartment).
+  static std::atomic<bool> filled{false};
   // Registration may fail once and work later: refilled until every
   // format is there.
   if (!filled) {

@@ -95,7 +95,7 @@ void TreeBranch::collectEncryptedLeaves(std::vector<TreeLeaf*>* leaves) const {
   for (TreeNode* child : children_) {
     if (child->isBranch())
       static_cast<TreeBranch*>(child)->collectEncryptedLeaves(leaves);
-    else if (static_cast<TreeLeaf*>(child)->config().isProtected())
+    else if (static_cast<TreeLeaf*>(child)->isProtected())
       leaves->push_back(static_cast<TreeLeaf*>(child));
   }
 }
@@ -103,7 +103,7 @@ void TreeBranch::collectEncryptedLeaves(std::vector<TreeLeaf*>* leaves) const {
 bool TreeBranch::hasLockedLeaves() const {
   for (TreeNode* child : children_) {
     if (child->isBranch() ? static_cast<TreeBranch*>(child)->hasLockedLeaves()
-                          : static_cast<TreeLeaf*>(child)->config().isProtected())
+                          : static_cast<TreeLeaf*>(child)->isProtected())
       return true;
   }
   return false;

@@ -3,7 +3,6 @@
 #include "plat/DString.h"
 #include "plat/LogWriter.h"
 
-
 namespace addrbook {
 
 static plat::LogWriter vlog("TreeLeaf");
@@ -11,14 +10,29 @@ static plat::LogWriter vlog("TreeLeaf");
 static const char Extension[] = ".kiv";
 enum { ExtensionLength = sizeof(Extension) - 1 };
 
-TreeLeaf::TreeLeaf(const char* path, TreeBranch* parent) : TreeNode(parent), readable_(false) {
+TreeLeaf::TreeLeaf(const char* path, TreeBranch* parent)
+    : TreeNode(parent), readable_(false), protected_(false) {
   applyPath(path);
+  protected_ = load()->isProtected();
+}
+
+std::unique_ptr<EncryptedConfig> TreeLeaf::load() const {
+  auto entry = std::make_unique<EncryptedConfig>();
+  entry->setFilePath(getPath());
+  readable_ = false;
   try {
-    config_.loadFromFile(path);
+    entry->loadFromFile(getPath());
     readable_ = true;
   } catch (const plat::Exception& e) {
-    vlog.error("%s: %s", path, e.str());
+    vlog.error("%s: %s", getPath(), e.str());
   }
+  return entry;
+}
+
+EncryptedConfig& TreeLeaf::loaded() const {
+  if (!config_)
+    config_ = load();
+  return *config_;
 }
 
 void TreeLeaf::applyPath(const char* path) {
@@ -29,7 +43,8 @@ void TreeLeaf::applyPath(const char* path) {
   if (length > ExtensionLength &&
       plat::strCaseCmp(name + length - ExtensionLength, Extension) == 0)
     setName(plat::String::adopt(plat::strDup(name, length - ExtensionLength)).c_str());
-  config_.setFilePath(path);
+  if (config_)
+    config_->setFilePath(path);
 }
 
 void TreeLeaf::rename(const char* name) {

@@ -113,7 +113,9 @@ void EncryptedConfig::setFromFile(const char* name, const char* value, const cha
     signature_ = value;
     return;
   }
-  if (get(name) == &userName)
+  // By name rather than through get(), which the base does again for every
+  // pair: UserName has no alias.
+  if (plat::strCaseCmp(name, userName.getName()) == 0)
     userNameRead_ = true;
   hashPair(readHasher_, name, value);
   hashLayout(layoutHasher_, section, name, value);

@@ -6,12 +6,17 @@
 #include "ft/win/ShareDownloader.h"
 #include "os/win/DirIterator.h"
 #include "testing/ChildProcess.h"
+#include "testing/Pattern.h"
 #include "testing/TempDir.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
 #include <set>
+#include <vector>
 
 using testing_support::ChildProcess;
 using testing_support::wide;
@@ -25,13 +30,9 @@ std::string slashes(std::string s) {
   return s;
 }
 
-// The share's names against the tree's, '/' at every level.
-bool sameNames(ft::ShareProxy* share, const SourceTree& tree, std::string* problem) {
-  std::set<std::string> expected, got;
-  for (const std::string& folder : tree.folders())
-    expected.insert(slashes(folder));
-  for (const SourceFile& file : tree.files())
-    expected.insert(slashes(file.relativePath));
+// The share's names against those copied, '/' at every level.
+bool sameNames(ft::ShareProxy* share, const std::set<std::string>& expected, std::string* problem) {
+  std::set<std::string> got;
   for (const ft::ShareEntry* entry : *share)
     got.insert(entry->name.c_str());
   if (got == expected)
@@ -45,23 +46,25 @@ bool sameNames(ft::ShareProxy* share, const SourceTree& tree, std::string* probl
   return false;
 }
 
-} // namespace
+// What is checked of a copy once ferrin's share is saved.
+struct Check {
+  std::set<std::string> names;
+  std::function<bool()> arrived;
+  std::function<bool(std::string*)> verify;
+};
 
-CopyResult copyFiles(PeerSession& session, const SourceTree& tree, const std::string& sourceRoot,
-                     const std::string& fetchDir, const std::string& formats,
-                     const Helpers& helpers, uint32_t* lastShare) {
+// Runs kivcopy with the arguments until ferrin offers a new clipboard
+// share, compares its names, saves it into fetchDir and checks it.
+CopyResult copyAndSave(PeerSession& session, const std::wstring& copyArguments,
+                       const std::string& fetchDir, const Check& check, const Helpers& helpers,
+                       uint32_t* lastShare) {
   CopyResult result;
-  std::wstring items;
-  os::DirIterator top(sourceRoot.c_str(), "*");
-  while (top.next())
-    items += L" \"" + wide(top.fullPath()) + L"\"";
   wchar_t stopName[64];
   swprintf(stopName, 64, L"kivpeer.%lu.copy", (unsigned long)GetCurrentProcessId());
   HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, stopName);
   ft::ShareProxy* share = nullptr;
   {
-    ChildProcess copy(L"\"" + helpers.copy + L"\" --formats " + wide(formats) + L" --stop-event " +
-                      stopName + items);
+    ChildProcess copy(L"\"" + helpers.copy + L"\" --stop-event " + stopName + L" " + copyArguments);
     // The listing comes when the peer asks for it: ready means complete.
     bool ready = session.serveUntil(
         [&] {
@@ -76,12 +79,10 @@ CopyResult copyFiles(PeerSession& session, const SourceTree& tree, const std::st
         120, "ferrin's clipboard share", &result.problem);
     if (ready)
       *lastShare = share->shareId();
-    if (ready && sameNames(share, tree, &result.problem)) {
+    if (ready && sameNames(share, check.names, &result.problem)) {
       ft::ShareDownloader downloader;
       downloader.download(share, fetchDir.c_str());
-      FolderCheck check(sourceRoot, tree, fetchDir);
-      if (session.serveUntil([&] { return check.sizesArrived(); }, helpers.timeout,
-                             "the copied files", &result.problem)) {
+      if (session.serveUntil(check.arrived, helpers.timeout, "the copied files", &result.problem)) {
         for (int attempt = 0; attempt < 50 && !result.ok; attempt++) {
           result.ok = check.verify(&result.problem);
           if (!result.ok)
@@ -96,6 +97,82 @@ CopyResult copyFiles(PeerSession& session, const SourceTree& tree, const std::st
   }
   CloseHandle(stop);
   return result;
+}
+
+uint64_t fileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(wide(path).c_str(), GetFileExInfoStandard, &data))
+    return UINT64_MAX;
+  return (uint64_t)data.nFileSizeHigh << 32 | data.nFileSizeLow;
+}
+
+// Whether the file holds the pattern of its name, every byte.
+bool holdsPattern(const std::string& path, const std::string& name) {
+  FILE* f = _wfopen(wide(path).c_str(), L"rb");
+  if (!f)
+    return false;
+  std::vector<char> buffer(65536);
+  uint32_t seed = testing_support::patternSeed(name);
+  uint64_t at = 0;
+  bool same = true;
+  size_t n;
+  while (same && (n = fread(buffer.data(), 1, buffer.size(), f)) > 0) {
+    same = testing_support::matchesPattern(seed, at, buffer.data(), n);
+    at += n;
+  }
+  fclose(f);
+  return same;
+}
+
+} // namespace
+
+CopyResult copyFiles(PeerSession& session, const SourceTree& tree, const std::string& sourceRoot,
+                     const std::string& fetchDir, const std::string& formats,
+                     const Helpers& helpers, uint32_t* lastShare) {
+  std::wstring arguments = L"--formats " + wide(formats);
+  os::DirIterator top(sourceRoot.c_str(), "*");
+  while (top.next())
+    arguments += L" \"" + wide(top.fullPath()) + L"\"";
+  Check check;
+  for (const std::string& folder : tree.folders())
+    check.names.insert(slashes(folder));
+  for (const SourceFile& file : tree.files())
+    check.names.insert(slashes(file.relativePath));
+  auto folder = std::make_shared<FolderCheck>(sourceRoot, tree, fetchDir);
+  check.arrived = [folder] { return folder->sizesArrived(); };
+  check.verify = [folder](std::string* problem) { return folder->verify(problem); };
+  return copyAndSave(session, arguments, fetchDir, check, helpers, lastShare);
+}
+
+CopyResult copyVirtualFiles(PeerSession& session, const testing_support::VirtualShape& shape,
+                            const std::string& fetchDir, const Helpers& helpers,
+                            uint32_t* lastShare) {
+  std::vector<testing_support::VirtualEntry> tree = testing_support::virtualTree(shape);
+  Check check;
+  for (const testing_support::VirtualEntry& entry : tree)
+    check.names.insert(entry.name);
+  auto saved = [fetchDir](const testing_support::VirtualEntry& entry) {
+    std::string path = fetchDir + "\\" + entry.name;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+  };
+  check.arrived = [tree, saved] {
+    for (const testing_support::VirtualEntry& entry : tree)
+      if (!entry.directory && fileSize(saved(entry)) != entry.size)
+        return false;
+    return true;
+  };
+  check.verify = [tree, saved](std::string* problem) {
+    for (const testing_support::VirtualEntry& entry : tree) {
+      if (!entry.directory && !holdsPattern(saved(entry), entry.name)) {
+        *problem = "differs: " + entry.name;
+        return false;
+      }
+    }
+    return true;
+  };
+  return copyAndSave(session, L"--virtual " + wide(testing_support::formatShape(shape)), fetchDir,
+                     check, helpers, lastShare);
 }
 
 } // namespace peer

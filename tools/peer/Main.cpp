@@ -16,7 +16,8 @@
 //                          would), saved and checked; Close hides the
 //                          dialog and the next download shows it again
 //   kivpeer --copy         files copied by kivcopy (as a shell item list, then
-//                          as a dropped-file list) offered by ferrin as a
+//                          as a dropped-file list, then virtual files as
+//                          descriptors and streams) offered by ferrin as a
 //                          clipboard share, saved and checked
 //   kivpeer --bench [--rounds N]
 //                          1 GiB into the fetch folder beside raw loopback
@@ -403,6 +404,20 @@ int copy(const Options& options) {
       printf("copy (%s): %zu files offered as a clipboard share with '/' names, saved, every "
              "byte checked\n",
              formats, tree.files().size());
+  }
+  if (ok) {
+    // Virtual files: descriptors, and streams that ferrin reads off the
+    // copying program's data object.
+    std::string fetchDir = work + "\\fetch" + std::to_string(round);
+    CreateDirectoryW(wide(fetchDir).c_str(), nullptr);
+    VirtualShape files = shape(300000, 40, 2000, true);
+    CopyResult result = copyVirtualFiles(session, files, fetchDir, helpers, &lastShare);
+    ok = result.ok;
+    problem = result.problem;
+    if (ok)
+      printf("copy (descriptors): %d virtual files offered as a clipboard share, saved, every "
+             "byte checked\n",
+             testing_support::fileCount(testing_support::virtualTree(files)));
   }
   ok = ok && session.finish(&problem);
   if (!ok) {

@@ -8,6 +8,7 @@
 #include "ferrin/win/ClipboardFormats.h"
 #include "os/win/OleInitialiser.h"
 #include "plat/win/Unicode.h"
+#include "testing/ChildProcess.h"
 #include "testing/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -127,4 +128,16 @@ TEST_F(Reading, DroppedPathsAreOfferedByTheirLastNameOnly) {
   ASSERT_TRUE(files->readDroppedFiles(data));
   EXPECT_EQ((std::set<std::string>{"tree", "tree/a.txt", "tree/sub", "tree/sub/b.txt", "top.txt"}),
             taken());
+}
+
+TEST_F(Reading, AFolderLinkIsOfferedButNotEntered) {
+  // Made by the build: a folder with a link back up to itself, which
+  // entered would never end.
+  std::wstring tree = testing_support::programFolder() + L"linked\\tree";
+  DWORD attributes = GetFileAttributesW((tree + L"\\loop").c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    GTEST_SKIP() << "the build made no folder link";
+  offer(CF_HDROP, dropped({utf8(tree)}));
+  ASSERT_TRUE(files->readDroppedFiles(data));
+  EXPECT_EQ((std::set<std::string>{"tree", "tree/a.txt", "tree/loop"}), taken());
 }

@@ -143,6 +143,14 @@ TEST_F(ComStreamTest, EndOfFileAndFailure) {
     istream->Release();
   }
   {
+    // The listed size read out: the end of the download is not waited for.
+    CountedStream* stream = makeStream(ft::FileId(1, 2), 5);
+    IStream* istream = stream;
+    write(stream, "hello");
+    EXPECT_EQ("hello", read(istream, 10, S_FALSE));
+    istream->Release();
+  }
+  {
     // What arrived before the error is still delivered first.
     CountedStream* stream = makeStream(ft::FileId(1, 1), 5);
     IStream* istream = stream;
@@ -154,7 +162,7 @@ TEST_F(ComStreamTest, EndOfFileAndFailure) {
     istream->Release();
   }
   serveEvents();
-  EXPECT_EQ(2, deleted);
+  EXPECT_EQ(3, deleted);
 }
 
 TEST_F(ComStreamTest, SeekOnlyWhereTheStreamIs) {

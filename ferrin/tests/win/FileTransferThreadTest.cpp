@@ -1,9 +1,15 @@
 // The window thread: the named event and the main thread's requests reach
-// the dialog on the window thread.
+// the dialog on the window thread; files sent from it reach the main
+// thread, and a failure is shown to the user.
 #include "ferrin/win/FileTransferThread.h"
+#include "ferrin/win/UploadManagerProxy.h"
 #include "os/win/OleInitialiser.h"
+#include "plat/win/AppInit.h"
 #include "plat/win/EventManager.h"
 #include "testing/FtEngine.h"
+#include "testing/ModalHelper.h"
+#include "testing/TempDir.h"
+#include "testing/WindowInput.h"
 
 #include <gtest/gtest.h>
 
@@ -76,4 +82,35 @@ TEST(WindowThread, NamedEventAndShowRequestsReachTheDialogOnItsThread) {
     thread.showDialog();
     EXPECT_TRUE(waitFor(seen.shown, 2));
   }
+}
+
+TEST(SendFiles, AFailureIsShownToItsOwnerAndNothingIsOffered) {
+  plat::appInit("ferrin_tests", nullptr);
+  os::OleInitialiser ole;
+  plat::EventManager events;
+  testing_support::Engine engine;
+  ft::UploadManagerProxy proxy(&engine.upload());
+  testing_support::TempDir dir;
+  testing_support::writeFile(dir.file("gone.txt"), "x");
+  os::ItemIdList chosen(dir.file("gone.txt").c_str());
+  // Chosen, then gone before the main thread looks at it.
+  DeleteFileW(testing_support::wide(dir.file("gone.txt")).c_str());
+  uint32_t before = engine.upload().currentShareId();
+  std::wstring said;
+  {
+    testing_support::ModalHelper helper;
+    helper.expect(L"", [&](HWND box) {
+      said = testing_support::staticTexts(box);
+      testing_support::ModalHelper::dismiss(box);
+    });
+    proxy.sendFiles({chosen}, nullptr);
+    MSG msg;
+    for (int i = 0; i < 500 && !helper.done(); i++)
+      if (events.awaitEvent(&msg, 20))
+        DispatchMessageW(&msg);
+    for (const std::string& problem : helper.problems())
+      ADD_FAILURE() << problem;
+  }
+  EXPECT_NE(std::wstring::npos, said.find(L"IShellFolder")) << testing_support::utf8(said);
+  EXPECT_EQ(before, engine.upload().currentShareId());
 }

@@ -1,6 +1,8 @@
 // Remote shares on the Windows clipboard: the marker while a share is
-// listed, the data object once it is ready, what it renders, and the
-// clipboard left alone when it belongs to someone else.
+// listed, the data object once it is ready, what it renders, the paste
+// served in the multithreaded apartment, and the clipboard left alone when
+// it belongs to someone else.
+#include "com/win/MtaThread.h"
 #include "ferrin/FileGroupDescriptor.h"
 #include "ferrin/win/ClipboardFormats.h"
 #include "ferrin/win/ComStream.h"
@@ -18,7 +20,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -280,5 +284,49 @@ TEST_F(ClipboardShare, RenderingFileContentsIntoMemoryIsRefusedNotWaitedFor) {
   EXPECT_TRUE(pump([&] { return answered.load(); }, 20000));
   program.join();
   EXPECT_EQ(nullptr, rendered);
+  share->release();
+}
+
+TEST_F(ClipboardShare, PasteFromAnotherApartmentIsServedInTheMultithreadedOne) {
+  com::MtaThread apartment;
+  std::string one(3000, '1'), two(5000, '2'), three(7000, '3');
+  ft::ShareProxy* share =
+      offer({new MemFile("one", one), new MemFile("two", two), new MemFile("three", three)}, 2);
+  ft::DataObject* object = dataObjectOver(share);
+  IStream* marshalled = nullptr;
+  ASSERT_EQ(S_OK, CoMarshalInterThreadInterfaceInStream(
+                      IID_IDataObject, static_cast<IDataObject*>(object), &marshalled));
+  // A paste that passes a file over and comes back to it: the file opened
+  // ahead is never given for another.
+  std::map<LONG, std::string> pasted;
+  bool unmarshalledAsItself = false;
+  std::atomic<bool> done{false};
+  std::thread paste([&] {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    IDataObject* data = nullptr;
+    if (SUCCEEDED(CoGetInterfaceAndReleaseStream(marshalled, IID_IDataObject, (void**)&data))) {
+      unmarshalledAsItself = data == static_cast<IDataObject*>(object);
+      for (LONG index : {0L, 2L, 1L}) {
+        FORMATETC format = contentsFormat(index);
+        os::StgMedium medium;
+        if (data->GetData(&format, medium.get()) != S_OK)
+          continue;
+        char buffer[1000];
+        ULONG n = 0;
+        while (medium.medium.pstm->Read(buffer, sizeof(buffer), &n) == S_OK || n > 0)
+          pasted[index].append(buffer, n);
+      }
+      data->Release();
+    }
+    CoUninitialize();
+    done = true;
+  });
+  EXPECT_TRUE(pump([&] { return done.load(); }));
+  paste.join();
+  EXPECT_TRUE(unmarshalledAsItself);
+  EXPECT_TRUE(pasted[0] == one);
+  EXPECT_TRUE(pasted[1] == two);
+  EXPECT_TRUE(pasted[2] == three);
+  static_cast<IDataObject*>(object)->Release();
   share->release();
 }

@@ -98,7 +98,7 @@ void addGreyIcon(HIMAGELIST list, HINSTANCE instance, int iconId) {
 }
 
 int entryImage(const TreeLeaf* entry) {
-  return entry->config().isProtected() ? MainDialog::ProtectedImage : MainDialog::EntryImage;
+  return entry->isProtected() ? MainDialog::ProtectedImage : MainDialog::EntryImage;
 }
 
 } // namespace
@@ -254,18 +254,23 @@ void MainDialog::fillHierarchical(const TreeBranch& branch, HTREEITEM parent, co
 }
 
 void MainDialog::fillAlphabetic(const char* path, HTREEITEM* found) {
+  // The wide names side by side in one buffer: a string of its own for
+  // each would cost an allocation an entry, all held while the tree fills.
+  std::wstring names;
   struct Named {
-    std::wstring name;
+    size_t at;
     TreeLeaf* entry;
   };
   std::map<wchar_t, std::vector<Named>> groups;
   for (const std::unique_ptr<TreeBranch>& root : roots_) {
     for (TreeLeaf* entry : root->allLeaves()) {
-      plat::WString name(entry->getName());
-      wchar_t key = name.c_str()[0];
+      size_t at = names.size();
+      names += plat::WString(entry->getName()).c_str();
+      names += L'\0';
+      wchar_t key = names[at];
       if (key >= L'a' && key <= L'z')
         key = key - L'a' + L'A';
-      groups[key].push_back(Named{name.c_str(), entry});
+      groups[key].push_back(Named{at, entry});
     }
   }
   plat::String contracted = contractedList.getValueStr();
@@ -277,9 +282,10 @@ void MainDialog::fillAlphabetic(const char* path, HTREEITEM* found) {
                                   (LPARAM)group.second.size(), false);
     // In the order the tree view's own sorting gives, added at the end:
     // sorting each insertion would take time in the square of the group.
-    std::stable_sort(group.second.begin(), group.second.end(), [](const Named& a, const Named& b) {
-      return lstrcmpiW(a.name.c_str(), b.name.c_str()) < 0;
-    });
+    std::stable_sort(group.second.begin(), group.second.end(),
+                     [&names](const Named& a, const Named& b) {
+                       return lstrcmpiW(&names[a.at], &names[b.at]) < 0;
+                     });
     for (const Named& named : group.second) {
       HTREEITEM item = insertItem(header, TVI_LAST, named.entry->getName(),
                                   entryImage(named.entry), (LPARAM)named.entry, false);

@@ -40,7 +40,8 @@ public:
   public:
     virtual ~Frame() {}
     virtual void setEntryCount(int count) = 0;
-    // After every load: the notification-area menu lists the book.
+    // After every load: the notification-area menu lists the book (made
+    // anew when next shown).
     virtual void buildTrayMenu() = 0;
   };
 

@@ -139,7 +139,16 @@ void MainWindow::setMenuText(int id, const char* text) {
   SetMenuItemInfoW(menu, id, FALSE, &item);
 }
 
-HMENU MainWindow::trayPopup() const { return trayMenu_ ? GetSubMenu(trayMenu_, 0) : nullptr; }
+HMENU MainWindow::trayPopup() {
+  if (!trayMenu_)
+    makeTrayMenu();
+  return GetSubMenu(trayMenu_, 0);
+}
+
+const std::map<int, TreeLeaf*>& MainWindow::trayEntries() {
+  trayPopup();
+  return idMap_;
+}
 
 bool MainWindow::trayIconAdded() const { return trayIcon_ && trayIcon_->isAdded(); }
 
@@ -199,17 +208,25 @@ void MainWindow::showAndRaise() {
 
 // The notification area.
 
+// A menu item for each entry weighs as much as the entry itself: the menu
+// of a large book is made only when it is shown.
 void MainWindow::buildTrayMenu() {
   if (trayMenu_)
     DestroyMenu(trayMenu_);
   trayMenu_ = nullptr;
   idMap_.clear();
-  trayMenu_ = LoadMenuW(getInstance(), MAKEINTRESOURCEW(IDR_TRAY_MENU));
-  if (!trayMenu_)
+}
+
+void MainWindow::makeTrayMenu() {
+  HMENU menu = LoadMenuW(getInstance(), MAKEINTRESOURCEW(IDR_TRAY_MENU));
+  if (!menu)
     throw plat::SystemException("LoadMenu", (int)GetLastError());
-  HMENU popup = GetSubMenu(trayMenu_, 0);
-  if (!popup)
+  HMENU popup = GetSubMenu(menu, 0);
+  if (!popup) {
+    DestroyMenu(menu);
     throw plat::SystemException("GetSubMenu", (int)GetLastError());
+  }
+  trayMenu_ = menu;
   SetMenuDefaultItem(popup, ID_OPEN_BOOK, FALSE);
   HMENU entries = CreatePopupMenu();
   MENUITEMINFOW item = {sizeof(item)};

@@ -42,9 +42,10 @@ public:
   MainDialog& dialog() { return *dialog_; }
   HWND statusBarWindow() const { return statusBar_; }
   // The notification-area menu (its popup part), and the entries of its
-  // "Connect to" items by command id.
-  HMENU trayPopup() const;
-  const std::map<int, TreeLeaf*>& trayEntries() const { return idMap_; }
+  // "Connect to" items by command id; made from the book when first asked
+  // for after a load.
+  HMENU trayPopup();
+  const std::map<int, TreeLeaf*>& trayEntries();
   bool trayIconAdded() const;
   QuickLaunchDlg& quickLaunch() { return *quickLaunch_; }
 
@@ -55,6 +56,7 @@ private:
   void onTrayMessage(UINT mouseMessage);
   void openTrayMenu();
   void saveSettings();
+  void makeTrayMenu();
   void addTrayItems(HMENU menu, const TreeBranch& branch, int* nextId);
   void setMenuText(int id, const char* text);
 

@@ -124,7 +124,7 @@ void QuickLaunchDlg::addNodes(const TreeBranch& branch, int depth,
     item.iIndent = depth;
     item.iImage = item.iSelectedImage =
         folder ? MainDialog::FolderImage
-        : static_cast<TreeLeaf*>(node)->config().isProtected() ? MainDialog::ProtectedImage
+        : static_cast<TreeLeaf*>(node)->isProtected() ? MainDialog::ProtectedImage
                                                                : MainDialog::EntryImage;
     SendMessageW(combo_.getHandle(), CBEM_INSERTITEMW, 0, (LPARAM)&item);
     if (folder) {

@@ -232,3 +232,25 @@ TEST_F(EntryTree, LeavesDepthFirstAndLockedOnes) {
   EXPECT_EQ(Names{"signed"}, leafNames(locked));
   EXPECT_EQ((Names{"inner", "signed", "plain"}), leafNames(root->allLeaves()));
 }
+
+// A leaf keeps what the tree shows from the scan and reads its option set
+// when first asked for, then keeps that.
+TEST_F(EntryTree, OptionSetsAreReadOnFirstUse) {
+  EncryptedConfig entry;
+  entry.setHost("s");
+  entry.encrypt("master");
+  entry.saveToFile(join(top, "signed.kiv").c_str(), true, false, nullptr);
+  makeEntry(join(top, "plain.kiv"), "before");
+  auto root = scanned();
+  TreeLeaf* plain = root->allLeaves()[0];
+  TreeLeaf* signedLeaf = root->allLeaves()[1];
+  EXPECT_TRUE(signedLeaf->isProtected());
+  EXPECT_FALSE(plain->isProtected());
+
+  makeEntry(join(top, "plain.kiv"), "first use");
+  EXPECT_STREQ("first use", plain->config().getHost());
+  makeEntry(join(top, "plain.kiv"), "later");
+  EXPECT_STREQ("first use", plain->config().getHost());
+  ASSERT_TRUE(signedLeaf->config().decrypt("master"));
+  EXPECT_FALSE(signedLeaf->isProtected());
+}
