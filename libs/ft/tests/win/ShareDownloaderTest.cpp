@@ -1,6 +1,7 @@
 // The share downloader between two engines joined through memory: one
 // offers files from memory, the other saves them into a temporary folder.
 #include "../Settings.h"
+#include "NotReadyDrive.h"
 
 #include "ft/Parameters.h"
 #include "ft/ShareProxy.h"
@@ -323,38 +324,6 @@ TEST_F(ShareDownloaderTest, AFileThatCannotBeCreatedIsReportedOnceAndTheRestArri
   EXPECT_FALSE(finished()); // a file is missing: neither complete nor over
   EXPECT_EQ("kept", saved("kept"));
 }
-
-// A drive that is not ready for some names, until it is: neither looking
-// at them nor creating them works.
-struct NotReadyDrive {
-  static bool notReady;
-  static void check(const char* call, const char* path) {
-    if (notReady && strstr(path, "late"))
-      throw plat::SystemException(call, ERROR_NOT_READY);
-  }
-  static bool exists(const char* path) {
-    check("exists", path);
-    return plat::fileExists(path);
-  }
-  static ft::FileStream* create(const char* path, const ft::ShareEntry& entry,
-                                ft::FileStream::Callback* callback) {
-    check("create", path);
-    return original(path, entry, callback);
-  }
-  static ShareDownloader::CreateFunction original;
-  NotReadyDrive() {
-    notReady = true;
-    original = ShareDownloader::createFile;
-    ShareDownloader::fileExists = exists;
-    ShareDownloader::createFile = create;
-  }
-  ~NotReadyDrive() {
-    ShareDownloader::fileExists = plat::fileExists;
-    ShareDownloader::createFile = original;
-  }
-};
-ShareDownloader::CreateFunction NotReadyDrive::original;
-bool NotReadyDrive::notReady;
 
 TEST_F(ShareDownloaderTest, RetryStartsExactlyTheFilesThatCouldNotStart) {
   auto concurrency = setting(ft::ftConcurrency, 1);
