@@ -149,6 +149,9 @@ std::wstring closeBoxSaying(DWORD process, const std::wstring& text, int ms) {
     if (search.found) {
       std::wstring said = testing_support::staticTexts(search.found);
       testing_support::ModalHelper::dismiss(search.found);
+      // Gone before the next call looks, or that call finds it again.
+      for (int i = 0; i < 250 && IsWindow(search.found); i++)
+        Sleep(20);
       return said;
     }
     Sleep(50);
