@@ -24,9 +24,9 @@ public:
   const ScalingSpec& scaling() const { return spec_; }
 
 private:
-  // Shows the spec in every control but the one the user is typing in.
+  // Shows the scaling in every control but the one the user is typing in.
   void refresh(int excludedId);
-  // The spec after the command from control id, or false when the command
+  // The scaling after the command from control id, or false when the command
   // changes nothing.
   bool applyCommand(int id, int code);
 
