@@ -83,13 +83,21 @@ private:
   rfb::MsgWriter* writerWithRoom(const char* operation, int minimum, int* space);
   void startDeflate();
   void logCounters();
-  // Deflates up to avail bytes of data into deflated, in at most dataMax
-  // bytes; returns their number and sets *consumed to the input used.
-  int deflateInto(const uint8_t* data, int avail, int dataMax, int* consumed);
+  // The most output a compressed message may hold whatever its budget:
+  // 95 % of the room, at most the largest budget (at least dataMax).
+  static int ceiling(int space, int dataMax);
+  // The input of the next segment of a message that holds length bytes.
+  int nextSegment(int length, int dataMax, int ceiling) const;
+  // Deflates up to avail bytes of data into deflated, meant to fill about
+  // dataMax bytes and never more than ceiling; returns their number and
+  // sets *consumed to the input used.
+  int deflateInto(const uint8_t* data, int avail, int dataMax, int ceiling, int* consumed);
 
   rfb::MsgHandler* connection;
   bool shut_;
   z_stream deflater;
+  // Output per input byte of the last segment deflated (1 for a new stream).
+  double lastRatio;
   std::vector<uint8_t> deflated;
 };
 
