@@ -72,9 +72,7 @@ MsgWriter::~MsgWriter() {
 void MsgWriter::startDeflate() {
   memset(&deflater, 0, sizeof(deflater));
   lastRatio = 1;
-  // The fastest level: at the default one deflating takes longer than
-  // sending the plain data over a fast link, and the peer inflates either.
-  if (deflateInit(&deflater, Z_BEST_SPEED) != Z_OK)
+  if (deflateInit(&deflater, DeflateLevel) != Z_OK)
     throw plat::Exception("MsgWriter: deflateInit failed");
 }
 
