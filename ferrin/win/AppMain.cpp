@@ -23,6 +23,7 @@
 #include "os/win/RegKey.h"
 #include "os/win/RegMonitor.h"
 #include "plat/Assert.h"
+#include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
 #include "plat/TimerManager.h"
 #include "plat/win/AppInit.h"
@@ -140,6 +141,7 @@ int appMain(HINSTANCE instance, const plat::CommandLineArgs& args, const wchar_t
     vlog.error("%s", plat::caughtText());
     exitCode = 1;
   }
+  plat::logCallCounts();
   return exitCode;
 }
 

@@ -15,6 +15,11 @@ bool isEntryFile(const std::string& name) {
 
 void scan(TreeBranch* branch, int depth) {
   for (const DirEntry& entry : listDirectory(branch->getPath())) {
+    // What a link or junction leads to is another folder's: deleting the
+    // folder here would delete it there, and a link up the tree would
+    // show the book inside itself.
+    if (entry.isLink)
+      continue;
     plat::DString path;
     path.appendf("%s%c%s", branch->getPath(), PathSeparator, entry.name.c_str());
     if (entry.isDirectory) {

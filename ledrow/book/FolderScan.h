@@ -1,5 +1,6 @@
 // Fills a folder of the entry tree from the disk: subfolders become
 // branches (scanned in turn), files named "<something>.kiv" entries.
+// Symbolic links and junctions are left out, to files and folders alike.
 #pragma once
 
 #include "ledrow/book/TreeBranch.h"

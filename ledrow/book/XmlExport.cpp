@@ -85,13 +85,19 @@ void XmlFormatter::endSection(const char*, rdr::OutStream& out) { put(out, "</se
 
 void writeXmlBook(rdr::MemOutStream& out, TreeNode* root, bool leaveRootOut, const char* path,
                   const char* password) {
+  writeXmlBook(out, std::vector<TreeNode*>{root}, leaveRootOut, path, password);
+}
+
+void writeXmlBook(rdr::MemOutStream& out, const std::vector<TreeNode*>& roots, bool leaveRootsOut,
+                  const char* path, const char* password) {
   out.clear();
   put(out, prologue);
   if (password)
     putLine(out, "<ledrow password=\"", password, "\">\n");
   else
     put(out, "<ledrow>\n");
-  writeNode(out, root, leaveRootOut);
+  for (TreeNode* root : roots)
+    writeNode(out, root, leaveRootsOut);
   put(out, "</ledrow>\n");
 
   SafeSaveFile file;

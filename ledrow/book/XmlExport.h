@@ -6,6 +6,8 @@
 
 #include "ledrow/data/ConnOptions.h"
 
+#include <vector>
+
 namespace rdr {
 class MemOutStream;
 }
@@ -35,5 +37,8 @@ void writeXmlText(rdr::OutStream& out, const char* text);
 // plat::SystemException when the file cannot be written.
 void writeXmlBook(rdr::MemOutStream& out, TreeNode* root, bool leaveRootOut, const char* path,
                   const char* password);
+// The same with several roots side by side (a book of several top folders).
+void writeXmlBook(rdr::MemOutStream& out, const std::vector<TreeNode*>& roots, bool leaveRootsOut,
+                  const char* path, const char* password);
 
 } // namespace addrbook

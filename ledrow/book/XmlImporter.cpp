@@ -25,9 +25,11 @@ namespace {
 // entry being read, so the memory it takes does not grow with the book.
 class Import : public xml::Handler {
 public:
-  Import(const char* importPassword, const char* masterPassword, const std::string& target)
+  // writing false: only the checks, nothing made or saved.
+  Import(const char* importPassword, const char* masterPassword, const std::string& target,
+         bool writing)
       : importPassword_(importPassword), masterPassword_(masterPassword), target_(target),
-        failures_(0) {
+        writing_(writing), failures_(0) {
     // The parser nests no deeper, so entries of open_ never move.
     open_.reserve(xml::MaxNesting);
   }
@@ -55,6 +57,7 @@ private:
   const char* importPassword_;
   const char* masterPassword_;
   std::string target_;
+  bool writing_;
   std::vector<Open> open_;
   std::unique_ptr<EncryptedConfig> entry_; // the entry being read
   std::string section_;                    // its section being read
@@ -142,7 +145,8 @@ void Import::startChild(const xml::ElementPtr& element, const std::string& folde
   std::string path = childPath(folder, plat::safeFileName(name));
   if (hasTag(element, "folder")) {
     try {
-      makeDirectory(path.c_str());
+      if (writing_)
+        makeDirectory(path.c_str());
     } catch (const plat::Exception& e) {
       // Nothing inside can be created either.
       failed(path, e.str());
@@ -167,6 +171,8 @@ void Import::endElement(const std::shared_ptr<xml::Element>&) {
 
 void Import::finishEntry(const std::string& path) {
   std::unique_ptr<EncryptedConfig> entry = std::move(entry_);
+  if (!writing_)
+    return;
   if (entry->isProtected()) {
     if (importPassword_ && masterPassword_ && entry->decrypt(importPassword_)) {
       try {
@@ -223,8 +229,9 @@ void Import::reportFailures() const {
 } // namespace
 
 bool XmlImporter::importFile(Callback* callback, const char* xmlPath, const char* targetFolder) {
-  // The book is checked whole before anything is written, and read a second
-  // time to import it: a book that is not well formed leaves nothing behind.
+  // The book is checked whole before anything is written, its XML and then
+  // what the import makes of it, and read once more to import it: a book
+  // that is damaged anywhere leaves nothing behind.
   xml::ParseResult result;
   std::vector<char> book;
   RootElement root;
@@ -235,6 +242,9 @@ bool XmlImporter::importFile(Callback* callback, const char* xmlPath, const char
   if (result.code != xml::NoError)
     throw plat::ExceptionFmt("XML error %i:%i %s", result.line, result.column,
                              xml::errorText(result.code));
+
+  Import check(nullptr, nullptr, targetFolder, false);
+  xml::parseEvents(book.data(), book.size(), "ledrow", &check, &result);
 
   ZeroingBuffer importPassword, masterPassword;
   const char* verifier = xml::attribute(root.element, "password");
@@ -247,7 +257,7 @@ bool XmlImporter::importFile(Callback* callback, const char* xmlPath, const char
       return false;
   }
 
-  Import import(importPassword.c_str(), masterPassword.c_str(), targetFolder);
+  Import import(importPassword.c_str(), masterPassword.c_str(), targetFolder, true);
   xml::parseEvents(book.data(), book.size(), "ledrow", &import, &result);
   import.reportFailures();
   return true;

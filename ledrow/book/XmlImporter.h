@@ -26,10 +26,11 @@ public:
   // error <line>:<column> <text>", or a format error ("bad Section type",
   // "bad Name/Value pair" also for a pair that would not read back from a
   // file, "Invalid UTF-8 encoding for Host", "<tag>: missing "name"
-  // attribute") that ends the import where it is. Entries and folders that
-  // could not be created (or protected anew) do not stop the rest; they are
+  // attribute"). Either kind of error is found before anything is
+  // written: a book with one writes nothing. Entries and folders that could
+  // not be created (or protected anew) do not stop the rest; they are
   // reported afterwards, in a plat::Exception naming how many there were
-  // and the first. A book that is not well formed writes nothing.
+  // and the first.
   static bool importFile(Callback* callback, const char* xmlPath, const char* targetFolder);
 };
 

@@ -30,10 +30,19 @@ bool fileExists(const char* path);
 // An existing directory is no error; throws plat::SystemException
 // "mkDir(%s)" for anything else, an existing file included.
 void makeDirectory(const char* path);
+enum class NewDirectory { Made, NameTaken, Failed };
+// Makes a directory under a name not taken yet: NameTaken when a file or
+// directory has it, Failed (lastFileError says why) for anything else.
+NewDirectory createDirectory(const char* path);
+// Moves a file or a directory to a name that must be free (a file or
+// directory there is never replaced); false on failure (lastFileError).
+bool moveFile(const char* from, const char* to);
 
 struct DirEntry {
   std::string name;
   bool isDirectory;
+  // A symbolic link or a junction (to a file or a directory).
+  bool isLink;
 };
 // The names in a directory, hidden ones included, without "." and "..", in
 // the system's order; empty when the directory cannot be read.

@@ -33,9 +33,13 @@ bool SafeSaveFile::close() {
   return ok;
 }
 
-void SafeSaveFile::commit() {
+void SafeSaveFile::finish() {
   if (!close())
     throw plat::SystemExceptionFmt("fclose(%s)", lastFileError(), tempName_.c_str());
+}
+
+void SafeSaveFile::commit() {
+  finish();
   if (!replaceFile(tempName_.c_str(), target_.c_str()))
     throw plat::SystemExceptionFmt("fileRename(%s,%s)", lastFileError(), tempName_.c_str(),
                                    target_.c_str());

@@ -21,6 +21,10 @@ public:
   void open(const char* target, bool binary);
   // All of it or a plat::Exception.
   void write(const void* data, int length);
+  // Closes the temporary file with all its data on the disk, so that many
+  // can wait for their commit without holding a file each. Throws
+  // plat::SystemException "fclose(%s)".
+  void finish();
   // Throws plat::Exception or plat::SystemException "fileRename(%s,%s)";
   // the target is then as it was and the temporary file gone.
   void commit();

@@ -29,4 +29,9 @@ ZeroingBuffer PasswordStore::getPassword(void* parent) {
   return ZeroingBuffer();
 }
 
+void PasswordStore::hold(const char* password) {
+  forget();
+  store(password);
+}
+
 } // namespace addrbook

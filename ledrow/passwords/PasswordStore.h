@@ -37,6 +37,9 @@ public:
   // The held password, asking for it when none is held; null when
   // cancelled.
   ZeroingBuffer getPassword(void* parent);
+  // Holds password from now on in place of any held before: the master
+  // password was changed and its verifier recorded.
+  void hold(const char* password);
 
 private:
   Prompts* prompts_;

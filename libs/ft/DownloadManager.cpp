@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace ft {
 
@@ -108,7 +109,9 @@ bool DownloadManager::flushFileRequests() {
       if (!writer()->writeReqFile(request->second.relName.c_str(), id, window,
                                   request->second.start, request->second.end, compress ? 1 : 0))
         break;
-      vlog.info("Requested %s", request->second.relName.c_str());
+      // Per file at the detail level: each line logged costs a write of the
+      // log file, as much as a small file's own.
+      vlog.debug("Requested %s", request->second.relName.c_str());
       vlog.debug("id=(%lu, %lu), start=%llu, end=%llu, window=%llu", (unsigned long)id.shareId,
                  (unsigned long)id.fileNumber, (unsigned long long)request->second.start,
                  (unsigned long long)request->second.end, (unsigned long long)window);
@@ -314,11 +317,27 @@ void DownloadManager::dataReceived(const FileId& id, const uint8_t* data, int le
   }
 
   int64_t elapsed = (plat::currentTime() - stream->startTime) / plat::TimeUnitsPerMs;
-  vlog.info("Download %s.", *failure.c_str() ? "failed" : stopped ? "cancelled" : "complete");
+  if (*failure.c_str())
+    vlog.info("Download failed.");
+  else
+    vlog.debug("Download %s.", stopped ? "cancelled" : "complete");
   vlog.debug("%u bytes transferred in %ums. %u bytes/second", (unsigned)stream->bytesReceived,
              (unsigned)elapsed,
              (unsigned)(stream->bytesReceived * 1000 / (uint64_t)(elapsed > 1 ? elapsed : 1)));
   closeStream(id, failure.c_str());
+}
+
+void DownloadManager::endOfBatch() {
+  plat::Lock l(lock);
+  // A sink's writing may end downloads: each is looked up again.
+  std::vector<FileId> ids;
+  for (const auto& entry : streams)
+    ids.push_back(entry.first);
+  for (const FileId& id : ids) {
+    auto it = streams.find(id);
+    if (it != streams.end())
+      it->second->endOfBatch();
+  }
 }
 
 plat::String DownloadManager::sizeMismatch(const FileId& id, const Stream* stream) {

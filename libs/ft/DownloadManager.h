@@ -58,6 +58,10 @@ public:
     // The download has ended: an empty message means success, any other
     // text is why it failed. The manager never touches the stream again.
     virtual void close(const char* message) = 0;
+    // What the sink held back to write in one piece goes out now: the
+    // thread is about to wait, or a batch of received messages is read.
+    // Nothing by default.
+    virtual void endOfBatch() {}
 
     int64_t startTime;      // 100 ns units, set when registered
     uint64_t bytesReceived; // everything delivered, also what failed to write
@@ -76,6 +80,9 @@ public:
   // Closes every registered stream with "Connection closed" and drops the
   // extension's current share when it is this manager's.
   virtual ~DownloadManager();
+
+  // The sinks' held data goes out (Stream::endOfBatch): tells every sink.
+  void endOfBatch();
 
   // Each flush returns whether it had (or still has) something to write.
   virtual bool flushReqShare();

@@ -63,16 +63,32 @@ plat::String DownloadPaths::toLocal(std::string relative, size_t checked) const 
   return plat::String((root_ + relative).c_str());
 }
 
+void DownloadPaths::checkClashes(const std::string& name, int limit) {
+  walk(name, limit, true);
+}
+
+void DownloadPaths::checkFolders(const std::string& name, int limit) {
+  walk(name, limit, false);
+}
+
+void DownloadPaths::takenName(const std::string& name, int limit) {
+  checked.erase(name);
+  renames.erase(name);
+  walk(name, limit, true);
+}
+
 // Each prefix's mapped name grows from its parent's, as mappedPath would
 // find it, and only its last component is checked: the parent's was when
 // the parent was resolved. A search and a check from the start for every
 // prefix made names of many components cost the cube of their length.
-void DownloadPaths::checkClashes(const std::string& name, int limit) {
+void DownloadPaths::walk(const std::string& name, int limit, bool withName) {
   std::string mapped;
   size_t start = 0;
   size_t end = 0;
   do {
     end = name.find('/', end + 1);
+    if (end == std::string::npos && !withName)
+      return;
     std::string prefix = name.substr(0, end);
     size_t parent = mapped.empty() ? 0 : mapped.size() + 1;
     if (!checked.count(prefix) && !renames.count(prefix))

@@ -34,11 +34,20 @@ public:
   // been resolved before. Throws plat::Exception "Too many name clashes"
   // when more than limit candidates of one name are taken.
   void checkClashes(const std::string& name, int limit);
+  // The same for the folders above name only: a file's own name is then
+  // tried by creating the file exclusively, and resolved (takenName) only
+  // when that finds it taken.
+  void checkFolders(const std::string& name, int limit);
+  // Something exists at name's local path: name maps to its next free
+  // candidate from now on.
+  void takenName(const std::string& name, int limit);
 
 private:
   // The root followed by a relative name that is mapped already; its
   // components before the offset checked are known to be safe.
   plat::String toLocal(std::string relative, size_t checked = 0) const;
+  // Resolves the prefixes of name, and name itself withName.
+  void walk(const std::string& name, int limit, bool withName);
   // mapped: the prefix's mapped name, whose components before the offset
   // parent are safe.
   void resolve(const std::string& prefix, const std::string& mapped, size_t parent, int limit);

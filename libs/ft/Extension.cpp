@@ -167,6 +167,12 @@ void Extension::writeMsgs(rfb::MsgHandler* connection) {
     c->writePending = pending;
 }
 
+void Extension::endOfBatch(rfb::MsgHandler* connection) {
+  Connection* c = find(connection);
+  if (c && c->download)
+    c->download->endOfBatch();
+}
+
 void Extension::failConnection(rfb::MsgHandler* connection, const char* reason) {
   vlog.error("Write cycle failed, closing the connection: %s", reason);
   if (Connection* c = find(connection)) {
@@ -284,7 +290,7 @@ void Extension::reqFile(rfb::MsgHandler* connection, const char* path, const Fil
                         uint64_t upTo, uint64_t start, uint64_t end, uint8_t flags) {
   if (!acceptMsg(connection))
     return;
-  vlog.info("%llu-%llu of %s requested (%scompressed)", (unsigned long long)start,
+  vlog.debug("%llu-%llu of %s requested (%scompressed)", (unsigned long long)start,
             (unsigned long long)end, path, flags & 1 ? "" : "un");
   UploadManager* upload = uploadManagerFor(connection);
   if (!upload)

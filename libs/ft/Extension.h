@@ -78,6 +78,10 @@ public:
   void writeMsgs(rfb::MsgHandler* connection) override;
   // Whether the connection's last write cycle had more to write.
   bool writesPending(rfb::MsgHandler* connection);
+  // The socket server's thread is about to wait (or, without an event loop,
+  // it has read what arrived for now): the download side's sinks write
+  // what they held back.
+  void endOfBatch(rfb::MsgHandler* connection);
   void connectionClosed(rfb::MsgHandler* connection) override;
   void extensionEnabled(rfb::MsgHandler* connection, const char* name) override;
   void extensionDisabled(rfb::MsgHandler* connection, const char* name) override;

@@ -12,7 +12,8 @@ void FTMsgWriter::startMsg(int type) {
 }
 
 void FTMsgWriter::endMsg() {
-  framed->endMsg();
+  framed->endMsg(false);
+  framed->flushWhole();
 }
 
 } // namespace ft

@@ -16,7 +16,8 @@ public:
   // writes the message, type first.
   rdr::OutStream* startExtMsg(const char* extensionName) override;
   void startMsg(int type) override;
-  // Ends the framed message and flushes it.
+  // Ends the framed message. It leaves with the next whole send, or when
+  // the socket's owner flushes the output (before its thread waits).
   void endMsg() override;
 
 private:

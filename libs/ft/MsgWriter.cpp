@@ -39,6 +39,19 @@ int cutLength(const char* text) {
   return length;
 }
 
+
+// Input of one sync-flushed segment that fits out bytes of output even
+// when stored: a 5-byte header per block (zlib makes one per 16383 bytes at
+// most; counted here per 4096), the 5-byte empty block of the sync flush
+// and the 2-byte stream header; the 32 bytes hold those last two with room
+// to spare.
+int segmentInput(int out) {
+  return out - (out / 4096 + 1) * 5 - 32;
+}
+
+// Below this much input a further segment costs more than it carries.
+const int MinSegmentInput = 1024;
+
 } // namespace
 
 MsgWriter::MsgWriter(rfb::MsgHandler* connection_) : connection(connection_), shut_(false) {
@@ -52,7 +65,9 @@ MsgWriter::~MsgWriter() {
 
 void MsgWriter::startDeflate() {
   memset(&deflater, 0, sizeof(deflater));
-  if (deflateInit(&deflater, Z_DEFAULT_COMPRESSION) != Z_OK)
+  // The fastest level: at the default one deflating takes longer than
+  // sending the plain data over a fast link, and the peer inflates either.
+  if (deflateInit(&deflater, Z_BEST_SPEED) != Z_OK)
     throw plat::Exception("MsgWriter: deflateInit failed");
 }
 
@@ -250,31 +265,7 @@ int MsgWriter::writeFileData(const FileId& fileId, rdr::InStream& source, int ma
   int consumed;
   rdr::OutStream* os;
   if (compress && ftCompress) {
-    // Worst case, deflate stores the input: a 5-byte header per block (zlib
-    // makes one per 16383 bytes at most; counted here per 4096), the 5-byte
-    // empty block of the sync flush and the 2-byte stream header; the 32
-    // bytes hold those last two with room to spare.
-    int room = dataMax - (dataMax / 4096 + 1) * 5 - 32;
-    int input = avail < room ? avail : room;
-    deflated.resize(dataMax);
-    deflater.next_in = (Bytef*)source.getptr();
-    deflater.avail_in = (uInt)input;
-    deflater.next_out = deflated.data();
-    deflater.avail_out = (uInt)dataMax;
-    int result = deflateCall(&deflater, Z_SYNC_FLUSH);
-    // The input is consumed either way: the peer's inflate stream can no
-    // longer follow ours, so nothing more may go out on the connection.
-    if (result != Z_OK) {
-      shut_ = true;
-      throw plat::ExceptionFmt("ft::MsgWriter: deflate failed: %i", result);
-    }
-    // With the output full, deflate may hold more of this message.
-    if (deflater.avail_out == 0) {
-      shut_ = true;
-      throw plat::Exception("ft::MsgWriter: deflate output exceeds the message");
-    }
-    int length = dataMax - (int)deflater.avail_out;
-    consumed = input - (int)deflater.avail_in;
+    int length = deflateInto(source.getptr(), avail, dataMax, &consumed);
     os = writer->startExtMsg(extensionName);
     os->writeU32(CompressedFileData);
     fileId.write(*os);
@@ -292,6 +283,40 @@ int MsgWriter::writeFileData(const FileId& fileId, rdr::InStream& source, int ma
   source.checkpoint();
   writer->endMsg();
   return consumed;
+}
+
+// Segment after segment, each ending in a sync flush, while the output left
+// takes another one even stored: a message of data that deflates well then
+// carries many times its size, where one segment would carry no more than
+// the budget. Every message still inflates whole on its own.
+int MsgWriter::deflateInto(const uint8_t* data, int avail, int dataMax, int* consumed) {
+  deflated.resize(dataMax);
+  int length = 0;
+  *consumed = 0;
+  for (;;) {
+    int out = dataMax - length;
+    int input = avail - *consumed < segmentInput(out) ? avail - *consumed : segmentInput(out);
+    deflater.next_in = (Bytef*)data + *consumed;
+    deflater.avail_in = (uInt)input;
+    deflater.next_out = deflated.data() + length;
+    deflater.avail_out = (uInt)out;
+    int result = deflateCall(&deflater, Z_SYNC_FLUSH);
+    // The input is consumed either way: the peer's inflate stream can no
+    // longer follow ours, so nothing more may go out on the connection.
+    if (result != Z_OK) {
+      shut_ = true;
+      throw plat::ExceptionFmt("ft::MsgWriter: deflate failed: %i", result);
+    }
+    // With the output full, deflate may hold more of this message.
+    if (deflater.avail_out == 0) {
+      shut_ = true;
+      throw plat::Exception("ft::MsgWriter: deflate output exceeds the message");
+    }
+    length = dataMax - (int)deflater.avail_out;
+    *consumed += input - (int)deflater.avail_in;
+    if (*consumed >= avail || segmentInput(dataMax - length) < MinSegmentInput)
+      return length;
+  }
 }
 
 bool MsgWriter::writeFileEOF(const FileId& fileId) {

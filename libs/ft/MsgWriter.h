@@ -83,6 +83,9 @@ private:
   rfb::MsgWriter* writerWithRoom(const char* operation, int minimum, int* space);
   void startDeflate();
   void logCounters();
+  // Deflates up to avail bytes of data into deflated, in at most dataMax
+  // bytes; returns their number and sets *consumed to the input used.
+  int deflateInto(const uint8_t* data, int avail, int dataMax, int* consumed);
 
   rfb::MsgHandler* connection;
   bool shut_;

@@ -8,7 +8,7 @@ namespace rdr {
 
 BufferedInStream::BufferedInStream(int bufferSize_)
     : bufferSize(bufferSize_ > 0 ? bufferSize_ : 16800), offset(0), buffer(nullptr),
-      trace(false) {
+      trace(false), drained_(false) {
   buffer = new uint8_t[bufferSize];
   ptr = end = checkpointAt = buffer;
 }
@@ -31,6 +31,7 @@ bool BufferedInStream::overrun(int itemSize) {
   while (end - ptr < need) {
     uint8_t* fill = (uint8_t*)end;
     int n = readData(fill, (int)(limit - fill));
+    drained_ = n < limit - fill;
     if (n == 0)
       return false;
     if (trace)

@@ -14,6 +14,11 @@ public:
   int pos() override { return wrapPos(offset + (ptr - buffer)); }
   // Dumps every chunk that readData delivers to standard error.
   void setTrace(bool on) { trace = on; }
+  // Whether the last fill got less than the room it offered: the source
+  // held nothing more then (a socket says when new data comes).
+  // expectMore() forgets it.
+  virtual bool drained() const { return drained_; }
+  void expectMore() { drained_ = false; }
 
 protected:
   // bufferSize 0: the default, 16800 bytes.
@@ -27,6 +32,7 @@ private:
   int64_t offset;
   uint8_t* buffer;
   bool trace;
+  bool drained_;
 };
 
 } // namespace rdr

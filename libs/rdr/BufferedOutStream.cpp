@@ -9,7 +9,7 @@ namespace rdr {
 
 BufferedOutStream::BufferedOutStream(int bufferSize_)
     : bufferSize(bufferSize_ > 0 ? bufferSize_ : 16384), offset(0), start(nullptr),
-      sentUpTo(nullptr), noWait(false), trace(false) {
+      sentUpTo(nullptr), noWait(false), trace(false), blocked(false) {
   start = new uint8_t[bufferSize];
   ptr = sentUpTo = start;
   end = start + bufferSize;
@@ -23,16 +23,17 @@ int BufferedOutStream::avail() {
   return (int)((end - ptr) + (sentUpTo - start));
 }
 
-bool BufferedOutStream::writePending(bool wait) {
-  while (ptr != sentUpTo) {
+bool BufferedOutStream::writePending(bool wait, std::ptrdiff_t minimum) {
+  while (ptr - sentUpTo >= minimum && ptr != sentUpTo) {
     int n = writeData(sentUpTo, (int)(ptr - sentUpTo), wait);
+    blocked = n == 0;
     if (n == 0)
       return false;
     if (trace)
       plat::hexDump(" --> ", "     ", sentUpTo, n);
     sentUpTo += n;
   }
-  return true;
+  return ptr == sentUpTo;
 }
 
 void BufferedOutStream::flush() {
@@ -44,6 +45,21 @@ void BufferedOutStream::flush() {
 
 bool BufferedOutStream::flushSome(bool wait) {
   return writePending(wait);
+}
+
+int BufferedOutStream::wholeSend() const {
+  // Three quarters: messages sized by a share of the room left shrink as
+  // the buffer fills; waiting for the last quarter would add many small
+  // ones for little more in the send.
+  int whole = sendSize() < bufferSize / 4 * 3 ? sendSize() : bufferSize / 4 * 3;
+  return whole > 1 ? whole : 1;
+}
+
+void BufferedOutStream::flushWhole() {
+  if (blocked || !writePending(false, wholeSend()))
+    return;
+  offset += ptr - start;
+  ptr = sentUpTo = start;
 }
 
 void BufferedOutStream::resize(int64_t newSize) {
@@ -75,6 +91,7 @@ int BufferedOutStream::overrun(int itemSize, int nItems) {
       resize(itemSize);
     } else {
       int n = writeData(sentUpTo, (int)(ptr - sentUpTo), true);
+      blocked = false;
       if (trace)
         plat::hexDump(" --> ", "     ", sentUpTo, n);
       sentUpTo += n;

@@ -6,6 +6,8 @@
 #include "rdr/OutStream.h"
 #include "rdr/Position.h"
 
+#include <cstddef>
+
 namespace rdr {
 
 class BufferedOutStream : public OutStream {
@@ -20,7 +22,17 @@ public:
 
   // Writes pending bytes; false when it would block with some still pending.
   bool flushSome(bool wait);
+  // Writes pending bytes while they fill a whole send: three quarters of the
+  // buffer, or less when writeData takes less at a time. Not again once the
+  // stream would block, until a later write succeeds.
+  void flushWhole() override;
   bool hasPending() const { return ptr != sentUpTo; }
+  // Bytes handed to writeData so far.
+  int64_t sentLength() const { return offset + (sentUpTo - start); }
+  // Whether at least a whole send (as flushWhole() counts) is pending.
+  bool wholeSendPending() const { return ptr - sentUpTo >= wholeSend(); }
+  // The last attempt to write would have blocked, and nothing went since.
+  bool isBlocked() const { return blocked; }
   // Set by the owner of the socket when it must never wait inside a write.
   void setNoWait(bool on) { noWait = on; }
   void setTrace(bool on) { trace = on; }
@@ -31,11 +43,16 @@ protected:
   // Writes at most length bytes from buffer and returns how many it took;
   // 0 only without wait, meaning it would block.
   virtual int writeData(const uint8_t* buffer, int length, bool wait) = 0;
+  // The most writeData takes in one call.
+  virtual int sendSize() const { return bufferSize; }
+  bool neverWaits() const { return noWait; }
 
 private:
-  // Hands [sentUpTo, ptr) to writeData until it takes none; true when all
-  // of it went.
-  bool writePending(bool wait);
+  // Hands [sentUpTo, ptr) to writeData while at least minimum bytes are
+  // pending, until it takes none; true when all of it went.
+  bool writePending(bool wait, std::ptrdiff_t minimum = 1);
+  // What flushWhole() sends at least.
+  int wholeSend() const;
   // Moves the pending bytes to the front of a buffer of newSize bytes.
   void resize(int64_t newSize);
 
@@ -45,6 +62,7 @@ private:
   uint8_t* sentUpTo;
   bool noWait;
   bool trace;
+  bool blocked;
 };
 
 } // namespace rdr

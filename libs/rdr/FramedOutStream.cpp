@@ -71,6 +71,13 @@ void FramedOutStream::flush() {
   startFrame(headerSize + 1);
 }
 
+void FramedOutStream::flushWhole() {
+  if (inFrame)
+    throw FrameException("FramedOutStream::flushWhole: unfinished frame");
+  underlying->flushWhole();
+  ptr = end = underlying->getptr();
+}
+
 int FramedOutStream::avail() {
   int room = underlying->avail() - headerSize;
   return room > 0 ? room : 0;

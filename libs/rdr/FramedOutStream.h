@@ -23,6 +23,8 @@ public:
   void flush() override;
   int avail() override;
   int overrun(int itemSize, int nItems) override;
+  // Between messages only: the underlying stream's.
+  void flushWhole() override;
 
 protected:
   FramedOutStream(OutStream* underlying, int maxPayload, int headerSize);

@@ -17,6 +17,9 @@ public:
   virtual int length() = 0;
   // Pushes buffered bytes out.
   virtual void flush() {}
+  // Pushes out what fills whole sends, without waiting; the rest stays
+  // buffered for flush(). Nothing in streams without a send size.
+  virtual void flushWhole() {}
   // Bytes that can be written without waiting.
   virtual int avail() = 0;
   // Makes room for at least one item of itemSize bytes and returns how many

@@ -4,6 +4,7 @@
 // thread as two programs would run, and of a raw loopback socket copy of the
 // same size in the same run, as a yardstick.
 #include "ft/MsgWriter.h"
+#include "plat/CallCounter.h"
 #include "ft/Parameters.h"
 #include "ft/ShareProxy.h"
 #include "testing/FtLoopback.h"
@@ -11,6 +12,7 @@
 #include <winsock2.h>
 
 #include <atomic>
+#include <map>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -24,6 +26,28 @@ namespace {
 const int FileSize = 64 << 20;
 // The room a download sink offers, as the local-file sink's default buffer.
 const uint64_t SinkRoom = 262144;
+
+std::map<std::string, uint64_t> counts() {
+  std::map<std::string, uint64_t> c;
+  for (plat::CallCounter* counter = plat::CallCounter::first(); counter; counter = counter->next())
+    c[counter->name()] = counter->value();
+  return c;
+}
+
+// The system calls of both engines since before, per MiB of the file.
+void printCounts(const std::map<std::string, uint64_t>& before) {
+  std::string line;
+  for (const auto& entry : counts()) {
+    auto was = before.find(entry.first);
+    uint64_t n = entry.second - (was == before.end() ? 0 : was->second);
+    if (n == 0 || entry.first.find(".bytes") != std::string::npos)
+      continue;
+    char item[64];
+    snprintf(item, sizeof(item), " %s %.1f", entry.first.c_str(), n / (FileSize / 1048576.0));
+    line += item;
+  }
+  printf("    per MiB:%s\n", line.c_str());
+}
 
 double seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -39,10 +63,25 @@ std::string noise(size_t n) {
   return s;
 }
 
-// MB/s of the file from request to end of file; 0 on failure.
-double engineTransfer(const std::string& contents, bool prioritise, int* pieces) {
+// Lines of a log: what compresses well.
+std::string text(size_t n) {
+  std::string s;
+  uint32_t x = 1;
+  while (s.size() < n) {
+    x = x * 1103515245 + 12345;
+    s += "12:34:56 transfer " + std::to_string(x % 1000) + " of file " +
+         std::to_string(s.size()) + " went well\n";
+  }
+  s.resize(n);
+  return s;
+}
+
+// MB/s of the file from request to end of file; 0 on failure. compress:
+// the receiving engine asks for deflated data.
+double engineTransfer(const std::string& contents, bool prioritise, bool compress, int* pieces) {
   ft::prioritiseFileTransfer.setValue(prioritise, plat::PriorityUser);
   LoopbackEngines engines;
+  engines.b.extension.compress = compress;
   if (!engines.connect()) {
     fprintf(stderr, "no connection\n");
     return 0;
@@ -81,7 +120,7 @@ struct Side {
 };
 
 // As engineTransfer, with the offering engine on a second thread.
-double engineTransferTwoThreads(const std::string& contents) {
+double engineTransferTwoThreads(const std::string& contents, bool compress) {
   std::atomic<int> port(0);
   std::atomic<bool> finished(false);
   std::thread offering([&] {
@@ -97,6 +136,7 @@ double engineTransferTwoThreads(const std::string& contents) {
   double rate = 0;
   {
     Side side;
+    side.engine.extension.compress = compress;
     while (!port)
       std::this_thread::yield();
     io::TcpIo* io = io::TcpTarget("127.0.0.1", port).connect();
@@ -170,6 +210,7 @@ int main() {
   int message = ft::MsgWriter::budget(space, 114);
   int payload = message - 14;
   std::string contents = noise(FileSize);
+  std::string compressible = text(FileSize);
 
   printf("%d MiB over loopback, one thread for both engines, under this system\n",
          FileSize >> 20);
@@ -178,11 +219,23 @@ int main() {
   double rates[2];
   for (int prioritise = 0; prioritise < 2; prioritise++) {
     int pieces = 0;
-    rates[prioritise] = engineTransfer(contents, prioritise != 0, &pieces);
+    auto before = counts();
+    rates[prioritise] = engineTransfer(contents, prioritise != 0, false, &pieces);
     printf("engine, PrioritiseFileTransfer %-5s %8.1f MB/s  (%d pieces handed to the sink)\n",
            prioritise ? "on" : "off", rates[prioritise], pieces);
+    printCounts(before);
   }
-  double twoThreads = engineTransferTwoThreads(contents);
+  // Text, plain and deflated, each engine on its own thread: the deflating
+  // and the inflating end are different programs.
+  double textRates[2];
+  for (int compress = 0; compress < 2; compress++) {
+    auto before = counts();
+    textRates[compress] = engineTransferTwoThreads(compressible, compress != 0);
+    printf("engine, text, %-8s, two threads %8.1f MB/s\n", compress ? "deflated" : "plain",
+           textRates[compress]);
+    printCounts(before);
+  }
+  double twoThreads = engineTransferTwoThreads(contents, false);
   printf("engine, each on its own thread       %8.1f MB/s\n", twoThreads);
   double raw = rawCopy(FileSize, message + 2);
   double rawLarge = rawCopy(FileSize, 65536);
@@ -191,5 +244,10 @@ int main() {
   if (raw > 0)
     printf("engine / raw (same message size): %.2f (off), %.2f (on), %.2f (two threads)\n",
            rates[0] / raw, rates[1] / raw, twoThreads / raw);
-  return rates[0] > 0 && rates[1] > 0 && twoThreads > 0 && raw > 0 ? 0 : 1;
+  if (textRates[0] > 0)
+    printf("text deflated / plain: %.2f\n", textRates[1] / textRates[0]);
+  return rates[0] > 0 && rates[1] > 0 && twoThreads > 0 && raw > 0 && textRates[0] > 0 &&
+                 textRates[1] > 0
+             ? 0
+             : 1;
 }

@@ -19,24 +19,21 @@ FetchResult fetchShare(PeerSession& session, const SourceTree& tree, const std::
                        const std::string& fetchDir, int timeout) {
   FetchResult result;
   auto started = std::chrono::steady_clock::now();
+  Counts before = ownCounts();
+  int released = session.extension().releases;
   session.offer(tree.shareEntries(), SaveIntoFolder);
   FolderCheck check(sourceRoot, tree, fetchDir);
-  auto nextCheck = started;
-  // Scanning the folder is not cheap: ten times a second is enough.
-  bool arrived = session.serveUntil(
-      [&] {
-        auto now = std::chrono::steady_clock::now();
-        if (now < nextCheck)
-          return false;
-        nextCheck = now + std::chrono::milliseconds(100);
-        return check.sizesArrived();
-      },
-      timeout, "the files", &result.problem);
+  // ferrin releases the share once every file of it is saved and closed:
+  // the end, without scanning the folder while it fills.
+  bool arrived = session.serveUntil([&] { return session.extension().releases > released; },
+                                    timeout, "the files", &result.problem);
   if (!arrived)
     return result;
   result.seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  // The last bytes may still be on their way to the disk.
+  result.sender = difference(ownCounts(), before);
+  result.peakWorkingSet = session.ferrinPeakWorkingSet();
+  // What another process has just closed may take a moment to show.
   for (int attempt = 0; attempt < 50 && !result.ok; attempt++) {
     result.ok = check.verify(&result.problem);
     if (!result.ok)

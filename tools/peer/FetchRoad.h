@@ -13,7 +13,9 @@ namespace peer {
 struct FetchResult {
   bool ok = false;
   std::string problem;
-  double seconds = 0; // from the offer to the last byte on disk
+  double seconds = 0; // from the offer to ferrin's release of the share
+  Counts sender;      // kivpeer's system calls over the same time
+  uint64_t peakWorkingSet = 0; // ferrin's, in bytes
 };
 
 // The session must have been started with fetchDir as ferrin's FetchDir.

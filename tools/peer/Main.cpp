@@ -2,10 +2,11 @@
 // through our own engine and checks what comes out of it byte for byte.
 //
 //   kivpeer [--ferrin PATH] [--large-mib N] [--small N] [--small-bytes N]
-//           [--timeout S] [--keep]
+//           [--timeout S] [--keep] [--counts] [--yardsticks]
 //       the demonstration (default): a folder of generated files saved into
 //       the fetch folder, files sent back with "Send files...", then a
-//       share pasted off the clipboard
+//       share pasted off the clipboard; with the system calls of both ends,
+//       and the bench's yardstick beside the fetch
 //   kivpeer --paste        the paste road: shares for the clipboard (flags 2
 //                          and 0) pasted by kivpaste, the clipboard emptied
 //                          when the share is withdrawn, nothing offered back
@@ -18,10 +19,14 @@
 //                          as a dropped-file list, then virtual files as
 //                          descriptors and streams) offered by ferrin as a
 //                          clipboard share, saved and checked
-//   kivpeer --bench        1 GiB and 10,000 files into the fetch folder, each
-//                          beside a raw loopback copy; pastes of a file over
-//                          4 GiB and of 10,000 files, each beside the same
-//                          paste from the plain virtual-file source
+//   kivpeer --bench [--rounds N]
+//                          1 GiB into the fetch folder beside raw loopback
+//                          copies that write a file, 64 MiB, and 10,000
+//                          files beside a plain loop writing the same files;
+//                          pastes of a file over 4 GiB and of 10,000 files,
+//                          each beside the same paste from the plain
+//                          virtual-file source
+#include "CallCounts.h"
 #include "CopyRoad.h"
 #include "FetchRoad.h"
 #include "PasteRoad.h"
@@ -43,6 +48,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 using namespace peer;
@@ -58,6 +64,9 @@ struct Options {
   TreeShape shape;
   int timeout = 600;
   bool keep = false;
+  bool counts = false;
+  bool yardsticks = false;
+  int rounds = 1;
   std::string mode = "demo";
 };
 
@@ -89,34 +98,82 @@ void printFailure(const char* label, const std::string& problem, const std::stri
   fflush(stdout);
 }
 
-// One share saved into the fetch folder; its MB/s and files/s.
-bool fetch(const Options& options, const char* label, const TreeShape& shape, double* mbps,
-           uint64_t* bytes) {
+struct Fetched {
+  bool ok = false;
+  uint64_t bytes = 0;
+  size_t files = 0;
+  double mbps = 0;
+  double filesPerSecond = 0;
+  FetchResult result;
+  Counts receiver; // ferrin's system calls, over its whole run
+};
+
+// A yardstick run over the same files, in the fetch's work folder.
+typedef std::function<void(const Fetched&, const SourceTree&, const std::string& work)>
+    Alongside;
+
+// One share saved into the fetch folder; prints its line. alongside, when
+// given, runs before the work folder is removed.
+Fetched fetch(const Options& options, const char* label, const TreeShape& shape,
+              const Alongside& alongside = nullptr) {
+  Fetched f;
   std::string work = makeWorkDir(label);
   printf("%s: generating the files...\n", label);
   fflush(stdout);
   SourceTree tree(work + "\\source", shape);
   PeerSession session(options.ferrin, work + "\\ferrin.log", false,
                       L"\"FetchDir=" + wide(work + "\\fetch") + L"\"");
-  FetchResult result;
-  if (session.start(&result.problem))
-    result = fetchShare(session, tree, work + "\\source", work + "\\fetch", options.timeout);
+  if (session.start(&f.result.problem))
+    f.result = fetchShare(session, tree, work + "\\source", work + "\\fetch", options.timeout);
   std::string ended;
-  bool ok = result.ok && session.finish(&ended);
-  *bytes = tree.totalBytes();
-  *mbps = result.seconds > 0 ? *bytes / result.seconds / 1e6 : 0;
-  if (!ok) {
-    printFailure(label, result.ok ? ended : result.problem, work);
-    return false;
+  f.ok = f.result.ok && session.finish(&ended);
+  f.receiver = session.ferrinCounts();
+  f.bytes = tree.totalBytes();
+  f.files = tree.files().size();
+  if (f.result.seconds > 0) {
+    f.mbps = f.bytes / f.result.seconds / 1e6;
+    f.filesPerSecond = f.files / f.result.seconds;
+  }
+  if (!f.ok) {
+    printFailure(label, f.result.ok ? ended : f.result.problem, work);
+    return f;
   }
   printf("%s: %zu files, %llu bytes in %.2f s: %.1f MB/s, %.0f files/s; every byte checked, "
-         "ferrin ended with 0\n",
-         label, tree.files().size(), (unsigned long long)*bytes, result.seconds, *mbps,
-         tree.files().size() / result.seconds);
+         "ferrin ended with 0; its peak working set %.1f MiB\n",
+         label, f.files, (unsigned long long)f.bytes, f.result.seconds, f.mbps, f.filesPerSecond,
+         f.result.peakWorkingSet / 1048576.0);
   fflush(stdout);
+  if (alongside)
+    alongside(f, tree, work);
   if (!options.keep)
     removeTree(wide(work));
-  return true;
+  return f;
+}
+
+// Raw copies of a fetch's bytes.
+void rawCopies(const Fetched& f, const SourceTree&, const std::string& work) {
+  // ferrin reads its socket into an input buffer of the default size; the
+  // raw copy reads the same way and writes each piece as ferrin does.
+  const int receiveSize = 16800;
+  const int sizes[] = {largestLoopbackSend(), 16384};
+  for (int sendSize : sizes) {
+    double raw = rawLoopbackCopy(f.bytes, sendSize, receiveSize, work + "\\raw.bin");
+    printf("  raw loopback copy of the same bytes, sends of %d bytes, receives of at most %d "
+           "written to a file: %.1f MB/s; ferrin/raw = %.2f\n",
+           sendSize, receiveSize, raw, f.mbps / raw);
+  }
+  fflush(stdout);
+}
+
+// The plain loop over a fetch's files.
+void plainLoop(const Fetched& f, const SourceTree& tree, const std::string& work) {
+  std::string root = work + "\\plain";
+  CreateDirectoryW(wide(root).c_str(), nullptr);
+  double plain = plainFileLoop(tree, root);
+  printf("  plain create-write-stamp-close loop over the same files: %.0f files/s; "
+         "ferrin/plain = %.2f\n",
+         plain, f.filesPerSecond / plain);
+  fflush(stdout);
 }
 
 void printPaste(const char* label, const PasteResult& r) {
@@ -232,6 +289,13 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
       o->mode = a + 2;
     } else if (strcmp(a, "--keep") == 0) {
       o->keep = true;
+    } else if (strcmp(a, "--counts") == 0) {
+      o->counts = true;
+    } else if (strcmp(a, "--yardsticks") == 0) {
+      o->yardsticks = true;
+    } else if (value && strcmp(a, "--rounds") == 0) {
+      o->rounds = atoi(value) > 0 ? atoi(value) : 1;
+      i++;
     } else if (value && strcmp(a, "--ferrin") == 0) {
       o->ferrin = wide(value);
       i++;
@@ -288,9 +352,20 @@ bool sendRoad(const Options& options) {
 }
 
 int demo(const Options& options) {
-  double mbps;
-  uint64_t bytes;
-  bool ok = fetch(options, "demo", options.shape, &mbps, &bytes);
+  Fetched f = fetch(options, "demo", options.shape,
+                    [&](const Fetched& f, const SourceTree& tree, const std::string& work) {
+                      if (!options.yardsticks)
+                        return;
+                      if (options.shape.smallFiles)
+                        plainLoop(f, tree, work);
+                      else
+                        rawCopies(f, tree, work);
+                    });
+  if (f.ok && options.counts) {
+    printCounts("demo", f.result.sender, f.receiver, f.bytes / 1048576.0, "MiB");
+    printCounts("demo", f.result.sender, f.receiver, (double)f.files, "file");
+  }
+  bool ok = f.ok;
   ok = sendRoad(options) && ok;
   ok = pasteRoad(options, "paste", {{shape(options.shape.largeBytes, 100, 3000, true), 2}}) && ok;
   return ok ? 0 : 1;
@@ -361,29 +436,27 @@ int pasteMany(const Options& options) {
 
 int bench(const Options& options) {
   bool ok = true;
-  double mbps;
-  uint64_t bytes;
-  const int sendSize = 16384; // the size of ferrin's socket output buffer
+  for (int round = 1; round <= options.rounds; round++) {
+    if (options.rounds > 1)
+      printf("round %d of %d\n", round, options.rounds);
 
-  TreeShape large;
-  large.largeBytes = 1ULL << 30;
-  if (fetch(options, "one 1 GiB file", large, &mbps, &bytes)) {
-    double raw = rawLoopbackCopy(bytes, sendSize);
-    printf("  raw loopback copy of the same bytes in %d-byte sends: %.1f MB/s; ferrin/raw = %.2f\n",
-           sendSize, raw, mbps / raw);
-  } else {
-    ok = false;
-  }
+    TreeShape large;
+    large.largeBytes = 1ULL << 30;
+    Fetched big = fetch(options, "one 1 GiB file", large, rawCopies);
+    if (big.ok)
+      printCounts("1 GiB", big.result.sender, big.receiver, big.bytes / 1048576.0, "MiB");
 
-  TreeShape small;
-  small.smallFiles = 10000;
-  small.smallBytes = 1024;
-  if (fetch(options, "10,000 small files", small, &mbps, &bytes)) {
-    double raw = rawLoopbackCopy(bytes, sendSize);
-    printf("  raw loopback copy of the same bytes in %d-byte sends: %.1f MB/s; ferrin/raw = %.3f\n",
-           sendSize, raw, mbps / raw);
-  } else {
-    ok = false;
+    TreeShape medium;
+    medium.largeBytes = 64ULL << 20;
+    Fetched mid = fetch(options, "one 64 MiB file", medium);
+
+    TreeShape small;
+    small.smallFiles = 10000;
+    small.smallBytes = 1024;
+    Fetched many = fetch(options, "10,000 small files", small, plainLoop);
+    if (many.ok)
+      printCounts("10,000 files", many.result.sender, many.receiver, (double)many.files, "file");
+    ok = ok && big.ok && mid.ok && many.ok;
   }
 
   ok = benchPaste(options, "paste of one file of 4.5 GiB", shape(9ULL << 29, 0, 0, false)) && ok;

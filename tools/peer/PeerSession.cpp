@@ -7,6 +7,7 @@
 #include "plat/win/Unicode.h"
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <chrono>
 
@@ -79,6 +80,11 @@ void PeerExtension::shareCtrl(rfb::MsgHandler* connection, uint32_t shareId, uin
   ft::proxy::Extension::shareCtrl(connection, shareId, code, flags);
 }
 
+void PeerExtension::releaseShare(rfb::MsgHandler* connection, uint32_t shareId) {
+  releases++;
+  ft::proxy::Extension::releaseShare(connection, shareId);
+}
+
 void PeerExtension::updateByteLimit(rfb::MsgHandler* connection, const ft::FileId& fileId,
                                     uint64_t upTo) {
   renewals++;
@@ -106,7 +112,7 @@ bool PeerSession::start(std::string* problem) {
   std::wstring commandLine = L"\"" + ferrinPath_ + L"\" " + cookieText + L" 127.0.0.1::" +
                              std::to_wstring(listener.port()) + L" -user " +
                              (clipboard_ ? L"1" : L"0") + L" \"LogFile=" + wide(logFile_) +
-                             L"\" Log=*:file:30 " + settings_;
+                             L"\" " + LogWithCounts + L" " + settings_;
   ferrin_.reset(new testing_support::ChildProcess(commandLine));
 
   SOCKET accepted = listener.accept(30000);
@@ -157,6 +163,14 @@ bool PeerSession::serveUntil(const std::function<bool()>& done, int seconds,
       return false;
     }
   }
+}
+
+uint64_t PeerSession::ferrinPeakWorkingSet() {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof(counters);
+  if (!ferrin_ || !GetProcessMemoryInfo(ferrin_->handle(), &counters, sizeof(counters)))
+    return 0;
+  return counters.PeakWorkingSetSize;
 }
 
 bool PeerSession::finish(std::string* problem) {

@@ -3,6 +3,8 @@
 // check the cookie, then run our own engine on the connection.
 #pragma once
 
+#include "CallCounts.h"
+
 #include "ferrin/win/Win32FileTransferManager.h"
 #include "ft/proxy/Extension.h"
 #include "ft/proxy/win/SocketServer.h"
@@ -26,9 +28,11 @@ public:
                  uint32_t flags) override;
   void updateByteLimit(rfb::MsgHandler* connection, const ft::FileId& fileId,
                        uint64_t upTo) override;
+  void releaseShare(rfb::MsgHandler* connection, uint32_t shareId) override;
 
   int advertisements = 0; // shares ferrin offered
   int renewals = 0;       // byte limits ferrin renewed
+  int releases = 0;       // shares ferrin let go (a download saved and closed)
 };
 
 class PeerSession {
@@ -54,6 +58,10 @@ public:
   // The current remote share (a reference for the caller), or null.
   ft::ShareProxy* currentShare() { return extension_->getCurrentShare(); }
   bool ferrinEnded() { return ferrin_ && ferrin_->ended(0); }
+  // ferrin's peak working set so far, in bytes (0 once it has ended).
+  uint64_t ferrinPeakWorkingSet();
+  // The system calls ferrin logged as it ended (after finish).
+  Counts ferrinCounts() const { return loggedCounts(logFile_); }
   DWORD ferrinProcessId() const { return ferrin_ ? ferrin_->processId() : 0; }
   rfb::MsgHandler* connection() { return server_->connectionOf(socket_); }
 

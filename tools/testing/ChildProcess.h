@@ -20,6 +20,7 @@ public:
   bool ended(int ms);
   // Valid once ended.
   int exitCode();
+  HANDLE handle() const { return info_.hProcess; }
   DWORD processId() const { return info_.dwProcessId; }
 
 private:

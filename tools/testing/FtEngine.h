@@ -307,6 +307,7 @@ struct LinkEnd {
       return;
     try {
       receiver.receive(&engine->extension, &connection);
+      engine->extension.endOfBatch(&connection);
     } catch (plat::Exception& e) {
       error = e.str();
       close();

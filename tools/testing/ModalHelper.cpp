@@ -124,7 +124,9 @@ void ModalHelper::run() {
         unexpectedSince = now;
       } else if (now - unexpectedSince > (ULONGLONG)UnexpectedMs) {
         std::lock_guard<std::mutex> l(lock_);
-        problems_.push_back("dismissed \"" + utf8(windowText(top)) + "\"");
+        // A message box is known by its text.
+        problems_.push_back("dismissed \"" + utf8(windowText(top)) + "\" " +
+                            utf8(staticTexts(top)));
         dismiss(top);
         unexpected = nullptr;
       }

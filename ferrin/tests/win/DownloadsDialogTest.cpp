@@ -4,6 +4,7 @@
 #include "ferrin/win/DownloadsDialog.h"
 #include "ft/ShareProxy.h"
 #include "ft/tests/Settings.h"
+#include "ft/tests/win/NotReadyDrive.h"
 #include "ft/Parameters.h"
 #include "plat/TimerManager.h"
 #include "plat/win/File.h"
@@ -12,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <map>
 
 using ft::DownloadsDialog;
@@ -255,27 +255,12 @@ struct ModelAndEngines : testing::Test {
   }
 };
 
-// A drive that refuses names with "late" until it is ready.
-struct NotReady {
-  static bool on;
-  static bool exists(const char* path) {
-    if (on && strstr(path, "late"))
-      throw plat::SystemException("exists", ERROR_NOT_READY);
-    return plat::fileExists(path);
-  }
-  NotReady() {
-    on = true;
-    ft::ShareDownloader::fileExists = exists;
-  }
-  ~NotReady() { ft::ShareDownloader::fileExists = plat::fileExists; }
-};
-bool NotReady::on;
 
 } // namespace
 
 TEST_F(ModelAndEngines, PauseResumeAndARetryThatSavesTheMissingFiles) {
   auto buffer = setting(ft::fileTransferBufferSize, 65536);
-  NotReady drive;
+  NotReadyDrive drive;
   std::string big(2000000, 'b');
   Row& row = start({new MemFile("big", big), new MemFile("late", "L")});
   ASSERT_TRUE(link.runUntil([&] { return row.position > 0; }));
@@ -292,7 +277,7 @@ TEST_F(ModelAndEngines, PauseResumeAndARetryThatSavesTheMissingFiles) {
   EXPECT_EQ("Storage device is not ready or media/disk is not present.", row.status);
   EXPECT_TRUE(saved("big", big));
 
-  NotReady::on = false;
+  NotReadyDrive::notReady = false;
   model.doAction(1, D::Retry);
   EXPECT_FALSE(row.error);
   ASSERT_TRUE(link.runUntil([&] { return row.status == "Download complete"; }));
@@ -302,13 +287,13 @@ TEST_F(ModelAndEngines, PauseResumeAndARetryThatSavesTheMissingFiles) {
 }
 
 TEST_F(ModelAndEngines, RemovingARetryableFailureCancelsItInTheDownloader) {
-  NotReady drive;
+  NotReadyDrive drive;
   Row& row = start({new MemFile("late", "L")});
   ASSERT_TRUE(row.error);
   model.doAction(1, D::RemoveFromList);
   EXPECT_EQ(0, view.alive);
   // The downloader let go of it too: nothing is left to retry.
-  NotReady::on = false;
+  NotReadyDrive::notReady = false;
   EXPECT_FALSE(downloader.resume(D::DownloadId(b.download(), share->shareId())));
   link.run();
   EXPECT_FALSE(plat::fileExists(dir.file("late").c_str()));

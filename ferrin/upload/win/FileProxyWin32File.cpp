@@ -6,6 +6,7 @@
 #include "ft/FileAttributes.h"
 #include "os/win/FileInfo.h"
 #include "os/win/OSVersionInfo.h"
+#include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
 #include "plat/win/Unicode.h"
 
@@ -17,6 +18,7 @@
 namespace ft {
 
 static plat::LogWriter vlog("FileProxyWin32File");
+static plat::CallCounter opens("upload.open");
 
 namespace {
 
@@ -95,6 +97,7 @@ rdr::InStream* FileProxyWin32File::open(uint64_t offset, rfb::MsgHandler* connec
   if (!os::osVersion().isNT())
     return openFd(offset);
   plat::WString wpath(path_.c_str());
+  opens.add();
   HANDLE file = CreateFileW(wpath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_OVERLAPPED, nullptr);
   if (file == INVALID_HANDLE_VALUE)

@@ -1,13 +1,18 @@
 #include "ferrin/upload/win/OverlappedInStream.h"
 
+#include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
 #include "rdr/Exception.h"
 
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace ft {
 
 static plat::LogWriter vlog("OverlappedInStream");
+static plat::CallCounter reads("upload.read");
+static plat::CallCounter readsPending("upload.read.pending");
 
 namespace {
 
@@ -16,31 +21,72 @@ bool isEnd(DWORD error) {
   return error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE;
 }
 
+// The events of streams that have gone, unsignalled, for the next streams
+// of the thread: the upload of a small file would otherwise make and close
+// one, two of the few system calls it needs.
+class SpareEvents {
+public:
+  SpareEvents() = default;
+  SpareEvents(const SpareEvents&) = delete;
+  SpareEvents& operator=(const SpareEvents&) = delete;
+  ~SpareEvents() {
+    for (HANDLE event : events)
+      CloseHandle(event);
+  }
+  HANDLE take() {
+    if (events.empty())
+      return CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE event = events.back();
+    events.pop_back();
+    return event;
+  }
+  void give(HANDLE event, bool maybeSet) {
+    if (maybeSet)
+      ResetEvent(event);
+    if (events.size() < 16)
+      events.push_back(event);
+    else
+      CloseHandle(event);
+  }
+
+private:
+  std::vector<HANDLE> events;
+};
+
+thread_local SpareEvents spareEvents;
+
+// Likewise the buffer of the last stream that went: one file after another
+// would otherwise each take and give back the large block from the system.
+thread_local std::unique_ptr<uint8_t[]> spareBuffer;
+
 } // namespace
 
 OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, uint64_t start)
     : file(file_), completion(completion_), pending(false), atEnd(false), buffer(nullptr),
-      offset(0) {
+      offset(0), requested(0) {
   memset(&overlapped, 0, sizeof(overlapped));
   overlapped.Offset = (DWORD)start;
   overlapped.OffsetHigh = (DWORD)(start >> 32);
   try {
-    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    overlapped.hEvent = spareEvents.take();
     if (!overlapped.hEvent)
       throw plat::SystemException("CreateEvent", (int)GetLastError());
     if (!plat::EventManager::instance()->addEvent(overlapped.hEvent, this, "Overlapped"))
       throw plat::Exception("OverlappedInStream: too many events on this thread");
   } catch (...) {
     if (overlapped.hEvent)
-      CloseHandle(overlapped.hEvent);
+      spareEvents.give(overlapped.hEvent, false);
     completion->release();
     throw;
   }
-  buffer = new uint8_t[BufferSize];
+  buffer = spareBuffer ? spareBuffer.release() : new uint8_t[BufferSize];
   ptr = end = checkpointAt = buffer;
 }
 
 OverlappedInStream::~OverlappedInStream() {
+  // A read that went pending sets the event when it ends; the event is
+  // reset once that has been seen (processEvent).
+  bool eventMaybeSet = pending;
   if (pending) {
     CancelIo(file);
     DWORD bytes;
@@ -52,8 +98,11 @@ OverlappedInStream::~OverlappedInStream() {
     vlog.error("%s", e.str());
   }
   completion->release();
-  delete[] buffer;
-  CloseHandle(overlapped.hEvent);
+  if (spareBuffer)
+    delete[] buffer;
+  else
+    spareBuffer.reset(buffer);
+  spareEvents.give(overlapped.hEvent, eventMaybeSet);
 }
 
 int OverlappedInStream::pos() {
@@ -65,6 +114,12 @@ void OverlappedInStream::advance(DWORD bytes) {
   uint64_t position = ((uint64_t)overlapped.OffsetHigh << 32 | overlapped.Offset) + bytes;
   overlapped.Offset = (DWORD)position;
   overlapped.OffsetHigh = (DWORD)(position >> 32);
+  // A read that stopped short of its room at the file's size found the end:
+  // no further read (and, under Wine, no pass of the event loop) only to be
+  // told so. A pipe has no size and reads on.
+  LARGE_INTEGER size;
+  if (bytes < requested && GetFileSizeEx(file, &size) && (uint64_t)size.QuadPart <= position)
+    atEnd = true;
 }
 
 void OverlappedInStream::issueRead() {
@@ -74,6 +129,8 @@ void OverlappedInStream::issueRead() {
     DWORD room = (DWORD)(buffer + BufferSize - end);
     if (room == 0)
       return;
+    reads.add();
+    requested = room;
     if (ReadFile(file, (uint8_t*)end, room, nullptr, &overlapped)) {
       DWORD bytes = 0;
       if (!GetOverlappedResult(file, &overlapped, &bytes, FALSE))
@@ -84,6 +141,8 @@ void OverlappedInStream::issueRead() {
         return;
       }
       advance(bytes);
+      if (atEnd)
+        return;
       continue;
     }
     DWORD error = GetLastError();
@@ -93,6 +152,7 @@ void OverlappedInStream::issueRead() {
       return;
     }
     if (error == ERROR_IO_PENDING) {
+      readsPending.add();
       pending = true;
       return;
     }
@@ -132,18 +192,30 @@ void OverlappedInStream::processEvent(HANDLE event) {
   completion->wake();
 }
 
+void OverlappedInStream::compact() {
+  ptrdiff_t dropped = checkpointAt - buffer;
+  if (dropped == 0)
+    return;
+  memmove(buffer, checkpointAt, end - checkpointAt);
+  offset += dropped;
+  checkpointAt = buffer;
+  ptr -= dropped;
+  end -= dropped;
+}
+
+void OverlappedInStream::checkpoint() {
+  rdr::InStream::checkpoint();
+  if (pending || atEnd || !failure.isNull() || end - checkpointAt > BufferSize / 4)
+    return;
+  compact();
+  issueRead();
+}
+
 bool OverlappedInStream::overrun(int itemSize) {
   if (ptr < end)
     return true;
   if (!pending) {
-    ptrdiff_t dropped = checkpointAt - buffer;
-    if (dropped > 0) {
-      memmove(buffer, checkpointAt, end - checkpointAt);
-      offset += dropped;
-      checkpointAt = buffer;
-      ptr -= dropped;
-      end -= dropped;
-    }
+    compact();
     issueRead();
   }
   if (ptr < end)

@@ -3,6 +3,8 @@
 // the consumer hears "would block", and the read's event (served by the
 // thread's event manager as "Overlapped") fills the window and lets the
 // upload go on. At most one read is pending; file positions are 64-bit.
+// The next read starts as soon as three quarters of the buffer are free,
+// so that its bytes are there, or on their way, when the consumer runs dry.
 #pragma once
 
 #include "plat/String.h"
@@ -26,7 +28,7 @@ public:
     virtual void release() = 0;
   };
 
-  enum { BufferSize = 16384 };
+  enum { BufferSize = 262144 };
 
   // file was opened for overlapped reading; the completion owns it and is
   // taken over, also when construction fails. Reading starts at offset.
@@ -36,6 +38,8 @@ public:
   ~OverlappedInStream() override;
 
   int pos() override;
+  // Also starts the next read once three quarters of the buffer are free.
+  void checkpoint() override;
   void processEvent(HANDLE event) override;
 
 protected:
@@ -47,6 +51,8 @@ protected:
 
 private:
   void issueRead();
+  // Moves the bytes from the checkpoint on to the front (no read pending).
+  void compact();
   void advance(DWORD bytes);
 
   HANDLE file;
@@ -56,7 +62,8 @@ private:
   bool atEnd;
   plat::String failure;
   uint8_t* buffer;
-  int64_t offset; // stream position of buffer[0]
+  int64_t offset;  // stream position of buffer[0]
+  DWORD requested; // bytes the last read asked for
 };
 
 } // namespace ft

@@ -1,8 +1,11 @@
 // Pictures of the address book's windows for ./dev shots: the main window
 // in both views, the notification-area menu, the quick-launch popup and
-// the password dialogs.
+// the password dialogs, an entry's properties and the options dialog.
 #include "../tests/win/BookScene.h"
+#include "ledrow/app/win/EntryProperties.h"
+#include "ledrow/app/win/GetImportPasswdDlg.h"
 #include "ledrow/app/win/GetPasswdDlg.h"
+#include "ledrow/app/win/OptionsDlg.h"
 #include "ledrow/app/win/MainWindow.h"
 #include "ledrow/app/win/PasswordBehaviourDlg.h"
 #include "ledrow/app/win/QuickLaunchDlg.h"
@@ -152,4 +155,55 @@ KIV_SHOT(password_behaviour) {
   PasswordBehaviourDlg dialog;
   dialog.setEntryName("build.example.org-5901");
   dialog.runModal(nullptr);
+}
+
+KIV_SHOT(import_password) {
+  BookScene scene;
+  ModalHelper helper;
+  helper.expect(L"Enter Import Password", [&](HWND dialog) {
+    shot.save(dialog);
+    ModalHelper::dismiss(dialog);
+  });
+  GetImportPasswdDlg prompt(addrbook::sample::verifier("export words").c_str());
+  prompt.runModal(nullptr);
+}
+
+namespace {
+
+// An entry's properties sheet at page (0 the server page) of the basic set.
+void propertiesShot(testing_support::Shot& shot, int page) {
+  BookScene scene;
+  scene.set(advancedOptions, "0");
+  EncryptedConfig entry;
+  entry.loadFromFile(scene.path("Alpha desk.kiv").c_str());
+  ModalHelper helper;
+  helper.expect(L"Properties", [&](HWND sheet) {
+    SendMessageW(sheet, PSM_SETCURSEL, page, 0);
+    Sleep(300);
+    shot.save(sheet);
+    ModalHelper::dismiss(sheet);
+  });
+  MainWindow window(nullptr);
+  showEntryProperties(entry, window.dialog().passwordStore(), nullptr, nullptr);
+}
+
+} // namespace
+
+KIV_SHOT(properties_server) { propertiesShot(shot, 0); }
+
+KIV_SHOT(properties_basic) { propertiesShot(shot, 1); }
+
+KIV_SHOT(options) {
+  BookScene scene;
+  scene.set(passwordExpiry, "7200");
+  scene.set(rememberPassword, "1");
+  MainWindow window(nullptr);
+  window.dialog().loadTree();
+  ModalHelper helper;
+  helper.expect(L"Options", [&](HWND dialog) {
+    shot.save(dialog);
+    ModalHelper::dismiss(dialog);
+  });
+  OptionsDlg options(&window.dialog());
+  options.runModal(nullptr);
 }

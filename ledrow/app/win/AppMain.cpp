@@ -67,6 +67,7 @@ int run(HINSTANCE instance) {
   plat::EventManager events;
   MainWindow window(instance);
   window.dialog().loadTree();
+  window.dialog().upgradeEntries();
   window.dialog().refreshTree(nullptr);
   // Started in the notification area only when the icon is there to come
   // back through.

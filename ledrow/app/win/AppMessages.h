@@ -14,6 +14,9 @@ enum {
   WM_APP_IDLE_WORK = WM_APP + 2,
   // The quick-launch popup: launch the list item wParam.
   WM_APP_LAUNCH_ITEM = WM_APP + 3,
+  // The tree dialog: upgrade the entries that need it, now that a master
+  // password is held.
+  WM_APP_UPGRADE = WM_APP + 4,
 };
 
 } // namespace addrbook

@@ -7,6 +7,7 @@
 #include "ledrow/app/win/PasswordBehaviourDlg.h"
 #include "ledrow/app/win/Resources.h"
 #include "ledrow/app/win/SettingsKey.h"
+#include "ledrow/book/BookEdits.h"
 #include "ledrow/book/FolderScan.h"
 #include "ledrow/book/TreeLeaf.h"
 #include "os/win/StartupValues.h"
@@ -113,8 +114,10 @@ MainDialog::MainDialog(HWND parent, Frame* frame, PasswdStoreBase::PWSCallback* 
       blackPen_(CreatePen(PS_SOLID, 1, RGB(0, 0, 0))),
       collapsedMark_(LoadBitmapW(getInstance(), MAKEINTRESOURCEW(IDB_GROUP_COLLAPSED))),
       expandedMark_(LoadBitmapW(getInstance(), MAKEINTRESOURCEW(IDB_GROUP_EXPANDED))),
-      rebuilding_(false), passwords_(&prompts_, &prompts_), launcher_(&passwords_),
-      idleWork_(this) {
+      rebuilding_(false), quietExpansion_(false), editAfterReload_(false), labelEditing_(false),
+      treeHook_(this),
+      dragImage_(nullptr), dragging_(false), passwordListener_(passwordListener),
+      passwords_(&prompts_, &prompts_), launcher_(&passwords_), idleWork_(this) {
   setWindowText(getDlgItem(IDC_SERVER_LABEL), "Kiv Server:");
   treeImages_.addMasked(LoadBitmapW(getInstance(), MAKEINTRESOURCEW(IDB_TREE)), maskColour, true);
   TreeView_SetImageList(tree_, treeImages_.handle(), TVSIL_NORMAL);
@@ -133,8 +136,8 @@ MainDialog::MainDialog(HWND parent, Frame* frame, PasswdStoreBase::PWSCallback* 
     char name[2] = {(char)('0' + i), 0};
     // Drawn by the toolbar, so that a disabled button looks disabled.
     tools_[i] = toolbar_.addItem(name, tools[i].text, nullptr, nullptr, 1);
-    // Only Connect is offered, and only for a selected entry.
-    tools_[i]->setEnabled(false);
+    // Properties, Delete and Connect follow the selection.
+    tools_[i]->setEnabled(i == NewEntryTool || i == NewFolderTool);
   }
 
   const wchar_t* tabNames[] = {L"Alphabetic", L"Hierarchical"};
@@ -162,13 +165,15 @@ MainDialog::MainDialog(HWND parent, Frame* frame, PasswdStoreBase::PWSCallback* 
   valueLeft_ = first.left;
   rowPitch_ = second.top - first.top;
 
-  passwords_.setCallback(passwordListener);
+  treeHook_.subclass(tree_);
+  passwords_.setCallback(this);
   setAlphabetic(alpha);
 }
 
 MainDialog::~MainDialog() {
   // The tree view's items point at the nodes: the window goes first.
   rebuilding_ = true;
+  endDrag();
   destroy();
   try {
     settingsKey().setString(contractedList.getName(), contractedList.getValueStr().c_str());
@@ -186,14 +191,25 @@ MainDialog::~MainDialog() {
 int MainDialog::imageIndex(const char* itemName) { return itemName[0] - '0'; }
 
 void MainDialog::action(ui::Menu::Item* item) {
-  if (item == tools_[ConnectTool])
+  if (item == tools_[NewEntryTool]) {
+    newEntry();
+  } else if (item == tools_[NewFolderTool]) {
+    newFolder();
+  } else if (item == tools_[PropertiesTool]) {
+    showProperties();
+  } else if (item == tools_[DeleteTool]) {
+    deleteItem(TreeView_GetSelection(tree_), true);
+  } else if (item == tools_[ConnectTool]) {
     if (TreeLeaf* entry = selectedEntry())
       launchEntry(entry);
+  }
 }
 
 // Loading and showing the book.
 
 void MainDialog::deleteAllItems() {
+  // A label edit left open would end on an item that is gone.
+  TreeView_EndEditLabelNow(tree_, TRUE);
   rebuilding_ = true;
   TreeView_DeleteAllItems(tree_);
   rebuilding_ = false;
@@ -300,6 +316,7 @@ void MainDialog::fillAlphabetic(const char* path, HTREEITEM* found) {
 void MainDialog::refreshTree(const char* path) {
   deleteAllItems();
   HTREEITEM found = nullptr;
+  quietExpansion_ = true;
   if (alpha) {
     fillAlphabetic(path, &found);
   } else if (roots_.size() == 1) {
@@ -314,6 +331,7 @@ void MainDialog::refreshTree(const char* path) {
       TreeView_Expand(tree_, item, TVE_EXPAND);
     }
   }
+  quietExpansion_ = false;
   if (found && alpha)
     TreeView_EnsureVisible(tree_, found);
   selectItem(found);
@@ -360,6 +378,10 @@ TreeLeaf* MainDialog::selectedEntry() {
 void MainDialog::selectionChanged(HTREEITEM item) {
   TreeNode* node = nodeOf(item);
   TreeLeaf* entry = node && node->isLeaf() ? static_cast<TreeLeaf*>(node) : nullptr;
+  bool editableFolder = node && node->isBranch() && !alpha && !isTopFolder(*node);
+  frame_->updateEditMenu(entry != nullptr, editableFolder);
+  tools_[PropertiesTool]->setEnabled(entry != nullptr);
+  tools_[DeleteTool]->setEnabled(entry || editableFolder);
   tools_[ConnectTool]->setEnabled(entry != nullptr);
   showDetails(entry);
 }
@@ -380,6 +402,13 @@ void MainDialog::showDetails(TreeLeaf* entry) {
     setWindowText(getDlgItem(IDC_OPTIONS), optionsSummary(config).c_str());
   } catch (const plat::Exception& e) {
     mainDialogLog.error("%s", e.str());
+    IdleWork::Hold hold(idleWork_);
+    if (ui::MsgBox(GetParent(getHandle()),
+                   "The address book entry you have selected is corrupt. Would you like to "
+                   "delete it?",
+                   MB_YESNO | MB_ICONERROR) == IDYES)
+      deleteItem(TreeView_GetSelection(tree_), false);
+    selectItem(nullptr);
   }
 }
 
@@ -516,13 +545,66 @@ bool MainDialog::onNotify(NMHDR* header, LRESULT* result) {
     if (!rebuilding_)
       selectionChanged(((NMTREEVIEWW*)header)->itemNew.hItem);
     return true;
+  case TVN_BEGINDRAGW:
+    beginDrag((NMTREEVIEWW*)header);
+    return true;
+  case TVN_ITEMEXPANDEDW: {
+    NMTREEVIEWW* report = (NMTREEVIEWW*)header;
+    noteExpansion(report->itemNew.hItem, (report->action & TVE_EXPAND) != 0);
+    return true;
+  }
+  case TVN_BEGINLABELEDITW: {
+    // Group headers and top folders keep their names.
+    TreeNode* node = nodeOf(((NMTVDISPINFOW*)header)->item.hItem);
+    *result = !node || isTopFolder(*node);
+    labelEditing_ = *result == FALSE;
+    return true;
+  }
+  case TVN_ENDLABELEDITW: {
+    NMTVDISPINFOW* edit = (NMTVDISPINFOW*)header;
+    if (!labelEditing_)
+      return true;
+    labelEditing_ = false;
+    plat::String text;
+    if (edit->item.pszText)
+      text = plat::String::adopt(plat::W2MB(edit->item.pszText));
+    renameItem(edit->item.hItem, text.c_str());
+    return true; // the reload shows the new name
+  }
   case TVN_KEYDOWN:
-    if (((NMTVKEYDOWN*)header)->wVKey != VK_RETURN)
+    switch (((NMTVKEYDOWN*)header)->wVKey) {
+    case VK_RETURN:
+      if (TreeLeaf* entry = selectedEntry())
+        launchEntry(entry);
+      break;
+    case VK_DELETE:
+      deleteItem(TreeView_GetSelection(tree_), true);
+      break;
+    case VK_F2:
+      editLabel();
+      break;
+    case VK_F5:
+      reselectPath_.clear();
+      idleWork_.requestReload();
+      break;
+    default:
       return false;
-    if (TreeLeaf* entry = selectedEntry())
-      launchEntry(entry);
+    }
     *result = 1;
     return true;
+  case NM_CLICK: {
+    if (!alpha)
+      return false;
+    TVHITTESTINFO hit = {};
+    GetCursorPos(&hit.pt);
+    ScreenToClient(tree_, &hit.pt);
+    HTREEITEM item = TreeView_HitTest(tree_, &hit);
+    if (!item || !TreeView_GetChild(tree_, item))
+      return false;
+    toggleHeader(item);
+    *result = 1;
+    return true;
+  }
   case NM_DBLCLK: {
     TVHITTESTINFO hit = {};
     GetCursorPos(&hit.pt);
@@ -552,14 +634,42 @@ bool MainDialog::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     return true;
   case WM_NOTIFY:
     return onNotify((NMHDR*)lParam, result);
-  case WM_COMMAND:
-    if (LOWORD(wParam) != ID_CONNECT || HIWORD(wParam) != 0)
+  case WM_CONTEXTMENU:
+    if ((HWND)wParam != tree_)
       return false;
-    if (TreeLeaf* entry = selectedEntry())
-      launchEntry(entry);
+    openContextMenu(lParam);
     return true;
+  case WM_COMMAND:
+    if (HIWORD(wParam) != 0)
+      return false;
+    switch (LOWORD(wParam)) {
+    case ID_CONNECT:
+      if (TreeLeaf* entry = selectedEntry())
+        launchEntry(entry);
+      return true;
+    case ID_TREE_PROPERTIES:
+      showProperties();
+      return true;
+    case ID_TREE_DELETE:
+      deleteItem(TreeView_GetSelection(tree_), true);
+      return true;
+    case ID_TREE_RENAME:
+      editLabel();
+      return true;
+    case ID_TREE_EXPORT:
+      exportXml(false);
+      return true;
+    case ID_TREE_IMPORT:
+      importXml(false);
+      return true;
+    default:
+      return false;
+    }
   case WM_APP_IDLE_WORK:
     idleWork_.run();
+    return true;
+  case WM_APP_UPGRADE:
+    upgradeEntries();
     return true;
   default:
     return false;
@@ -582,6 +692,12 @@ void MainDialog::postRun() { PostMessageW(getHandle(), WM_APP_IDLE_WORK, 0, 0); 
 void MainDialog::reload() {
   loadTree();
   refreshTree(reselectPath_.empty() ? nullptr : reselectPath_.c_str());
+  // Only now: an edit begun before the reload would rename whatever took
+  // the old item's place.
+  if (editAfterReload_) {
+    editAfterReload_ = false;
+    editLabelOf(TreeView_GetSelection(tree_));
+  }
 }
 
 void MainDialog::addConnection(std::unique_ptr<EncryptedConfig> connection) {
@@ -615,12 +731,17 @@ void MainDialog::addEntry(EncryptedConfig& connection) {
       connection.encrypt(master.c_str());
     }
   }
-  // Taken only now: the dialogs above may have let a reload run.
+  saveNewEntry(connection);
+}
+
+void MainDialog::saveNewEntry(EncryptedConfig& connection) {
+  // Taken only now: the dialogs before may have let a reload run.
   if (roots_.empty())
     throw plat::Exception("The address book has no folder to keep it in");
-  std::string path = newEntryPath(roots_.front()->getPath(), host);
+  std::string path = newEntryPath(roots_.front()->getPath(), connection.getHost());
   connection.saveToFile(path.c_str(), true, false, nullptr);
   reselectPath_ = path;
+  editAfterReload_ = true;
   idleWork_.requestReload();
 }
 

@@ -2,7 +2,11 @@
 // alphabetic view (entries under their first letter) or a hierarchical one
 // (the folders), with a toolbar and a pane of the selected entry's
 // details. It loads the book from its folders, starts the viewer on
-// entries and adds the connections the viewer sends.
+// entries, adds the connections the viewer sends, and carries every
+// operation on entries and folders: new, rename, drag to another folder,
+// delete, properties, export and import, and the upgrade of entries in an
+// older form (MainDialogEdits.cpp, MainDialogXml.cpp). Every change to the
+// disk is followed by a reload; top folders are never changed.
 //
 // A reload frees every node of the tree. Code that keeps nodes across a
 // modal loop (a prompt, a message box, a menu) holds the dialog's
@@ -13,11 +17,13 @@
 #include "ledrow/app/win/PasswordPrompts.h"
 #include "ledrow/app/win/ViewerLauncher.h"
 #include "ledrow/book/TreeBranch.h"
+#include "ledrow/book/XmlImporter.h"
 #include "ledrow/passwords/PasswordStore.h"
 #include "plat/LogWriter.h"
 #include "ui/win/ChildDialog.h"
 #include "ui/win/Font.h"
 #include "ui/win/ImageList.h"
+#include "ui/win/SubclassWindow.h"
 #include "ui/win/ToolbarWin.h"
 
 #include <commctrl.h>
@@ -30,10 +36,13 @@ namespace addrbook {
 
 class TreeLeaf;
 
-class MainDialog : public ui::ChildDialog,
+class MainDialog : public ui::SubclassWindow::SubclassProcCallback,
+                   public ui::ChildDialog,
+                   public XmlImporter::Callback,
                    public ui::Menu::ActionCallback,
                    public ui::ToolbarWin::ImageFactory,
-                   public IdleWork::Owner {
+                   public IdleWork::Owner,
+                   public PasswdStoreBase::PWSCallback {
 public:
   // The window the dialog sits in.
   class Frame {
@@ -43,6 +52,9 @@ public:
     // After every load: the notification-area menu lists the book (made
     // anew when next shown).
     virtual void buildTrayMenu() = 0;
+    // On every change of selection: Properties for an entry, Delete and
+    // Rename for an entry or a folder that may be changed.
+    virtual void updateEditMenu(bool entrySelected, bool folderEditable) = 0;
   };
 
   // Tree images; Header has no picture.
@@ -73,6 +85,34 @@ public:
   // plat::Exception.
   void addEntry(EncryptedConfig& connection);
 
+  // The viewer's defaults for a new connection, edited in the properties
+  // sheet and saved as a new entry whose name is then edited.
+  void newEntry();
+  // A new folder in the folder of the selection (the hierarchical view is
+  // shown first), whose name is then edited.
+  void newFolder();
+  // Edits the selected item's label (not a group header's or a top
+  // folder's); the edit's end renames it.
+  void editLabel();
+  // text null: the edit was cancelled.
+  void renameItem(HTREEITEM item, const char* text);
+  // With ask, the user is asked first.
+  void deleteItem(HTREEITEM item, bool ask);
+  // node dropped on target (null: the first top folder).
+  void moveNode(TreeNode* node, TreeBranch* target);
+  void showProperties();
+  // The whole book or the selection, into a file the user chooses.
+  void exportXml(bool wholeBook);
+  void exportTo(const char* path, bool wholeBook);
+  // Into the first top folder, or the folder of the selection.
+  void importXml(bool atTop);
+  void importFrom(const char* path, bool atTop);
+  // Protects entries of an older form anew with the master password (asked
+  // for once); "Upgrade complete." when any was.
+  void upgradeEntries();
+  // A group header of the alphabetic view was expanded or collapsed.
+  void noteExpansion(HTREEITEM header, bool expanded);
+
   const std::vector<std::unique_ptr<TreeBranch>>& roots() const { return roots_; }
   IdleWork& idleWork() { return idleWork_; }
   PasswordStore& passwordStore() { return passwords_; }
@@ -93,6 +133,14 @@ public:
   void reload() override;
   void addConnection(std::unique_ptr<EncryptedConfig> connection) override;
 
+  ZeroingBuffer getMasterPassword() override;
+  ZeroingBuffer getImportPassword(const char* verifier) override;
+  // Forwards to the window; a password that became available may upgrade
+  // entries.
+  void passwordChanged(bool forgotten) override;
+  // The tree view's own messages: dragging, scrolling, Alt+Enter.
+  LRESULT subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+
 private:
   bool onNotify(NMHDR* header, LRESULT* result);
   LRESULT customDraw(NMTVCUSTOMDRAW* draw);
@@ -108,6 +156,23 @@ private:
   TreeNode* nodeOf(HTREEITEM item);
   void selectItem(HTREEITEM item);
   void deleteAllItems();
+  void toggleHeader(HTREEITEM header);
+  void openContextMenu(LPARAM position);
+  void editLabelOf(HTREEITEM item);
+  // Saves connection under a new name in the first top folder.
+  void saveNewEntry(EncryptedConfig& connection);
+  // The folder the selection stands for: a folder, an entry's folder, or
+  // the first top folder; null when the book has none.
+  TreeBranch* selectedFolder();
+  // Dragging (hierarchical view): from the tree view's report to the
+  // release of the left button, with the mouse captured.
+  void beginDrag(NMTREEVIEWW* report);
+  void dragOver(int x, int y);
+  void drop(int x, int y);
+  void endDrag();
+  // Where a drag at (x, y) would drop: the target folder and its item.
+  void dropTarget(int x, int y, TreeBranch** target, HTREEITEM* item);
+  void reportError(const char* text);
 
   Frame* frame_;
   HWND tree_;
@@ -126,6 +191,19 @@ private:
   HBITMAP expandedMark_;
   std::string reselectPath_;
   bool rebuilding_;
+  // Set while the tree is filled and while the dialog itself collapses
+  // groups: expansion reports then are not the user's.
+  bool quietExpansion_;
+  // The next reload starts editing the reselected item's label.
+  bool editAfterReload_;
+  // From the start of a label edit to its first end: the tree view may
+  // report the end again (when its edit loses the focus to a message box,
+  // or is destroyed), and only the first is the user's.
+  bool labelEditing_;
+  ui::SubclassWindow treeHook_;
+  HIMAGELIST dragImage_;
+  bool dragging_;
+  PasswdStoreBase::PWSCallback* passwordListener_;
   // The details pane: its height, the values' left edge, the row pitch.
   int detailsHeight_;
   int valueLeft_;

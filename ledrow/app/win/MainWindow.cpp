@@ -3,6 +3,7 @@
 #include "ledrow/app/Geometry.h"
 #include "ledrow/app/Parameters.h"
 #include "ledrow/app/win/AppMessages.h"
+#include "ledrow/app/win/OptionsDlg.h"
 #include "ledrow/app/win/QuickLaunchDlg.h"
 #include "ledrow/app/win/Resources.h"
 #include "ledrow/app/win/SettingsKey.h"
@@ -194,6 +195,26 @@ void MainWindow::setEntryCount(int count) {
   SendMessageW(statusBar_, SB_SETTEXTW, 0, (LPARAM)wide.c_str());
 }
 
+void MainWindow::updateEditMenu(bool entrySelected, bool folderEditable) {
+  HMENU menu = GetMenu(getHandle());
+  UINT edit = entrySelected || folderEditable ? MF_ENABLED : MF_GRAYED;
+  EnableMenuItem(menu, ID_DELETE, MF_BYCOMMAND | edit);
+  EnableMenuItem(menu, ID_RENAME, MF_BYCOMMAND | edit);
+  EnableMenuItem(menu, ID_PROPERTIES, MF_BYCOMMAND | (entrySelected ? MF_ENABLED : MF_GRAYED));
+}
+
+void MainWindow::showOptions() {
+  // The dialog's "Change..." protects the book's entries anew.
+  IdleWork::Hold hold(dialog_->idleWork());
+  OptionsDlg options(dialog_.get());
+  if (!options.runModal(getHandle()))
+    return;
+  if (minimiseToTray)
+    trayIcon_->add();
+  else
+    trayIcon_->remove();
+}
+
 void MainWindow::passwordChanged(bool forgotten) {
   EnableMenuItem(GetMenu(getHandle()), ID_FORGET_PASSWORD,
                  MF_BYCOMMAND | (forgotten ? MF_GRAYED : MF_ENABLED));
@@ -313,6 +334,30 @@ bool MainWindow::command(int id) {
   case ID_LAUNCH_VIEWER:
   case ID_TRAY_LAUNCH_VIEWER:
     dialog_->launcher().startViewerOrReport("", getHandle());
+    return true;
+  case ID_NEW_ENTRY:
+    dialog_->newEntry();
+    return true;
+  case ID_NEW_FOLDER:
+    dialog_->newFolder();
+    return true;
+  case ID_PROPERTIES:
+    dialog_->showProperties();
+    return true;
+  case ID_DELETE:
+    dialog_->deleteItem(TreeView_GetSelection(dialog_->treeView()), true);
+    return true;
+  case ID_RENAME:
+    dialog_->editLabel();
+    return true;
+  case ID_OPTIONS:
+    showOptions();
+    return true;
+  case ID_EXPORT:
+    dialog_->exportXml(true);
+    return true;
+  case ID_IMPORT:
+    dialog_->importXml(true);
     return true;
   case ID_EXIT:
     SendMessageW(getHandle(), WM_CLOSE, 0, 0);

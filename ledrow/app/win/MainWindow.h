@@ -32,6 +32,7 @@ public:
   void passwordChanged(bool forgotten) override;
   void setEntryCount(int count) override;
   void buildTrayMenu() override;
+  void updateEditMenu(bool entrySelected, bool folderEditable) override;
 
   void showStatusBar(bool show);
   void showToolbar(bool show);
@@ -59,6 +60,7 @@ private:
   void makeTrayMenu();
   void addTrayItems(HMENU menu, const TreeBranch& branch, int* nextId);
   void setMenuText(int id, const char* text);
+  void showOptions();
 
   HICON smallIcon_;
   HMENU trayMenu_;

@@ -15,6 +15,7 @@
 // Menus.
 #define IDR_MAIN_MENU 112
 #define IDR_TRAY_MENU 116
+#define IDR_TREE_MENU 110
 
 // The main window's commands.
 #define ID_STATUS_BAR 40007
@@ -53,6 +54,13 @@
 #define IDC_OPTIONS 1023
 #define ID_CONNECT 40005
 
+// The tree's context menu.
+#define ID_TREE_PROPERTIES 40014
+#define ID_TREE_DELETE 40026
+#define ID_TREE_RENAME 40028
+#define ID_TREE_EXPORT 40044
+#define ID_TREE_IMPORT 40045
+
 // The master-password prompt.
 #define IDD_GET_PASSWORD 112
 #define IDC_PASSWORD_PROMPT 1010
@@ -75,3 +83,31 @@
 #define IDC_SAVE 1018
 #define IDC_ENCRYPT 1019
 #define IDC_DONT_ASK 1020
+
+// The server page of an entry's properties.
+#define IDD_SERVER_PAGE 131
+#define IDC_HOST 1004
+#define IDC_ENCRYPTION_LEVEL 1054
+#define IDC_USE_USER_NAME 1030
+#define IDC_USER_NAME 1031
+#define IDC_USE_PASSWORD 1032
+#define IDC_ENTRY_PASSWORD 1033
+#define IDC_CONFIRM_LABEL 1034
+#define IDC_ENTRY_CONFIRM 1035
+#define IDC_PROTECT_PASSWORD 1036
+
+// The options dialog.
+#define IDD_OPTIONS 114
+#define IDC_ALWAYS_ASK 1040
+#define IDC_REMEMBER_FOR 1041
+#define IDC_EXPIRY_COUNT 1042
+#define IDC_EXPIRY_SPIN 1043
+#define IDC_EXPIRY_UNIT 1044
+#define IDC_CHANGE_MASTER 1045
+#define IDC_NEVER_SAVE 1046
+#define IDC_ALWAYS_SAVE 1047
+#define IDC_ALWAYS_ENCRYPT 1048
+#define IDC_ASK_EACH_TIME 1049
+#define IDC_SHOW_TRAY_ICON 1050
+#define IDC_START_MINIMISED 1051
+#define IDC_START_WITH_WINDOWS 1052

@@ -7,6 +7,7 @@
 #include "ledrow/data/PasswordObfuscation.h"
 #include "ledrow/data/ProtectedString.h"
 #include "ledrow/data/tests/RandomOptions.h"
+#include "ledrow/xml/ParseResult.h"
 #include "rdr/MemOutStream.h"
 
 #include <memory>
@@ -319,4 +320,29 @@ TEST_F(Import, ReferencesAndHost) {
   // Section names are passed on as written: "CONNECTION" is not
   // "Connection", so the password pair is dropped.
   EXPECT_TRUE(entry->getPassword().empty());
+}
+
+// A book damaged anywhere is refused before anything is written, however
+// much of it is good.
+TEST_F(Import, DamagedOrHostileBooksWriteNothing) {
+  const std::string good = "<file name=\"kept\"/>\n<folder name=\"made\"><file name=\"a\"/></folder>\n";
+  const std::string prologue = "<?xml version=\"1.0\"?>\n<ledrow>\n";
+  std::string deep;
+  for (int i = 0; i < 100000; i++)
+    deep += "<folder name=\"d\">";
+  const std::string books[] = {
+      prologue + good,                                               // truncated
+      prologue + good + "<file name=\"b\"><section/></file></ledrow>", // format error
+      prologue + good + deep,
+      "<!DOCTYPE ledrow [<!ENTITY x \"xxxxxxxx\">]>\n<ledrow>" + good +
+          "<file name=\"&x;&x;\"/></ledrow>",
+      prologue + good + "<file name=\"c\"/>" + std::string(xml::MaxDataSize, ' ') + "</ledrow>",
+  };
+  for (const std::string& book : books) {
+    writeText(xmlPath, book);
+    std::string error = importError();
+    EXPECT_NE("(no error)", error) << book.substr(0, 120);
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(Names{}, namesIn(target)) << error;
+  }
 }

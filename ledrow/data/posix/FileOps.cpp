@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +47,16 @@ void makeDirectory(const char* path) {
   throw plat::SystemExceptionFmt("mkDir(%s)", err, path);
 }
 
+NewDirectory createDirectory(const char* path) {
+  if (mkdir(path, 0777) == 0)
+    return NewDirectory::Made;
+  return errno == EEXIST ? NewDirectory::NameTaken : NewDirectory::Failed;
+}
+
+bool moveFile(const char* from, const char* to) {
+  return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0;
+}
+
 std::vector<DirEntry> listDirectory(const char* path) {
   std::vector<DirEntry> entries;
   DIR* dir = opendir(path);
@@ -56,8 +68,9 @@ std::vector<DirEntry> listDirectory(const char* path) {
     std::string full = std::string(path) + PathSeparator + e->d_name;
     // Links are not followed: one that points back up would never end.
     struct stat st;
-    bool isDir = lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-    entries.push_back(DirEntry{e->d_name, isDir});
+    bool known = lstat(full.c_str(), &st) == 0;
+    entries.push_back(
+        DirEntry{e->d_name, known && S_ISDIR(st.st_mode), known && S_ISLNK(st.st_mode)});
   }
   closedir(dir);
   return entries;

@@ -1,6 +1,7 @@
 #include "ledrow/data/FileOps.h"
 #include "ledrow/data/ProtectedString.h"
 #include "ledrow/data/tests/ScratchDir.h"
+#include "ledrow/passwords/tests/FakePrompts.h"
 #include "ledrow/passwords/SaveEntry.h"
 #include "ledrow/passwords/Parameters.h"
 #include "ledrow/passwords/PasswordStore.h"
@@ -21,34 +22,6 @@ namespace {
 int64_t fakeNow;
 int64_t fakeClock() { return fakeNow; }
 const int64_t Second = 10000000;
-
-struct FakePrompts : PasswordStore::Prompts {
-  // Answers in order; "" stands for a cancelled dialog.
-  std::deque<std::string> answers;
-  std::vector<std::string> calls;
-
-  ZeroingBuffer answer() {
-    std::string a = answers.empty() ? "" : answers.front();
-    if (!answers.empty())
-      answers.pop_front();
-    return a.empty() ? ZeroingBuffer() : ZeroingBuffer::copyOf(a.data(), (int)a.size());
-  }
-  ZeroingBuffer chooseMasterPassword(void* parent) override {
-    calls.push_back("choose");
-    return answer();
-  }
-  ZeroingBuffer enterMasterPassword(void* parent, const char* verifier) override {
-    calls.push_back(std::string("enter ") + verifier);
-    return answer();
-  }
-};
-
-struct FakeSettings : PasswordStore::SettingsWriter {
-  std::vector<std::string> written;
-  void writeString(const char* name, const char* value) override {
-    written.push_back(std::string(name) + "=" + value);
-  }
-};
 
 struct Listener : PasswdStoreBase::PWSCallback {
   std::vector<bool> calls;

@@ -6,12 +6,14 @@
 namespace ft {
 namespace proxy {
 
-MsgReceiver::MsgReceiver(rdr::InStream* underlying_)
+MsgReceiver::MsgReceiver(rdr::BufferedInStream* underlying_)
     : underlying(underlying_), in(underlying_), state_(Idle) {}
 
 void MsgReceiver::receive(rfb::Extension* extension, rfb::MsgHandler* connection) {
+  // Called because the source has news: even a drained one may have more.
+  underlying->expectMore();
   try {
-    while (underlying->avail() > 0 || underlying->check(false, 1)) {
+    while (underlying->avail() > 0 || (!underlying->drained() && underlying->check(false, 1))) {
       switch (state_) {
       case Idle:
         in.startMsg();

@@ -9,6 +9,7 @@
 // next receive resumes it from the reader's last savepoint.
 #pragma once
 
+#include "rdr/BufferedInStream.h"
 #include "rdr/InStreamV4.h"
 
 namespace rfb {
@@ -24,19 +25,20 @@ public:
   enum State { Idle = 0, Reading = 1, Handled = 2 };
 
   // The underlying stream is not owned.
-  explicit MsgReceiver(rdr::InStream* underlying);
+  explicit MsgReceiver(rdr::BufferedInStream* underlying);
   MsgReceiver(const MsgReceiver&) = delete;
   MsgReceiver& operator=(const MsgReceiver&) = delete;
 
-  // Reads while input is buffered or arrives without waiting. Returns
-  // quietly when the input runs dry; any other exception (a protocol
-  // error, the end of the stream) propagates.
+  // Reads while input is buffered or may be waiting: until a fill gets
+  // less than it asked for (the source then says when more comes), or
+  // none. Returns quietly when the input runs dry; any other exception (a
+  // protocol error, the end of the stream) propagates.
   void receive(rfb::Extension* extension, rfb::MsgHandler* connection);
 
   State state() const { return state_; }
 
 private:
-  rdr::InStream* underlying;
+  rdr::BufferedInStream* underlying;
   rdr::InStreamV4 in;
   State state_;
 };

@@ -42,6 +42,16 @@ TEST_F(DownloadPathsTest, AnExistingFileIsNeverTaken) {
   EXPECT_EQ("C:\\dl\\report (2).txt", local("report.txt"));
 }
 
+TEST_F(DownloadPathsTest, AFilesOwnNameIsResolvedOnlyOnceFoundTaken) {
+  onDisk = {"C:\\dl\\docs", "C:\\dl\\notes.txt"};
+  paths.checkFolders("docs/a.txt", 1000);
+  paths.checkFolders("notes.txt", 1000);
+  EXPECT_EQ("C:\\dl\\docs (1)\\a.txt", local("docs/a.txt"));
+  EXPECT_EQ("C:\\dl\\notes.txt", local("notes.txt")); // not looked at
+  paths.takenName("notes.txt", 1000);
+  EXPECT_EQ("C:\\dl\\notes (1).txt", local("notes.txt"));
+}
+
 TEST_F(DownloadPathsTest, OnlyTheTopMostClashIsRenamedAndEverythingBeneathFollows) {
   onDisk = {"C:\\dl\\photos", "C:\\dl\\photos\\a.jpg"};
   paths.checkClashes("photos", 1000);

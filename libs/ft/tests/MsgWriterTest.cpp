@@ -50,6 +50,28 @@ Bytes u32(uint32_t v) {
   return Bytes({(uint8_t)(v >> 24), (uint8_t)(v >> 16), (uint8_t)(v >> 8), (uint8_t)v});
 }
 
+// The data of the CompressedFileData messages on the wire, each inflated
+// whole on its own, in order.
+Bytes inflateMessages(const Bytes& wire) {
+  z_stream inf = {};
+  EXPECT_EQ(Z_OK, inflateInit(&inf));
+  Bytes out, piece(1 << 16);
+  for (size_t at = 0; at + 16 <= wire.size();) {
+    size_t length = wire[at + 14] << 8 | wire[at + 15];
+    inf.next_in = const_cast<uint8_t*>(&wire[at + 16]);
+    inf.avail_in = (uInt)length;
+    do {
+      inf.next_out = piece.data();
+      inf.avail_out = (uInt)piece.size();
+      EXPECT_EQ(Z_OK, inflate(&inf, Z_SYNC_FLUSH));
+      out.insert(out.end(), piece.data(), piece.data() + piece.size() - inf.avail_out);
+    } while (inf.avail_in > 0);
+    at += 16 + length;
+  }
+  inflateEnd(&inf);
+  return out;
+}
+
 class MsgWriterTest : public testing::Test {
 protected:
   TestConnection conn;
@@ -291,24 +313,22 @@ TEST_F(MsgWriterTest, FirstCompressedMessageOfIncompressibleDataFits) {
   EXPECT_GE(second, first); // later messages have no stream header to hold
 
   // Inflating the two messages in order gives the data back.
-  Bytes wire = conn.bytes();
-  z_stream inf = {};
-  ASSERT_EQ(Z_OK, inflateInit(&inf));
-  Bytes out(first + second + 100);
-  inf.next_out = out.data();
-  inf.avail_out = (uInt)out.size();
-  size_t at = 0;
-  while (at < wire.size()) {
-    size_t length = wire[at + 14] << 8 | wire[at + 15];
-    inf.next_in = &wire[at + 16];
-    inf.avail_in = (uInt)length;
-    EXPECT_EQ(Z_OK, inflate(&inf, Z_SYNC_FLUSH));
-    EXPECT_EQ(0u, inf.avail_in);
-    at += 16 + length;
-  }
-  EXPECT_EQ((uLong)(first + second), inf.total_out);
+  Bytes out = inflateMessages(conn.bytes());
+  ASSERT_EQ((size_t)(first + second), out.size());
   EXPECT_EQ(0, memcmp(noise.data(), out.data(), first + second));
-  inflateEnd(&inf);
+}
+
+TEST_F(MsgWriterTest, ACompressedMessageOfTextCarriesManyTimesItsBudget) {
+  Setting<plat::IntParameter, int> bias(ft::fileTransferBias, 25);
+  std::string lines;
+  for (int i = 0; lines.size() < 60000; i++)
+    lines += "line " + std::to_string(i % 97) + " of the transfer log went well\n";
+  conn.setSpace(10000);
+  rdr::MemInStream source(lines.data(), (int)lines.size());
+  int consumed = writer.writeFileData(file12, source, 65535, true);
+  EXPECT_GT(consumed, 10 * 2500);
+  EXPECT_LE(conn.bytes().size(), 2u + 2500);
+  EXPECT_TRUE(inflateMessages(conn.bytes()) == text(lines.substr(0, consumed)));
 }
 
 TEST(MsgWriter, CompressionProbe) {

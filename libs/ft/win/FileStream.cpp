@@ -3,24 +3,40 @@
 #include "ft/FileAttributes.h"
 #include "ft/Parameters.h"
 #include "plat/Assert.h"
+#include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
 #include "plat/win/File.h"
 #include "plat/win/Unicode.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 namespace ft {
 
 static plat::LogWriter vlog("FileStream");
+static plat::CallCounter attributeCalls("file.attributes");
 
 namespace {
 
 void applyAttributes(const char* path, uint32_t attributes) {
   plat::WString wpath(path);
+  attributeCalls.add();
   if (!SetFileAttributesW(wpath.c_str(), attributes))
     throw plat::SystemException("setAttributes", (int)GetLastError());
+}
+
+// The same through the open file, which saves looking its path up again;
+// false when the system refuses it that way.
+bool applyAttributes(int fd, uint32_t attributes) {
+  FILE_BASIC_INFO info = {};
+  // 0 would mean "leave them as they are" here, but "normal" by path.
+  info.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+  attributeCalls.add();
+  return SetFileInformationByHandle((HANDLE)_get_osfhandle(fd), FileBasicInfo, &info,
+                                    sizeof(info)) != 0;
 }
 
 } // namespace
@@ -31,7 +47,8 @@ void setAttributes(const char* path, const ShareEntry& entry) {
 
 FileStream::FileStream(const char* path, const ShareEntry& entry, Callback* callback_)
     : paused(false), callback(callback_), path_(path), ring(fileTransferBufferBytes()),
-      accepted(0), onDisk(0), attributes(FileAttributes::win32Attributes(entry)),
+      holdLimit(std::min(65536, fileTransferBufferBytes() / 4)), accepted(0), onDisk(0),
+      attributes(FileAttributes::win32Attributes(entry)),
       closing(false) {
   PLAT_ASSERT(callback);
   expectedSize = entry.size;
@@ -87,13 +104,21 @@ bool FileStream::drain() {
 }
 
 void FileStream::write(const uint8_t* data, int length) {
-  bool direct = drain();
+  // Each write of the file is a system call: pieces of a batch wait to go
+  // together. Held bytes count as taken, and the window they leave is
+  // smaller only by them.
   // Counted first, so that a write cycle run from the progress report sees
-  // the window these bytes leave.
+  // the window these bytes leave. Behind what is held, a piece goes out
+  // with it in one write (or two, where the ring wraps).
   accepted += length;
-  int written = direct ? writeToFile(data, length) : 0;
-  if (written < length)
-    ring.write(data + written, length - written);
+  ring.write(data, length);
+  if (!paused && accepted - onDisk >= (uint64_t)holdLimit)
+    drain();
+}
+
+void FileStream::endOfBatch() {
+  if (!paused)
+    drain();
 }
 
 void FileStream::close(const char* message) {
@@ -106,14 +131,17 @@ void FileStream::close(const char* message) {
       drain();
     return;
   }
-  file.close();
   if (failed) {
+    file.close();
     if (!plat::fileDelete(path_.c_str()))
       vlog.error("Cannot delete %s: error %lu", path_.c_str(), GetLastError());
     callback->fileFailed(this, message);
   } else {
+    bool applied = applyAttributes(file.get(), attributes);
+    file.close();
     try {
-      applyAttributes(path_.c_str(), attributes);
+      if (!applied)
+        applyAttributes(path_.c_str(), attributes);
     } catch (plat::Exception& e) {
       fprintf(stderr, "setPermissions: %s\n", e.str());
       vlog.error("setPermissions: %s", e.str());

@@ -2,12 +2,15 @@
 // (DownloadManager::Stream) that the share downloader registers for each
 // file it saves.
 //
-// Data goes straight to the file while nothing is buffered and the stream
-// is not paused. While paused (the user paused the download, or a write
-// failed) arriving data is held in a ring buffer and the window stays
-// shut, so the other end sends nothing more; after a resume the held data
-// reaches the file first, in order. A close that arrives while paused waits
-// until the ring is drained.
+// Data goes to the file in the order it came, in writes of up to 64 KiB:
+// received pieces are gathered in a ring buffer and written together once
+// 64 KiB are held, when the file ends, or at endOfBatch (before the thread
+// waits). Held pieces leave the window as it was: renewals follow the
+// writes. While paused (the user
+// paused the download, or a write failed) arriving data is held in the ring
+// and the window stays shut, so the other end sends nothing more; after a
+// resume the held data reaches the file first, in order. A close that
+// arrives while paused waits until the ring is drained.
 //
 // The file is created exclusively (an existing file is never touched). A
 // download that fails or is cancelled deletes its partial file; the peer's
@@ -50,8 +53,10 @@ public:
   // 0 while paused, else the bytes taken plus the ring's room.
   uint64_t window() override;
   // Throws rdr::CircularInStream::Overflow when more arrives than the
-  // window allowed.
+  // window allowed. Small pieces wait in the ring for endOfBatch (or for
+  // enough to follow), and reach the file in one write.
   void write(const uint8_t* data, int length) override;
+  void endOfBatch() override;
   // Deletes the stream (at once, or after the drain that follows a resume).
   void close(const char* message) override;
 
@@ -79,6 +84,7 @@ private:
   plat::String path_;
   plat::FileDescriptor file;
   rdr::CircularInStream ring;
+  int holdLimit;     // at most this much waits in the ring for a larger write
   uint64_t accepted; // every byte passed to write
   uint64_t onDisk;
   uint32_t attributes; // the peer's Windows attribute word

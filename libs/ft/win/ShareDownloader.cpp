@@ -18,7 +18,16 @@ namespace ft {
 
 static plat::LogWriter vlog("ShareDownloader");
 
+// Candidates of one name tried before "Too many name clashes".
+static const int ClashLimit = 1000;
+
 DownloadPaths::ExistsFunction ShareDownloader::fileExists = plat::fileExists;
+
+static FileStream* newFileStream(const char* path, const ShareEntry& entry,
+                                 FileStream::Callback* callback) {
+  return new FileStream(path, entry, callback);
+}
+ShareDownloader::CreateFunction ShareDownloader::createFile = newFileStream;
 
 // One running download. A download that failed (ended) starts no more files
 // and reports nothing more; its open files run to their end and then it
@@ -57,6 +66,8 @@ struct ShareDownloader::Record {
   std::deque<uint32_t> retry;
   // Failed with files missing, waiting for a retry.
   bool awaitingRetry = false;
+  // The folder the last file went into, known to exist.
+  std::string lastFolder;
   bool ended = false;
 };
 
@@ -168,9 +179,13 @@ bool ShareDownloader::startNext(Record* record, Slot* slot) {
     if (callback_)
       callback_->fileStarting(record->id, name.c_str());
     try {
-      record->paths.checkClashes(name.c_str(), 1000);
+      bool folder = entry.flags & ShareEntry::Directory;
+      if (folder)
+        record->paths.checkClashes(name.c_str(), ClashLimit);
+      else
+        record->paths.checkFolders(name.c_str(), ClashLimit);
       plat::String path = record->paths.localPath(name.c_str());
-      if (entry.flags & ShareEntry::Directory) {
+      if (folder) {
         plat::mkDirs(path.c_str());
         setAttributes(path.c_str(), entry);
         if (callback_)
@@ -178,12 +193,15 @@ bool ShareDownloader::startNext(Record* record, Slot* slot) {
         continue;
       }
       plat::ParentDirectory parent(path.c_str());
-      if (!plat::isDirectory(parent.path()))
-        plat::mkDirs(parent.path());
+      if (record->lastFolder != parent.path()) {
+        if (!plat::isDirectory(parent.path()))
+          plat::mkDirs(parent.path());
+        record->lastFolder = parent.path();
+      }
       DownloadManager* manager = share.owner();
       if (!manager)
         throw plat::Exception("Connection closed");
-      FileStream* stream = new FileStream(path.c_str(), entry, this);
+      FileStream* stream = createStream(record, name.c_str(), entry, &path);
       FileId fileId(share.shareId(), index);
       try {
         manager->requestFile(fileId, entry.name.c_str(), 0, ~(uint64_t)0);
@@ -216,6 +234,23 @@ bool ShareDownloader::startNext(Record* record, Slot* slot) {
       startFailed(record, index, e.str());
     }
   }
+}
+
+// Looking at a name before creating its file costs a search of the folder
+// (under Wine, one for every file): the exclusive create finds a name that
+// is taken, and only then is the name resolved and the file made under its
+// new name.
+FileStream* ShareDownloader::createStream(Record* record, const char* name, const ShareEntry& entry,
+                                          plat::String* path) {
+  try {
+    return createFile(path->c_str(), entry, this);
+  } catch (plat::SystemException&) {
+    if (!fileExists(path->c_str()))
+      throw;
+  }
+  record->paths.takenName(name, ClashLimit);
+  *path = record->paths.localPath(name);
+  return createFile(path->c_str(), entry, this);
 }
 
 void ShareDownloader::finish(Record* record) {
@@ -266,6 +301,8 @@ bool ShareDownloader::retry(Record* record) {
   record->retry.assign(record->failed.begin(), record->failed.end());
   record->failed.clear();
   record->startFailure = plat::String();
+  // Folders may have gone meanwhile: each is looked at again.
+  record->lastFolder.clear();
   for (Slot& slot : record->slots) {
     if (slot.stream)
       continue;

@@ -82,8 +82,13 @@ public:
   void cancel(const DownloadId& id);
   void showError(const char* message);
 
-  // Whether a local path exists; replaceable for tests.
+  // Whether a local path exists, and the exclusive create of a file's
+  // stream (throws plat::Exception); replaceable together for tests, as a
+  // drive answers both.
   static DownloadPaths::ExistsFunction fileExists;
+  typedef FileStream* (*CreateFunction)(const char* path, const ShareEntry& entry,
+                                        FileStream::Callback* callback);
+  static CreateFunction createFile;
 
   // FileStream::Callback
   void progress(FileStream* stream, uint64_t bytesOnDisk) override;
@@ -105,6 +110,10 @@ private:
   // listing is done; then, with no file open any more, the download is
   // over (false).
   bool startNext(Record* record, Slot* slot);
+  // The file of a listing entry at *path, or, when that name is taken, at
+  // its next free candidate (*path then changes).
+  FileStream* createStream(Record* record, const char* name, const ShareEntry& entry,
+                           plat::String* path);
   // The listing is done and no file is open: complete, or failed with
   // files missing.
   void finish(Record* record);

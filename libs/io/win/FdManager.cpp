@@ -4,6 +4,7 @@
 #include "io/win/FdIo.h"
 #include "io/win/FdListener.h"
 #include "plat/Assert.h"
+#include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
 #include "plat/TimerManager.h"
 #include "rdr/win/FdInStream.h"
@@ -15,6 +16,7 @@
 namespace io {
 
 static plat::LogWriter vlog("FdManager");
+static plat::CallCounter polls("socket.poll");
 
 static thread_local FdManager* current;
 
@@ -88,6 +90,7 @@ void FdManager::poll(FdIo* io, IoRecord& record, bool checkWrite) {
   if (checkWrite)
     FD_SET(io->fd(), &writeSet);
   timeval noWait = {0, 0};
+  polls.add();
   int n = ::select(0, &readSet, &writeSet, nullptr, &noWait);
   if (n < 0) {
     vlog.error("select %p (fd=%d): %d", io, (int)io->fd(), WSAGetLastError());
@@ -231,9 +234,45 @@ void FdManager::dispatchSoon() {
     dispatch();
 }
 
-// Pushes pending output without waiting. Output that makes no progress for
-// LazyFlushTimeout seconds ends the connection (see handleTimeout).
+void FdManager::waitForRoom(FdIo* io, IoRecord& record) {
+  if (!record.writeSelected)
+    select(io, record, record.readSelected, true);
+  if (!record.flushTimer.isStarted() && plat::TimerManager::threadInstanceOrNull())
+    record.flushTimer.start(lazyFlushMs());
+}
+
+void FdManager::markOutput() {
+  for (auto& entry : ios_) {
+    rdr::FdOutStream& out = entry.first->outStream();
+    bool used = out.wasUsed();
+    out.clearUsed();
+    // Trying again now would only fail again.
+    if (out.hasPending() && out.isBlocked())
+      waitForRoom(entry.first, *entry.second);
+    else if (used || out.hasPending())
+      markWritable(entry.first);
+  }
+}
+
+// Pushes pending output without waiting, and lets the handler write more.
 void FdManager::flushStep(FdIo* io, IoRecord& record) {
+  rdr::FdOutStream& out = io->outStream();
+  // Less than a whole send waiting: the handler adds to it first, and it
+  // all leaves together (a handler is told writable while its output has
+  // room, not only once the output is empty).
+  if (out.hasPending() && !out.wholeSendPending() && !out.isBlocked() && !record.shuttingDown &&
+      record.handler) {
+    record.handler->writable(io);
+    // The handler may have let the io go.
+    auto i = ios_.find(io);
+    if (i != ios_.end())
+      pushOut(io, *i->second, false);
+    return;
+  }
+  pushOut(io, record, true);
+}
+
+void FdManager::pushOut(FdIo* io, IoRecord& record, bool tellHandler) {
   rdr::FdOutStream& out = io->outStream();
   if (out.hasPending()) {
     int before = out.avail();
@@ -241,10 +280,7 @@ void FdManager::flushStep(FdIo* io, IoRecord& record) {
     if (out.avail() > before)
       record.flushTimer.stop();
     if (!done) {
-      if (!record.writeSelected)
-        select(io, record, record.readSelected, true);
-      if (!record.flushTimer.isStarted() && plat::TimerManager::threadInstanceOrNull())
-        record.flushTimer.start(lazyFlushMs());
+      waitForRoom(io, record);
       return;
     }
     record.flushTimer.stop();
@@ -259,7 +295,7 @@ void FdManager::flushStep(FdIo* io, IoRecord& record) {
     // peer's close in between would otherwise go unnoticed for good.
     poll(io, record, false);
   }
-  if (record.handler)
+  if (tellHandler && record.handler)
     record.handler->writable(io);
 }
 
@@ -318,6 +354,9 @@ void FdManager::dispatch() {
     }
   }
 
+  // What the handlers above sent lets them write more now: a thread kept
+  // busy by events may not come to block for a long time.
+  markOutput();
   while (!writable_.empty()) {
     FdIo* io = writable_.back();
     writable_.pop_back();

@@ -81,6 +81,10 @@ protected:
   void markAcceptable(FdListener* listener);
   void markAddressChanged(FdListener* listener);
   bool hasWork() const { return !readable_.empty() || !writable_.empty() || !closing_.empty(); }
+  // Puts on the writable list every io with output still buffered (to go
+  // out) or sent since the last time (its handler may write more); output
+  // the socket refused waits for write readiness instead.
+  void markOutput();
   // Dispatch soon, from the thread's timers (at once when it has none).
   void dispatchSoon();
 
@@ -98,6 +102,13 @@ private:
   void selectListener(FdListener* listener);
   void cleanup(FdIo* io);
   void flushStep(FdIo* io, IoRecord& record);
+  // Pushes out pending output; once none is left, stops watching write
+  // readiness and, with tellHandler, tells the handler writable.
+  void pushOut(FdIo* io, IoRecord& record, bool tellHandler);
+  // Output the socket does not take now waits for write readiness; output
+  // that makes no progress for LazyFlushTimeout seconds ends the
+  // connection (see handleTimeout).
+  void waitForRoom(FdIo* io, IoRecord& record);
 
   std::vector<FdIo*> readable_;
   std::vector<FdIo*> writable_;

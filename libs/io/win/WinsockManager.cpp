@@ -3,12 +3,17 @@
 #include "io/win/FdListener.h"
 #include "io/win/WinsockInit.h"
 #include "plat/Assert.h"
+#include "plat/CallCounter.h"
 #include "plat/TimerManager.h"
+#include "rdr/win/FdInStream.h"
 #include "rdr/win/FdOutStream.h"
 
 #include <mswsock.h>
 
 namespace io {
+
+static plat::CallCounter eventSelects("socket.select");
+static plat::CallCounter eventQueries("socket.events");
 
 WinsockManager::WinsockManager() : eventManager_(plat::EventManager::instance()) {
   initWinsock();
@@ -38,6 +43,7 @@ void WinsockManager::selectIo(FdIo* io, bool wantRead, bool wantWrite) {
     mask |= FD_READ | FD_CLOSE;
   if (wantWrite)
     mask |= FD_WRITE | FD_CONNECT;
+  eventSelects.add();
   if (WSAEventSelect(io->fd(), selectEvent_, mask) != 0)
     throw plat::SystemException("WSAEventSelect(Io)", WSAGetLastError());
 }
@@ -64,13 +70,7 @@ void WinsockManager::selectListener(FdListener* listener, bool wantAccept,
 }
 
 void WinsockManager::beforeBlock(int* timeoutMs) {
-  for (auto& entry : ios_) {
-    rdr::FdOutStream& out = entry.first->outStream();
-    if (out.wasUsed()) {
-      out.clearUsed();
-      markWritable(entry.first);
-    }
-  }
+  markOutput();
   if (hasWork())
     dispatchSoon();
   if (plat::TimerManager* timers = plat::TimerManager::threadInstanceOrNull()) {
@@ -83,13 +83,16 @@ void WinsockManager::beforeBlock(int* timeoutMs) {
 void WinsockManager::processEvent(HANDLE event) {
   if (event != selectEvent_)
     plat::assertionFailed("event_ == selectEvent", "win\\WinsockManager", __LINE__);
-  ResetEvent(selectEvent_);
+  // The first socket's query resets the event too, one call fewer for each
+  // signal: what any socket reports after it sets the event again.
+  HANDLE reset = selectEvent_;
 
   for (auto& entry : listeners_) {
     FdListener* listener = entry.first;
     WSANETWORKEVENTS events;
-    if (WSAEnumNetworkEvents(listener->fd(), nullptr, &events) != 0)
+    if (WSAEnumNetworkEvents(listener->fd(), reset, &events) != 0)
       throw plat::SystemException("WSAEnumNetworkEvents", WSAGetLastError());
+    reset = nullptr;
     if (events.lNetworkEvents & FD_ACCEPT)
       markAcceptable(listener);
     if (events.lNetworkEvents & FD_ADDRESS_LIST_CHANGE) {
@@ -100,16 +103,22 @@ void WinsockManager::processEvent(HANDLE event) {
   for (auto& entry : ios_) {
     FdIo* io = entry.first;
     WSANETWORKEVENTS events;
-    if (WSAEnumNetworkEvents(io->fd(), nullptr, &events) != 0)
+    eventQueries.add();
+    if (WSAEnumNetworkEvents(io->fd(), reset, &events) != 0)
       throw plat::SystemException("WSAEnumNetworkEvents", WSAGetLastError());
+    reset = nullptr;
     if (events.lNetworkEvents & (FD_READ | FD_CLOSE))
       markReadable(io);
+    if (events.lNetworkEvents & FD_CLOSE)
+      io->inStream().peerClosed();
     if (events.lNetworkEvents & (FD_WRITE | FD_CONNECT))
       markWritable(io);
     // The reason of a failed connect, in case the socket forgets it.
     if ((events.lNetworkEvents & FD_CONNECT) && events.iErrorCode[FD_CONNECT_BIT])
       io->setSocketError(events.iErrorCode[FD_CONNECT_BIT]);
   }
+  if (reset)
+    ResetEvent(selectEvent_);
   dispatch();
 }
 

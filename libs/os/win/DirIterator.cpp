@@ -75,9 +75,14 @@ void DirIterator::setPath() {
   name_ = fullPath_.c_str() + nameOffset;
 }
 
-bool DirIterator::isDirectory() const {
-  DWORD attributes = form_ == Wide ? findW_.dwFileAttributes : findA_.dwFileAttributes;
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+DWORD DirIterator::attributes() const {
+  return form_ == Wide ? findW_.dwFileAttributes : findA_.dwFileAttributes;
+}
+
+bool DirIterator::isDirectory() const { return (attributes() & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+
+bool DirIterator::isReparsePoint() const {
+  return (attributes() & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 } // namespace os

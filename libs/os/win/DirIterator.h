@@ -27,6 +27,8 @@ public:
   // directory, one separator, name.
   const char* fullPath() const { return fullPath_.c_str(); }
   bool isDirectory() const;
+  // A symbolic link or a junction: where it leads is not this folder's.
+  bool isReparsePoint() const;
 
   // The raw find data of the form in use (the other gives null).
   const WIN32_FIND_DATAW* findDataW() const { return form_ == Wide ? &findW_ : nullptr; }
@@ -35,6 +37,7 @@ public:
 private:
   bool advance();
   void setPath();
+  DWORD attributes() const;
 
   Form form_;
   bool first_;

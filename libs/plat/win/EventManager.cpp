@@ -1,5 +1,6 @@
 #include "plat/win/EventManager.h"
 #include "plat/Assert.h"
+#include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
 
 #include <algorithm>
@@ -7,6 +8,8 @@
 namespace plat {
 
 static LogWriter vlog("EventManager");
+static CallCounter passes("loop.pass");
+static CallCounter waits("loop.wait");
 
 static thread_local EventManager* current;
 
@@ -86,6 +89,7 @@ void EventManager::serve(int index) {
 }
 
 bool EventManager::awaitEvent(MSG* message, int timeoutMs) {
+  passes.add();
   // The message is only looked at here and taken out of the queue last: a
   // pass that fails (a failed wait, a handler that throws) leaves it, and
   // WM_QUIT too, for the next pass.
@@ -101,8 +105,12 @@ bool EventManager::awaitEvent(MSG* message, int timeoutMs) {
     vlog.write(105, "blocking (timeout=%dms)", timeoutMs);
     // A block handler may remove itself (or others) while called.
     std::vector<BlockHandler*> handlers(blockHandlers_);
-    for (BlockHandler* handler : handlers)
-      handler->beforeBlock(&timeoutMs);
+    for (BlockHandler* handler : handlers) {
+      // One called before may have removed, and deleted, another.
+      if (std::find(blockHandlers_.begin(), blockHandlers_.end(), handler) != blockHandlers_.end())
+        handler->beforeBlock(&timeoutMs);
+    }
+    waits.add();
     DWORD n = count_ > 0 ? (DWORD)count_ : 1;
     const HANDLE* waitOn = count_ > 0 ? handles_ : &ownEvent_;
     result = MsgWaitForMultipleObjects(n, waitOn, FALSE,

@@ -1,11 +1,17 @@
 #include "plat/win/File.h"
+#include "plat/CallCounter.h"
 #include "plat/Path.h"
 #include "plat/win/Unicode.h"
 
 namespace plat {
 
+static CallCounter lookups("file.lookup");
+static CallCounter directoriesMade("file.mkdir");
+static CallCounter deletions("file.delete");
+
 bool fileExists(const char* path) {
   WString wpath(path);
+  lookups.add();
   if (GetFileAttributesW(wpath.c_str()) != INVALID_FILE_ATTRIBUTES)
     return true;
   DWORD err = GetLastError();
@@ -16,6 +22,7 @@ bool fileExists(const char* path) {
 
 bool isDirectory(const char* path) {
   WString wpath(path);
+  lookups.add();
   DWORD attrs = GetFileAttributesW(wpath.c_str());
   return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -35,6 +42,7 @@ FILE* fileOpen(const char* path, const char* mode) {
 
 bool fileDelete(const char* path) {
   WString wpath(path);
+  deletions.add();
   return DeleteFileW(wpath.c_str()) != 0;
 }
 
@@ -46,6 +54,7 @@ bool fileRename(const char* from, const char* to) {
 
 bool mkDir(const char* path, bool makePrivate, bool privateIfExisting) {
   WString wpath(path);
+  directoriesMade.add();
   if (CreateDirectoryW(wpath.c_str(), nullptr))
     return true;
   DWORD err = GetLastError();

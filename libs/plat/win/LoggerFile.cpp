@@ -1,4 +1,5 @@
 #include "plat/win/LoggerFile.h"
+#include "plat/CallCounter.h"
 #include "plat/Environment.h"
 #include "plat/Mutex.h"
 #include "plat/Path.h"
@@ -9,6 +10,8 @@
 #include <ctime>
 
 namespace plat {
+
+static CallCounter logWrites("log.write");
 
 static String& bannerText() {
   static String* banner = new String;
@@ -113,6 +116,7 @@ void Logger_file::write(int, const char* writerName, const char* text) {
     fprintf(out, "%s\n", lineText);
     first = false;
   }
+  logWrites.add();
   fflush(out);
 }
 

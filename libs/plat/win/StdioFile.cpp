@@ -1,4 +1,5 @@
 #include "plat/win/StdioFile.h"
+#include "plat/CallCounter.h"
 #include "plat/win/File.h"
 #include "plat/win/Unicode.h"
 
@@ -8,6 +9,10 @@
 #include <sys/stat.h>
 
 namespace plat {
+
+static CallCounter opens("file.open");
+static CallCounter writes("file.write");
+static CallCounter closes("file.close");
 
 void StdioFile::set(FILE* file, bool owned) {
   close();
@@ -52,6 +57,7 @@ void StdioFile::open(const char* name, int mode, bool binary) {
 
 void FileDescriptor::open(const char* path, int flags) {
   WString wpath(path);
+  opens.add();
   int fd = _wopen(wpath.c_str(), flags | _O_BINARY, _S_IREAD | _S_IWRITE);
   if (fd < 0)
     throw SystemException("open", (int)GetLastError());
@@ -59,6 +65,7 @@ void FileDescriptor::open(const char* path, int flags) {
 }
 
 int FileDescriptor::write(const void* data, int len) {
+  writes.add();
   int written = _write(fd_, data, len);
   if (written == 0)
     throw SystemException("write returned 0", (int)GetLastError());
@@ -70,8 +77,10 @@ int FileDescriptor::write(const void* data, int len) {
 }
 
 void FileDescriptor::close() {
-  if (fd_ >= 0)
+  if (fd_ >= 0) {
+    closes.add();
     _close(fd_);
+  }
   fd_ = -1;
 }
 

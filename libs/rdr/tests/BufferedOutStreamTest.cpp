@@ -115,6 +115,32 @@ TEST(BufferedOutStream, NoWaitFlushLeavesTheRestPending) {
   EXPECT_EQ(8, out.length());
 }
 
+TEST(BufferedOutStream, FlushWholeSendsWholeSendsOnlyAndStopsOnceRefused) {
+  SlowSink out(256); // a whole send: three quarters of the buffer
+  out.setNoWait(true);
+  out.acceptWithoutWait = 1000;
+  std::vector<uint8_t> data = pattern(402);
+  out.write(data.data(), 191);
+  out.flushWhole();
+  EXPECT_EQ(0u, out.received.size());
+  out.write(data.data() + 191, 1);
+  out.flushWhole();
+  EXPECT_EQ(192u, out.received.size());
+  EXPECT_FALSE(out.hasPending());
+
+  out.acceptWithoutWait = 0; // the socket is full
+  out.write(data.data() + 192, 200);
+  out.flushWhole();
+  EXPECT_TRUE(out.isBlocked());
+  out.acceptWithoutWait = 1000;
+  out.write(data.data() + 392, 10);
+  out.flushWhole(); // not tried again: that waits until room is reported
+  EXPECT_EQ(192u, out.received.size());
+  EXPECT_TRUE(out.flushSome(false));
+  EXPECT_FALSE(out.isBlocked());
+  EXPECT_EQ(data, out.received);
+}
+
 TEST(BufferedOutStream, LengthCountsPast4GiB) {
   SlowSink out(1 << 20);
   out.keep = false;

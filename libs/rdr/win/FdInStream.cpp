@@ -1,14 +1,23 @@
 #include "rdr/win/FdInStream.h"
 
+#include "plat/CallCounter.h"
 #include "plat/Exception.h"
 #include "rdr/Exception.h"
 
 namespace rdr {
 
+namespace {
+
+plat::CallCounter receives("recv");
+plat::CallCounter receivedBytes("recv.bytes");
+plat::CallCounter receivesBlocked("recv.blocked");
+
+} // namespace
+
 FdInStream::FdInStream(SOCKET fd_, int timeout_, int bufferSize, bool closeOnDelete_,
                        bool noWait_)
     : BufferedInStream(bufferSize), fd(fd_), closeOnDelete(closeOnDelete_), noWait(noWait_),
-      timeout(timeout_) {}
+      timeout(timeout_), closed(false) {}
 
 FdInStream::~FdInStream() {
   if (closeOnDelete)
@@ -16,7 +25,11 @@ FdInStream::~FdInStream() {
 }
 
 int FdInStream::readRaw(uint8_t* buffer, int length) {
-  return recv(fd, (char*)buffer, length, 0);
+  receives.add();
+  int n = recv(fd, (char*)buffer, length, 0);
+  if (n > 0)
+    receivedBytes.add(n);
+  return n;
 }
 
 int FdInStream::readData(uint8_t* buffer, int length) {
@@ -31,6 +44,7 @@ int FdInStream::readData(uint8_t* buffer, int length) {
       continue;
     if (err != WSAEWOULDBLOCK)
       throw plat::SystemException("read/select", err);
+    receivesBlocked.add();
     if (noWait)
       return 0;
     fd_set fds;

@@ -20,6 +20,10 @@ public:
   SOCKET getFd() const { return fd; }
   void setTimeout(int ms) { timeout = ms; }
   void setNoWait(bool on) { noWait = on; }
+  // The peer has closed: no readable event will come again, so the stream
+  // is never drained before its end has been read.
+  void peerClosed() { closed = true; }
+  bool drained() const override { return !closed && BufferedInStream::drained(); }
 
 protected:
   int readData(uint8_t* buffer, int length) override;
@@ -31,6 +35,7 @@ private:
   bool closeOnDelete;
   bool noWait;
   int timeout;
+  bool closed;
 };
 
 } // namespace rdr

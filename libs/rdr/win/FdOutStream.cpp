@@ -1,12 +1,18 @@
 #include "rdr/win/FdOutStream.h"
 
+#include "plat/CallCounter.h"
 #include "plat/Exception.h"
 
+#include <climits>
 #include <windows.h>
 
 namespace rdr {
 
 namespace {
+
+plat::CallCounter sends("send");
+plat::CallCounter sentBytes("send.bytes");
+plat::CallCounter sendsBlocked("send.blocked");
 
 // 100-nanosecond ticks; only differences are used.
 int64_t ticksNow() {
@@ -37,8 +43,17 @@ FdOutStream::~FdOutStream() {
     closesocket(fd);
 }
 
+int FdOutStream::sendSize() const {
+  return neverWaits() ? INT_MAX : sendChunk;
+}
+
 int FdOutStream::writeRaw(const uint8_t* buffer, int length) {
-  return send(fd, (const char*)buffer, length < sendChunk ? length : sendChunk, 0);
+  sends.add();
+  int most = sendSize();
+  int n = send(fd, (const char*)buffer, length < most ? length : most, 0);
+  if (n > 0)
+    sentBytes.add(n);
+  return n;
 }
 
 int FdOutStream::writeData(const uint8_t* buffer, int length, bool wait) {
@@ -53,6 +68,7 @@ int FdOutStream::writeData(const uint8_t* buffer, int length, bool wait) {
       continue;
     if (err != WSAEWOULDBLOCK)
       throw plat::SystemException("write/select", err);
+    sendsBlocked.add();
     if (!wait)
       return 0;
     int64_t started = ticksNow();

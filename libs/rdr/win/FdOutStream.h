@@ -1,6 +1,7 @@
 // The output half of a socket: a buffered stream drained by send(). Sends
-// are cut to half the socket's send buffer so that one call never holds the
-// thread for long.
+// on a socket that may block are cut to half its send buffer so that one
+// call never holds the thread for long; a stream that never waits (its fd
+// manager made the socket non-blocking) hands all it has to one send.
 #pragma once
 
 #include "rdr/BufferedOutStream.h"
@@ -27,7 +28,8 @@ public:
 
 protected:
   int writeData(const uint8_t* buffer, int length, bool wait) override;
-  // One send of at most sendChunk bytes.
+  int sendSize() const override;
+  // One send, of at most sendSize() bytes.
   virtual int writeRaw(const uint8_t* buffer, int length);
 
 private:

@@ -1,4 +1,5 @@
 #include "ferrin/upload/win/OverlappedInStream.h"
+#include "plat/CallCounter.h"
 #include "plat/TimerManager.h"
 #include "plat/win/EventManager.h"
 #include "StreamDrain.h"
@@ -187,4 +188,37 @@ TEST_F(OverlappedTest, AFailedConstructionStillClosesTheFile) {
     events.removeEvent(h);
     CloseHandle(h);
   }
+}
+
+TEST_F(OverlappedTest, TheNextReadStartsBeforeTheBufferIsEmpty) {
+  const int size = OverlappedInStream::BufferSize;
+  std::string data = pattern(3 * size);
+  testing_support::writeFile(dir.file("f"), data);
+  auto in = open(openOverlapped(dir.file("f")), 0);
+  ASSERT_TRUE(testing_support::pumpUntil(
+      [&] {
+        in->check(false, 1);
+        return in->avail() == size;
+      },
+      10000));
+  const int left = size / 8;
+  in->skip(size - left);
+  in->checkpoint();
+  // More than what was left, without the consumer running dry first.
+  EXPECT_TRUE(testing_support::pumpUntil([&] { return in->avail() > left; }, 3000));
+  auto rest = drain(*in);
+  EXPECT_TRUE(rest.ended) << rest.failure;
+  EXPECT_TRUE(rest.data == data.substr(size - left)) << rest.data.size();
+}
+
+TEST_F(OverlappedTest, AReadThatReachesTheFilesSizeEndsTheStream) {
+  std::string data = pattern(1000);
+  testing_support::writeFile(dir.file("small"), data);
+  plat::CallCounter* reads = plat::CallCounter::find("upload.read");
+  uint64_t before = reads->value();
+  auto in = open(openOverlapped(dir.file("small")), 0);
+  auto got = drain(*in);
+  EXPECT_TRUE(got.ended) << got.failure;
+  EXPECT_TRUE(got.data == data);
+  EXPECT_EQ(1u, reads->value() - before); // none only to be told of the end
 }

@@ -63,4 +63,20 @@ inline addrbook::TreeLeaf* findEntry(addrbook::MainDialog& dialog, const char* n
   return nullptr;
 }
 
+// Runs what the window's thread has been sent or posted, for ms.
+inline void pump(int ms) {
+  for (DWORD until = GetTickCount() + ms; GetTickCount() < until;) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message != WM_QUIT)
+        DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+}
+
+inline bool exists(const std::string& path) {
+  return GetFileAttributesW(testing_support::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 } // namespace addrbook_test

@@ -39,18 +39,6 @@ std::wstring statusText(MainWindow& window, int part) {
   return text;
 }
 
-// Runs what the window's thread has been sent or posted, for ms.
-void pump(int ms) {
-  for (DWORD until = GetTickCount() + ms; GetTickCount() < until;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message != WM_QUIT)
-        DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
-}
-
 RECT rectOf(HWND window) {
   RECT r;
   GetWindowRect(window, &r);

@@ -14,6 +14,8 @@ namespace proxy {
 
 // Bounds the work one writable event does, so that reading is not starved.
 static const int MaxCyclesPerWritable = 64;
+// Cycles after which what they wrote leaves even if it is no whole send.
+static const int CyclesBeforeFlush = 16;
 
 namespace {
 
@@ -32,19 +34,34 @@ SocketServer::SocketServer(Extension* extension_)
   if (!eventManager->addEvent(wakeEvent, this, "FTSocketServer"))
     throw plat::Exception("addEvent(FTSocketServer)");
   extension->setWaker(this);
+  eventManager->addBlockHandler(this);
 }
 
 SocketServer::~SocketServer() {
   extension->setCloser(nullptr);
   if (!wakeEvent)
     return;
+  eventManager->removeBlockHandler(this);
   extension->setWaker(nullptr);
   eventManager->removeEvent(wakeEvent);
+}
+
+void SocketServer::beforeBlock(int*) {
+  for (auto& entry : sockets)
+    extension->endOfBatch(entry.second.connection.get());
 }
 
 void SocketServer::processEvent(HANDLE event) {
   ResetEvent(event);
   extension->runRequestedWrites();
+  for (auto& entry : sockets)
+    flushOutput(entry.first);
+}
+
+void SocketServer::flushOutput(net::Socket* socket) {
+  // Without waiting: what the socket does not take now leaves when it is
+  // writable again.
+  socket->io()->outStream().flush();
 }
 
 void SocketServer::wake() {
@@ -99,12 +116,22 @@ void SocketServer::socketReadable(net::Socket* socket) {
     vlog.error("socketReadable on unknown socket");
     return;
   }
+  Extension::Connection* connection = it->second.connection.get();
   try {
-    it->second.receiver->receive(extension, it->second.connection.get());
+    it->second.receiver->receive(extension, connection);
   } catch (...) {
     vlog.info("readMsg: %s", plat::caughtText());
     socket->shutdownNoFlush();
+    return;
   }
+  // Without an event loop to wait in, the sinks write what they held back
+  // now. Then what the messages read call for (renewals of the windows
+  // writes freed, requests, replies) is written in one write cycle. It
+  // leaves with what the writable handling that follows in the same
+  // dispatch adds to it, in as few sends as it takes.
+  if (!eventManager)
+    extension->endOfBatch(connection);
+  extension->writeMsgs(connection);
 }
 
 void SocketServer::socketWritable(net::Socket* socket) {
@@ -115,17 +142,34 @@ void SocketServer::socketWritable(net::Socket* socket) {
   }
   // A cycle sends at most one data message, and each writable event costs a
   // pass through the event loop. While cycles still have more to write and
-  // the output takes it, run them now: the whole output buffer goes out in
-  // one pass.
+  // the output takes it, run them now: whole sends leave as they fill, and
+  // the rest at the end.
   rdr::OutStreamV4* out = it->second.out.get();
+  rdr::FdOutStream& sending = socket->io()->outStream();
   Extension::Connection* connection = it->second.connection.get();
+  int64_t sent = sending.sentLength();
   for (int cycle = 0; cycle < MaxCyclesPerWritable; cycle++) {
     int before = out->length();
     extension->writeMsgs(connection);
-    if (sockets.find(socket) == sockets.end() || !extension->writesPending(connection) ||
-        out->length() == before)
+    if (sockets.find(socket) == sockets.end())
+      return;
+    if (!extension->writesPending(connection) || out->length() == before)
       break;
+    // Small messages (deflated data above all) may take long to fill a
+    // whole send; held back meanwhile they would let the other end's
+    // window run dry before it hears of them.
+    if (cycle % CyclesBeforeFlush == CyclesBeforeFlush - 1) {
+      if (sending.sentLength() == sent)
+        flushOutput(socket);
+      sent = sending.sentLength();
+    }
   }
+  flushOutput(socket);
+  // The fd manager tells a handler writable again once its output went, so
+  // that it may write more; with nothing more to write here that would
+  // only cost a pass of the event loop.
+  if (!extension->writesPending(connection))
+    socket->io()->outStream().clearUsed();
 }
 
 } // namespace proxy

@@ -5,7 +5,9 @@
 //
 // Lives on the thread of the socket manager and the extension (the main
 // thread). With an event manager on that thread it also wakes the extension
-// for write cycles asked for on other threads.
+// for write cycles asked for on other threads, and lets the sinks write
+// what they hold just before the thread waits (else after each batch of
+// messages read): the writes of a file then gather many batches.
 #pragma once
 
 #include "ft/Extension.h"
@@ -28,6 +30,7 @@ class MsgReceiver;
 
 class SocketServer : public net::SocketServer,
                      private plat::EventHandler,
+                     private plat::BlockHandler,
                      private ft::Extension::Waker,
                      private ft::Extension::Closer {
 public:
@@ -52,7 +55,9 @@ private:
   };
 
   void processEvent(HANDLE event) override;
+  void beforeBlock(int* timeoutMs) override;
   void wake() override;
+  void flushOutput(net::Socket* socket);
   // Shuts the connection's socket down.
   void closeConnection(rfb::MsgHandler* connection) override;
 

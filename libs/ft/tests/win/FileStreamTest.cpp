@@ -1,6 +1,7 @@
 #include "../Settings.h"
 
 #include "ft/FileAttributes.h"
+#include "plat/CallCounter.h"
 #include "ft/Parameters.h"
 #include "ft/win/FileStream.h"
 #include "plat/win/File.h"
@@ -58,15 +59,21 @@ protected:
 
 } // namespace
 
-TEST_F(FileStreamTest, WritesStraightToTheFileAndReportsBytesOnDisk) {
+TEST_F(FileStreamTest, PiecesOfABatchReachTheFileInOneWriteAndAreThenOnDisk) {
   auto buffer = testing_support::setting(ft::fileTransferBufferSize, 100000);
   FileStream* s = open("f");
   EXPECT_EQ(100000u, s->window());
   std::string a = bytes(3000, 1), b = bytes(5000, 2);
   put(s, a);
   put(s, b);
+  EXPECT_EQ(100000u, s->window()); // taken, and held in the ring
+  EXPECT_TRUE(recorder.progress_.empty());
+  plat::CallCounter* writes = plat::CallCounter::find("file.write");
+  uint64_t before = writes->value();
+  s->endOfBatch();
+  EXPECT_EQ(1u, writes->value() - before);
   EXPECT_EQ(108000u, s->window()); // taken plus the untouched ring
-  EXPECT_EQ((std::vector<uint64_t>{3000, 8000}), recorder.progress_);
+  EXPECT_EQ((std::vector<uint64_t>{8000}), recorder.progress_);
   EXPECT_EQ(a + b, readFile(dir.file("f")));
   s->close("");
   EXPECT_EQ(1, recorder.done);
@@ -79,6 +86,7 @@ TEST_F(FileStreamTest, DataHeldWhilePausedReachesTheDiskFirstAndInOrder) {
   std::string a = bytes(1000, 1), b = bytes(6000, 2), c = bytes(2000, 3), d = bytes(7000, 4),
               e = bytes(500, 5);
   put(s, a);
+  s->endOfBatch();
   s->paused = true;
   EXPECT_EQ(0u, s->window()); // no credit for the other end
   put(s, b);                  // granted before the pause: held

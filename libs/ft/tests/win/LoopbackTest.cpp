@@ -3,6 +3,7 @@
 
 #include "ft/Parameters.h"
 #include "ft/ShareProxy.h"
+#include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
 #include "testing/FtLoopback.h"
 
@@ -114,6 +115,8 @@ struct Loopback : testing::Test {
   }
 };
 
+struct LoopbackSends : Loopback, testing::WithParamInterface<bool> {};
+
 // Low-water mark, compression asked for, file transfer prioritised.
 struct LoopbackTransfers : Loopback, testing::WithParamInterface<std::tuple<int, bool, bool>> {};
 
@@ -173,6 +176,31 @@ INSTANTIATE_TEST_SUITE_P(WindowsCompressionPriority, LoopbackTransfers,
                                          std::make_tuple(-1, true, true),
                                          std::make_tuple(8192, true, false),
                                          std::make_tuple(-1, false, true)));
+
+// Messages written in one pass leave together, in whole sends: fewer sends
+// than data messages, however the write cycles are set off.
+TEST_P(LoopbackSends, AFileLeavesInFewerSendsThanMessages) {
+  auto prioritise = setting(ft::prioritiseFileTransfer, GetParam());
+  const size_t size = 1 << 20;
+  std::string contents = randomBytes(size, 11);
+  uint32_t id = a.share({new MemFile("one.bin", contents)}, 2);
+  ft::ShareProxy* share = waitForShare(id);
+  ASSERT_TRUE(share);
+  MemSink& s = sink(262144);
+  // As the sinks that write files: each piece asks for a write cycle.
+  s.afterWrite = [&] { b.extension.scheduleWriteMsg(b.connection()); };
+  plat::CallCounter* sends = plat::CallCounter::find("send");
+  uint64_t before = sends->value();
+  b.fetch(id, 0, "one.bin", &s);
+  ASSERT_TRUE(pumpUntil([&] { return s.closed(); }, Deadline));
+  EXPECT_TRUE(s.received == contents);
+  // Both ends: the data, and the renewals of its window.
+  uint64_t sent = sends->value() - before;
+  EXPECT_LT(sent, (uint64_t)s.writes) << s.writes << " messages";
+  share->release();
+}
+
+INSTANTIATE_TEST_SUITE_P(Prioritised, LoopbackSends, testing::Bool());
 
 TEST_F(Loopback, WithdrawalInTheMiddleOfADownload) {
   uint32_t id = a.share({new MemFile("big", randomBytes(3000000, 3))}, 2);

@@ -1,6 +1,7 @@
 // The share downloader between two engines joined through memory: one
 // offers files from memory, the other saves them into a temporary folder.
 #include "../Settings.h"
+#include "NotReadyDrive.h"
 
 #include "ft/Parameters.h"
 #include "ft/ShareProxy.h"
@@ -164,7 +165,7 @@ TEST_F(ShareDownloaderTest, AShareOfFoldersOnlyCompletesAtOnce) {
 
 TEST_F(ShareDownloaderTest, NoMoreThanFtConcurrencyFilesAtOnceInListingOrder) {
   auto concurrency = setting(ft::ftConcurrency, 2);
-  Logging logging("DownloadManager:sdcapture:30");
+  Logging logging("DownloadManager:sdcapture:100");
   std::vector<ft::FileProxy*> files;
   for (int i = 0; i < 5; i++)
     files.push_back(new MemFile(("f" + std::to_string(i)).c_str(), bytes(90000, i)));
@@ -323,22 +324,6 @@ TEST_F(ShareDownloaderTest, AFileThatCannotBeCreatedIsReportedOnceAndTheRestArri
   EXPECT_FALSE(finished()); // a file is missing: neither complete nor over
   EXPECT_EQ("kept", saved("kept"));
 }
-
-// A drive that is not ready for some names, until it is.
-struct NotReadyDrive {
-  static bool notReady;
-  static bool exists(const char* path) {
-    if (notReady && strstr(path, "late"))
-      throw plat::SystemException("exists", ERROR_NOT_READY);
-    return plat::fileExists(path);
-  }
-  NotReadyDrive() {
-    notReady = true;
-    ShareDownloader::fileExists = exists;
-  }
-  ~NotReadyDrive() { ShareDownloader::fileExists = plat::fileExists; }
-};
-bool NotReadyDrive::notReady;
 
 TEST_F(ShareDownloaderTest, RetryStartsExactlyTheFilesThatCouldNotStart) {
   auto concurrency = setting(ft::ftConcurrency, 1);

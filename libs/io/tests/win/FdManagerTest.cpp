@@ -1,6 +1,8 @@
 #include "io/Parameters.h"
 #include "io/win/FdListener.h"
 #include "io/win/TcpTarget.h"
+#include "plat/CallCounter.h"
+#include "plat/win/Handle.h"
 #include "rdr/Exception.h"
 #include "rdr/win/FdInStream.h"
 #include "rdr/win/FdOutStream.h"
@@ -194,4 +196,111 @@ TEST_F(FdPair, LazyFlushTimeoutBeyondIntMillisecondsStillWaits) {
   server->shutdown(false, true);
   ASSERT_TRUE(pumpUntil([&] { return handler.closedCount == 1; }));
   EXPECT_FALSE(watchdog.fired());
+}
+
+namespace {
+
+uint64_t count(const char* name) {
+  plat::CallCounter* counter = plat::CallCounter::find(name);
+  return counter ? counter->value() : 0;
+}
+
+// What the unregistered client end has received, waiting up to ms for
+// length bytes.
+std::string receive(io::FdIo* client, size_t length, int ms) {
+  std::string got;
+  char buf[256];
+  while (got.size() < length) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(client->fd(), &set);
+    timeval tv = {ms / 1000, (ms % 1000) * 1000};
+    if (select(0, &set, nullptr, nullptr, &tv) != 1)
+      break;
+    int n = recv(client->fd(), buf, sizeof(buf), 0);
+    if (n <= 0)
+      break;
+    got.append(buf, n);
+  }
+  return got;
+}
+
+} // namespace
+
+// Written and not flushed, output still leaves before the thread sleeps;
+// the handler is told writable while only that little is pending, and what
+// it adds goes in the same send.
+TEST_F(FdPair, BufferedOutputLeavesBeforeTheThreadWaitsWithWhatTheHandlerAdds) {
+  server->setHandler(&handler, true);
+  ASSERT_TRUE(pumpUntil([&] { return !handler.seen.empty(); }));
+  handler.onWritable = [&](io::Io* io) {
+    io->outStream().write(" world", 6);
+    handler.onWritable = nullptr;
+  };
+  uint64_t sends = count("send");
+  server->outStream().write("hello", 5);
+  ASSERT_TRUE(pumpUntil([&] { return !server->outStream().hasPending() && handler.seen.size() > 1; }));
+  EXPECT_EQ("hello world", receive(client, 11, 5000));
+  EXPECT_EQ(1u, count("send") - sends);
+}
+
+// Output the socket refuses waits for it to report room (watching for it
+// may report some at once): no send is tried again in every pass.
+TEST_F(FdPair, RefusedOutputIsNotSentAgainInEveryPass) {
+  server->setHandler(&handler, true);
+  stallServerOutput();
+  ASSERT_TRUE(server->outStream().isBlocked());
+  uint64_t refused = count("send.blocked");
+  uint64_t passes = count("loop.pass");
+  testing_support::pumpFor(300);
+  EXPECT_LE(count("send.blocked") - refused, 2u);
+  EXPECT_LT(count("loop.pass") - passes, 20u) << "the thread does not sleep";
+}
+
+// A thread kept busy by an event that is always set never comes to block;
+// a handler whose output went is still told writable.
+TEST_F(FdPair, AHandlerOnABusyThreadMayWriteAgainAfterItsOutputWent) {
+  struct AlwaysSet : plat::EventHandler {
+    void processEvent(HANDLE) override {}
+  } busy;
+  plat::Handle set(CreateEventW(nullptr, TRUE, TRUE, nullptr));
+  ASSERT_TRUE(events.addEvent(set, &busy, "busy"));
+  handler.onReadable = [](io::Io* io) {
+    io->inStream().skip(io->inStream().avail());
+    io->outStream().writeU8(2);
+    io->outStream().flush();
+  };
+  server->setHandler(&handler, true);
+  ASSERT_TRUE(pumpUntil([&] { return !handler.seen.empty(); }));
+  handler.seen.clear();
+  client->outStream().writeU8(1);
+  client->outStream().flush();
+  EXPECT_TRUE(pumpUntil([&] { return handler.seen.size() >= 2; }, 3000));
+  EXPECT_EQ((std::vector<std::string>{"readable", "writable"}), handler.seen);
+  events.removeEvent(set);
+}
+
+// Data and the peer's close reported at once: a reader that stops at the
+// first short read still reaches the end, since no event reports the close
+// again.
+TEST_F(FdPair, APeerCloseReportedWithDataIsReadToTheEnd) {
+  bool ended = false;
+  handler.onReadable = [&](io::Io* io) {
+    rdr::FdInStream& in = io->inStream();
+    in.expectMore();
+    try {
+      while (in.avail() > 0 || (!in.drained() && in.check(false, 1)))
+        in.skip(in.avail());
+    } catch (rdr::EndOfStream&) {
+      ended = true;
+      io->shutdown(false, true);
+    }
+  };
+  client->outStream().write("last words", 10);
+  client->outStream().flush();
+  delete client;
+  client = nullptr;
+  Sleep(200); // both are in before the server looks
+  server->setHandler(&handler, true);
+  EXPECT_TRUE(pumpUntil([&] { return ended; }, 3000));
 }

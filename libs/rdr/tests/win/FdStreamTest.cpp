@@ -1,4 +1,5 @@
 #include "io/win/WinsockInit.h"
+#include "plat/CallCounter.h"
 #include "rdr/Exception.h"
 #include "rdr/win/FdInStream.h"
 #include "rdr/win/FdOutStream.h"
@@ -78,6 +79,29 @@ TEST(FdStreams, BulkRoundTrip) {
   std::vector<uint8_t> got = readAll(in, data.size());
   writer.join();
   EXPECT_EQ(data, got);
+}
+
+TEST(FdStreams, OnlySendsThatMayBlockAreCutToTheSendChunk) {
+  SocketPair pair;
+  setNonBlocking(pair.a);
+  plat::CallCounter* sends = plat::CallCounter::find("send");
+  std::vector<uint8_t> data(12000, 0x17); // fits the buffer
+  rdr::FdOutStream out(pair.a);
+  out.setNoWait(true); // as the fd manager sets it: the socket never blocks
+  uint64_t before = sends->value();
+  out.write(data.data(), (int)data.size());
+  out.flush();
+  ASSERT_FALSE(out.hasPending());
+  EXPECT_EQ(1u, sends->value() - before);
+  rdr::FdInStream in(pair.b, 20000);
+  EXPECT_EQ(data, readAll(in, data.size()));
+
+  out.setNoWait(false);
+  before = sends->value();
+  out.write(data.data(), (int)data.size());
+  out.flush();
+  EXPECT_GE(sends->value() - before, (data.size() - 1) / out.getSendChunk() + 1);
+  EXPECT_EQ(data, readAll(in, data.size()));
 }
 
 TEST(FdStreams, PeerCloseIsTheEndOfTheStream) {

@@ -1,0 +1,44 @@
+#include "ledrow/app/MasterPasswordChange.h"
+#include "ledrow/book/Reprotect.h"
+#include "ledrow/data/ProtectedString.h"
+#include "ledrow/passwords/Parameters.h"
+
+#include <cstring>
+
+namespace addrbook {
+
+bool changeMasterPassword(PasswordStore& store, PasswordStore::Prompts& prompts,
+                          PasswordStore::SettingsWriter& settings,
+                          const std::vector<TreeLeaf*>& entries, void* parent) {
+  plat::String verifier = masterPassword.getValueStr();
+  // Entries signed before a master password was chosen open with the
+  // empty one.
+  ZeroingBuffer old = ZeroingBuffer::copyOf("", 0);
+  if (verifier.length() > 0) {
+    old = prompts.enterMasterPassword(parent, verifier.c_str());
+    if (!old.c_str())
+      return false;
+  }
+  ZeroingBuffer chosen = prompts.chooseMasterPassword(parent);
+  if (!chosen.c_str())
+    return false;
+  if (strcmp(old.c_str(), chosen.c_str()) != 0) {
+    plat::String newVerifier = encryptString(chosen.c_str(), chosen.c_str());
+    bool recorded = false;
+    try {
+      reprotectEntries(entries, old.c_str(), chosen.c_str(), [&] {
+        settings.writeString(masterPassword.getName(), newVerifier.c_str());
+        masterPassword.setParam(newVerifier.c_str(), plat::PriorityUser);
+        recorded = true;
+      });
+    } catch (const plat::Exception&) {
+      if (recorded)
+        store.hold(chosen.c_str()); // the new one is in force, for the entries moved
+      throw;
+    }
+  }
+  store.hold(chosen.c_str());
+  return true;
+}
+
+} // namespace addrbook

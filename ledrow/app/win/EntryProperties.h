@@ -1,0 +1,26 @@
+// An entry's properties: the server page and the viewer-options pages in
+// one sheet, on a copy of the entry that replaces it only on OK. Saving is
+// the caller's.
+#pragma once
+
+#include "ledrow/data/EncryptedConfig.h"
+#include "ledrow/passwords/PasswordStore.h"
+
+#include <windows.h>
+
+namespace addrbook {
+
+// What a protected entry that the master password does not open is told.
+extern const char DifferentPasswordText[];
+
+// True when the user pressed OK and entry now holds the edited copy; a
+// protected entry is opened with the master password first (a cancelled
+// prompt: false; a password that does not open it: false after
+// DifferentPasswordText in an error box). When
+// the server page asks for protection the copy is signed under the master
+// password before it replaces the entry. Throws plat::Exception when the
+// copy cannot be signed; entry is then as it was.
+bool showEntryProperties(EncryptedConfig& entry, PasswordStore& store, HWND owner,
+                         HINSTANCE resources);
+
+} // namespace addrbook
