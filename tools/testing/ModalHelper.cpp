@@ -38,12 +38,23 @@ BOOL CALLBACK match(HWND window, LPARAM param) {
 } // namespace
 
 ModalHelper::ModalHelper(DWORD thread, int stepTimeoutMs)
-    : thread_(thread), stepTimeoutMs_(stepTimeoutMs), worker_([this] { run(); }) {}
+    : thread_(thread), stepTimeoutMs_(stepTimeoutMs), worker_([this] {
+        run();
+        finished_ = true;
+      }) {}
 
 ModalHelper::~ModalHelper() {
   {
     std::lock_guard<std::mutex> l(lock_);
     stopping_ = true;
+  }
+  // A step may still be sending to this thread's windows (a redraw, a text
+  // read) after the modal loop it was meant for has ended: answer those
+  // while it finishes, or both threads wait for each other.
+  while (!finished_) {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, PollMs, QS_SENDMESSAGE);
   }
   worker_.join();
 }
