@@ -123,10 +123,14 @@ void ModalHelper::run() {
         unexpected = top;
         unexpectedSince = now;
       } else if (now - unexpectedSince > (ULONGLONG)UnexpectedMs) {
-        std::lock_guard<std::mutex> l(lock_);
-        // A message box is known by its text.
-        problems_.push_back("dismissed \"" + utf8(windowText(top)) + "\" " +
-                            utf8(staticTexts(top)));
+        // A message box is known by its text. Read outside the lock: the
+        // window's thread may be slow to answer.
+        std::string problem =
+            "dismissed \"" + utf8(windowText(top)) + "\" " + utf8(staticTexts(top));
+        {
+          std::lock_guard<std::mutex> l(lock_);
+          problems_.push_back(problem);
+        }
         dismiss(top);
         unexpected = nullptr;
       }
