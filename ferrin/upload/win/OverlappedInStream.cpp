@@ -55,9 +55,38 @@ private:
 
 thread_local SpareEvents spareEvents;
 
-// Likewise the buffer of the last stream that went: one file after another
-// would otherwise each take and give back the large block from the system.
-thread_local std::unique_ptr<uint8_t[]> spareBuffer;
+// Likewise the buffers of the last streams that went, as many as files
+// commonly run at once: a block given back to the system comes again as
+// fresh pages, and under Wine every page a read may fill is touched first,
+// which costs a small file more than its read.
+class SpareBuffers {
+public:
+  SpareBuffers() = default;
+  SpareBuffers(const SpareBuffers&) = delete;
+  SpareBuffers& operator=(const SpareBuffers&) = delete;
+  ~SpareBuffers() {
+    for (uint8_t* buffer : buffers)
+      delete[] buffer;
+  }
+  uint8_t* take() {
+    if (buffers.empty())
+      return new uint8_t[OverlappedInStream::BufferSize];
+    uint8_t* buffer = buffers.back();
+    buffers.pop_back();
+    return buffer;
+  }
+  void give(uint8_t* buffer) {
+    if (buffers.size() < 8)
+      buffers.push_back(buffer);
+    else
+      delete[] buffer;
+  }
+
+private:
+  std::vector<uint8_t*> buffers;
+};
+
+thread_local SpareBuffers spareBuffers;
 
 } // namespace
 
@@ -79,7 +108,7 @@ OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, ui
     completion->release();
     throw;
   }
-  buffer = spareBuffer ? spareBuffer.release() : new uint8_t[BufferSize];
+  buffer = spareBuffers.take();
   ptr = end = checkpointAt = buffer;
 }
 
@@ -98,10 +127,7 @@ OverlappedInStream::~OverlappedInStream() {
     vlog.error("%s", e.str());
   }
   completion->release();
-  if (spareBuffer)
-    delete[] buffer;
-  else
-    spareBuffer.reset(buffer);
+  spareBuffers.give(buffer);
   spareEvents.give(overlapped.hEvent, eventMaybeSet);
 }
 
@@ -131,32 +157,31 @@ void OverlappedInStream::issueRead() {
       return;
     reads.add();
     requested = room;
-    if (ReadFile(file, (uint8_t*)end, room, nullptr, &overlapped)) {
-      DWORD bytes = 0;
-      if (!GetOverlappedResult(file, &overlapped, &bytes, FALSE))
-        throw plat::SystemException("ReadFile", (int)GetLastError());
-      ResetEvent(overlapped.hEvent);
-      if (bytes == 0) {
-        atEnd = true;
+    DWORD bytes = 0;
+    DWORD error = ERROR_SUCCESS;
+    if (!ReadFile(file, (uint8_t*)end, room, nullptr, &overlapped))
+      error = GetLastError();
+    // Wine reports a read of a local file as pending when it has completed
+    // already: taken now, it costs no pass of the event loop.
+    if (error == ERROR_SUCCESS || error == ERROR_IO_PENDING) {
+      if (GetOverlappedResult(file, &overlapped, &bytes, FALSE))
+        error = ERROR_SUCCESS;
+      else if ((error = GetLastError()) == ERROR_IO_INCOMPLETE) {
+        readsPending.add();
+        pending = true;
         return;
       }
-      advance(bytes);
-      if (atEnd)
-        return;
-      continue;
     }
-    DWORD error = GetLastError();
-    if (isEnd(error)) {
-      ResetEvent(overlapped.hEvent);
+    if (error != ERROR_SUCCESS && !isEnd(error))
+      throw plat::SystemException("ReadFile", (int)error);
+    ResetEvent(overlapped.hEvent);
+    if (error != ERROR_SUCCESS || bytes == 0) {
       atEnd = true;
       return;
     }
-    if (error == ERROR_IO_PENDING) {
-      readsPending.add();
-      pending = true;
+    advance(bytes);
+    if (atEnd)
       return;
-    }
-    throw plat::SystemException("ReadFile", (int)error);
   }
 }
 
