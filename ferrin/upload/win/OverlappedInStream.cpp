@@ -21,9 +21,11 @@ bool isEnd(DWORD error) {
   return error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE;
 }
 
-// The events of streams that have gone, unsignalled, for the next streams
-// of the thread: the upload of a small file would otherwise make and close
-// one, two of the few system calls it needs.
+// The events of streams that have gone, for the next streams of the
+// thread: the upload of a small file would otherwise make and close one,
+// two of the few system calls it needs. One left signalled does no harm:
+// ReadFile clears the event as it starts, and a stream watches its event
+// only while a read of it is pending.
 class SpareEvents {
 public:
   SpareEvents() = default;
@@ -40,9 +42,7 @@ public:
     events.pop_back();
     return event;
   }
-  void give(HANDLE event, bool maybeSet) {
-    if (maybeSet)
-      ResetEvent(event);
+  void give(HANDLE event) {
     if (events.size() < 16)
       events.push_back(event);
     else
@@ -88,10 +88,13 @@ private:
 
 thread_local SpareBuffers spareBuffers;
 
+const char* const TooManyEvents = "OverlappedInStream: too many events on this thread";
+
 } // namespace
 
 OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, uint64_t start)
-    : file(file_), completion(completion_), pending(false), atEnd(false), buffer(nullptr),
+    : file(file_), completion(completion_), pending(false), watched(false), atEnd(false),
+      buffer(nullptr),
       offset(0), requested(0) {
   memset(&overlapped, 0, sizeof(overlapped));
   overlapped.Offset = (DWORD)start;
@@ -100,11 +103,14 @@ OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, ui
     overlapped.hEvent = spareEvents.take();
     if (!overlapped.hEvent)
       throw plat::SystemException("CreateEvent", (int)GetLastError());
-    if (!plat::EventManager::instance()->addEvent(overlapped.hEvent, this, "Overlapped"))
-      throw plat::Exception("OverlappedInStream: too many events on this thread");
+    // Watched only while a read is pending, but a stream that could not
+    // be woken would wait for ever: no room, no stream.
+    plat::EventManager* events = plat::EventManager::instance();
+    if (events->eventCount() >= plat::EventManager::MaxEvents)
+      throw plat::Exception(TooManyEvents);
   } catch (...) {
     if (overlapped.hEvent)
-      spareEvents.give(overlapped.hEvent, false);
+      spareEvents.give(overlapped.hEvent);
     completion->release();
     throw;
   }
@@ -113,22 +119,34 @@ OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, ui
 }
 
 OverlappedInStream::~OverlappedInStream() {
-  // A read that went pending sets the event when it ends; the event is
-  // reset once that has been seen (processEvent).
-  bool eventMaybeSet = pending;
   if (pending) {
     CancelIo(file);
     DWORD bytes;
     GetOverlappedResult(file, &overlapped, &bytes, TRUE);
   }
   try {
-    plat::EventManager::instance()->removeEvent(overlapped.hEvent);
+    unwatch();
   } catch (plat::Exception& e) {
     vlog.error("%s", e.str());
   }
   completion->release();
   spareBuffers.give(buffer);
-  spareEvents.give(overlapped.hEvent, eventMaybeSet);
+  spareEvents.give(overlapped.hEvent);
+}
+
+void OverlappedInStream::watch() {
+  if (watched)
+    return;
+  if (!plat::EventManager::instance()->addEvent(overlapped.hEvent, this, "Overlapped"))
+    throw plat::Exception(TooManyEvents);
+  watched = true;
+}
+
+void OverlappedInStream::unwatch() {
+  if (!watched)
+    return;
+  watched = false;
+  plat::EventManager::instance()->removeEvent(overlapped.hEvent);
 }
 
 int OverlappedInStream::pos() {
@@ -169,12 +187,12 @@ void OverlappedInStream::issueRead() {
       else if ((error = GetLastError()) == ERROR_IO_INCOMPLETE) {
         readsPending.add();
         pending = true;
+        watch();
         return;
       }
     }
     if (error != ERROR_SUCCESS && !isEnd(error))
       throw plat::SystemException("ReadFile", (int)error);
-    ResetEvent(overlapped.hEvent);
     if (error != ERROR_SUCCESS || bytes == 0) {
       atEnd = true;
       return;
@@ -194,6 +212,7 @@ void OverlappedInStream::processEvent(HANDLE event) {
   DWORD bytes = 0;
   if (GetOverlappedResult(file, &overlapped, &bytes, FALSE)) {
     pending = false;
+    unwatch();
     vlog.debug("Event signalled: %i bytes read", (int)bytes);
     if (bytes == 0)
       atEnd = true;
@@ -204,6 +223,7 @@ void OverlappedInStream::processEvent(HANDLE event) {
     if (error == ERROR_IO_INCOMPLETE)
       return;
     pending = false;
+    unwatch();
     if (isEnd(error)) {
       vlog.debug("EOF (async)");
       atEnd = true;

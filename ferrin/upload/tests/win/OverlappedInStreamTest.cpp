@@ -132,6 +132,7 @@ TEST_F(OverlappedTest, APendingReadCompletesThroughTheEvent) {
   auto in = open(pipe.reader, 0);
   EXPECT_FALSE(in->check(false, 1)); // nothing written yet: the read waits
   EXPECT_EQ(0, record.wakes);
+  EXPECT_EQ(1, events.eventCount());
   pipe.write("hello");
   testing_support::Drained got;
   ASSERT_TRUE(testing_support::pumpUntil(
@@ -225,4 +226,5 @@ TEST_F(OverlappedTest, AReadThatReachesTheFilesSizeEndsTheStream) {
   EXPECT_TRUE(got.data == data);
   EXPECT_EQ(1u, reads->value() - before); // none only to be told of the end
   EXPECT_EQ(0, record.wakes);
+  EXPECT_EQ(0, events.eventCount()); // watched only while a read is pending
 }
