@@ -23,7 +23,7 @@ Mutex& ConfigParameter::valuesLock() {
 
 ConfigParameter::ConfigParameter(const char* name, const char* description, unsigned char flags,
                                  Configuration* group)
-    : next_(nullptr), name_(name), description_(description), flags_(flags), callback_(nullptr),
+    : next_(nullptr), nextSameHash_(nullptr), name_(name), description_(description), flags_(flags), callback_(nullptr),
       group_(group ? group : Configuration::global()) {
   group_->add(this);
 }

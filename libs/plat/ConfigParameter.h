@@ -71,6 +71,7 @@ protected:
 private:
   friend class Configuration;
   ConfigParameter* next_;
+  ConfigParameter* nextSameHash_;
   const char* name_;
   const char* description_;
   unsigned char flags_;
