@@ -32,8 +32,8 @@ void decodeHex(const char* text, ZeroingBytes* out) {
 
 } // namespace
 
-// Scans what the stream holds in place rather than a byte per call: every
-// pair of a file passes through here.
+// Takes what the stream holds a run at a time rather than a byte per call:
+// every pair of a file passes through here.
 int CConnOptions::readLine(rdr::InStream& in, char* buffer, int capacity) {
   int n = 0;
   while (n < capacity) {
@@ -46,21 +46,26 @@ int CConnOptions::readLine(rdr::InStream& in, char* buffer, int capacity) {
         break;
       }
     }
-    const uint8_t* p = in.getptr();
-    const uint8_t* end = in.getend();
-    bool ended = false;
-    while (p < end && n < capacity) {
-      char c = (char)*p++;
-      if (c == '\n') {
-        ended = true;
-        break;
-      }
-      if (c != '\r')
-        buffer[n++] = c;
+    const char* p = (const char*)in.getptr();
+    const char* end = (const char*)in.getend();
+    const char* lineEnd = (const char*)memchr(p, '\n', end - p);
+    const char* stop = lineEnd ? lineEnd : end;
+    // The runs between carriage returns, each cut to the room left.
+    while (p < stop && n < capacity) {
+      const char* cr = (const char*)memchr(p, '\r', stop - p);
+      const char* runEnd = cr ? cr : stop;
+      int take = (int)(runEnd - p) < capacity - n ? (int)(runEnd - p) : capacity - n;
+      memcpy(buffer + n, p, take);
+      n += take;
+      p += take;
+      if (p == cr && n < capacity)
+        p++;
     }
-    in.setptr(p);
-    if (ended)
+    if (p == lineEnd && n < capacity) {
+      in.setptr((const uint8_t*)p + 1);
       break;
+    }
+    in.setptr((const uint8_t*)p);
   }
   buffer[n] = 0;
   return n;
