@@ -74,6 +74,7 @@ int CConnOptions::readLine(rdr::InStream& in, char* buffer, int capacity) {
 void CConnOptions::read(rdr::InStream& in) {
   extraOptions_.clear();
   plat::String section;
+  bool inConnection = false;
   long port = 0;
   char line[MaxLineLength + 2];
   for (;;) {
@@ -96,6 +97,7 @@ void CConnOptions::read(rdr::InStream& in) {
       if (!close)
         throw plat::Exception("bad Section");
       section = plat::String::adopt(plat::strDup(line + 1, (int)(close - line - 1)));
+      inConnection = plat::strCaseCmp(section.c_str(), "Connection") == 0;
       continue;
     }
     if (section.isNull())
@@ -106,7 +108,7 @@ void CConnOptions::read(rdr::InStream& in) {
     *eq = 0;
     const char* name = line;
     const char* value = eq + 1;
-    if (plat::strCaseCmp(section.c_str(), "Connection") == 0) {
+    if (inConnection) {
       if (plat::strCaseCmp(name, "Host") == 0) {
         // Taken as it stands, over-long forms included, so that the host in
         // use is the one hashed (and the one the viewer reads).

@@ -28,7 +28,7 @@ Configuration* Configuration::global() {
 }
 
 // FNV-1a over the name in lower case.
-static size_t nameHash(const char* name) {
+size_t Configuration::bucketOf(const char* name) const {
   size_t h = 2166136261u;
   for (; *name; name++) {
     unsigned char c = (unsigned char)*name;
@@ -36,11 +36,7 @@ static size_t nameHash(const char* name) {
       c += 'a' - 'A';
     h = (h ^ c) * 16777619u;
   }
-  return h;
-}
-
-size_t Configuration::bucketOf(const char* name) const {
-  return nameHash(name) & (buckets_.size() - 1);
+  return h & (buckets_.size() - 1);
 }
 
 // Rebuilt from the list, oldest first, so that each chain keeps the
