@@ -21,9 +21,11 @@ plat::LogWriter vlog("FileTransferThread");
 class SendFilesHandler : public plat::EventHandler {
 public:
   explicit SendFilesHandler(FileTransferWindow* dialog) : dialog_(dialog) {}
+  // Reset before showing: a request set meanwhile then shows it again
+  // instead of being wiped.
   void processEvent(HANDLE event) override {
-    dialog_->ensureShown();
     ResetEvent(event);
+    dialog_->ensureShown();
   }
 
 private:

@@ -38,12 +38,23 @@ BOOL CALLBACK match(HWND window, LPARAM param) {
 } // namespace
 
 ModalHelper::ModalHelper(DWORD thread, int stepTimeoutMs)
-    : thread_(thread), stepTimeoutMs_(stepTimeoutMs), worker_([this] { run(); }) {}
+    : thread_(thread), stepTimeoutMs_(stepTimeoutMs), worker_([this] {
+        run();
+        finished_ = true;
+      }) {}
 
 ModalHelper::~ModalHelper() {
   {
     std::lock_guard<std::mutex> l(lock_);
     stopping_ = true;
+  }
+  // A step may still be sending to this thread's windows (a redraw, a text
+  // read) after the modal loop it was meant for has ended: answer those
+  // while it finishes, or both threads wait for each other.
+  while (!finished_) {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, PollMs, QS_SENDMESSAGE);
   }
   worker_.join();
 }
@@ -112,10 +123,14 @@ void ModalHelper::run() {
         unexpected = top;
         unexpectedSince = now;
       } else if (now - unexpectedSince > (ULONGLONG)UnexpectedMs) {
-        std::lock_guard<std::mutex> l(lock_);
-        // A message box is known by its text.
-        problems_.push_back("dismissed \"" + utf8(windowText(top)) + "\" " +
-                            utf8(staticTexts(top)));
+        // A message box is known by its text. Read outside the lock: the
+        // window's thread may be slow to answer.
+        std::string problem =
+            "dismissed \"" + utf8(windowText(top)) + "\" " + utf8(staticTexts(top));
+        {
+          std::lock_guard<std::mutex> l(lock_);
+          problems_.push_back(problem);
+        }
         dismiss(top);
         unexpected = nullptr;
       }

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -22,6 +23,8 @@ public:
   explicit ModalHelper(DWORD thread = GetCurrentThreadId(), int stepTimeoutMs = 10000);
   ModalHelper(const ModalHelper&) = delete;
   ModalHelper& operator=(const ModalHelper&) = delete;
+  // Waits for a step still running, answering what it sends to this
+  // thread's windows meanwhile.
   ~ModalHelper();
 
   // The next enabled, visible top-level window whose title is title (empty:
@@ -49,6 +52,7 @@ private:
   std::deque<Step> steps_;
   std::vector<std::string> problems_;
   bool stopping_ = false;
+  std::atomic<bool> finished_{false};
   std::thread worker_;
 };
 

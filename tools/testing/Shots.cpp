@@ -28,7 +28,9 @@ void Shot::save(HWND window, HWND checked) {
     Sleep(40);
   }
   faults_ = layoutFaults(checked ? checked : window);
-  saved_ = saveWindowPng(window, path_);
+  // A picture without the window it is of (a popup that closed meanwhile)
+  // is no picture of it.
+  saved_ = saveWindowPng(window, path_) && (!checked || IsWindow(checked));
 }
 
 } // namespace testing_support

@@ -1,9 +1,8 @@
 #include "ledrow/app/win/StartWithWindows.h"
+#include "os/win/ModuleFileName.h"
 #include "os/win/RegKey.h"
-#include "plat/win/Unicode.h"
 
 #include <string>
-#include <vector>
 
 namespace addrbook {
 
@@ -33,12 +32,10 @@ void setStartWithWindows(bool start) {
     }
     return;
   }
-  std::vector<wchar_t> path(32768);
-  DWORD length = GetModuleFileNameW(nullptr, path.data(), (DWORD)path.size());
-  if (length == 0 || length >= path.size())
+  plat::String path = plat::String::adopt(os::getModuleFileName(nullptr));
+  if (!path.c_str())
     throw plat::SystemException("GetModuleFileName", (int)GetLastError());
-  plat::String utf8 = plat::String::adopt(plat::W2MB(path.data()));
-  run.setString(RunValueName, ("\"" + std::string(utf8.c_str()) + "\"").c_str());
+  run.setString(RunValueName, ("\"" + std::string(path.c_str()) + "\"").c_str());
 }
 
 } // namespace addrbook
