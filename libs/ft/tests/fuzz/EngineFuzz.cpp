@@ -16,7 +16,7 @@ using namespace testing_support;
 namespace {
 
 // Shared by every run: the engine only reads it, and a fresh copy per run
-// cost more than the run's own work.
+// was a good part of the run's cost.
 std::shared_ptr<std::string> bigContents() {
   static const std::shared_ptr<std::string> contents =
       std::make_shared<std::string>(70000, 'b');
