@@ -32,22 +32,40 @@ void decodeHex(const char* text, ZeroingBytes* out) {
 
 } // namespace
 
+// Takes what the stream holds a run at a time rather than a byte per call:
+// every pair of a file passes through here.
 int CConnOptions::readLine(rdr::InStream& in, char* buffer, int capacity) {
   int n = 0;
   while (n < capacity) {
-    char c;
-    try {
-      c = (char)in.readU8();
-    } catch (const rdr::EndOfStream&) {
-      if (n == 0)
-        throw;
+    if (in.avail() == 0) {
+      try {
+        in.check(true, 1);
+      } catch (const rdr::EndOfStream&) {
+        if (n == 0)
+          throw;
+        break;
+      }
+    }
+    const char* p = (const char*)in.getptr();
+    const char* end = (const char*)in.getend();
+    const char* lineEnd = (const char*)memchr(p, '\n', end - p);
+    const char* stop = lineEnd ? lineEnd : end;
+    // The runs between carriage returns, each cut to the room left.
+    while (p < stop && n < capacity) {
+      const char* cr = (const char*)memchr(p, '\r', stop - p);
+      const char* runEnd = cr ? cr : stop;
+      int take = (int)(runEnd - p) < capacity - n ? (int)(runEnd - p) : capacity - n;
+      memcpy(buffer + n, p, take);
+      n += take;
+      p += take;
+      if (p == cr && n < capacity)
+        p++;
+    }
+    if (p == lineEnd && n < capacity) {
+      in.setptr((const uint8_t*)p + 1);
       break;
     }
-    if (c == '\r')
-      continue;
-    if (c == '\n')
-      break;
-    buffer[n++] = c;
+    in.setptr((const uint8_t*)p);
   }
   buffer[n] = 0;
   return n;
@@ -56,6 +74,7 @@ int CConnOptions::readLine(rdr::InStream& in, char* buffer, int capacity) {
 void CConnOptions::read(rdr::InStream& in) {
   extraOptions_.clear();
   plat::String section;
+  bool inConnection = false;
   long port = 0;
   char line[MaxLineLength + 2];
   for (;;) {
@@ -78,6 +97,7 @@ void CConnOptions::read(rdr::InStream& in) {
       if (!close)
         throw plat::Exception("bad Section");
       section = plat::String::adopt(plat::strDup(line + 1, (int)(close - line - 1)));
+      inConnection = plat::strCaseCmp(section.c_str(), "Connection") == 0;
       continue;
     }
     if (section.isNull())
@@ -88,7 +108,7 @@ void CConnOptions::read(rdr::InStream& in) {
     *eq = 0;
     const char* name = line;
     const char* value = eq + 1;
-    if (plat::strCaseCmp(section.c_str(), "Connection") == 0) {
+    if (inConnection) {
       if (plat::strCaseCmp(name, "Host") == 0) {
         // Taken as it stands, over-long forms included, so that the host in
         // use is the one hashed (and the one the viewer reads).

@@ -12,7 +12,13 @@ namespace addrbook {
 
 namespace {
 
+// Most options are Bool ones, and every save and every hash walks them
+// all: their text comes without a String each.
 void emit(CConnOptions::Formatter* f, const plat::ConfigParameter& p, rdr::OutStream& out) {
+  if (p.isBool()) {
+    f->param(p.getName(), static_cast<const plat::BoolParameter&>(p).getValueText(), out);
+    return;
+  }
   plat::String value = p.getValueStr();
   f->param(p.getName(), value.c_str(), out);
 }

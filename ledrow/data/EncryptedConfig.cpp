@@ -145,7 +145,7 @@ void EncryptedConfig::saveToFile(const char* path, bool includePassword, bool op
 
 EncryptedConfig::Digests EncryptedConfig::writtenDigests() {
   HashingFormatter hasher;
-  rdr::MemOutStream discard(1024);
+  rdr::MemOutStream discard(1); // the hasher writes nothing
   write(discard, false, false, &hasher);
   Digests digests;
   digests.hash = hasher.digestHex();

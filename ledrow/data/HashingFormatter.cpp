@@ -5,21 +5,57 @@
 
 namespace addrbook {
 
+namespace {
+
+// Feeds the hash in few updates: every pair of every read and of every
+// save's walk passes through here, mostly in short pieces.
+class Feed {
+public:
+  explicit Feed(crypto::Sha& sha) : sha_(sha), used_(0) {}
+  ~Feed() { flush(); }
+  void add(const char* text) { add(text, strlen(text)); }
+  void add(const char* data, size_t length) {
+    if (used_ + length > sizeof(buffer_)) {
+      flush();
+      if (length > sizeof(buffer_)) {
+        sha_.update(data, length);
+        return;
+      }
+    }
+    memcpy(buffer_ + used_, data, length);
+    used_ += length;
+  }
+
+private:
+  void flush() {
+    if (used_)
+      sha_.update(buffer_, used_);
+    used_ = 0;
+  }
+  crypto::Sha& sha_;
+  char buffer_[256];
+  size_t used_;
+};
+
+} // namespace
+
 void hashPair(crypto::Sha& sha, const char* name, const char* value) {
-  sha.update(name, strlen(name));
-  sha.update(value, strlen(value));
+  Feed feed(sha);
+  feed.add(name);
+  feed.add(value);
 }
 
 // A section holds no "]", a name no "=" and no value a line feed, so the
 // text says where each part ends.
 void hashLayout(crypto::Sha& sha, const char* section, const char* name, const char* value) {
-  sha.update("[", 1);
-  sha.update(section, strlen(section));
-  sha.update("]", 1);
-  sha.update(name, strlen(name));
-  sha.update("=", 1);
-  sha.update(value, strlen(value));
-  sha.update("\n", 1);
+  Feed feed(sha);
+  feed.add("[", 1);
+  feed.add(section);
+  feed.add("]", 1);
+  feed.add(name);
+  feed.add("=", 1);
+  feed.add(value);
+  feed.add("\n", 1);
 }
 
 bool isSignaturePair(const char* section, const char* name) {

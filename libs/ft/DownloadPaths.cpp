@@ -3,6 +3,7 @@
 #include "plat/Exception.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace ft {
 
@@ -55,12 +56,17 @@ plat::String DownloadPaths::localPath(const std::string& name) const {
   return toLocal(mappedPath(name));
 }
 
-plat::String DownloadPaths::toLocal(std::string relative, size_t checked) const {
+// Every prefix of a name asks for its local path: made in one buffer.
+plat::String DownloadPaths::toLocal(const std::string& relative, size_t checked) const {
   if (!safeRelative(relative, checked))
     throw plat::ExceptionFmt("Invalid file name: %s", relative.c_str());
-  for (size_t at = relative.find('/'); at != std::string::npos; at = relative.find('/', at + 1))
-    relative[at] = '\\';
-  return plat::String((root_ + relative).c_str());
+  char* local = new char[root_.size() + relative.size() + 1];
+  memcpy(local, root_.data(), root_.size());
+  char* tail = local + root_.size();
+  memcpy(tail, relative.c_str(), relative.size() + 1);
+  for (char* at = tail; (at = strchr(at, '/')) != nullptr; at++)
+    *at = '\\';
+  return plat::String::adopt(local);
 }
 
 void DownloadPaths::checkClashes(const std::string& name, int limit) {
@@ -91,10 +97,12 @@ void DownloadPaths::walk(const std::string& name, int limit, bool withName) {
       return;
     std::string prefix = name.substr(0, end);
     size_t parent = mapped.empty() ? 0 : mapped.size() + 1;
+    mapped.append(name, start, end - start);
     if (!checked.count(prefix) && !renames.count(prefix))
-      resolve(prefix, mapped + name.substr(start, end - start), parent, limit);
+      resolve(prefix, mapped, parent, limit);
     auto renamed = renames.find(prefix);
-    mapped = renamed != renames.end() ? renamed->second : mapped + name.substr(start, end - start);
+    if (renamed != renames.end())
+      mapped = renamed->second;
     start = end;
   } while (end != std::string::npos);
 }

@@ -45,7 +45,7 @@ public:
 private:
   // The root followed by a relative name that is mapped already; its
   // components before the offset checked are known to be safe.
-  plat::String toLocal(std::string relative, size_t checked = 0) const;
+  plat::String toLocal(const std::string& relative, size_t checked = 0) const;
   // Resolves the prefixes of name, and name itself withName.
   void walk(const std::string& name, int limit, bool withName);
   // mapped: the prefix's mapped name, whose components before the offset

@@ -23,7 +23,7 @@ Mutex& ConfigParameter::valuesLock() {
 
 ConfigParameter::ConfigParameter(const char* name, const char* description, unsigned char flags,
                                  Configuration* group)
-    : next_(nullptr), name_(name), description_(description), flags_(flags), callback_(nullptr),
+    : next_(nullptr), nextSameHash_(nullptr), name_(name), description_(description), flags_(flags), callback_(nullptr),
       group_(group ? group : Configuration::global()) {
   group_->add(this);
 }
@@ -60,9 +60,9 @@ template <typename T> int TypedParameter<T>::getPriority() const {
   return values_.begin()->first;
 }
 
-template <typename T> void TypedParameter<T>::storeValue(const T& value, int priority) {
+template <typename T> void TypedParameter<T>::storeValue(T value, int priority) {
   Lock l(valuesLock());
-  values_[priority] = value;
+  values_[priority] = std::move(value);
 }
 
 template <typename T> T TypedParameter<T>::valueInForce() const {
@@ -70,7 +70,7 @@ template <typename T> T TypedParameter<T>::valueInForce() const {
   return values_.begin()->second;
 }
 
-template <typename T> std::map<int, T> TypedParameter<T>::valuesCopy() const {
+template <typename T> PriorityValues<T> TypedParameter<T>::valuesCopy() const {
   Lock l(valuesLock());
   return values_;
 }
@@ -120,7 +120,7 @@ bool BoolParameter::setValue(bool value, int priority) {
   return true;
 }
 
-String BoolParameter::getValueStr() const { return String(getValue() ? "1" : "0"); }
+String BoolParameter::getValueStr() const { return String(getValueText()); }
 
 void BoolParameter::getValues(std::map<int, String>* out) const {
   for (const auto& v : valuesCopy())
@@ -214,8 +214,8 @@ bool StringParameter::setParam(const char* text, int priority) {
   String copy(text);
   if (!checkUtf8(copy.buf()))
     throw ExceptionFmt("Invalid UTF-8 encoding for %s", getName());
-  storeValue(copy, priority);
   vlog.debug("set %s(String) to %s, priority %i", getName(), copy.c_str(), priority);
+  storeValue(std::move(copy), priority);
   notifyChanged(priority);
   return true;
 }

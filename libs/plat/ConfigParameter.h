@@ -3,6 +3,7 @@
 // and can never be removed, so a parameter always has a value.
 #pragma once
 
+#include "plat/PriorityValues.h"
 #include "plat/String.h"
 
 #include <map>
@@ -71,6 +72,7 @@ protected:
 private:
   friend class Configuration;
   ConfigParameter* next_;
+  ConfigParameter* nextSameHash_;
   const char* name_;
   const char* description_;
   unsigned char flags_;
@@ -89,11 +91,11 @@ protected:
                  Configuration* group)
       : ConfigParameter(name, description, flags, group) {}
   // Stores without logging or telling the callback.
-  void storeValue(const T& value, int priority);
+  void storeValue(T value, int priority);
   T valueInForce() const;
-  std::map<int, T> valuesCopy() const;
+  PriorityValues<T> valuesCopy() const;
 
-  std::map<int, T> values_;
+  PriorityValues<T> values_;
 };
 
 class BoolParameter : public TypedParameter<bool> {
@@ -105,6 +107,8 @@ public:
   bool getValue() const { return valueInForce(); }
   operator bool() const { return getValue(); }
   String getValueStr() const override;
+  // The same text, with no String made for it.
+  const char* getValueText() const { return getValue() ? "1" : "0"; }
   void getValues(std::map<int, String>* out) const override;
   bool isBool() const override { return true; }
   ConfigParameter* cloneInto(Configuration* group) const override;

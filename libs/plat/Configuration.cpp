@@ -8,7 +8,7 @@
 namespace plat {
 
 Configuration::Configuration(const char* name, Configuration* parent, bool ownsParams)
-    : name_(name), head_(nullptr), parent_(parent), ownsParams_(ownsParams) {}
+    : name_(name), head_(nullptr), count_(0), parent_(parent), ownsParams_(ownsParams) {}
 
 Configuration::~Configuration() {
   if (ownsParams_) {
@@ -27,15 +27,59 @@ Configuration* Configuration::global() {
   return g;
 }
 
+// FNV-1a over the name in lower case.
+size_t Configuration::bucketOf(const char* name) const {
+  size_t h = 2166136261u;
+  for (; *name; name++) {
+    unsigned char c = (unsigned char)*name;
+    if (c >= 'A' && c <= 'Z')
+      c += 'a' - 'A';
+    h = (h ^ c) * 16777619u;
+  }
+  return h & (buckets_.size() - 1);
+}
+
+// Rebuilt from the list, oldest first, so that each chain keeps the
+// latest of equal names at its head.
+void Configuration::rehash(size_t buckets) {
+  buckets_.assign(buckets, nullptr);
+  std::vector<ConfigParameter*> oldestFirst;
+  for (ConfigParameter* p = head_; p; p = p->next_)
+    oldestFirst.push_back(p);
+  for (auto it = oldestFirst.rbegin(); it != oldestFirst.rend(); ++it) {
+    ConfigParameter** chain = &buckets_[bucketOf((*it)->getName())];
+    (*it)->nextSameHash_ = *chain;
+    *chain = *it;
+  }
+}
+
 void Configuration::add(ConfigParameter* param) {
   param->next_ = head_;
   head_ = param;
+  count_++;
+  if (count_ > buckets_.size()) {
+    rehash(buckets_.empty() ? 64 : buckets_.size() * 2);
+    return;
+  }
+  ConfigParameter** chain = &buckets_[bucketOf(param->getName())];
+  param->nextSameHash_ = *chain;
+  *chain = param;
 }
 
 void Configuration::remove(ConfigParameter* param) {
   for (ConfigParameter** p = &head_; *p; p = &(*p)->next_) {
     if (*p == param) {
       *p = param->next_;
+      count_--;
+      break;
+    }
+  }
+  if (buckets_.empty())
+    return;
+  for (ConfigParameter** p = &buckets_[bucketOf(param->getName())]; *p;
+       p = &(*p)->nextSameHash_) {
+    if (*p == param) {
+      *p = param->nextSameHash_;
       return;
     }
   }
@@ -48,10 +92,10 @@ const char* Configuration::resolveAlias(const char* name) const {
   return it == aliases_.end() ? name : it->second.c_str();
 }
 
-// The comparison stops at the first letter that differs, mostly the
-// first: cheaper than measuring every name.
 ConfigParameter* Configuration::findHere(const char* name) const {
-  for (ConfigParameter* p = head_; p; p = p->next_)
+  if (buckets_.empty())
+    return nullptr;
+  for (ConfigParameter* p = buckets_[bucketOf(name)]; p; p = p->nextSameHash_)
     if (strCaseCmp(p->getName(), name) == 0)
       return p;
   return nullptr;

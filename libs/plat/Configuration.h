@@ -8,6 +8,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace plat {
 
@@ -71,13 +72,22 @@ private:
     }
   };
   const char* resolveAlias(const char* name) const;
+  // Every name of a file or a command line is looked up: a hash of the
+  // name picks the few parameters to compare, not a walk over the list.
   ConfigParameter* findHere(const char* name) const;
   // Groups of one kind hold their parameters in one order: the walks over
   // two groups try the parameter after the last match before the whole list.
   ConfigParameter* findHere(const char* name, ConfigParameter* hint) const;
 
+  size_t bucketOf(const char* name) const;
+  void rehash(size_t buckets);
+
   String name_;
   ConfigParameter* head_;
+  // Chains of parameters by the hash of their name in any case; among
+  // equal names the one registered last comes first, as in the list.
+  std::vector<ConfigParameter*> buckets_;
+  size_t count_;
   Configuration* parent_;
   bool ownsParams_;
   std::map<std::string, std::string, CaseLess> aliases_;

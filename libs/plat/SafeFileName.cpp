@@ -14,6 +14,9 @@ bool isForbidden(unsigned char c) { return c < 32 || strchr("\"*/:<>?\\|", c) !=
 bool isDeviceName(const char* name, size_t length) {
   while (length > 0 && name[length - 1] == ' ')
     length--;
+  // Every name of a path comes here: most are no device by their length.
+  if (length < 3 || length > 7)
+    return false;
   static const char* const devices[] = {
       "CON",  "PRN",  "AUX",  "NUL",  "CONIN$", "CONOUT$", "COM1", "COM2", "COM3",
       "COM4", "COM5", "COM6", "COM7", "COM8",   "COM9",    "LPT1", "LPT2", "LPT3",

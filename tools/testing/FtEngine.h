@@ -33,8 +33,10 @@ namespace testing_support {
 class MemFile : public ft::FileProxy {
 public:
   MemFile(const char* name, const std::string& contents)
-      : ft::FileProxy(name, 0, contents.size(), 1, 2, 3),
-        data(std::make_shared<std::string>(contents)) {}
+      : MemFile(name, std::make_shared<std::string>(contents)) {}
+  // Contents shared with other files.
+  MemFile(const char* name, std::shared_ptr<std::string> contents)
+      : ft::FileProxy(name, 0, contents->size(), 1, 2, 3), data(std::move(contents)) {}
 
   rdr::InStream* open(uint64_t offset, rfb::MsgHandler*, ft::Extension*) override {
     if (!openError.empty())

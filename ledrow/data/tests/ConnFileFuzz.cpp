@@ -1,8 +1,9 @@
 // Connection files come from disk, from XML imports and from the viewer's
-// "Save Connection". Whatever the bytes, reading either fails with an
-// exception or gives options that either are refused by the writer (a line
-// grown past the limit, such as a host with its port merged in) or write
-// out as a file which reads back to the same options (the same text again).
+// "Save Connection". Whatever the bytes, reading an entry either fails with
+// an exception or gives options that either are refused by the writer (a
+// line grown past the limit, such as a host with its port merged in) or
+// write out as a file which reads back to the same options (the same text
+// again), protection included.
 //
 // Signed entries too: the input signed as it was read (its pairs are what
 // the signature's hash covers, as for a file edited by hand) opens only if
@@ -68,8 +69,8 @@ void checkSignedAsRead(const std::string& input, const EncryptedConfig& entry) {
     savesKeep(file, meaning);
 }
 
-void checkSignedByProgram(EncryptedConfig& entry) {
-  std::string meaning = writeOut(entry);
+// meaning: the unprotected entry written out.
+void checkSignedByProgram(EncryptedConfig& entry, const std::string& meaning) {
   std::string file;
   try {
     entry.encrypt(Master); // refuses an entry that could not be opened again
@@ -88,36 +89,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   setSaltSource(fixedSalt);
   if (size > 65536)
     return 0;
-  CConnOptions first;
+  const std::string input((const char*)data, size);
+  EncryptedConfig entry;
   try {
-    rdr::MemInStream in(data, (int)size);
-    first.read(in);
+    readIn(entry, input);
   } catch (const plat::Exception&) {
     return 0;
   }
   std::string text;
   try {
-    text = writeOut(first);
+    text = writeOut(entry);
   } catch (const plat::Exception&) {
     // Only the merged host can outgrow what was read.
-    if (strlen(first.getHost()) + strlen("Host=") <= CConnOptions::MaxLineLength)
+    if (strlen(entry.getHost()) + strlen("Host=") <= CConnOptions::MaxLineLength)
       abort();
     return 0;
   }
 
-  CConnOptions second;
+  EncryptedConfig second;
   readIn(second, text); // a written file always reads
-  if (writeOut(second) != text || !second.equals(first))
+  if (writeOut(second) != text || !second.equals(entry))
     abort();
 
   // A password file gives a locked entry a password of its own, which a
   // save counts as a change; protected input is not signed again.
-  EncryptedConfig entry;
-  const std::string input((const char*)data, size);
-  readIn(entry, input);
-  if (entry.isProtected() || first.passwordFile.getValueStr().length() > 0)
+  if (entry.isProtected() || entry.passwordFile.getValueStr().length() > 0)
     return 0;
   checkSignedAsRead(input, entry);
-  checkSignedByProgram(entry);
+  checkSignedByProgram(entry, text);
   return 0;
 }

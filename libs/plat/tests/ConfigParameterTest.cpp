@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using namespace plat;
@@ -86,6 +87,31 @@ TEST_F(Params, PrioritiesAndRemoval) {
   ASSERT_EQ(2u, values.size());
   EXPECT_STREQ("3", values[0].c_str());
   EXPECT_STREQ("6", values[100].c_str());
+}
+
+// Past the few values a parameter keeps in place, set in any order and
+// removed from the middle: the value in force and every priority's stay
+// right, for texts too.
+TEST_F(Params, ManyPriorities) {
+  StringParameter text("Many", "", "default", 0, &group);
+  const int order[] = {70, 10, 90, 30, 50, 60};
+  for (int p : order)
+    text.setParam(std::to_string(p).c_str(), p);
+  EXPECT_STREQ("10", text.getValueStr().c_str());
+  text.removeValue(10);
+  text.removeValue(50);
+  EXPECT_STREQ("30", text.getValueStr().c_str());
+  std::map<int, String> values;
+  text.getValues(&values);
+  std::string seen;
+  for (const auto& v : values)
+    seen += std::to_string(v.first) + "=" + v.second.c_str() + " ";
+  EXPECT_EQ("30=30 60=60 70=70 90=90 100=default ", seen);
+  for (int p : order)
+    text.removeValue(p);
+  EXPECT_EQ(100, text.getPriority());
+  text.setParam("again", 20);
+  EXPECT_STREQ("again", text.getValueStr().c_str());
 }
 
 TEST_F(Params, CallbackRunsForEveryStoredValue) {

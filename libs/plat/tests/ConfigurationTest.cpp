@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 using namespace plat;
 
@@ -114,6 +116,30 @@ TEST(Configuration, OwningGroupDeletesItsParameters) {
     p->cloneInto(copies);
   EXPECT_TRUE(copies->equals(a.config));
   delete copies;
+}
+
+// Past the first table size, with parameters coming and going: a name
+// finds its parameter in any case, the latest of equal names first, and
+// nothing that has gone.
+TEST(Configuration, LookupsFollowAddsAndRemovals) {
+  Configuration config("Many");
+  std::vector<std::string> names;
+  for (int i = 0; i < 150; i++)
+    names.push_back("Option" + std::to_string(i));
+  std::vector<std::unique_ptr<IntParameter>> params;
+  for (int i = 0; i < 150; i++)
+    params.emplace_back(new IntParameter(names[i].c_str(), "", i, 0, &config));
+  for (int i = 0; i < 150; i += 3)
+    params[i].reset();
+  for (int i = 0; i < 150; i++) {
+    std::string upper = "OPTION" + std::to_string(i);
+    EXPECT_EQ(config.get(upper.c_str()), i % 3 ? params[i].get() : nullptr) << upper;
+  }
+  IntParameter later("option7", "", 0, 0, &config);
+  EXPECT_EQ(config.get("Option7"), &later);
+  EXPECT_TRUE(config.set("Option7", "5", PriorityUser));
+  EXPECT_EQ(later.getValue(), 5);
+  EXPECT_EQ(params[7]->getValue(), 7);
 }
 
 TEST(Configuration, ListParamsWrapsAndHides) {
