@@ -124,9 +124,21 @@ void Extension::scheduleWriteMsg(rfb::MsgHandler* connection) {
   Connection* c = find(connection);
   if (!c)
     throw plat::Exception("scheduleWriteMsg: unknown connection");
-  if (!prioritiseFileTransfer && c->writePending)
+  if (c->reading || (!prioritiseFileTransfer && c->writePending))
     return;
   writeMsgs(connection);
+}
+
+Extension::ReadingBatch::ReadingBatch(Extension* extension_, rfb::MsgHandler* connection_)
+    : extension(extension_), connection(connection_) {
+  if (Connection* c = extension->find(connection))
+    c->reading = true;
+}
+
+Extension::ReadingBatch::~ReadingBatch() {
+  // The batch may have ended the connection.
+  if (Connection* c = extension->find(connection))
+    c->reading = false;
 }
 
 void Extension::writeMsgs(rfb::MsgHandler* connection) {

@@ -118,8 +118,26 @@ public:
   // The connection must be known.
   MsgWriter* msgWriter(rfb::MsgHandler* connection);
   // Runs the write cycle now, unless writes are pending already and file
-  // transfer is not prioritised (the socket's next writable event runs it).
+  // transfer is not prioritised (the socket's next writable event runs it),
+  // or a batch of the connection's input is being read (the cycle that
+  // follows the batch runs it).
   void scheduleWriteMsg(rfb::MsgHandler* connection);
+
+  // Marks the reading of one batch of a connection's input, after which its
+  // reader runs a write cycle: the renewals, requests and replies that the
+  // batch's messages ask for are written then, together, and not one cycle
+  // per message (or per piece of file data) while the batch is read.
+  class ReadingBatch {
+  public:
+    ReadingBatch(Extension* extension, rfb::MsgHandler* connection);
+    ReadingBatch(const ReadingBatch&) = delete;
+    ReadingBatch& operator=(const ReadingBatch&) = delete;
+    ~ReadingBatch();
+
+  private:
+    Extension* extension;
+    rfb::MsgHandler* connection;
+  };
 
   // On any thread: has the connection's write cycle run on the extension's
   // thread, at once when called there, else after waking it.
@@ -156,6 +174,7 @@ private:
     std::unique_ptr<MsgReader> reader;
     std::unique_ptr<MsgWriter> writer;
     bool writePending = false;
+    bool reading = false;
   };
 
   Connection* find(rfb::MsgHandler* connection);

@@ -52,9 +52,15 @@ int segmentInput(int out) {
 // Below this much input a further segment costs more than it carries.
 const int MinSegmentInput = 1024;
 
+// The share of the budget left that a segment sized by the last one's
+// ratio is meant to fill, so that data a little less compressible than the
+// last still fits.
+const double PredictedShare = 0.8;
+
 } // namespace
 
-MsgWriter::MsgWriter(rfb::MsgHandler* connection_) : connection(connection_), shut_(false) {
+MsgWriter::MsgWriter(rfb::MsgHandler* connection_)
+    : connection(connection_), shut_(false) {
   startDeflate();
 }
 
@@ -65,9 +71,8 @@ MsgWriter::~MsgWriter() {
 
 void MsgWriter::startDeflate() {
   memset(&deflater, 0, sizeof(deflater));
-  // The fastest level: at the default one deflating takes longer than
-  // sending the plain data over a fast link, and the peer inflates either.
-  if (deflateInit(&deflater, Z_BEST_SPEED) != Z_OK)
+  lastRatio = 1;
+  if (deflateInit(&deflater, DeflateLevel) != Z_OK)
     throw plat::Exception("MsgWriter: deflateInit failed");
 }
 
@@ -265,7 +270,7 @@ int MsgWriter::writeFileData(const FileId& fileId, rdr::InStream& source, int ma
   int consumed;
   rdr::OutStream* os;
   if (compress && ftCompress) {
-    int length = deflateInto(source.getptr(), avail, dataMax, &consumed);
+    int length = deflateInto(source.getptr(), avail, dataMax, ceiling(space, dataMax), &consumed);
     os = writer->startExtMsg(extensionName);
     os->writeU32(CompressedFileData);
     fileId.write(*os);
@@ -285,21 +290,45 @@ int MsgWriter::writeFileData(const FileId& fileId, rdr::InStream& source, int ma
   return consumed;
 }
 
-// Segment after segment, each ending in a sync flush, while the output left
-// takes another one even stored: a message of data that deflates well then
-// carries many times its size, where one segment would carry no more than
-// the budget. Every message still inflates whole on its own.
-int MsgWriter::deflateInto(const uint8_t* data, int avail, int dataMax, int* consumed) {
-  deflated.resize(dataMax);
+int MsgWriter::ceiling(int space, int dataMax) {
+  int64_t most = (int64_t)space * 95 / 100;
+  if (most > MaxBudget)
+    most = MaxBudget;
+  most -= FileDataHead;
+  return most > dataMax ? (int)most : dataMax;
+}
+
+int MsgWriter::nextSegment(int length, int dataMax, int ceiling) const {
+  int safe = segmentInput(ceiling - length);
+  int input = segmentInput(dataMax - length);
+  double predicted = (dataMax - length) * PredictedShare / lastRatio;
+  if (predicted > input)
+    input = predicted < safe ? (int)predicted : safe;
+  return input < safe ? input : safe;
+}
+
+// Segment after segment, each ending in a sync flush, so that every message
+// inflates whole on its own. Each flush ends a deflate block, and a block
+// costs both ends more than its bytes (its code tables are built, sent and
+// read), so segments are as long as is safe: as much input as the last
+// segment's ratio says fills most of the budget left, never more than
+// would fit the ceiling even stored. Data that deflates well thus fills a
+// message with many times its budget in a few segments; a segment that
+// deflates worse than the one before overshoots the budget, never the
+// ceiling.
+int MsgWriter::deflateInto(const uint8_t* data, int avail, int dataMax, int ceiling,
+                           int* consumed) {
+  deflated.resize(ceiling);
   int length = 0;
   *consumed = 0;
   for (;;) {
-    int out = dataMax - length;
-    int input = avail - *consumed < segmentInput(out) ? avail - *consumed : segmentInput(out);
+    int input = nextSegment(length, dataMax, ceiling);
+    if (input > avail - *consumed)
+      input = avail - *consumed;
     deflater.next_in = (Bytef*)data + *consumed;
     deflater.avail_in = (uInt)input;
     deflater.next_out = deflated.data() + length;
-    deflater.avail_out = (uInt)out;
+    deflater.avail_out = (uInt)(ceiling - length);
     int result = deflateCall(&deflater, Z_SYNC_FLUSH);
     // The input is consumed either way: the peer's inflate stream can no
     // longer follow ours, so nothing more may go out on the connection.
@@ -312,9 +341,13 @@ int MsgWriter::deflateInto(const uint8_t* data, int avail, int dataMax, int* con
       shut_ = true;
       throw plat::Exception("ft::MsgWriter: deflate output exceeds the message");
     }
-    length = dataMax - (int)deflater.avail_out;
-    *consumed += input - (int)deflater.avail_in;
-    if (*consumed >= avail || segmentInput(dataMax - length) < MinSegmentInput)
+    int produced = ceiling - (int)deflater.avail_out - length;
+    int used = input - (int)deflater.avail_in;
+    length += produced;
+    *consumed += used;
+    if (used > 0)
+      lastRatio = produced < used ? (double)produced / used : 1;
+    if (*consumed >= avail || nextSegment(length, dataMax, ceiling) < MinSegmentInput)
       return length;
   }
 }
@@ -379,21 +412,36 @@ int MsgWriter::writeReleaseShare(uint32_t shareId) {
   return 8;
 }
 
+namespace {
+
+// A reset stream probes as a fresh one would; keeping one per thread spares
+// every file the allocation of deflate's window and tables.
+struct Probe {
+  z_stream stream;
+  Probe() {
+    memset(&stream, 0, sizeof(stream));
+    if (deflateInit(&stream, Z_DEFAULT_COMPRESSION) != Z_OK)
+      throw plat::Exception("MsgWriter: deflateInit failed");
+  }
+  ~Probe() { deflateEnd(&stream); }
+};
+
+} // namespace
+
 bool MsgWriter::compressesWell(const uint8_t* data, int length) {
   if (length <= 0)
     return false;
-  z_stream probe;
-  memset(&probe, 0, sizeof(probe));
-  if (deflateInit(&probe, Z_DEFAULT_COMPRESSION) != Z_OK)
-    throw plat::Exception("MsgWriter: deflateInit failed");
+  thread_local Probe probe;
+  z_stream& stream = probe.stream;
+  if (deflateReset(&stream) != Z_OK)
+    throw plat::Exception("MsgWriter: deflateReset failed");
   std::vector<uint8_t> out(length);
-  probe.next_in = (Bytef*)data;
-  probe.avail_in = (uInt)length;
-  probe.next_out = out.data();
-  probe.avail_out = (uInt)length;
-  deflate(&probe, Z_SYNC_FLUSH);
-  int64_t produced = length - (int64_t)probe.avail_out;
-  deflateEnd(&probe);
+  stream.next_in = (Bytef*)data;
+  stream.avail_in = (uInt)length;
+  stream.next_out = out.data();
+  stream.avail_out = (uInt)length;
+  deflate(&stream, Z_SYNC_FLUSH);
+  int64_t produced = length - (int64_t)stream.avail_out;
   return produced < (int64_t)length * 9 / 10;
 }
 

@@ -73,6 +73,11 @@ public:
   typedef int (*DeflateFunction)(z_stream* stream, int flush);
   static DeflateFunction setDeflateFunction(DeflateFunction function);
 
+  // The level of the connection's deflate stream: the fastest, since at the
+  // default one deflating takes longer than sending the plain data over a
+  // fast link, and the peer inflates either.
+  static const int DeflateLevel = Z_BEST_SPEED;
+
   // The share of free room that the data and listing messages may take.
   static double bias();
   // space x bias, limited to minimum ... 16384.
@@ -83,13 +88,21 @@ private:
   rfb::MsgWriter* writerWithRoom(const char* operation, int minimum, int* space);
   void startDeflate();
   void logCounters();
-  // Deflates up to avail bytes of data into deflated, in at most dataMax
-  // bytes; returns their number and sets *consumed to the input used.
-  int deflateInto(const uint8_t* data, int avail, int dataMax, int* consumed);
+  // The most output a compressed message may hold whatever its budget:
+  // 95 % of the room, at most the largest budget (at least dataMax).
+  static int ceiling(int space, int dataMax);
+  // The input of the next segment of a message that holds length bytes.
+  int nextSegment(int length, int dataMax, int ceiling) const;
+  // Deflates up to avail bytes of data into deflated, meant to fill about
+  // dataMax bytes and never more than ceiling; returns their number and
+  // sets *consumed to the input used.
+  int deflateInto(const uint8_t* data, int avail, int dataMax, int ceiling, int* consumed);
 
   rfb::MsgHandler* connection;
   bool shut_;
   z_stream deflater;
+  // Output per input byte of the last segment deflated (1 for a new stream).
+  double lastRatio;
   std::vector<uint8_t> deflated;
 };
 

@@ -91,6 +91,7 @@ void UploadManager::addFile(FileProxy* file) {
     vlog.error("No current share to add %s to", file->name.c_str());
     return;
   }
+  record->byName.emplace(file->name.c_str(), file);
   record->entries.push_back(owned.release());
 }
 
@@ -303,12 +304,9 @@ bool UploadManager::fileRequested(rfb::MsgHandler* connection, const char* path,
   FileProxy* file = nullptr;
   auto record = history.find(fileId.shareId);
   if (record != history.end()) {
-    for (FileProxy* entry : record->second->entries) {
-      if (strcmp(entry->name.c_str(), path) == 0) {
-        file = entry;
-        break;
-      }
-    }
+    auto named = record->second->byName.find(path);
+    if (named != record->second->byName.end())
+      file = named->second;
   }
   if (!file) {
     addFailedUpload(connection, path, fileId, (std::string("File not shared: ") + path).c_str());

@@ -16,6 +16,8 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <string>
+#include <unordered_map>
 
 namespace rdr {
 class InStream;
@@ -87,6 +89,8 @@ private:
   struct ShareRecord {
     uint32_t flags = 0;
     ManagedVector<FileProxy> entries;
+    // Each name's first entry: a request is answered without a search.
+    std::unordered_map<std::string, FileProxy*> byName;
     std::set<rfb::MsgHandler*> connections;
   };
   enum ListingStep { AdvertisementDue = 0, Advertised = 1, ListingRequested = 2 };

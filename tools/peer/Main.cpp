@@ -26,6 +26,8 @@
 //                          pastes of a file over 4 GiB and of 10,000 files,
 //                          each beside the same paste from the plain
 //                          virtual-file source
+//   kivpeer --bench-fetch [--rounds N]
+//                          the same without the pastes
 #include "CallCounts.h"
 #include "CopyRoad.h"
 #include "FetchRoad.h"
@@ -283,7 +285,8 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
   for (int i = 1; i < args.count(); i++) {
     const char* a = args[i];
     const char* value = i + 1 < args.count() ? args[i + 1] : nullptr;
-    if (strcmp(a, "--bench") == 0 || strcmp(a, "--paste") == 0 ||
+    if (strcmp(a, "--bench") == 0 || strcmp(a, "--bench-fetch") == 0 ||
+        strcmp(a, "--paste") == 0 ||
         strcmp(a, "--paste-many") == 0 || strcmp(a, "--copy") == 0 ||
         strcmp(a, "--send") == 0) {
       o->mode = a + 2;
@@ -434,7 +437,8 @@ int pasteMany(const Options& options) {
   return pasteRoad(options, "10,000 files pasted", {{shape(0, 10000, 1024, false), 2}}) ? 0 : 1;
 }
 
-int bench(const Options& options) {
+// The fetches of the bench: one large file, one medium, many small ones.
+bool benchFetch(const Options& options) {
   bool ok = true;
   for (int round = 1; round <= options.rounds; round++) {
     if (options.rounds > 1)
@@ -458,7 +462,11 @@ int bench(const Options& options) {
       printCounts("10,000 files", many.result.sender, many.receiver, (double)many.files, "file");
     ok = ok && big.ok && mid.ok && many.ok;
   }
+  return ok;
+}
 
+int bench(const Options& options) {
+  bool ok = benchFetch(options);
   ok = benchPaste(options, "paste of one file of 4.5 GiB", shape(9ULL << 29, 0, 0, false)) && ok;
   ok = benchPaste(options, "paste of 10,000 files of 1 KiB", shape(0, 10000, 1024, false)) && ok;
   return ok ? 0 : 1;
@@ -477,6 +485,8 @@ int main() {
     WSAStartup(MAKEWORD(2, 0), &wsa);
     if (options.mode == "bench")
       return bench(options);
+    if (options.mode == "bench-fetch")
+      return benchFetch(options) ? 0 : 1;
     if (options.mode == "paste")
       return paste(options);
     if (options.mode == "paste-many")

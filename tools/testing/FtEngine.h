@@ -306,7 +306,10 @@ struct LinkEnd {
     if (!isOpen)
       return;
     try {
-      receiver.receive(&engine->extension, &connection);
+      {
+        ft::Extension::ReadingBatch batch(&engine->extension, &connection);
+        receiver.receive(&engine->extension, &connection);
+      }
       engine->extension.endOfBatch(&connection);
     } catch (plat::Exception& e) {
       error = e.str();

@@ -21,9 +21,11 @@ bool isEnd(DWORD error) {
   return error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE;
 }
 
-// The events of streams that have gone, unsignalled, for the next streams
-// of the thread: the upload of a small file would otherwise make and close
-// one, two of the few system calls it needs.
+// The events of streams that have gone, for the next streams of the
+// thread: the upload of a small file would otherwise make and close one,
+// two of the few system calls it needs. One left signalled does no harm:
+// ReadFile clears the event as it starts, and a stream watches its event
+// only while a read of it is pending.
 class SpareEvents {
 public:
   SpareEvents() = default;
@@ -40,9 +42,7 @@ public:
     events.pop_back();
     return event;
   }
-  void give(HANDLE event, bool maybeSet) {
-    if (maybeSet)
-      ResetEvent(event);
+  void give(HANDLE event) {
     if (events.size() < 16)
       events.push_back(event);
     else
@@ -55,14 +55,46 @@ private:
 
 thread_local SpareEvents spareEvents;
 
-// Likewise the buffer of the last stream that went: one file after another
-// would otherwise each take and give back the large block from the system.
-thread_local std::unique_ptr<uint8_t[]> spareBuffer;
+// Likewise the buffers of the last streams that went, as many as files
+// commonly run at once: a block given back to the system comes again as
+// fresh pages, and under Wine every page a read may fill is touched first,
+// which costs a small file more than its read.
+class SpareBuffers {
+public:
+  SpareBuffers() = default;
+  SpareBuffers(const SpareBuffers&) = delete;
+  SpareBuffers& operator=(const SpareBuffers&) = delete;
+  ~SpareBuffers() {
+    for (uint8_t* buffer : buffers)
+      delete[] buffer;
+  }
+  uint8_t* take() {
+    if (buffers.empty())
+      return new uint8_t[OverlappedInStream::BufferSize];
+    uint8_t* buffer = buffers.back();
+    buffers.pop_back();
+    return buffer;
+  }
+  void give(uint8_t* buffer) {
+    if (buffers.size() < 8)
+      buffers.push_back(buffer);
+    else
+      delete[] buffer;
+  }
+
+private:
+  std::vector<uint8_t*> buffers;
+};
+
+thread_local SpareBuffers spareBuffers;
+
+const char* const TooManyEvents = "OverlappedInStream: too many events on this thread";
 
 } // namespace
 
 OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, uint64_t start)
-    : file(file_), completion(completion_), pending(false), atEnd(false), buffer(nullptr),
+    : file(file_), completion(completion_), pending(false), watched(false), atEnd(false),
+      buffer(nullptr),
       offset(0), requested(0) {
   memset(&overlapped, 0, sizeof(overlapped));
   overlapped.Offset = (DWORD)start;
@@ -71,38 +103,50 @@ OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, ui
     overlapped.hEvent = spareEvents.take();
     if (!overlapped.hEvent)
       throw plat::SystemException("CreateEvent", (int)GetLastError());
-    if (!plat::EventManager::instance()->addEvent(overlapped.hEvent, this, "Overlapped"))
-      throw plat::Exception("OverlappedInStream: too many events on this thread");
+    // Watched only while a read is pending, but a stream that could not
+    // be woken would wait for ever: no room, no stream.
+    plat::EventManager* events = plat::EventManager::instance();
+    if (events->eventCount() >= plat::EventManager::MaxEvents)
+      throw plat::Exception(TooManyEvents);
   } catch (...) {
     if (overlapped.hEvent)
-      spareEvents.give(overlapped.hEvent, false);
+      spareEvents.give(overlapped.hEvent);
     completion->release();
     throw;
   }
-  buffer = spareBuffer ? spareBuffer.release() : new uint8_t[BufferSize];
+  buffer = spareBuffers.take();
   ptr = end = checkpointAt = buffer;
 }
 
 OverlappedInStream::~OverlappedInStream() {
-  // A read that went pending sets the event when it ends; the event is
-  // reset once that has been seen (processEvent).
-  bool eventMaybeSet = pending;
   if (pending) {
     CancelIo(file);
     DWORD bytes;
     GetOverlappedResult(file, &overlapped, &bytes, TRUE);
   }
   try {
-    plat::EventManager::instance()->removeEvent(overlapped.hEvent);
+    unwatch();
   } catch (plat::Exception& e) {
     vlog.error("%s", e.str());
   }
   completion->release();
-  if (spareBuffer)
-    delete[] buffer;
-  else
-    spareBuffer.reset(buffer);
-  spareEvents.give(overlapped.hEvent, eventMaybeSet);
+  spareBuffers.give(buffer);
+  spareEvents.give(overlapped.hEvent);
+}
+
+void OverlappedInStream::watch() {
+  if (watched)
+    return;
+  if (!plat::EventManager::instance()->addEvent(overlapped.hEvent, this, "Overlapped"))
+    throw plat::Exception(TooManyEvents);
+  watched = true;
+}
+
+void OverlappedInStream::unwatch() {
+  if (!watched)
+    return;
+  watched = false;
+  plat::EventManager::instance()->removeEvent(overlapped.hEvent);
 }
 
 int OverlappedInStream::pos() {
@@ -131,32 +175,31 @@ void OverlappedInStream::issueRead() {
       return;
     reads.add();
     requested = room;
-    if (ReadFile(file, (uint8_t*)end, room, nullptr, &overlapped)) {
-      DWORD bytes = 0;
-      if (!GetOverlappedResult(file, &overlapped, &bytes, FALSE))
-        throw plat::SystemException("ReadFile", (int)GetLastError());
-      ResetEvent(overlapped.hEvent);
-      if (bytes == 0) {
-        atEnd = true;
+    DWORD bytes = 0;
+    DWORD error = ERROR_SUCCESS;
+    if (!ReadFile(file, (uint8_t*)end, room, nullptr, &overlapped))
+      error = GetLastError();
+    // Wine reports a read of a local file as pending when it has completed
+    // already: taken now, it costs no pass of the event loop.
+    if (error == ERROR_SUCCESS || error == ERROR_IO_PENDING) {
+      if (GetOverlappedResult(file, &overlapped, &bytes, FALSE))
+        error = ERROR_SUCCESS;
+      else if ((error = GetLastError()) == ERROR_IO_INCOMPLETE) {
+        readsPending.add();
+        pending = true;
+        watch();
         return;
       }
-      advance(bytes);
-      if (atEnd)
-        return;
-      continue;
     }
-    DWORD error = GetLastError();
-    if (isEnd(error)) {
-      ResetEvent(overlapped.hEvent);
+    if (error != ERROR_SUCCESS && !isEnd(error))
+      throw plat::SystemException("ReadFile", (int)error);
+    if (error != ERROR_SUCCESS || bytes == 0) {
       atEnd = true;
       return;
     }
-    if (error == ERROR_IO_PENDING) {
-      readsPending.add();
-      pending = true;
+    advance(bytes);
+    if (atEnd)
       return;
-    }
-    throw plat::SystemException("ReadFile", (int)error);
   }
 }
 
@@ -169,6 +212,7 @@ void OverlappedInStream::processEvent(HANDLE event) {
   DWORD bytes = 0;
   if (GetOverlappedResult(file, &overlapped, &bytes, FALSE)) {
     pending = false;
+    unwatch();
     vlog.debug("Event signalled: %i bytes read", (int)bytes);
     if (bytes == 0)
       atEnd = true;
@@ -179,6 +223,7 @@ void OverlappedInStream::processEvent(HANDLE event) {
     if (error == ERROR_IO_INCOMPLETE)
       return;
     pending = false;
+    unwatch();
     if (isEnd(error)) {
       vlog.debug("EOF (async)");
       atEnd = true;

@@ -51,6 +51,10 @@ protected:
 
 private:
   void issueRead();
+  // Registers the event with the thread's event manager while a read is
+  // pending, so that a read that completes at once costs no reset of it.
+  void watch();
+  void unwatch();
   // Moves the bytes from the checkpoint on to the front (no read pending).
   void compact();
   void advance(DWORD bytes);
@@ -59,6 +63,7 @@ private:
   Completion* completion;
   OVERLAPPED overlapped; // Offset/OffsetHigh: the file position of the next read
   bool pending;
+  bool watched;
   bool atEnd;
   plat::String failure;
   uint8_t* buffer;

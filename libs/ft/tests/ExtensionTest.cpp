@@ -126,6 +126,15 @@ TEST_F(ExtensionTest, PendingWritesWaitForTheSocketUnlessFileTransferIsPrioritis
     int before = probe.end.pipeOut.length();
     ext().scheduleWriteMsg(conn());
     EXPECT_GT(probe.end.pipeOut.length(), before);
+    // While a batch of input is read, the cycle after it writes for all.
+    before = probe.end.pipeOut.length();
+    {
+      ft::Extension::ReadingBatch batch(&ext(), conn());
+      ext().scheduleWriteMsg(conn());
+      EXPECT_EQ(before, probe.end.pipeOut.length());
+    }
+    ext().scheduleWriteMsg(conn());
+    EXPECT_GT(probe.end.pipeOut.length(), before);
   }
 }
 

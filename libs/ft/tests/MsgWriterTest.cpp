@@ -331,6 +331,45 @@ TEST_F(MsgWriterTest, ACompressedMessageOfTextCarriesManyTimesItsBudget) {
   EXPECT_TRUE(inflateMessages(conn.bytes()) == text(lines.substr(0, consumed)));
 }
 
+TEST_F(MsgWriterTest, TextTakesFewSegmentsAndNoiseAfterItStaysUnderTheCeiling) {
+  Setting<plat::IntParameter, int> bias(ft::fileTransferBias, 25);
+  static int calls;
+  calls = 0;
+  ft::MsgWriter::DeflateFunction zlibDeflate =
+      ft::MsgWriter::setDeflateFunction([](z_stream* s, int flush) {
+        calls++;
+        return deflate(s, flush);
+      });
+  std::string data;
+  for (int i = 0; data.size() < 80000; i++)
+    data += "line " + std::to_string(i % 97) + " of the transfer log went well\n";
+  std::mt19937 rng(5);
+  while (data.size() < 220000)
+    data += (char)rng();
+  conn.setSpace(10000);
+  rdr::MemInStream source(data.data(), (int)data.size());
+  Bytes wire;
+  for (bool first = true; source.avail() > 0; first = false) {
+    conn.clear();
+    int consumed = writer.writeFileData(file12, source, 65535, true);
+    ASSERT_GT(consumed, 0);
+    // Each block costs both ends: the text fills the message's 64 KiB in
+    // segments as long as the ceiling allows, a third as many as segments
+    // that each fit the budget of 2500 even stored.
+    if (first) {
+      EXPECT_EQ(65535, consumed);
+      EXPECT_LE(calls, 9);
+    }
+    // Guessed from the text before it, noise may overshoot the budget of
+    // 2500, never 95 % of the room.
+    Bytes message = conn.bytes();
+    EXPECT_LE(message.size(), 2u + 9500);
+    wire.insert(wire.end(), message.begin(), message.end());
+  }
+  ft::MsgWriter::setDeflateFunction(zlibDeflate);
+  EXPECT_TRUE(inflateMessages(wire) == text(data));
+}
+
 TEST(MsgWriter, CompressionProbe) {
   std::string words;
   while (words.size() < 1024)
@@ -340,6 +379,8 @@ TEST(MsgWriter, CompressionProbe) {
   Bytes noise(1024);
   for (uint8_t& b : noise)
     b = (uint8_t)rng();
+  EXPECT_FALSE(ft::MsgWriter::compressesWell(noise.data(), 1024));
+  // Each probe starts afresh: noise seen by the last one is still noise.
   EXPECT_FALSE(ft::MsgWriter::compressesWell(noise.data(), 1024));
   EXPECT_FALSE(ft::MsgWriter::compressesWell(noise.data(), 0));
 }

@@ -168,6 +168,15 @@ TEST_F(UploadManagerTest, ShortFileEndsWhenItRunsOut) {
   EXPECT_EQ((Lines{"fileData 40/1 bc", "fileEOF 40/1"}), probe.sent());
 }
 
+TEST_F(UploadManagerTest, ANameListedTwiceIsServedFromItsFirstEntry) {
+  shareAndList({new MemFile("f", "first"), new MemFile("g", "other"), new MemFile("f", "second")});
+  probe.sent();
+  request("f", 1, 1000);
+  request("g", 2, 1000);
+  EXPECT_EQ((Lines{"fileData 40/1 first", "fileEOF 40/1", "fileData 40/2 other", "fileEOF 40/2"}),
+            probe.sent());
+}
+
 TEST_F(UploadManagerTest, UnsharedOrUnopenableFilesAreAnsweredWithAnError) {
   MemFile* locked = new MemFile("locked", "abc");
   locked->openError = "Access denied";

@@ -118,6 +118,7 @@ void SocketServer::socketReadable(net::Socket* socket) {
   }
   Extension::Connection* connection = it->second.connection.get();
   try {
+    Extension::ReadingBatch batch(extension, connection);
     it->second.receiver->receive(extension, connection);
   } catch (...) {
     vlog.info("readMsg: %s", plat::caughtText());
