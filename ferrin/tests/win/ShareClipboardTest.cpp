@@ -258,10 +258,18 @@ TEST_F(ClipboardShare, PastesBesideTheFolderDownloadOfTheSameShareGetIdsOfTheirO
   ASSERT_EQ(S_OK, data->GetData(&format, &pasteA));
   ASSERT_EQ(S_OK, data->GetData(&format, &pasteB));
   RemoteReader readerA(pasteA.pstm, 1000), readerB(pasteB.pstm, 777);
-  EXPECT_TRUE(pump([&] { return readerA.done && readerB.done; }));
+  if (!pump([&] { return readerA.done && readerB.done; })) {
+    ADD_FAILURE() << "Pastes not read: " << readerA.data.size() << " and " << readerB.data.size()
+                  << " bytes";
+    // The connection goes: every stream ends, and with it the reads that
+    // wait for data only this thread could bring.
+    link.reset();
+    EXPECT_TRUE(pump([&] { return readerA.done && readerB.done; }, 5000));
+  }
   EXPECT_TRUE(readerA.data == first);
   EXPECT_TRUE(readerB.data == first);
-  EXPECT_TRUE(pump([&] { return readFile(folder.file("two")).size() == second.size(); }));
+  if (link)
+    EXPECT_TRUE(pump([&] { return readFile(folder.file("two")).size() == second.size(); }));
   data->Release();
   share->release();
   ft::fetchDir.removeValue(plat::PriorityUser);
