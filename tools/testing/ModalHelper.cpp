@@ -67,6 +67,12 @@ void ModalHelper::expect(const std::wstring& title, std::function<void(HWND)> ac
 void ModalHelper::dismiss(HWND window) {
   PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
   PostMessageW(window, WM_CLOSE, 0, 0);
+  // Until it is gone the next step could take it for the next box of the
+  // same title. Its own thread cannot wait here: it closes it later.
+  if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
+    return;
+  for (int i = 0; i < 100 && IsWindow(window) && IsWindowVisible(window); i++)
+    Sleep(20);
 }
 
 std::vector<std::string> ModalHelper::problems() {

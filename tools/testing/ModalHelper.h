@@ -31,7 +31,8 @@ public:
   // any dialog) gets action, run on the helper thread. Steps run in order.
   void expect(const std::wstring& title, std::function<void(HWND)> action);
 
-  // Closes the window as its Cancel button or close box would.
+  // Closes the window as its Cancel button or close box would, and waits
+  // (briefly) until it is gone unless called on its own thread.
   static void dismiss(HWND window);
 
   // What went wrong: steps whose window never came, windows dismissed.
