@@ -97,25 +97,23 @@ KIV_SHOT(file_transfer_empty) {
   shot.save(scene.dialog->getHandle());
 }
 
+// The pop-ups' owner, whose links are not followed here.
+struct IdleHost : ft::DownloadsUI::Host {
+  void ensureShown() override {}
+  void enableClear(bool) override {}
+  void notifyFinished() override {}
+  void notifyFailed() override {}
+};
+
 KIV_SHOT(download_complete) {
-  struct : ft::DownloadsUI::Host {
-    void ensureShown() override {}
-    void enableClear(bool) override {}
-    void notifyFinished() override {}
-    void notifyFailed() override {}
-  } owner;
+  IdleHost owner;
   ft::NotifyDownloadsFinishedDlg popup(&owner);
   popup.popup(0);
   shot.save(popup.getHandle());
 }
 
 KIV_SHOT(download_failed) {
-  struct : ft::DownloadsUI::Host {
-    void ensureShown() override {}
-    void enableClear(bool) override {}
-    void notifyFinished() override {}
-    void notifyFailed() override {}
-  } owner;
+  IdleHost owner;
   ft::NotifyDownloadFailedDlg popup(&owner);
   popup.popup(0);
   shot.save(popup.getHandle());

@@ -5,7 +5,6 @@
 #include "ferrin/win/DownloadsDialogProxy.h"
 #include "ferrin/win/DownloadsUI.h"
 #include "ferrin/win/DownloadsUIItem.h"
-#include "os/win/StartupValues.h"
 #include "plat/TimerManager.h"
 #include "plat/win/AppInit.h"
 #include "plat/win/EventManager.h"
@@ -13,6 +12,7 @@
 #include "testing/ModalHelper.h"
 #include "testing/TempDir.h"
 #include "testing/WindowInput.h"
+#include "win/Placement.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +23,9 @@ using ft::DownloadsUI;
 using namespace testing_support;
 
 namespace {
+
+using ferrin_test::placeOf;
+using ferrin_test::px;
 
 typedef DownloadsDialog D;
 
@@ -46,15 +49,6 @@ D::ActionSet actions(std::initializer_list<int> list) {
   for (int a : list)
     set.add(a);
   return set;
-}
-
-int px(int at96) { return at96 * os::screenDpi() / 96; }
-
-RECT placeOf(HWND control) {
-  RECT r;
-  GetWindowRect(control, &r);
-  MapWindowPoints(nullptr, GetParent(control), (POINT*)&r, 2);
-  return r;
 }
 
 struct Window : testing::Test {

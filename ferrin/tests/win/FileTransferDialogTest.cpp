@@ -9,12 +9,12 @@
 #include "ft/Parameters.h"
 #include "ft/proxy/Extension.h"
 #include "os/win/RegKey.h"
-#include "os/win/StartupValues.h"
 #include "plat/TimerManager.h"
 #include "plat/win/EventManager.h"
 #include "testing/EventPump.h"
 #include "testing/LayoutCheck.h"
 #include "testing/TempDir.h"
+#include "win/Placement.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +22,8 @@ using namespace testing_support;
 
 namespace {
 
-int px(int at96) { return at96 * os::screenDpi() / 96; }
-
-RECT placeOf(HWND control) {
-  RECT r;
-  GetWindowRect(control, &r);
-  MapWindowPoints(nullptr, GetParent(control), (POINT*)&r, 2);
-  return r;
-}
+using ferrin_test::placeOf;
+using ferrin_test::px;
 
 struct Dialog : testing::Test {
   plat::EventManager events;

@@ -23,13 +23,11 @@ using testing_support::ModalHelper;
 
 namespace {
 
-int px(int length) { return MulDiv(length, os::screenDpi(), 96); }
-
 void mainWindowShot(testing_support::Shot& shot, bool alphabetic) {
   BookScene scene;
   scene.set(alpha, alphabetic ? "1" : "0");
   MainWindow window(nullptr);
-  SetWindowPos(window.getHandle(), nullptr, 20, 20, px(420), px(560), SWP_NOZORDER);
+  SetWindowPos(window.getHandle(), nullptr, 20, 20, os::dpiScaled(420), os::dpiScaled(560), SWP_NOZORDER);
   window.dialog().loadTree();
   window.dialog().refreshTree(scene.path("Office\\Accounts.kiv").c_str());
   window.showAndRaise();
@@ -70,7 +68,7 @@ KIV_SHOT(tray_menu) {
   BookScene scene;
   MainWindow window(nullptr);
   window.dialog().loadTree();
-  Backdrop backdrop(px(300), px(200), px(400), px(150));
+  Backdrop backdrop(os::dpiScaled(300), os::dpiScaled(200), os::dpiScaled(400), os::dpiScaled(150));
   std::thread driver([&] {
     HWND menu = waitForMenu(nullptr);
     testing_support::pressKey(menu, VK_DOWN);
@@ -84,7 +82,7 @@ KIV_SHOT(tray_menu) {
     testing_support::pressKey(menu, VK_ESCAPE);
   });
   SetForegroundWindow(window.getHandle());
-  TrackPopupMenu(window.trayPopup(), TPM_RIGHTBUTTON, px(310), px(210), 0, window.getHandle(),
+  TrackPopupMenu(window.trayPopup(), TPM_RIGHTBUTTON, os::dpiScaled(310), os::dpiScaled(210), 0, window.getHandle(),
                  nullptr);
   driver.join();
 }
@@ -96,7 +94,7 @@ KIV_SHOT(quick_launch) {
   window.dialog().loadTree();
   // The popup opens against the taskbar, at the bottom of the screen.
   int bottom = GetSystemMetrics(SM_CYSCREEN);
-  Backdrop backdrop(px(300), bottom - px(320), px(420), px(320));
+  Backdrop backdrop(os::dpiScaled(300), bottom - os::dpiScaled(320), os::dpiScaled(420), os::dpiScaled(320));
   ModalHelper helper;
   helper.expect(L"", [&](HWND popup) {
     SendMessageW(testing_support::findDescendant(popup, 1012), CB_SHOWDROPDOWN, TRUE, 0);
@@ -105,7 +103,7 @@ KIV_SHOT(quick_launch) {
     shot.save(backdrop.window, popup);
     ModalHelper::dismiss(popup);
   });
-  window.quickLaunch().show(window.getHandle(), POINT{px(320), bottom - px(10)});
+  window.quickLaunch().show(window.getHandle(), POINT{os::dpiScaled(320), bottom - os::dpiScaled(10)});
 }
 
 // The master-password prompt after a wrong password.

@@ -47,9 +47,8 @@ const ToolInfo tools[MainDialog::ToolCount] = {{"New Entry", IDI_NEW_ENTRY},
 const COLORREF maskColour = RGB(255, 0, 255);
 
 // Pixels at the screen's resolution for a length given at 96 DPI.
-int px(int length) { return MulDiv(length, os::screenDpi(), 96); }
 
-int toolSize() { return px(std::max((int)toolbarIconSize, 16)); }
+int toolSize() { return os::dpiScaled(std::max((int)toolbarIconSize, 16)); }
 
 void place(HWND control, int x, int y, int width, int height) {
   SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -415,23 +414,23 @@ void MainDialog::showDetails(TreeLeaf* entry) {
 // Layout and drawing.
 
 void MainDialog::layoutControls(int width, int height) {
-  int top = px(6);
+  int top = os::dpiScaled(6);
   if (toolbar) {
     SIZE size = toolbar_.getSize();
     size.cx = width;
     toolbar_.setSize(size);
-    top = toolbar_.getSize().cy + px(6);
+    top = toolbar_.getSize().cy + os::dpiScaled(6);
   }
   int details = addrbook::details ? detailsHeight_ : 0;
-  place(tabs_, px(6), top, width - px(12), height - px(12) - details - top);
-  place(tree_, px(12), top + px(32), width - px(24), height - px(12) - details - top - px(38));
+  place(tabs_, os::dpiScaled(6), top, width - os::dpiScaled(12), height - os::dpiScaled(12) - details - top);
+  place(tree_, os::dpiScaled(12), top + os::dpiScaled(32), width - os::dpiScaled(24), height - os::dpiScaled(12) - details - top - os::dpiScaled(38));
   if (addrbook::details) {
-    int boxTop = height - px(6) - detailsHeight_;
-    place(detailsBox_, px(6), boxTop, width - px(12), detailsHeight_);
+    int boxTop = height - os::dpiScaled(6) - detailsHeight_;
+    place(detailsBox_, os::dpiScaled(6), boxTop, width - os::dpiScaled(12), detailsHeight_);
     for (int k = 0; k < 4; k++) {
       int y = boxTop + (k + 1) * rowPitch_;
-      place(getDlgItem(detailRows[k][0]), px(18), y, valueLeft_ - px(18), rowPitch_);
-      place(getDlgItem(detailRows[k][1]), valueLeft_, y, width - valueLeft_ - px(18), rowPitch_);
+      place(getDlgItem(detailRows[k][0]), os::dpiScaled(18), y, valueLeft_ - os::dpiScaled(18), rowPitch_);
+      place(getDlgItem(detailRows[k][1]), valueLeft_, y, width - valueLeft_ - os::dpiScaled(18), rowPitch_);
     }
   } else {
     place(detailsBox_, width + 1, height + 1, 1, 1);
@@ -491,11 +490,11 @@ void MainDialog::drawHeader(NMTVCUSTOMDRAW* draw) {
   TreeView_GetItem(tree_, &data);
   bool selected = TreeView_GetSelection(tree_) == item;
   int middle = (r.top + r.bottom) / 2;
-  int left = r.left + px(24);
+  int left = r.left + os::dpiScaled(24);
 
   HGDIOBJ oldPen = SelectObject(dc, selected ? blackPen_ : greyPen_);
-  MoveToEx(dc, r.left + px(6), middle, nullptr);
-  LineTo(dc, r.left + px(18), middle);
+  MoveToEx(dc, r.left + os::dpiScaled(6), middle, nullptr);
+  LineTo(dc, r.left + os::dpiScaled(18), middle);
   SetTextColor(dc, RGB(0, 0, 0));
   SetBkColor(dc, RGB(255, 255, 255));
 
@@ -512,15 +511,15 @@ void MainDialog::drawHeader(NMTVCUSTOMDRAW* draw) {
   DrawTextW(dc, count, -1, &countRect, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
   SIZE countSize;
   GetTextExtentPoint32W(dc, count, (int)wcslen(count), &countSize);
-  MoveToEx(dc, countRect.left + countSize.cx + px(6), middle, nullptr);
-  LineTo(dc, r.right - px(24), middle);
+  MoveToEx(dc, countRect.left + countSize.cx + os::dpiScaled(6), middle, nullptr);
+  LineTo(dc, r.right - os::dpiScaled(24), middle);
 
   BITMAP mark;
   GetObjectW(collapsedMark_, sizeof(mark), &mark);
   HDC memory = CreateCompatibleDC(dc);
   HGDIOBJ oldBitmap =
       SelectObject(memory, (data.state & TVIS_EXPANDED) ? expandedMark_ : collapsedMark_);
-  BitBlt(dc, r.right - px(18), (r.top + r.bottom - mark.bmHeight) / 2, mark.bmWidth,
+  BitBlt(dc, r.right - os::dpiScaled(18), (r.top + r.bottom - mark.bmHeight) / 2, mark.bmWidth,
          mark.bmHeight, memory, 0, 0, SRCCOPY);
   SelectObject(memory, oldBitmap);
   DeleteDC(memory);

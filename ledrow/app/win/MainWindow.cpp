@@ -33,8 +33,6 @@ UINT taskbarCreatedMessage() {
 
 namespace {
 
-int px(int length) { return MulDiv(length, os::screenDpi(), 96); }
-
 const ui::WindowClass& windowClass(HINSTANCE instance) {
   HICON small = (HICON)LoadImageW(instance, AppIcon, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                   GetSystemMetrics(SM_CYSMICON), LR_SHARED);
@@ -93,8 +91,8 @@ MainWindow::MainWindow(HINSTANCE instance)
 
   Geometry place = parseGeometry(geometry.getValueStr().c_str());
   if (geometry.getValueStr().length() == 0) {
-    place.width = px(place.width);
-    place.height = px(place.height);
+    place.width = os::dpiScaled(place.width);
+    place.height = os::dpiScaled(place.height);
   }
   create(windowClass(module).atom(), "Kiv Address Book", WS_OVERLAPPEDWINDOW, place.left,
          place.top, place.width, place.height);
@@ -162,7 +160,7 @@ void MainWindow::layout(int width, int height) {
   MoveWindow(dialog_->getHandle(), 0, 0, width, height - status, TRUE);
   if (statusBar) {
     MoveWindow(statusBar_, 0, height - status, width, status, TRUE);
-    int parts[2] = {px(80), -1};
+    int parts[2] = {os::dpiScaled(80), -1};
     SendMessageW(statusBar_, SB_SETPARTS, 2, (LPARAM)parts);
   }
 }
@@ -438,7 +436,7 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
       layout(LOWORD(lParam), HIWORD(lParam));
     return 0;
   case WM_GETMINMAXINFO:
-    ((MINMAXINFO*)lParam)->ptMinTrackSize = POINT{px(300), px(300)};
+    ((MINMAXINFO*)lParam)->ptMinTrackSize = POINT{os::dpiScaled(300), os::dpiScaled(300)};
     return 0;
   case WM_CLOSE:
     saveSettings();

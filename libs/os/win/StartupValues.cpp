@@ -33,6 +33,8 @@ int screenDpi() {
   return value;
 }
 
+int dpiScaled(int at96) { return MulDiv(at96, screenDpi(), 96); }
+
 // Read at program start, whoever asks first.
 static const bool readAtStart = (haveStdin(), screenDpi(), true);
 

@@ -1,4 +1,5 @@
-// Two facts about the process read once at start-up.
+// Two facts about the process read once at start-up, and lengths scaled
+// by one of them.
 #pragma once
 
 namespace os {
@@ -8,5 +9,7 @@ namespace os {
 bool haveStdin();
 // The screen's horizontal logical pixels per inch.
 int screenDpi();
+// A length given at 96 DPI in the screen's pixels, rounded.
+int dpiScaled(int at96);
 
 } // namespace os
