@@ -14,17 +14,20 @@ DeflateAhead::~DeflateAhead() {
 }
 
 void DeflateAhead::feed(rdr::InStream& source, int input) {
+  if (held > MaxAhead / 2 || (!measured && !segments.empty()))
+    return;
+  std::vector<std::shared_ptr<DeflateSegment>> cut;
   for (;;) {
     uint64_t most = allowance < (uint64_t)MaxAhead ? allowance : (uint64_t)MaxAhead;
-    if ((uint64_t)held >= most || (!measured && !segments.empty()))
-      return;
+    if ((uint64_t)held >= most || (!measured && !cut.empty()))
+      break;
     int avail = source.avail();
     try {
       if (avail == 0 && !source.check(false, 1))
-        return;
+        break;
     } catch (rdr::EndOfStream&) {
       // The writer meets the end again once these segments are out.
-      return;
+      break;
     }
     avail = source.avail();
     int n = avail < input ? avail : input;
@@ -34,9 +37,10 @@ void DeflateAhead::feed(rdr::InStream& source, int input) {
     source.skip(n);
     source.checkpoint();
     segments.push_back(segment);
+    cut.push_back(segment);
     held += n;
-    pool->submit(segment);
   }
+  pool->submit(cut);
 }
 
 DeflateSegment& DeflateAhead::finish(size_t i) {
@@ -69,7 +73,7 @@ void DeflateAhead::consumeFront(int n) {
   auto rest = std::make_shared<DeflateSegment>(front->raw.data() + n, (int)front->raw.size() - n);
   segments.front() = rest;
   held -= n;
-  pool->submit(rest);
+  pool->submit({rest});
 }
 
 } // namespace ft

@@ -36,6 +36,8 @@ public:
   // Cuts what the source holds now into segments of at most input bytes,
   // while the allowance and MaxAhead leave room; until one segment's ratio
   // is known, into one segment only. Stops quietly at the source's end.
+  // Tops up only once half of MaxAhead has gone, so that each wake of the
+  // workers brings them several segments.
   void feed(rdr::InStream& source, int input);
 
   bool empty() const { return segments.empty(); }

@@ -70,15 +70,17 @@ DeflatePool::~DeflatePool() {
     thread.join();
 }
 
-void DeflatePool::submit(const std::shared_ptr<DeflateSegment>& segment) {
-  bool wake;
+void DeflatePool::submit(const std::vector<std::shared_ptr<DeflateSegment>>& segments) {
+  size_t wake;
   {
     std::lock_guard<std::mutex> l(lock);
-    segment->state = DeflateSegment::Queued;
-    queue.push_back(segment);
-    wake = idle > 0;
+    for (const auto& segment : segments) {
+      segment->state = DeflateSegment::Queued;
+      queue.push_back(segment);
+    }
+    wake = segments.size() < (size_t)idle ? segments.size() : (size_t)idle;
   }
-  if (wake) {
+  for (size_t i = 0; i < wake; i++) {
     wakes.add();
     queued.notify_one();
   }

@@ -49,7 +49,8 @@ public:
   ~DeflatePool();
 
   int workers() const { return (int)threads.size(); }
-  void submit(const std::shared_ptr<DeflateSegment>& segment);
+  // Queues the segments and wakes as many idle workers as they need.
+  void submit(const std::vector<std::shared_ptr<DeflateSegment>>& segments);
   // Makes the segment Done or Failed: deflates it on the calling thread
   // when no worker has taken it yet, else waits for the worker.
   void finish(DeflateSegment& segment);
