@@ -40,7 +40,8 @@ void DeflateAhead::feed(rdr::InStream& source, int input) {
     cut.push_back(segment);
     held += n;
   }
-  pool->submit(cut);
+  if (!cut.empty())
+    pool->submit(cut);
 }
 
 DeflateSegment& DeflateAhead::finish(size_t i) {

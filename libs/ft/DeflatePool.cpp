@@ -16,11 +16,10 @@ plat::LogWriter vlog("DeflatePool");
 
 std::atomic<DeflatePool::DeflateFunction> deflateCall(deflate);
 
-// The waits and wakes between the sender and the workers (each a system
-// call), and the segments the sender deflated itself.
+// The waits and wakes between the sender and the workers: each a system
+// call.
 plat::CallCounter senderWaits("deflate.wait");
 plat::CallCounter wakes("deflate.wake");
-plat::CallCounter senderSegments("deflate.sender");
 
 // A reset stream deflates as a fresh one would; one per thread spares each
 // segment the allocation of deflate's window and tables, and spares a
@@ -116,10 +115,10 @@ void DeflatePool::run(DeflateSegment& segment) {
   int result;
   try {
     result = deflateSegment(segment.raw.data(), (int)segment.raw.size(), segment.deflated);
-  } catch (std::exception& e) {
+  } catch (...) {
     // Out of memory, say: the sender fails the connection as for any
-    // deflate failure.
-    vlog.error("%s", e.what());
+    // deflate failure. Nothing may leave a worker's thread.
+    vlog.error("%s", plat::caughtText());
     result = Z_MEM_ERROR;
   }
   std::lock_guard<std::mutex> l(lock);
@@ -135,7 +134,6 @@ void DeflatePool::finish(DeflateSegment& segment) {
     // Left in the queue: the worker that comes to it passes it over.
     segment.state = DeflateSegment::Running;
     l.unlock();
-    senderSegments.add();
     run(segment);
     return;
   }
