@@ -116,6 +116,7 @@ bool DownloadManager::flushFileRequests() {
                  (unsigned long)id.fileNumber, (unsigned long long)request->second.start,
                  (unsigned long long)request->second.end, (unsigned long long)window);
       stream->second->grantedLimit = window;
+      requestsWritten_++;
       written = true;
     }
     requests.erase(request);

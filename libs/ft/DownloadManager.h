@@ -93,6 +93,8 @@ public:
   // flushFileRequests). end all ones: to the end of the file.
   virtual void requestFile(const FileId& id, const char* relName, uint64_t start, uint64_t end);
   virtual bool flushFileRequests();
+  // File requests written so far on the connection.
+  uint64_t requestsWritten() const { return requestsWritten_; }
   virtual bool flushByteLimits();
   virtual bool flushAborts();
   // Takes ownership of the entry. Only entries of the listing asked for
@@ -163,6 +165,7 @@ private:
   plat::Mutex lock;
   std::map<FileId, Request> requests;
   std::map<FileId, Stream*> streams;
+  uint64_t requestsWritten_ = 0;
   ShareState state;
   Extension* extension_;
   rfb::MsgHandler* connection_;

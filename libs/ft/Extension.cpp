@@ -200,6 +200,11 @@ bool Extension::writesPending(rfb::MsgHandler* connection) {
   return c && c->writePending;
 }
 
+uint64_t Extension::requestsWritten(rfb::MsgHandler* connection) {
+  Connection* c = find(connection);
+  return c && c->download ? c->download->requestsWritten() : 0;
+}
+
 void Extension::requestWriteCycle(rfb::MsgHandler* connection) {
   if (onOwnThread()) {
     if (find(connection))

@@ -78,6 +78,8 @@ public:
   void writeMsgs(rfb::MsgHandler* connection) override;
   // Whether the connection's last write cycle had more to write.
   bool writesPending(rfb::MsgHandler* connection);
+  // File requests written on the connection so far.
+  uint64_t requestsWritten(rfb::MsgHandler* connection);
   // The socket server's thread is about to wait (or, without an event loop,
   // it has read what arrived for now): the download side's sinks write
   // what they held back.

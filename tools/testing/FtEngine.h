@@ -109,6 +109,8 @@ public:
   void close(const char* message) override {
     closes++;
     closeMessage = message ? message : "(null)";
+    if (afterClose)
+      afterClose();
   }
 
   bool closed() const { return closes > 0; }
@@ -124,6 +126,7 @@ public:
   int64_t cancelAfter = -1;
   std::string failWith;
   std::function<void()> afterWrite;
+  std::function<void()> afterClose;
 };
 
 // The program's side of the engine: one upload manager, a download manager

@@ -9,7 +9,8 @@ namespace proxy {
 MsgReceiver::MsgReceiver(rdr::BufferedInStream* underlying_)
     : underlying(underlying_), in(underlying_), state_(Idle) {}
 
-void MsgReceiver::receive(rfb::Extension* extension, rfb::MsgHandler* connection) {
+void MsgReceiver::receive(rfb::Extension* extension, rfb::MsgHandler* connection,
+                          const std::function<void()>& afterMsg) {
   // Called because the source has news: even a drained one may have more.
   underlying->expectMore();
   try {
@@ -29,6 +30,8 @@ void MsgReceiver::receive(rfb::Extension* extension, rfb::MsgHandler* connection
         in.skipMsg();
         in.endMsg();
         state_ = Idle;
+        if (afterMsg)
+          afterMsg();
         break;
       }
     }

@@ -12,6 +12,8 @@
 #include "rdr/BufferedInStream.h"
 #include "rdr/InStreamV4.h"
 
+#include <functional>
+
 namespace rfb {
 class Extension;
 class MsgHandler;
@@ -32,8 +34,10 @@ public:
   // Reads while input is buffered or may be waiting: until a fill gets
   // less than it asked for (the source then says when more comes), or
   // none. Returns quietly when the input runs dry; any other exception (a
-  // protocol error, the end of the stream) propagates.
-  void receive(rfb::Extension* extension, rfb::MsgHandler* connection);
+  // protocol error, the end of the stream) propagates. afterMsg, when
+  // given, runs after each message handled.
+  void receive(rfb::Extension* extension, rfb::MsgHandler* connection,
+               const std::function<void()>& afterMsg = nullptr);
 
   State state() const { return state_; }
 

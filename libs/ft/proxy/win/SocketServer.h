@@ -7,7 +7,9 @@
 // thread). With an event manager on that thread it also wakes the extension
 // for write cycles asked for on other threads, and lets the sinks write
 // what they hold just before the thread waits (else after each batch of
-// messages read): the writes of a file then gather many batches.
+// messages read): the writes of a file then gather many batches. File
+// requests written while a batch is read leave before its end, once half
+// of ftConcurrency of them wait.
 #pragma once
 
 #include "ft/Extension.h"

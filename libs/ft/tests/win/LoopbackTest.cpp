@@ -202,6 +202,41 @@ TEST_P(LoopbackSends, AFileLeavesInFewerSendsThanMessages) {
 
 INSTANTIATE_TEST_SUITE_P(Prioritised, LoopbackSends, testing::Bool());
 
+// As the share downloader does, each file that ends starts the next one:
+// the requests of one batch of input leave while it is still being read.
+TEST_F(Loopback, RequestsLeaveBeforeTheBatchEnds) {
+  auto concurrency = setting(ft::ftConcurrency, 8);
+  std::vector<ft::FileProxy*> files;
+  for (int i = 0; i < 16; i++)
+    files.push_back(new MemFile(("f" + std::to_string(i)).c_str(), "x"));
+  uint32_t id = a.share(files, 2);
+  ft::ShareProxy* share = waitForShare(id);
+  ASSERT_TRUE(share);
+  plat::CallCounter* sends = plat::CallCounter::find("send");
+  std::vector<uint64_t> sendsAtClose;
+  std::vector<MemSink*> fetched(16);
+  for (uint32_t i = 0; i < 16; i++) {
+    fetched[i] = &sink(4096);
+    fetched[i]->afterClose = [&, i] {
+      sendsAtClose.push_back(sends->value());
+      if (i >= 8)
+        return;
+      ft::FileId next(id, i + 8);
+      b.download()->addStream(next, fetched[i + 8]);
+      b.download()->requestFile(next, (*share)[i + 8]->name.c_str(), 0, ~(uint64_t)0);
+      b.download()->flushFileRequests();
+    };
+  }
+  for (uint32_t i = 0; i < 8; i++)
+    b.fetch(id, i, (*share)[i]->name.c_str(), fetched[i]);
+  ASSERT_TRUE(pumpUntil([&] { return allClosed(fetched); }, Deadline));
+  for (MemSink* s : fetched)
+    EXPECT_EQ("x", s->received);
+  // The first eight answers came in one send, and were read in one batch.
+  EXPECT_GT(sendsAtClose[7], sendsAtClose[0]);
+  share->release();
+}
+
 TEST_F(Loopback, WithdrawalInTheMiddleOfADownload) {
   uint32_t id = a.share({new MemFile("big", randomBytes(3000000, 3))}, 2);
   ft::ShareProxy* share = waitForShare(id);
