@@ -1,5 +1,6 @@
 #include "ft/MsgWriter.h"
 
+#include "ft/DeflateAhead.h"
 #include "ft/Parameters.h"
 #include "ft/PduType.h"
 #include "ft/ShareEntry.h"
@@ -24,8 +25,6 @@ const int MaxBudget = 16384;
 // The head of a FileData message: type, file id, length.
 const int FileDataHead = 14;
 const int FileDataMinimum = 114;
-
-MsgWriter::DeflateFunction deflateCall = deflate;
 
 // Length of text cut to the peer's string cap, at a UTF-8 character
 // boundary.
@@ -57,40 +56,32 @@ const int MinSegmentInput = 1024;
 // last still fits.
 const double PredictedShare = 0.8;
 
+// The zlib stream header at the fastest level: CM 8 with a 32 KiB window,
+// FLEVEL 0, and the check bits that make the pair a multiple of 31.
+const uint8_t StreamHeader[2] = {0x78, 0x01};
+static_assert(MsgWriter::DeflateLevel == Z_BEST_SPEED, "the header names the fastest level");
+static_assert((0x78 * 256 + 0x01) % 31 == 0, "the header's check bits");
+
 } // namespace
 
 MsgWriter::MsgWriter(rfb::MsgHandler* connection_)
-    : connection(connection_), shut_(false) {
-  startDeflate();
-}
+    : connection(connection_), shut_(false), headerDue(true), largestSpace(0), totalIn(0),
+      totalOut(0), lastRatio(1) {}
 
 MsgWriter::~MsgWriter() {
   logCounters();
-  deflateEnd(&deflater);
-}
-
-void MsgWriter::startDeflate() {
-  memset(&deflater, 0, sizeof(deflater));
-  lastRatio = 1;
-  if (deflateInit(&deflater, DeflateLevel) != Z_OK)
-    throw plat::Exception("MsgWriter: deflateInit failed");
 }
 
 void MsgWriter::logCounters() {
-  vlog.debug("uncompressed: %lu, compressed: %lu", (unsigned long)deflater.total_in,
-             (unsigned long)deflater.total_out);
-}
-
-MsgWriter::DeflateFunction MsgWriter::setDeflateFunction(DeflateFunction function) {
-  DeflateFunction previous = deflateCall;
-  deflateCall = function;
-  return previous;
+  vlog.debug("uncompressed: %llu, compressed: %llu", (unsigned long long)totalIn,
+             (unsigned long long)totalOut);
 }
 
 void MsgWriter::resetDeflate() {
   logCounters();
-  deflateEnd(&deflater);
-  startDeflate();
+  totalIn = totalOut = 0;
+  headerDue = true;
+  lastRatio = 1;
 }
 
 double MsgWriter::bias() {
@@ -250,18 +241,32 @@ int MsgWriter::writeUpdateByteLimit(const FileId& fileId, uint64_t upTo) {
 }
 
 int MsgWriter::writeFileData(const FileId& fileId, rdr::InStream& source, int maxLen,
-                             bool compress) {
+                             bool compress, DeflateAhead* ahead) {
   int space;
   rfb::MsgWriter* writer = writerWithRoom("writeFileData", FileDataMinimum, &space);
   if (!writer)
     return 0;
+  if (space > largestSpace)
+    largestSpace = space;
   int dataMax = budget(space, FileDataMinimum) - FileDataHead;
   if (dataMax > 65535)
     dataMax = 65535;
+  int window = maxLen & 0xFFFF;
+  bool deflating = compress && ftCompress;
+  if (deflating && ahead) {
+    ahead->feed(source, aheadSegment(*ahead));
+    if (!ahead->empty()) {
+      if (window == 0)
+        return 0;
+      int consumed = writeSegments(writer, fileId, *ahead, window, dataMax, ceiling(space, dataMax));
+      // The workers go on while this thread sends.
+      ahead->feed(source, aheadSegment(*ahead));
+      return consumed;
+    }
+  }
   int avail = source.avail();
   if (avail == 0 && source.check(false, 1))
     avail = source.avail();
-  int window = maxLen & 0xFFFF;
   if (avail > window)
     avail = window;
   if (avail == 0)
@@ -269,13 +274,13 @@ int MsgWriter::writeFileData(const FileId& fileId, rdr::InStream& source, int ma
 
   int consumed;
   rdr::OutStream* os;
-  if (compress && ftCompress) {
-    int length = deflateInto(source.getptr(), avail, dataMax, ceiling(space, dataMax), &consumed);
-    os = writer->startExtMsg(extensionName);
-    os->writeU32(CompressedFileData);
-    fileId.write(*os);
-    os->writeU16((uint16_t)length);
+  if (deflating) {
+    int head = headerLength();
+    int most = ceiling(space, dataMax);
+    int length = deflateInto(source.getptr(), avail, dataMax - head, most - head, &consumed);
+    os = startCompressed(writer, fileId, head + length);
     os->write(deflated.data(), length);
+    totalIn += consumed;
   } else {
     consumed = avail < dataMax ? avail : dataMax;
     os = writer->startExtMsg(extensionName);
@@ -288,6 +293,84 @@ int MsgWriter::writeFileData(const FileId& fileId, rdr::InStream& source, int ma
   source.checkpoint();
   writer->endMsg();
   return consumed;
+}
+
+rdr::OutStream* MsgWriter::startCompressed(rfb::MsgWriter* writer, const FileId& fileId,
+                                           int length) {
+  rdr::OutStream* os = writer->startExtMsg(extensionName);
+  os->writeU32(CompressedFileData);
+  fileId.write(*os);
+  os->writeU16((uint16_t)length);
+  if (headerDue) {
+    os->write(StreamHeader, 2);
+    headerDue = false;
+  }
+  totalOut += length;
+  return os;
+}
+
+void MsgWriter::failDeflate(int result) {
+  shut_ = true;
+  if (result == Z_OK)
+    throw plat::Exception("ft::MsgWriter: deflate output exceeds the message");
+  throw plat::ExceptionFmt("ft::MsgWriter: deflate failed: %i", result);
+}
+
+int MsgWriter::aheadSegment(const DeflateAhead& ahead) const {
+  int idle = budget(largestSpace, FileDataMinimum) - FileDataHead;
+  // Even stored, a segment fits an idle connection's ceiling.
+  int most = segmentInput(ceiling(largestSpace, idle));
+  double predicted = idle * PredictedShare / ahead.ratio();
+  int input = predicted < most ? (int)predicted : most;
+  return input < MinSegmentInput ? MinSegmentInput : input;
+}
+
+// The segments are sent as the workers made them, as many as fit the
+// budget and the window; the first alone may overshoot the budget up to
+// the ceiling, as a segment deflated inline may. One that fits neither the
+// window nor the ceiling is deflated anew here, smaller, from its bytes.
+int MsgWriter::writeSegments(rfb::MsgWriter* writer, const FileId& fileId, DeflateAhead& ahead,
+                             int window, int dataMax, int ceiling) {
+  int head = headerLength();
+  int input = (int)ahead.at(0).raw.size();
+  int length = head;
+  size_t count = 0;
+  if (input <= window) {
+    DeflateSegment& first = ahead.finish(0);
+    if (first.state != DeflateSegment::Done)
+      failDeflate(first.result);
+    if (head + (int)first.deflated.size() <= ceiling) {
+      length += (int)first.deflated.size();
+      count = 1;
+    }
+  }
+  if (count == 0) {
+    DeflateSegment& first = ahead.at(0);
+    int consumed;
+    int avail = input < window ? input : window;
+    int produced = deflateInto(first.raw.data(), avail, dataMax - head, ceiling - head, &consumed);
+    rdr::OutStream* os = startCompressed(writer, fileId, head + produced);
+    os->write(deflated.data(), produced);
+    writer->endMsg();
+    totalIn += consumed;
+    ahead.consumeFront(consumed);
+    return consumed;
+  }
+  for (; count < ahead.size() && ahead.finished(count); count++) {
+    DeflateSegment& next = ahead.at(count);
+    if (next.state != DeflateSegment::Done || length + (int)next.deflated.size() > dataMax ||
+        input + (int)next.raw.size() > window)
+      break;
+    length += (int)next.deflated.size();
+    input += (int)next.raw.size();
+  }
+  rdr::OutStream* os = startCompressed(writer, fileId, length);
+  for (size_t i = 0; i < count; i++)
+    os->write(ahead.at(i).deflated.data(), (int)ahead.at(i).deflated.size());
+  writer->endMsg();
+  totalIn += input;
+  ahead.pop(count);
+  return input;
 }
 
 int MsgWriter::ceiling(int space, int dataMax) {
@@ -318,6 +401,8 @@ int MsgWriter::nextSegment(int length, int dataMax, int ceiling) const {
 // ceiling.
 int MsgWriter::deflateInto(const uint8_t* data, int avail, int dataMax, int ceiling,
                            int* consumed) {
+  // From an empty history: the message inflates whole after any other.
+  z_stream& deflater = DeflatePool::freshStream();
   deflated.resize(ceiling);
   int length = 0;
   *consumed = 0;
@@ -329,18 +414,12 @@ int MsgWriter::deflateInto(const uint8_t* data, int avail, int dataMax, int ceil
     deflater.avail_in = (uInt)input;
     deflater.next_out = deflated.data() + length;
     deflater.avail_out = (uInt)(ceiling - length);
-    int result = deflateCall(&deflater, Z_SYNC_FLUSH);
-    // The input is consumed either way: the peer's inflate stream can no
-    // longer follow ours, so nothing more may go out on the connection.
-    if (result != Z_OK) {
-      shut_ = true;
-      throw plat::ExceptionFmt("ft::MsgWriter: deflate failed: %i", result);
-    }
+    int result = DeflatePool::callDeflate(&deflater, Z_SYNC_FLUSH);
+    if (result != Z_OK)
+      failDeflate(result);
     // With the output full, deflate may hold more of this message.
-    if (deflater.avail_out == 0) {
-      shut_ = true;
-      throw plat::Exception("ft::MsgWriter: deflate output exceeds the message");
-    }
+    if (deflater.avail_out == 0)
+      failDeflate(Z_OK);
     int produced = ceiling - (int)deflater.avail_out - length;
     int used = input - (int)deflater.avail_in;
     length += produced;

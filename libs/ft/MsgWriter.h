@@ -6,9 +6,8 @@
 // room set by FileTransferBias.
 #pragma once
 
+#include "ft/DeflatePool.h"
 #include "ft/FileId.h"
-
-#include <zlib.h>
 
 #include <cstdint>
 #include <vector>
@@ -24,6 +23,7 @@ class MsgWriter;
 
 namespace ft {
 
+class DeflateAhead;
 struct ShareEntry;
 
 class MsgWriter {
@@ -54,28 +54,34 @@ public:
   int writeUpdateByteLimit(const FileId& fileId, uint64_t upTo);
   // Sends the next bytes buffered in source (at most maxLen), deflated when
   // compress is set and FtCompress allows; returns the source bytes used.
-  int writeFileData(const FileId& fileId, rdr::InStream& source, int maxLen, bool compress);
+  // With ahead, the deflated data comes from its segments, which it fills
+  // from the source.
+  int writeFileData(const FileId& fileId, rdr::InStream& source, int maxLen, bool compress,
+                    DeflateAhead* ahead = nullptr);
   bool writeFileEOF(const FileId& fileId);
   bool writeFileError(const FileId& fileId, const char* text);
   bool writeAbortFile(const FileId& fileId);
   int writeReleaseShare(uint32_t shareId);
 
-  // Starts a new deflate stream (the peer restarts its inflate stream).
+  // The peer restarts its inflate stream: the next compressed message opens
+  // a new stream.
   void resetDeflate();
   // From now on nothing is written: the connection's output holds part of
-  // a message, or its deflate stream is out of step with the peer's.
+  // a message, or its deflated data could not be made.
   void shut() { shut_ = true; }
   bool isShut() const { return shut_; }
   // Whether data compresses below nine tenths of its size.
   static bool compressesWell(const uint8_t* data, int length);
   // The zlib call that deflates data messages (zlib's deflate); tests put
   // in one that fails. Returns the one it replaces.
-  typedef int (*DeflateFunction)(z_stream* stream, int flush);
-  static DeflateFunction setDeflateFunction(DeflateFunction function);
+  typedef DeflatePool::DeflateFunction DeflateFunction;
+  static DeflateFunction setDeflateFunction(DeflateFunction function) {
+    return DeflatePool::setDeflateFunction(function);
+  }
 
-  // The level of the connection's deflate stream: the fastest, since at the
-  // default one deflating takes longer than sending the plain data over a
-  // fast link, and the peer inflates either.
+  // The level of deflated data: the fastest, since at the default one
+  // deflating takes longer than sending the plain data over a fast link,
+  // and the peer inflates either.
   static const int DeflateLevel = Z_BEST_SPEED;
 
   // The share of free room that the data and listing messages may take.
@@ -86,7 +92,6 @@ public:
 private:
   // The connection's writer when it has room for minimum bytes, else null.
   rfb::MsgWriter* writerWithRoom(const char* operation, int minimum, int* space);
-  void startDeflate();
   void logCounters();
   // The most output a compressed message may hold whatever its budget:
   // 95 % of the room, at most the largest budget (at least dataMax).
@@ -97,11 +102,31 @@ private:
   // dataMax bytes and never more than ceiling; returns their number and
   // sets *consumed to the input used.
   int deflateInto(const uint8_t* data, int avail, int dataMax, int ceiling, int* consumed);
+  // A compressed message of the ready segments of ahead that fit; returns
+  // the input they carry.
+  int writeSegments(rfb::MsgWriter* writer, const FileId& fileId, DeflateAhead& ahead,
+                    int window, int dataMax, int ceiling);
+  // Starts a compressed message of length bytes (the stream header
+  // included, when due) and writes that header.
+  rdr::OutStream* startCompressed(rfb::MsgWriter* writer, const FileId& fileId, int length);
+  // Bytes the stream header adds to the next compressed message.
+  int headerLength() const { return headerDue ? 2 : 0; }
+  // The input of a segment cut ahead: as much as fills most of the budget
+  // of an idle connection at the upload's last ratio.
+  int aheadSegment(const DeflateAhead& ahead) const;
+  // The connection cannot go on after a failed segment.
+  void failDeflate(int result);
 
   rfb::MsgHandler* connection;
   bool shut_;
-  z_stream deflater;
-  // Output per input byte of the last segment deflated (1 for a new stream).
+  // The next compressed message opens the peer's inflate stream.
+  bool headerDue;
+  // The most room seen: the connection's room when idle.
+  int largestSpace;
+  // The compression statistics: input and output of compressed messages.
+  uint64_t totalIn;
+  uint64_t totalOut;
+  // Output per input byte of the last segment deflated (1 at first).
   double lastRatio;
   std::vector<uint8_t> deflated;
 };

@@ -1,5 +1,7 @@
 // Mutual exclusion: a recursive lock (a critical section on Windows) and a
-// scoped holder. These are the only locks the programs use.
+// scoped holder. These are the locks the programs use; only the deflate
+// workers (ft::DeflatePool), portable code that waits on a condition, use
+// std::mutex.
 #pragma once
 
 namespace plat {

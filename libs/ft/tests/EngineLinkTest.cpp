@@ -145,6 +145,27 @@ TEST_P(Transfers, EveryByteArrivesWithinItsWindows) {
   share->release();
 }
 
+TEST_F(TwoEngines, LongDeflatedFilesInterleavedThroughOneInflateStream) {
+  b.extension.compress = true;
+  // Segments deflated ahead by the workers, of two files at once; one
+  // file's window is smaller than a segment.
+  std::vector<Contents> contents = {{"one", text(900000), false},
+                                    {"two", text(700000).substr(5), false}};
+  uint32_t id = a.share(proxies(contents));
+  ft::ShareProxy* share = nullptr;
+  ASSERT_TRUE(link->runUntil([&] { return (share = listed()) != nullptr; }));
+  MemSink& wide = sink(1 << 20);
+  MemSink& narrow = sink(3000);
+  b.fetch(id, 0, "one", &wide);
+  b.fetch(id, 1, "two", &narrow);
+  ASSERT_TRUE(link->runUntil([&] { return wide.closed() && narrow.closed(); }));
+  EXPECT_TRUE(wide.received == contents[0].bytes);
+  EXPECT_TRUE(narrow.received == contents[1].bytes);
+  EXPECT_FALSE(narrow.overran);
+  EXPECT_LT(link->aToB.moved, 1600000u / 4);
+  share->release();
+}
+
 INSTANTIATE_TEST_SUITE_P(LowWaterMarkAndCompression, Transfers,
                          testing::Combine(testing::Values(-1, 4096), testing::Bool()));
 

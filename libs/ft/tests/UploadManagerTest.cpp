@@ -318,14 +318,40 @@ TEST_F(UploadManagerTest, CompressesWhatCompressesWell) {
   EXPECT_LT(probe.out.moved, text.size() / 4);
 }
 
+// Long enough for the deflate workers.
+std::string logText(size_t n) {
+  std::string s;
+  for (int i = 0; s.size() < n; i++)
+    s += "line " + std::to_string(i * 7 % 9973) + " of the log\n";
+  s.resize(n);
+  return s;
+}
+
+TEST_F(UploadManagerTest, AbortAndCloseWithSegmentsInFlight) {
+  auto compress = setting(ft::ftCompress, true);
+  std::string text = logText(2 << 20);
+  shareAndList({new MemFile("f", text), new MemFile("g", text)});
+  probe.sent();
+  probe.ext().reqFile(probe.conn(), "f", ft::FileId(40, 1), All, 0, All, 1);
+  probe.ext().reqFile(probe.conn(), "g", ft::FileId(40, 2), All, 0, All, 1);
+  cycle();
+  probe.ext().abortFile(probe.conn(), ft::FileId(40, 1));
+  cycle();
+  // The connection goes with g's segments still with the workers.
+  probe.end.close();
+  EXPECT_FALSE(um().uploadsPending(probe.conn()));
+}
+
 TEST(UploadManagerFailure, AFailedWriteCycleClosesTheConnectionAndWritesNoMore) {
   auto compress = setting(ft::ftCompress, true);
   ft::MsgWriter::DeflateFunction real = ft::MsgWriter::setDeflateFunction(deflateThatCannotFinish);
-  for (bool outOfMemory : {false, true}) {
+  // Deflated by the sending thread, by the workers, and out of memory.
+  for (int run : {0, 1, 2}) {
+    bool outOfMemory = run == 2;
     if (outOfMemory)
       ft::MsgWriter::setDeflateFunction(real);
     Probe probe;
-    MemFile* file = new MemFile("f", std::string(5000, 'z'));
+    MemFile* file = new MemFile("f", std::string(run == 1 ? 100000 : 5000, 'z'));
     file->outOfMemory = outOfMemory;
     probe.engine.share({file, new MemFile("g", "g")}, 2, 40);
     probe.ext().reqShare(probe.conn(), 40, "", 0);
@@ -333,7 +359,7 @@ TEST(UploadManagerFailure, AFailedWriteCycleClosesTheConnectionAndWritesNoMore) 
     probe.ext().reqFile(probe.conn(), "f", ft::FileId(40, 1), All, 0, All, 1);
     probe.ext().reqFile(probe.conn(), "g", ft::FileId(40, 2), All, 0, All, 1);
     // No error for the file: the connection's stream is what failed.
-    EXPECT_EQ(Lines{}, probe.sent()) << outOfMemory;
-    EXPECT_TRUE(probe.end.closing) << outOfMemory;
+    EXPECT_EQ(Lines{}, probe.sent()) << run;
+    EXPECT_TRUE(probe.end.closing) << run;
   }
 }
