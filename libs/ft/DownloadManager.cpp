@@ -290,6 +290,7 @@ void DownloadManager::dataReceived(const FileId& id, const uint8_t* data, int le
     // Counted first: a sink may ask for a write cycle from inside write,
     // and that cycle's renewal must see these bytes as arrived.
     stream->bytesReceived += length;
+    bytesReceived_ += length;
     if (stream->bytesReceived > stream->expectedSize) {
       failure = sizeMismatch(id, stream);
       stopped = true;

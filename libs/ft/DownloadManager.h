@@ -95,6 +95,8 @@ public:
   virtual bool flushFileRequests();
   // File requests written so far on the connection.
   uint64_t requestsWritten() const { return requestsWritten_; }
+  // File data received so far on the connection.
+  uint64_t bytesReceived() const { return bytesReceived_; }
   virtual bool flushByteLimits();
   virtual bool flushAborts();
   // Takes ownership of the entry. Only entries of the listing asked for
@@ -166,6 +168,7 @@ private:
   std::map<FileId, Request> requests;
   std::map<FileId, Stream*> streams;
   uint64_t requestsWritten_ = 0;
+  uint64_t bytesReceived_ = 0;
   ShareState state;
   Extension* extension_;
   rfb::MsgHandler* connection_;

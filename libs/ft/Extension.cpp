@@ -11,6 +11,7 @@
 #include "plat/Assert.h"
 #include "plat/LogWriter.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <vector>
@@ -131,8 +132,13 @@ void Extension::scheduleWriteMsg(rfb::MsgHandler* connection) {
 
 Extension::ReadingBatch::ReadingBatch(Extension* extension_, rfb::MsgHandler* connection_)
     : extension(extension_), connection(connection_) {
-  if (Connection* c = extension->find(connection))
+  if (Connection* c = extension->find(connection)) {
     c->reading = true;
+    if (c->download) {
+      c->requestsSent = c->download->requestsWritten();
+      c->bytesRenewed = c->download->bytesReceived();
+    }
+  }
 }
 
 Extension::ReadingBatch::~ReadingBatch() {
@@ -200,9 +206,25 @@ bool Extension::writesPending(rfb::MsgHandler* connection) {
   return c && c->writePending;
 }
 
-uint64_t Extension::requestsWritten(rfb::MsgHandler* connection) {
+bool Extension::writeEarly(rfb::MsgHandler* connection) {
   Connection* c = find(connection);
-  return c && c->download ? c->download->requestsWritten() : 0;
+  if (!c || !c->download || c->writer->isShut())
+    return false;
+  DownloadManager* download = c->download;
+  uint64_t due = (uint64_t)std::max(1, downloadConcurrency() / 2);
+  bool leave = download->requestsWritten() - c->requestsSent >= due;
+  if (download->bytesReceived() - c->bytesRenewed >= EarlyRenewalBytes) {
+    c->bytesRenewed = download->bytesReceived();
+    try {
+      leave |= download->flushByteLimits();
+    } catch (const plat::Exception& e) {
+      failConnection(connection, e.str());
+      return false;
+    }
+  }
+  if (leave)
+    c->requestsSent = download->requestsWritten();
+  return leave;
 }
 
 void Extension::requestWriteCycle(rfb::MsgHandler* connection) {

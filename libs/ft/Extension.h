@@ -78,8 +78,14 @@ public:
   void writeMsgs(rfb::MsgHandler* connection) override;
   // Whether the connection's last write cycle had more to write.
   bool writesPending(rfb::MsgHandler* connection);
-  // File requests written on the connection so far.
-  uint64_t requestsWritten(rfb::MsgHandler* connection);
+  // Between two messages of a batch: writes what should not wait for the
+  // batch's end, and says whether the output should leave now. Held to the
+  // batch's end, the two ends would take turns: the next files' requests
+  // leave once half as many as may run at once wait, and the windows are
+  // renewed after every EarlyRenewalBytes of file data (a batch of
+  // deflated data may hold a whole window).
+  bool writeEarly(rfb::MsgHandler* connection);
+  static const uint64_t EarlyRenewalBytes = 64 * 1024;
   // The socket server's thread is about to wait (or, without an event loop,
   // it has read what arrived for now): the download side's sinks write
   // what they held back.
@@ -177,6 +183,9 @@ private:
     std::unique_ptr<MsgWriter> writer;
     bool writePending = false;
     bool reading = false;
+    // The download side's counters when its output last left in a batch.
+    uint64_t requestsSent = 0;
+    uint64_t bytesRenewed = 0;
   };
 
   Connection* find(rfb::MsgHandler* connection);

@@ -1,6 +1,5 @@
 #include "ft/proxy/win/SocketServer.h"
 
-#include "ft/Parameters.h"
 #include "ft/proxy/MsgReceiver.h"
 #include "io/Io.h"
 #include "net/Socket.h"
@@ -9,8 +8,6 @@
 #include "rdr/OutStreamV4.h"
 #include "rdr/win/FdInStream.h"
 #include "rdr/win/FdOutStream.h"
-
-#include <algorithm>
 
 namespace ft {
 namespace proxy {
@@ -120,18 +117,11 @@ void SocketServer::socketReadable(net::Socket* socket) {
     return;
   }
   Extension::Connection* connection = it->second.connection.get();
-  // Files that end in this batch call for the next ones. Their requests
-  // leave once half as many as may run at once wait, so that the other end
-  // serves them while this one still works through the batch: held to the
-  // batch's end, the two ends would take turns.
-  uint64_t sentUpTo = extension->requestsWritten(connection);
-  uint64_t due = (uint64_t)std::max(1, downloadConcurrency() / 2);
+  // So that the other end serves the next files and sends on in new
+  // windows while this one still works through the batch.
   auto afterMsg = [&] {
-    uint64_t written = extension->requestsWritten(connection);
-    if (written - sentUpTo < due)
-      return;
-    sentUpTo = written;
-    flushOutput(socket);
+    if (extension->writeEarly(connection))
+      flushOutput(socket);
   };
   try {
     Extension::ReadingBatch batch(extension, connection);

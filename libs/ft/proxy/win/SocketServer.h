@@ -7,9 +7,9 @@
 // thread). With an event manager on that thread it also wakes the extension
 // for write cycles asked for on other threads, and lets the sinks write
 // what they hold just before the thread waits (else after each batch of
-// messages read): the writes of a file then gather many batches. File
-// requests written while a batch is read leave before its end, once half
-// of ftConcurrency of them wait.
+// messages read): the writes of a file then gather many batches. What the
+// extension writes early while a batch is read (the next files' requests,
+// renewals) leaves before the batch's end.
 #pragma once
 
 #include "ft/Extension.h"
