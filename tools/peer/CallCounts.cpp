@@ -61,7 +61,7 @@ void printCounts(const char* label, const Counts& sender, const Counts& receiver
     double rv = r == receiver.end() ? 0 : r->second / per;
     if (sv == 0 && rv == 0)
       continue;
-    printf("    %-16s %12.2f | %12.2f\n", name.c_str(), sv, rv);
+    printf("    %-18s %10.2f | %12.2f\n", name.c_str(), sv, rv);
   }
   fflush(stdout);
 }
