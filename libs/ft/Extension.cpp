@@ -213,7 +213,7 @@ bool Extension::writeEarly(rfb::MsgHandler* connection) {
   DownloadManager* download = c->download;
   uint64_t due = (uint64_t)std::max(1, downloadConcurrency() / 2);
   bool leave = download->requestsWritten() - c->requestsSent >= due;
-  if (download->bytesReceived() - c->bytesRenewed >= EarlyRenewalBytes) {
+  if (download->bytesReceived() - c->bytesRenewed >= (uint64_t)fileTransferBufferBytes() / 2) {
     c->bytesRenewed = download->bytesReceived();
     try {
       leave |= download->flushByteLimits();

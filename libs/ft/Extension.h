@@ -82,10 +82,10 @@ public:
   // batch's end, and says whether the output should leave now. Held to the
   // batch's end, the two ends would take turns: the next files' requests
   // leave once half as many as may run at once wait, and the windows are
-  // renewed after every EarlyRenewalBytes of file data (a batch of
-  // deflated data may hold a whole window).
+  // renewed after every half a transfer buffer of file data (a batch of
+  // deflated data may hold a whole window; one of plain data, about a
+  // receive's worth, never gets there and costs no send of its own).
   bool writeEarly(rfb::MsgHandler* connection);
-  static const uint64_t EarlyRenewalBytes = 64 * 1024;
   // The socket server's thread is about to wait (or, without an event loop,
   // it has read what arrived for now): the download side's sinks write
   // what they held back.
