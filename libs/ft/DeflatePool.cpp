@@ -154,8 +154,16 @@ void DeflatePool::cancel(DeflateSegment& segment) {
   segment.state = DeflateSegment::Cancelled;
 }
 
+// A stored segment's overhead: a 5-byte header per block (zlib makes one
+// per 16383 bytes at most; counted here per 4096), the 5-byte empty block
+// of the sync flush and the 2-byte stream header; the 32 bytes hold those
+// last two with room to spare.
 int DeflatePool::outputBound(int length) {
   return length + (length / 4096 + 1) * 5 + 32;
+}
+
+int DeflatePool::inputFitting(int out) {
+  return out - (out / 4096 + 1) * 5 - 32;
 }
 
 z_stream& DeflatePool::freshStream() {

@@ -66,6 +66,8 @@ public:
   static int deflateSegment(const uint8_t* data, int length, std::vector<uint8_t>& out);
   // Room one segment of length input bytes needs even when stored.
   static int outputBound(int length);
+  // Input of one segment that fits out bytes of output even when stored.
+  static int inputFitting(int out);
   // The calling thread's raw deflate stream at the writer's level, reset to
   // an empty history.
   static z_stream& freshStream();

@@ -39,15 +39,6 @@ int cutLength(const char* text) {
 }
 
 
-// Input of one sync-flushed segment that fits out bytes of output even
-// when stored: a 5-byte header per block (zlib makes one per 16383 bytes at
-// most; counted here per 4096), the 5-byte empty block of the sync flush
-// and the 2-byte stream header; the 32 bytes hold those last two with room
-// to spare.
-int segmentInput(int out) {
-  return out - (out / 4096 + 1) * 5 - 32;
-}
-
 // Below this much input a further segment costs more than it carries.
 const int MinSegmentInput = 1024;
 
@@ -319,7 +310,7 @@ void MsgWriter::failDeflate(int result) {
 int MsgWriter::aheadSegment(const DeflateAhead& ahead) const {
   int idle = budget(largestSpace, FileDataMinimum) - FileDataHead;
   // Even stored, a segment fits an idle connection's ceiling.
-  int most = segmentInput(ceiling(largestSpace, idle));
+  int most = DeflatePool::inputFitting(ceiling(largestSpace, idle));
   double predicted = idle * PredictedShare / ahead.ratio();
   int input = predicted < most ? (int)predicted : most;
   return input < MinSegmentInput ? MinSegmentInput : input;
@@ -382,8 +373,8 @@ int MsgWriter::ceiling(int space, int dataMax) {
 }
 
 int MsgWriter::nextSegment(int length, int dataMax, int ceiling) const {
-  int safe = segmentInput(ceiling - length);
-  int input = segmentInput(dataMax - length);
+  int safe = DeflatePool::inputFitting(ceiling - length);
+  int input = DeflatePool::inputFitting(dataMax - length);
   double predicted = (dataMax - length) * PredictedShare / lastRatio;
   if (predicted > input)
     input = predicted < safe ? (int)predicted : safe;

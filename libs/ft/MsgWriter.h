@@ -6,8 +6,9 @@
 // room set by FileTransferBias.
 #pragma once
 
-#include "ft/DeflatePool.h"
 #include "ft/FileId.h"
+
+#include <zlib.h>
 
 #include <cstdint>
 #include <vector>
@@ -72,13 +73,6 @@ public:
   bool isShut() const { return shut_; }
   // Whether data compresses below nine tenths of its size.
   static bool compressesWell(const uint8_t* data, int length);
-  // The zlib call that deflates data messages (zlib's deflate); tests put
-  // in one that fails. Returns the one it replaces.
-  typedef DeflatePool::DeflateFunction DeflateFunction;
-  static DeflateFunction setDeflateFunction(DeflateFunction function) {
-    return DeflatePool::setDeflateFunction(function);
-  }
-
   // The level of deflated data: the fastest, since at the default one
   // deflating takes longer than sending the plain data over a fast link,
   // and the peer inflates either.

@@ -2,6 +2,7 @@
 #include "Settings.h"
 #include "TestConnection.h"
 
+#include "ft/DeflatePool.h"
 #include "ft/MsgWriter.h"
 #include "ft/Parameters.h"
 #include "ft/ShareEntry.h"
@@ -335,8 +336,8 @@ TEST_F(MsgWriterTest, TextTakesFewSegmentsAndNoiseAfterItStaysUnderTheCeiling) {
   Setting<plat::IntParameter, int> bias(ft::fileTransferBias, 25);
   static int calls;
   calls = 0;
-  ft::MsgWriter::DeflateFunction zlibDeflate =
-      ft::MsgWriter::setDeflateFunction([](z_stream* s, int flush) {
+  ft::DeflatePool::DeflateFunction zlibDeflate =
+      ft::DeflatePool::setDeflateFunction([](z_stream* s, int flush) {
         calls++;
         return deflate(s, flush);
       });
@@ -366,7 +367,7 @@ TEST_F(MsgWriterTest, TextTakesFewSegmentsAndNoiseAfterItStaysUnderTheCeiling) {
     EXPECT_LE(message.size(), 2u + 9500);
     wire.insert(wire.end(), message.begin(), message.end());
   }
-  ft::MsgWriter::setDeflateFunction(zlibDeflate);
+  ft::DeflatePool::setDeflateFunction(zlibDeflate);
   EXPECT_TRUE(inflateMessages(wire) == text(data));
 }
 

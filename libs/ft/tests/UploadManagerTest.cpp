@@ -1,6 +1,7 @@
 #include "Probe.h"
 #include "Settings.h"
 
+#include "ft/DeflatePool.h"
 #include "ft/MsgWriter.h"
 #include "ft/Parameters.h"
 
@@ -344,12 +345,12 @@ TEST_F(UploadManagerTest, AbortAndCloseWithSegmentsInFlight) {
 
 TEST(UploadManagerFailure, AFailedWriteCycleClosesTheConnectionAndWritesNoMore) {
   auto compress = setting(ft::ftCompress, true);
-  ft::MsgWriter::DeflateFunction real = ft::MsgWriter::setDeflateFunction(deflateThatCannotFinish);
+  ft::DeflatePool::DeflateFunction real = ft::DeflatePool::setDeflateFunction(deflateThatCannotFinish);
   // Deflated by the sending thread, by the workers, and out of memory.
   for (int run : {0, 1, 2}) {
     bool outOfMemory = run == 2;
     if (outOfMemory)
-      ft::MsgWriter::setDeflateFunction(real);
+      ft::DeflatePool::setDeflateFunction(real);
     Probe probe;
     MemFile* file = new MemFile("f", std::string(run == 1 ? 100000 : 5000, 'z'));
     file->outOfMemory = outOfMemory;
