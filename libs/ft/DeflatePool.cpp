@@ -4,6 +4,7 @@
 #include "plat/CallCounter.h"
 #include "plat/Exception.h"
 #include "plat/LogWriter.h"
+#include "plat/ThreadLocal.h"
 
 #include <atomic>
 #include <cstring>
@@ -36,6 +37,8 @@ struct RawStream {
   }
   ~RawStream() { deflateEnd(&stream); }
 };
+
+plat::ThreadLocal<RawStream> rawStreams;
 
 std::mutex sharedLock;
 std::weak_ptr<DeflatePool> sharedPool;
@@ -167,10 +170,10 @@ int DeflatePool::inputFitting(int out) {
 }
 
 z_stream& DeflatePool::freshStream() {
-  thread_local RawStream raw;
-  if (deflateReset(&raw.stream) != Z_OK)
+  z_stream& stream = rawStreams.get().stream;
+  if (deflateReset(&stream) != Z_OK)
     throw plat::Exception("MsgWriter: deflateReset failed");
-  return raw.stream;
+  return stream;
 }
 
 int DeflatePool::deflateSegment(const uint8_t* data, int length, std::vector<uint8_t>& out) {

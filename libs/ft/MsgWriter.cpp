@@ -5,6 +5,7 @@
 #include "ft/PduType.h"
 #include "ft/ShareEntry.h"
 #include "plat/LogWriter.h"
+#include "plat/ThreadLocal.h"
 #include "rdr/InStream.h"
 #include "rdr/MemOutStream.h"
 #include "rfb/MsgHandler.h"
@@ -496,13 +497,14 @@ struct Probe {
   ~Probe() { deflateEnd(&stream); }
 };
 
+plat::ThreadLocal<Probe> probes;
+
 } // namespace
 
 bool MsgWriter::compressesWell(const uint8_t* data, int length) {
   if (length <= 0)
     return false;
-  thread_local Probe probe;
-  z_stream& stream = probe.stream;
+  z_stream& stream = probes.get().stream;
   if (deflateReset(&stream) != Z_OK)
     throw plat::Exception("MsgWriter: deflateReset failed");
   std::vector<uint8_t> out(length);

@@ -2,6 +2,7 @@
 
 #include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
+#include "plat/ThreadLocal.h"
 #include "rdr/Exception.h"
 
 #include <cstring>
@@ -53,7 +54,7 @@ private:
   std::vector<HANDLE> events;
 };
 
-thread_local SpareEvents spareEvents;
+plat::ThreadLocal<SpareEvents> spareEvents;
 
 // Likewise the buffers of the last streams that went, as many as files
 // commonly run at once: a block given back to the system comes again as
@@ -86,7 +87,7 @@ private:
   std::vector<uint8_t*> buffers;
 };
 
-thread_local SpareBuffers spareBuffers;
+plat::ThreadLocal<SpareBuffers> spareBuffers;
 
 const char* const TooManyEvents = "OverlappedInStream: too many events on this thread";
 
@@ -100,7 +101,7 @@ OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, ui
   overlapped.Offset = (DWORD)start;
   overlapped.OffsetHigh = (DWORD)(start >> 32);
   try {
-    overlapped.hEvent = spareEvents.take();
+    overlapped.hEvent = spareEvents.get().take();
     if (!overlapped.hEvent)
       throw plat::SystemException("CreateEvent", (int)GetLastError());
     // Watched only while a read is pending, but a stream that could not
@@ -110,11 +111,11 @@ OverlappedInStream::OverlappedInStream(HANDLE file_, Completion* completion_, ui
       throw plat::Exception(TooManyEvents);
   } catch (...) {
     if (overlapped.hEvent)
-      spareEvents.give(overlapped.hEvent);
+      spareEvents.get().give(overlapped.hEvent);
     completion->release();
     throw;
   }
-  buffer = spareBuffers.take();
+  buffer = spareBuffers.get().take();
   ptr = end = checkpointAt = buffer;
 }
 
@@ -130,8 +131,8 @@ OverlappedInStream::~OverlappedInStream() {
     vlog.error("%s", e.str());
   }
   completion->release();
-  spareBuffers.give(buffer);
-  spareEvents.give(overlapped.hEvent);
+  spareBuffers.get().give(buffer);
+  spareEvents.get().give(overlapped.hEvent);
 }
 
 void OverlappedInStream::watch() {
