@@ -283,7 +283,10 @@ int MsgWriter::writeFileData(const FileId& fileId, rdr::InStream& source, int ma
   }
   source.skip(consumed);
   source.checkpoint();
-  writer->endMsg();
+  if (deflating)
+    endCompressed(writer, os);
+  else
+    writer->endMsg();
   return consumed;
 }
 
@@ -299,6 +302,14 @@ rdr::OutStream* MsgWriter::startCompressed(rfb::MsgWriter* writer, const FileId&
   }
   totalOut += length;
   return os;
+}
+
+// A compressed message carries several times its size of file data: held
+// back for the next whole sends, it would use up the other end's window
+// before that end hears of it.
+void MsgWriter::endCompressed(rfb::MsgWriter* writer, rdr::OutStream* os) {
+  writer->endMsg();
+  os->flushHeld();
 }
 
 void MsgWriter::failDeflate(int result) {
@@ -343,7 +354,7 @@ int MsgWriter::writeSegments(rfb::MsgWriter* writer, const FileId& fileId, Defla
     int produced = deflateInto(first.raw.data(), avail, dataMax - head, ceiling - head, &consumed);
     rdr::OutStream* os = startCompressed(writer, fileId, head + produced);
     os->write(deflated.data(), produced);
-    writer->endMsg();
+    endCompressed(writer, os);
     totalIn += consumed;
     ahead.consumeFront(consumed);
     return consumed;
@@ -359,7 +370,7 @@ int MsgWriter::writeSegments(rfb::MsgWriter* writer, const FileId& fileId, Defla
   rdr::OutStream* os = startCompressed(writer, fileId, length);
   for (size_t i = 0; i < count; i++)
     os->write(ahead.at(i).deflated.data(), (int)ahead.at(i).deflated.size());
-  writer->endMsg();
+  endCompressed(writer, os);
   totalIn += input;
   ahead.pop(count);
   return input;

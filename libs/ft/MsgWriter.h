@@ -103,6 +103,7 @@ private:
   // Starts a compressed message of length bytes (the stream header
   // included, when due) and writes that header.
   rdr::OutStream* startCompressed(rfb::MsgWriter* writer, const FileId& fileId, int length);
+  void endCompressed(rfb::MsgWriter* writer, rdr::OutStream* os);
   // Bytes the stream header adds to the next compressed message.
   int headerLength() const { return headerDue ? 2 : 0; }
   // The input of a segment cut ahead: as much as fills most of the budget

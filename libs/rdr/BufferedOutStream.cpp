@@ -8,10 +8,11 @@
 namespace rdr {
 
 BufferedOutStream::BufferedOutStream(int bufferSize_)
-    : bufferSize(bufferSize_ > 0 ? bufferSize_ : 16384), offset(0), start(nullptr),
-      sentUpTo(nullptr), noWait(false), trace(false), blocked(false) {
-  start = new uint8_t[bufferSize];
-  ptr = sentUpTo = start;
+    : bufferSize(bufferSize_ > 0 ? bufferSize_ : 16384), capacity(bufferSize), offset(0),
+      start(nullptr), sentUpTo(nullptr), unit(nullptr), noWait(false), trace(false),
+      blocked(false) {
+  start = new uint8_t[capacity];
+  ptr = sentUpTo = unit = start;
   end = start + bufferSize;
 }
 
@@ -29,18 +30,42 @@ bool BufferedOutStream::writePending(bool wait, std::ptrdiff_t minimum) {
     blocked = n == 0;
     if (n == 0)
       return false;
-    if (trace)
-      plat::hexDump(" --> ", "     ", sentUpTo, n);
-    sentUpTo += n;
+    sent(n);
   }
   return ptr == sentUpTo;
 }
 
-void BufferedOutStream::flush() {
-  if (!writePending(!noWait))
+void BufferedOutStream::sent(int n) {
+  if (trace)
+    plat::hexDump(" --> ", "     ", sentUpTo, n);
+  sentUpTo += n;
+  if (unit == start)
     return;
+  if (ptr == sentUpTo) {
+    reset();
+    return;
+  }
+  // Part of what was held back went: the rest moves to the front, so that
+  // whole sends are held back only behind a buffer with nothing sent.
+  ptrdiff_t pending = ptr - sentUpTo;
+  ptrdiff_t current = ptr - (unit > sentUpTo ? unit : sentUpTo);
+  memmove(start, sentUpTo, pending);
+  offset += sentUpTo - start;
+  sentUpTo = start;
+  ptr = start + pending;
+  unit = ptr - current;
+  end = unit + bufferSize;
+}
+
+void BufferedOutStream::reset() {
   offset += ptr - start;
-  ptr = sentUpTo = start;
+  ptr = sentUpTo = unit = start;
+  end = start + bufferSize;
+}
+
+void BufferedOutStream::flush() {
+  if (writePending(!noWait))
+    reset();
 }
 
 bool BufferedOutStream::flushSome(bool wait) {
@@ -56,29 +81,61 @@ int BufferedOutStream::wholeSend() const {
 }
 
 void BufferedOutStream::flushWhole() {
-  if (blocked || !writePending(false, wholeSend()))
+  if (blocked || ptr - (unit > sentUpTo ? unit : sentUpTo) < wholeSend())
     return;
-  offset += ptr - start;
-  ptr = sentUpTo = start;
+  if (holdBack())
+    return;
+  if (writePending(false, wholeSend()))
+    reset();
+}
+
+void BufferedOutStream::flushHeld() {
+  if (!blocked && unit != start && writePending(false))
+    reset();
+}
+
+bool BufferedOutStream::holdBack() {
+  // Four buffers at most: what a loopback copy gains from larger sends is
+  // small, and the other end meanwhile waits for all of them.
+  int64_t most = sendSize() < 4 * (int64_t)bufferSize ? sendSize() : 4 * (int64_t)bufferSize;
+  if (sentUpTo != start || (ptr - start) + (int64_t)bufferSize > most)
+    return false;
+  if ((ptr - start) + bufferSize > capacity) {
+    // Made once, at the first whole send held back: a stream that never
+    // holds one back keeps its one buffer.
+    ptrdiff_t used = ptr - start;
+    int64_t larger = most;
+    uint8_t* grown = new uint8_t[larger];
+    memcpy(grown, start, used);
+    delete[] start;
+    start = sentUpTo = grown;
+    ptr = start + used;
+    capacity = larger;
+  }
+  unit = ptr;
+  end = unit + bufferSize;
+  return true;
 }
 
 void BufferedOutStream::resize(int64_t newSize) {
+  // Whole sends held back stay before the room of newSize.
   ptrdiff_t pending = ptr - sentUpTo;
-  uint8_t* grown = new uint8_t[newSize];
+  ptrdiff_t held = unit > sentUpTo ? unit - sentUpTo : 0;
+  uint8_t* grown = new uint8_t[held + newSize];
   memcpy(grown, sentUpTo, pending);
   offset += sentUpTo - start;
   delete[] start;
   start = sentUpTo = grown;
   ptr = start + pending;
-  end = start + newSize;
+  unit = start + held;
+  end = unit + newSize;
   bufferSize = (int)newSize;
+  capacity = held + newSize;
 }
 
 int BufferedOutStream::overrun(int itemSize, int nItems) {
-  if (writePending(false)) {
-    offset += ptr - start;
-    ptr = sentUpTo = start;
-  }
+  if (writePending(false))
+    reset();
   while (avail() < itemSize) {
     int64_t maxSize = maxOutBufferSize;
     if (bufferSize < maxSize) {
@@ -92,12 +149,11 @@ int BufferedOutStream::overrun(int itemSize, int nItems) {
     } else {
       int n = writeData(sentUpTo, (int)(ptr - sentUpTo), true);
       blocked = false;
-      if (trace)
-        plat::hexDump(" --> ", "     ", sentUpTo, n);
-      sentUpTo += n;
+      sent(n);
     }
   }
   if (sentUpTo != start) {
+    // Nothing is held back behind sent bytes (see sent()).
     ptrdiff_t pending = ptr - sentUpTo;
     memmove(start, sentUpTo, pending);
     offset += sentUpTo - start;

@@ -22,10 +22,14 @@ public:
 
   // Writes pending bytes; false when it would block with some still pending.
   bool flushSome(bool wait);
-  // Writes pending bytes while they fill a whole send: three quarters of the
-  // buffer, or less when writeData takes less at a time. Not again once the
-  // stream would block, until a later write succeeds.
+  // Once the bytes written since the last whole send fill one (three
+  // quarters of the buffer, or less when writeData takes less at a time),
+  // holds them back while writeData would take them with the next ones in
+  // one call, up to four buffers, and the buffer's room starts afresh;
+  // otherwise writes all pending bytes. Not again once the stream would
+  // block, until a later write succeeds.
   void flushWhole() override;
+  void flushHeld() override;
   bool hasPending() const { return ptr != sentUpTo; }
   // Bytes handed to writeData so far.
   int64_t sentLength() const { return offset + (sentUpTo - start); }
@@ -51,15 +55,27 @@ private:
   // Hands [sentUpTo, ptr) to writeData while at least minimum bytes are
   // pending, until it takes none; true when all of it went.
   bool writePending(bool wait, std::ptrdiff_t minimum = 1);
+  // writeData took n more bytes.
+  void sent(int n);
+  // Nothing is pending: the buffer starts afresh.
+  void reset();
+  // Holds the pending whole send back for the next one, when they would
+  // leave in one call.
+  bool holdBack();
   // What flushWhole() sends at least.
   int wholeSend() const;
   // Moves the pending bytes to the front of a buffer of newSize bytes.
   void resize(int64_t newSize);
 
+  // The room of the bytes since the last whole send, and what is allocated.
   int bufferSize;
+  int64_t capacity;
   int64_t offset;
   uint8_t* start;
   uint8_t* sentUpTo;
+  // Where the bytes since the last whole send begin; the whole sends held
+  // back lie before it, and only while nothing of them was sent.
+  uint8_t* unit;
   bool noWait;
   bool trace;
   bool blocked;

@@ -78,6 +78,13 @@ void FramedOutStream::flushWhole() {
   ptr = end = underlying->getptr();
 }
 
+void FramedOutStream::flushHeld() {
+  if (inFrame)
+    throw FrameException("FramedOutStream::flushHeld: unfinished frame");
+  underlying->flushHeld();
+  ptr = end = underlying->getptr();
+}
+
 int FramedOutStream::avail() {
   int room = underlying->avail() - headerSize;
   return room > 0 ? room : 0;

@@ -25,6 +25,7 @@ public:
   int overrun(int itemSize, int nItems) override;
   // Between messages only: the underlying stream's.
   void flushWhole() override;
+  void flushHeld() override;
 
 protected:
   FramedOutStream(OutStream* underlying, int maxPayload, int headerSize);

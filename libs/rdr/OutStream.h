@@ -20,6 +20,9 @@ public:
   // Pushes out what fills whole sends, without waiting; the rest stays
   // buffered for flush(). Nothing in streams without a send size.
   virtual void flushWhole() {}
+  // Pushes out, without waiting, whole sends that flushWhole() held back
+  // for the next ones, with what follows them.
+  virtual void flushHeld() {}
   // Bytes that can be written without waiting.
   virtual int avail() = 0;
   // Makes room for at least one item of itemSize bytes and returns how many

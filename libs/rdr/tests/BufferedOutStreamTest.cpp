@@ -20,9 +20,13 @@ public:
   int waits = 0;
   int chunk = 1 << 30;
   bool keep = true;
+  int calls = 0;
+  int most = 0; // what one call takes; 0: the buffer's size
 
 protected:
+  int sendSize() const override { return most ? most : rdr::BufferedOutStream::sendSize(); }
   int writeData(const uint8_t* buffer, int length, bool wait) override {
+    calls++;
     int n;
     if (wait) {
       waits++;
@@ -139,6 +143,55 @@ TEST(BufferedOutStream, FlushWholeSendsWholeSendsOnlyAndStopsOnceRefused) {
   EXPECT_TRUE(out.flushSome(false));
   EXPECT_FALSE(out.isBlocked());
   EXPECT_EQ(data, out.received);
+}
+
+TEST(BufferedOutStream, WholeSendsWaitForTheNextWhileOneCallTakesThem) {
+  SlowSink out(256); // whole sends of 192, held back up to 1024 bytes
+  out.most = 1 << 20;
+  out.setNoWait(true);
+  out.acceptWithoutWait = 1 << 20;
+  std::vector<uint8_t> data = pattern(3000);
+  std::vector<int> rooms;
+  for (int i = 0; i < 20; i++) {
+    out.write(data.data() + i * 50, 50);
+    out.flushWhole();
+    rooms.push_back(out.avail());
+  }
+  // Three whole sends of 200 waited; the fourth would have left no room, so
+  // all four went in one call.
+  EXPECT_EQ(1, out.calls);
+  EXPECT_EQ(800u, out.received.size());
+  EXPECT_EQ((std::vector<int>{206, 156, 106, 256, 206, 156, 106, 256, 206, 156, 106, 256, 206, 156,
+                              106, 256, 206, 156, 106, 256}),
+            rooms);
+
+  // The socket takes part of what waits: the rest, held back or not, stays
+  // in order before what follows.
+  for (int i = 20; i < 30; i++) {
+    out.write(data.data() + i * 50, 50);
+    out.flushWhole();
+  }
+  out.acceptWithoutWait = 130;
+  out.flushSome(false);
+  EXPECT_EQ(930u, out.received.size());
+  out.write(data.data() + 1500, 1500);
+  EXPECT_EQ(3000, out.length());
+  out.acceptWithoutWait = 1 << 20;
+  EXPECT_TRUE(out.flushSome(false));
+  EXPECT_EQ(data, out.received);
+
+  // flushHeld() lets a whole send held back go at once, with what follows.
+  SlowSink next(256);
+  next.most = 1 << 20;
+  next.setNoWait(true);
+  next.acceptWithoutWait = 1 << 20;
+  next.write(data.data(), 250);
+  next.flushWhole();
+  next.write(data.data(), 10);
+  EXPECT_EQ(0, next.calls);
+  next.flushHeld();
+  EXPECT_FALSE(next.hasPending());
+  EXPECT_EQ(260u, next.received.size());
 }
 
 TEST(BufferedOutStream, LengthCountsPast4GiB) {
