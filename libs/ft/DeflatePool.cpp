@@ -21,6 +21,8 @@ std::atomic<DeflatePool::DeflateFunction> deflateCall(deflate);
 // call.
 plat::CallCounter senderWaits("deflate.wait");
 plat::CallCounter wakes("deflate.wake");
+plat::CallCounter ownSegments("deflate.own");
+plat::CallCounter workerWakes("deflate.chain");
 
 // A reset stream deflates as a fresh one would; one per thread spares each
 // segment the allocation of deflate's window and tables, and spares a
@@ -73,16 +75,18 @@ DeflatePool::~DeflatePool() {
 }
 
 void DeflatePool::submit(const std::vector<std::shared_ptr<DeflateSegment>>& segments) {
-  size_t wake;
+  bool wake;
   {
     std::lock_guard<std::mutex> l(lock);
     for (const auto& segment : segments) {
       segment->state = DeflateSegment::Queued;
       queue.push_back(segment);
     }
-    wake = segments.size() < (size_t)idle ? segments.size() : (size_t)idle;
+    wake = !segments.empty() && idle > 0;
   }
-  for (size_t i = 0; i < wake; i++) {
+  // One: each worker that takes a segment wakes the next while more wait,
+  // so that the sending thread makes one wake, not one per worker.
+  if (wake) {
     wakes.add();
     queued.notify_one();
   }
@@ -104,7 +108,12 @@ void DeflatePool::work() {
     if (segment->state != DeflateSegment::Queued)
       continue; // cancelled, or taken by the sender itself
     segment->state = DeflateSegment::Running;
+    bool wakeNext = !queue.empty() && idle > 0;
     l.unlock();
+    if (wakeNext) {
+      workerWakes.add();
+      queued.notify_one();
+    }
     run(*segment);
     l.lock();
     if (waiting > 0) {
@@ -137,6 +146,7 @@ void DeflatePool::finish(DeflateSegment& segment) {
     // Left in the queue: the worker that comes to it passes it over.
     segment.state = DeflateSegment::Running;
     l.unlock();
+    ownSegments.add();
     run(segment);
     return;
   }

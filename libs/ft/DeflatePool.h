@@ -49,7 +49,8 @@ public:
   ~DeflatePool();
 
   int workers() const { return (int)threads.size(); }
-  // Queues the segments and wakes as many idle workers as they need.
+  // Queues the segments and wakes an idle worker; a worker that takes one
+  // wakes the next while more wait.
   void submit(const std::vector<std::shared_ptr<DeflateSegment>>& segments);
   // Makes the segment Done or Failed: deflates it on the calling thread
   // when no worker has taken it yet, else waits for the worker.
