@@ -91,6 +91,20 @@ HWND ModalHelper::findWindow(const std::wstring& title, bool anyDialog) {
   return found.window;
 }
 
+// An action that posts to its window (a click) returns before the window's
+// thread has taken the message; looking for the next window then may find
+// this one again, still enabled, where the click is about to open a box.
+// A message sent to the window is answered when its thread next takes
+// messages, before those posted: the second answer comes only once the
+// thread has taken the posted one, and from within what that opened.
+void ModalHelper::settle(HWND window) {
+  for (int i = 0; i < 2; i++) {
+    DWORD_PTR result;
+    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, stepTimeoutMs_ / 4, &result))
+      return;
+  }
+}
+
 void ModalHelper::run() {
   ULONGLONG waitingSince = GetTickCount64();
   HWND unexpected = nullptr;
@@ -112,6 +126,7 @@ void ModalHelper::run() {
       HWND window = findWindow(step.title, step.title.empty());
       if (window) {
         step.action(window);
+        settle(window);
         std::lock_guard<std::mutex> l(lock_);
         steps_.pop_front();
         waitingSince = now;

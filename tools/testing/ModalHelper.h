@@ -45,6 +45,8 @@ private:
     std::function<void(HWND)> action;
   };
   void run();
+  // Returns once the window's thread has taken what the action posted.
+  void settle(HWND window);
   HWND findWindow(const std::wstring& title, bool anyDialog);
 
   DWORD thread_;
