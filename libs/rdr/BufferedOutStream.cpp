@@ -95,8 +95,8 @@ void BufferedOutStream::flushHeld() {
 }
 
 bool BufferedOutStream::holdBack() {
-  // Four buffers at most: what a loopback copy gains from larger sends is
-  // small, and the other end meanwhile waits for all of them.
+  // Four buffers at most: the other end waits for all of them, and what a
+  // send gains from being larger still is small.
   int64_t most = sendSize() < 4 * (int64_t)bufferSize ? sendSize() : 4 * (int64_t)bufferSize;
   if (sentUpTo != start || (ptr - start) + (int64_t)bufferSize > most)
     return false;
@@ -104,13 +104,12 @@ bool BufferedOutStream::holdBack() {
     // Made once, at the first whole send held back: a stream that never
     // holds one back keeps its one buffer.
     ptrdiff_t used = ptr - start;
-    int64_t larger = most;
-    uint8_t* grown = new uint8_t[larger];
+    uint8_t* grown = new uint8_t[most];
     memcpy(grown, start, used);
     delete[] start;
     start = sentUpTo = grown;
     ptr = start + used;
-    capacity = larger;
+    capacity = most;
   }
   unit = ptr;
   end = unit + bufferSize;
