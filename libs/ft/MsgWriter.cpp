@@ -265,28 +265,32 @@ int MsgWriter::writeFileData(const FileId& fileId, rdr::InStream& source, int ma
     return 0;
 
   int consumed;
-  rdr::OutStream* os;
   if (deflating) {
-    int head = headerLength();
-    int most = ceiling(space, dataMax);
-    int length = deflateInto(source.getptr(), avail, dataMax - head, most - head, &consumed);
-    os = startCompressed(writer, fileId, head + length);
-    os->write(deflated.data(), length);
-    totalIn += consumed;
+    consumed = writeDeflated(writer, fileId, source.getptr(), avail, dataMax,
+                             ceiling(space, dataMax));
   } else {
     consumed = avail < dataMax ? avail : dataMax;
-    os = writer->startExtMsg(extensionName);
+    rdr::OutStream* os = writer->startExtMsg(extensionName);
     os->writeU32(FileData);
     fileId.write(*os);
     os->writeU16((uint16_t)consumed);
     os->write(source.getptr(), consumed);
+    writer->endMsg();
   }
   source.skip(consumed);
   source.checkpoint();
-  if (deflating)
-    endCompressed(writer, os);
-  else
-    writer->endMsg();
+  return consumed;
+}
+
+int MsgWriter::writeDeflated(rfb::MsgWriter* writer, const FileId& fileId, const uint8_t* data,
+                             int avail, int dataMax, int ceiling) {
+  int head = headerLength();
+  int consumed;
+  int length = deflateInto(data, avail, dataMax - head, ceiling - head, &consumed);
+  rdr::OutStream* os = startCompressed(writer, fileId, head + length);
+  os->write(deflated.data(), length);
+  endCompressed(writer, os);
+  totalIn += consumed;
   return consumed;
 }
 
@@ -348,14 +352,8 @@ int MsgWriter::writeSegments(rfb::MsgWriter* writer, const FileId& fileId, Defla
     }
   }
   if (count == 0) {
-    DeflateSegment& first = ahead.at(0);
-    int consumed;
     int avail = input < window ? input : window;
-    int produced = deflateInto(first.raw.data(), avail, dataMax - head, ceiling - head, &consumed);
-    rdr::OutStream* os = startCompressed(writer, fileId, head + produced);
-    os->write(deflated.data(), produced);
-    endCompressed(writer, os);
-    totalIn += consumed;
+    int consumed = writeDeflated(writer, fileId, ahead.at(0).raw.data(), avail, dataMax, ceiling);
     ahead.consumeFront(consumed);
     return consumed;
   }

@@ -96,6 +96,10 @@ private:
   // dataMax bytes and never more than ceiling; returns their number and
   // sets *consumed to the input used.
   int deflateInto(const uint8_t* data, int avail, int dataMax, int ceiling, int* consumed);
+  // A compressed message of avail bytes of data or what of them fits,
+  // deflated here; returns the input used.
+  int writeDeflated(rfb::MsgWriter* writer, const FileId& fileId, const uint8_t* data, int avail,
+                    int dataMax, int ceiling);
   // A compressed message of the ready segments of ahead that fit; returns
   // the input they carry.
   int writeSegments(rfb::MsgWriter* writer, const FileId& fileId, DeflateAhead& ahead,

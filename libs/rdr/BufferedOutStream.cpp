@@ -48,7 +48,7 @@ void BufferedOutStream::sent(int n) {
   // Part of what was held back went: the rest moves to the front, so that
   // whole sends are held back only behind a buffer with nothing sent.
   ptrdiff_t pending = ptr - sentUpTo;
-  ptrdiff_t current = ptr - (unit > sentUpTo ? unit : sentUpTo);
+  ptrdiff_t current = ptr - unitStart();
   memmove(start, sentUpTo, pending);
   offset += sentUpTo - start;
   sentUpTo = start;
@@ -81,7 +81,7 @@ int BufferedOutStream::wholeSend() const {
 }
 
 void BufferedOutStream::flushWhole() {
-  if (blocked || ptr - (unit > sentUpTo ? unit : sentUpTo) < wholeSend())
+  if (blocked || ptr - unitStart() < wholeSend())
     return;
   if (holdBack())
     return;
@@ -119,7 +119,7 @@ bool BufferedOutStream::holdBack() {
 void BufferedOutStream::resize(int64_t newSize) {
   // Whole sends held back stay before the room of newSize.
   ptrdiff_t pending = ptr - sentUpTo;
-  ptrdiff_t held = unit > sentUpTo ? unit - sentUpTo : 0;
+  ptrdiff_t held = unitStart() - sentUpTo;
   uint8_t* grown = new uint8_t[held + newSize];
   memcpy(grown, sentUpTo, pending);
   offset += sentUpTo - start;

@@ -62,6 +62,8 @@ private:
   // Holds the pending whole send back for the next one, when they would
   // leave in one call.
   bool holdBack();
+  // The first byte written since the last whole send not yet handed on.
+  uint8_t* unitStart() const { return unit > sentUpTo ? unit : sentUpTo; }
   // What flushWhole() sends at least.
   int wholeSend() const;
   // Moves the pending bytes to the front of a buffer of newSize bytes.

@@ -17,6 +17,7 @@
 #include <map>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -301,30 +302,30 @@ int main() {
       if (counted)
         printCounts(before);
     }
-    // Text, plain and deflated, each engine on its own thread: the
-    // deflating and the inflating end are different programs.
-    double textRates[2];
-    for (int turn = 0; turn < 2; turn++) {
-      int compress = (turn + round) % 2;
-      auto before = counts();
-      textRates[compress] = engineTransferTwoThreads(compressible, compress != 0);
-      printf("  engine, text, %-8s, two threads            %8.1f MB/s\n",
-             compress ? "deflated" : "plain", textRates[compress]);
-      if (counted)
-        printCounts(before);
-    }
-    // And both on one thread, where the inflating end also sends.
-    double oneThreadText[2];
-    for (int turn = 0; turn < 2; turn++) {
-      int compress = (turn + round) % 2;
-      auto before = counts();
+    // Text, plain and deflated, in turn: the rates by whether deflated.
+    auto textPair = [&](const char* where, const std::function<double(bool)>& transfer,
+                        double* textRates) {
+      for (int turn = 0; turn < 2; turn++) {
+        int compress = (turn + round) % 2;
+        auto before = counts();
+        textRates[compress] = transfer(compress != 0);
+        printf("  engine, text, %-8s, %-11s            %8.1f MB/s\n",
+               compress ? "deflated" : "plain", where, textRates[compress]);
+        if (counted)
+          printCounts(before);
+      }
+    };
+    // Each engine on its own thread: the deflating and the inflating end
+    // are different programs. Then both on one thread, where the inflating
+    // end also sends.
+    double textRates[2], oneThreadText[2];
+    textPair("two threads",
+             [&](bool compress) { return engineTransferTwoThreads(compressible, compress); },
+             textRates);
+    textPair("one thread", [&](bool compress) {
       int pieces = 0;
-      oneThreadText[compress] = engineTransfer(compressible, false, compress != 0, &pieces);
-      printf("  engine, text, %-8s, one thread             %8.1f MB/s\n",
-             compress ? "deflated" : "plain", oneThreadText[compress]);
-      if (counted)
-        printCounts(before);
-    }
+      return engineTransfer(compressible, false, compress, &pieces);
+    }, oneThreadText);
     if (rates[0] <= 0 || rates[1] <= 0 || rates[2] <= 0 || textRates[0] <= 0 || textRates[1] <= 0 ||
         oneThreadText[0] <= 0 || oneThreadText[1] <= 0)
       return 1;
