@@ -51,9 +51,13 @@ std::shared_ptr<DeflatePool> DeflatePool::shared() {
   std::lock_guard<std::mutex> l(sharedLock);
   std::shared_ptr<DeflatePool> pool = sharedPool.lock();
   if (!pool) {
-    // Half the cores: the sending thread and the peer need theirs too.
+    // Half the cores (the sending thread and the peer need theirs too), and
+    // no more than two: two deflate text at the fastest level about twice
+    // as fast as one thread sends it, and each worker more only adds the
+    // wakes of workers that find little left to take, each a system call
+    // that the sending and receiving threads then wait behind.
     int workers = (int)std::thread::hardware_concurrency() / 2;
-    pool = std::make_shared<DeflatePool>(workers < 2 ? 2 : workers > 4 ? 4 : workers);
+    pool = std::make_shared<DeflatePool>(workers < 1 ? 1 : workers > 2 ? 2 : workers);
     sharedPool = pool;
   }
   return pool;
