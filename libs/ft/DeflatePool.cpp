@@ -22,7 +22,6 @@ std::atomic<DeflatePool::DeflateFunction> deflateCall(deflate);
 plat::CallCounter senderWaits("deflate.wait");
 plat::CallCounter wakes("deflate.wake");
 plat::CallCounter ownSegments("deflate.own");
-plat::CallCounter workerWakes("deflate.chain");
 
 // A reset stream deflates as a fresh one would; one per thread spares each
 // segment the allocation of deflate's window and tables, and spares a
@@ -79,7 +78,7 @@ DeflatePool::~DeflatePool() {
 }
 
 void DeflatePool::submit(const std::vector<std::shared_ptr<DeflateSegment>>& segments) {
-  bool wake;
+  bool wake, all;
   {
     std::lock_guard<std::mutex> l(lock);
     for (const auto& segment : segments) {
@@ -87,12 +86,16 @@ void DeflatePool::submit(const std::vector<std::shared_ptr<DeflateSegment>>& seg
       queue.push_back(segment);
     }
     wake = !segments.empty() && idle > 0;
+    all = segments.size() > 1 && idle > 1;
   }
-  // One: each worker that takes a segment wakes the next while more wait,
-  // so that the sending thread makes one wake, not one per worker.
+  // Waking every idle worker is one call, as waking one is; a worker that
+  // woke another as it took a segment would make a call of its own.
   if (wake) {
     wakes.add();
-    queued.notify_one();
+    if (all)
+      queued.notify_all();
+    else
+      queued.notify_one();
   }
 }
 
@@ -112,12 +115,7 @@ void DeflatePool::work() {
     if (segment->state != DeflateSegment::Queued)
       continue; // cancelled, or taken by the sender itself
     segment->state = DeflateSegment::Running;
-    bool wakeNext = !queue.empty() && idle > 0;
     l.unlock();
-    if (wakeNext) {
-      workerWakes.add();
-      queued.notify_one();
-    }
     run(*segment);
     l.lock();
     if (waiting > 0) {

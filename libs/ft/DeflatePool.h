@@ -49,8 +49,8 @@ public:
   ~DeflatePool();
 
   int workers() const { return (int)threads.size(); }
-  // Queues the segments and wakes an idle worker; a worker that takes one
-  // wakes the next while more wait.
+  // Queues the segments and wakes the idle workers, all of them (in one
+  // call) when more than one segment came.
   void submit(const std::vector<std::shared_ptr<DeflateSegment>>& segments);
   // Makes the segment Done or Failed: deflates it on the calling thread
   // when no worker has taken it yet, else waits for the worker.
