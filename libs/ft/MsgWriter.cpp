@@ -39,7 +39,6 @@ int cutLength(const char* text) {
   return length;
 }
 
-
 // Below this much input a further segment costs more than it carries.
 const int MinSegmentInput = 1024;
 

@@ -47,6 +47,10 @@ void BufferedOutStream::sent(int n) {
   }
   // Part of what was held back went: the rest moves to the front, so that
   // whole sends are held back only behind a buffer with nothing sent.
+  moveToFront();
+}
+
+void BufferedOutStream::moveToFront() {
   ptrdiff_t pending = ptr - sentUpTo;
   ptrdiff_t current = ptr - unitStart();
   memmove(start, sentUpTo, pending);
@@ -151,14 +155,8 @@ int BufferedOutStream::overrun(int itemSize, int nItems) {
       sent(n);
     }
   }
-  if (sentUpTo != start) {
-    // Nothing is held back behind sent bytes (see sent()).
-    ptrdiff_t pending = ptr - sentUpTo;
-    memmove(start, sentUpTo, pending);
-    offset += sentUpTo - start;
-    ptr = start + pending;
-    sentUpTo = start;
-  }
+  if (sentUpTo != start)
+    moveToFront();
   int64_t fit = (end - ptr) / itemSize;
   return fit < nItems ? (int)fit : nItems;
 }

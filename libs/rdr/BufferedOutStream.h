@@ -59,6 +59,9 @@ private:
   void sent(int n);
   // Nothing is pending: the buffer starts afresh.
   void reset();
+  // Moves the pending bytes to the front of the buffer, the bytes since the
+  // last whole send keeping their room.
+  void moveToFront();
   // Holds the pending whole send back for the next one, when they would
   // leave in one call.
   bool holdBack();
