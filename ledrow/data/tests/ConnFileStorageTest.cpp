@@ -214,9 +214,9 @@ TEST_F(OptionsTest, ChangedLockedEntryIsSavedOnlySignedAnew) {
   EXPECT_TRUE(entry.needsSigning());
   EXPECT_THROW(entry.save(), EncryptedConfig::MasterPasswordNeeded);
   EXPECT_EQ(before, get(path));
-  EXPECT_FALSE(entry.resign("wrong"));
+  EXPECT_EQ(EncryptedConfig::Unlock::WrongPassword, entry.resign("wrong"));
   EXPECT_TRUE(entry.needsSigning());
-  ASSERT_TRUE(entry.resign("master"));
+  ASSERT_EQ(EncryptedConfig::Unlock::Opened, entry.resign("master"));
   entry.save();
   EXPECT_EQ("secret", passwordIn("master"));
 
@@ -227,7 +227,7 @@ TEST_F(OptionsTest, ChangedLockedEntryIsSavedOnlySignedAnew) {
   again.setPassword("changed");
   EXPECT_THROW(again.save(), EncryptedConfig::MasterPasswordNeeded);
   EXPECT_EQ("secret", passwordIn("master"));
-  ASSERT_TRUE(again.resign("master"));
+  ASSERT_EQ(EncryptedConfig::Unlock::Opened, again.resign("master"));
   again.save();
   EXPECT_EQ("changed", passwordIn("master"));
 }
