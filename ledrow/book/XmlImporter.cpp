@@ -156,6 +156,7 @@ void Import::startChild(const xml::ElementPtr& element, const std::string& folde
     open_.push_back(Open{Folder, path});
   } else if (hasTag(element, "file")) {
     entry_ = std::make_unique<EncryptedConfig>();
+    entry_->startPairs();
     open_.push_back(Open{Entry, path});
   } else {
     open_.push_back(Open{Ignored, std::string()});
@@ -169,12 +170,24 @@ void Import::endElement(const std::shared_ptr<xml::Element>&) {
     finishEntry(closed.path);
 }
 
+// A protected entry is signed anew only when its protection shows that it
+// is what was protected, as a file's would have to; one that opens but
+// shows otherwise is not written at all, so that neither its password nor
+// its changed settings arrive under a new signature.
 void Import::finishEntry(const std::string& path) {
   std::unique_ptr<EncryptedConfig> entry = std::move(entry_);
+  entry->finishPairs();
   if (!writing_)
     return;
   if (entry->isProtected()) {
-    if (importPassword_ && masterPassword_ && entry->decrypt(importPassword_)) {
+    EncryptedConfig::Unlock opened = importPassword_ && masterPassword_
+                                         ? entry->unlock(importPassword_)
+                                         : EncryptedConfig::Unlock::WrongPassword;
+    if (opened == EncryptedConfig::Unlock::NotVerified) {
+      failed(path + ".kiv", UnverifiedEntryText);
+      return;
+    }
+    if (opened == EncryptedConfig::Unlock::Opened) {
       try {
         entry->encrypt(masterPassword_);
       } catch (const plat::Exception& e) {

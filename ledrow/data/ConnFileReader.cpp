@@ -127,6 +127,7 @@ void CConnOptions::read(rdr::InStream& in) {
 
 void CConnOptions::setFromFile(const char* name, const char* value, const char* section) {
   if (plat::ConfigParameter* p = get(name)) {
+    TakingText pair(*this);
     try {
       p->setParam(value, plat::PriorityUser);
     } catch (const plat::Exception&) {

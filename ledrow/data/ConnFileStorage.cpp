@@ -34,17 +34,22 @@ private:
 
 } // namespace
 
+// Read no further than the limit and one byte: a file of any size (standard
+// input too) is refused having cost no more than that.
 void CConnOptions::loadFromFile(const char* path) {
   std::vector<uint8_t> data;
   {
     InputFile file(path);
     uint8_t chunk[1024];
     size_t n;
-    while ((n = fread(chunk, 1, sizeof(chunk), file.get())) > 0)
+    while (data.size() <= MaxFileLength && (n = fread(chunk, 1, sizeof(chunk), file.get())) > 0)
       data.insert(data.end(), chunk, chunk + n);
     if (ferror(file.get()))
       throw plat::SystemExceptionFmt("fread(%s)", lastFileError(), path);
   }
+  if (data.size() > MaxFileLength)
+    throw plat::ExceptionFmt("Connection file too large (over %d bytes): %s", (int)MaxFileLength,
+                             path);
   rdr::MemInStream in(data.data(), (int)data.size());
   read(in);
   filePath_ = path;
@@ -57,6 +62,8 @@ void CConnOptions::saveToFile(const char* path, bool includePassword, bool optio
     file.open(path, true);
     rdr::MemOutStream text(1024);
     write(text, includePassword, optionsOnly, formatter);
+    if (text.length() > MaxFileLength)
+      throw plat::Exception("Connection file too large");
     file.write(text.data(), text.length());
     file.commit();
   } catch (const plat::Exception&) {

@@ -4,10 +4,14 @@
 #include "ledrow/data/PasswordObfuscation.h"
 #include "ledrow/data/UserNameSource.h"
 #include "plat/Assert.h"
+#include "plat/LogWriter.h"
+#include "plat/Path.h"
 
 namespace addrbook {
 
 using plat::ConfigParameter;
+
+static plat::LogWriter vlog("ConnOptions");
 
 namespace {
 
@@ -135,7 +139,8 @@ CConnOptions::CConnOptions()
                   "Kiv Server IMEs",
                   true, Adv, this),
       monitor("Monitor", "The monitor to open the Kiv Viewer window on, if available.", "", Adv,
-              this) {
+              this),
+      takingText_(false) {
   addAlias("FullColor", "FullColour");
   addAlias("LowColourLevel", "ColourLevel");
   addAlias("LowColorLevel", "ColourLevel");
@@ -160,7 +165,10 @@ CConnOptions& CConnOptions::operator=(const CConnOptions& other) {
     return *this;
   // Options first: taking PasswordFile reads that file into the password,
   // which the source's bytes then replace.
-  copyAllFrom(other);
+  {
+    TakingText copying(*this);
+    copyAllFrom(other);
+  }
   password_ = other.password_;
   filePath_ = other.filePath_;
   host_ = other.host_;
@@ -184,6 +192,12 @@ void CConnOptions::readPasswordFile() {
   plat::String path = passwordFile.getValueStr();
   if (path.length() == 0)
     return;
+  if (takingText_ && plat::mayReachNetwork(path.c_str())) {
+    vlog.error("PasswordFile %s: not opened, a path to another machine that came with a "
+               "connection text",
+               path.c_str());
+    return;
+  }
   FILE* file = tryOpenFile(path.c_str(), "rb");
   if (!file)
     return;

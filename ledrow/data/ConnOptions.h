@@ -39,10 +39,14 @@ public:
   enum { QualityPresets = 6 };
   // The longest line a connection file may hold, line end not counted.
   enum { MaxLineLength = 4095 };
+  // The largest connection file read or written. A written one holds a few
+  // KiB; this leaves room for many options kept from other writers.
+  enum { MaxFileLength = 1024 * 1024 };
 
   CConnOptions();
   // Copies every option at every priority, then the password bytes as they
-  // are, the file path, the host, the identity and the extra options.
+  // are, the file path, the host, the identity and the extra options. A
+  // PasswordFile is opened only as a pair read from a file would be.
   CConnOptions& operator=(const CConnOptions& other);
   ~CConnOptions() override;
 
@@ -53,17 +57,23 @@ public:
   // "Invalid UTF-8 encoding for Host"; what was applied stays applied.
   virtual void read(rdr::InStream& in);
   // Reads a whole file ("-" is standard input), then remembers the path.
+  // Throws plat::Exception for a file larger than MaxFileLength, before
+  // anything of it is applied.
   virtual void loadFromFile(const char* path);
   // formatter null: the connection-file text.
   virtual void write(rdr::OutStream& out, bool includePassword, bool optionsOnly,
                      Formatter* formatter);
   // Replaces the file in one step or leaves it as it was; throws
-  // plat::Exception "Failed to write configuration file".
+  // plat::Exception "Failed to write configuration file", also for a text
+  // larger than MaxFileLength (it would never be read).
   virtual void saveToFile(const char* path, bool includePassword, bool optionsOnly,
                           Formatter* formatter);
   virtual void writeSection(const char* section, rdr::OutStream& out, bool includePassword,
                             Formatter* formatter);
-  // One pair read from a file.
+  // One pair read from a file (or another connection text). A PasswordFile
+  // it names that may reach another machine is kept but not opened: Windows
+  // would sign in to that machine as the user, for text the user may
+  // never have seen. The user's own edits of the option open it.
   virtual void setFromFile(const char* name, const char* value, const char* section);
 
   // The file's own path, the password included, both sections.
@@ -145,8 +155,26 @@ protected:
   std::map<std::string, std::string> extraOptions_;
 
 private:
+  // While one lives, the options come from a text or another entry rather
+  // than from the user.
+  class TakingText {
+  public:
+    explicit TakingText(CConnOptions& options) : options_(options), was_(options.takingText_) {
+      options.takingText_ = true;
+    }
+    ~TakingText() { options_.takingText_ = was_; }
+    TakingText(const TakingText&) = delete;
+    TakingText& operator=(const TakingText&) = delete;
+
+  private:
+    CConnOptions& options_;
+    bool was_;
+  };
+
   void readPasswordFile();
   void applyLegacyOption(const char* name, const char* value);
+
+  bool takingText_;
 };
 
 } // namespace addrbook

@@ -11,6 +11,9 @@
 namespace addrbook {
 
 const char CorruptEntryText[] = "That address book entry appears to be corrupt.";
+const char UnverifiedEntryText[] = "That address book entry could not be verified: it was "
+                                   "changed after it was protected, or another program "
+                                   "protected it.";
 
 namespace {
 
@@ -59,6 +62,19 @@ bool endsInIdentity(const char* text) {
   return length >= 2 && length % 2 == 0 && strspn(hex, "0123456789abcdef") == length;
 }
 
+// The plain text of a protection blob. The master-password verifier is the
+// password protected under itself: a blob that opens to the password is
+// the verifier (or made like it), never an entry's, and opened as one it
+// would hand the master password to the viewer.
+EncryptedConfig::Unlock openBlob(const char* blob, const char* password, ZeroingBuffer* plain) {
+  *plain = decryptString(blob, password);
+  if (!plain->c_str())
+    return EncryptedConfig::Unlock::WrongPassword;
+  if (strcmp(plain->c_str(), password) == 0)
+    return EncryptedConfig::Unlock::NotVerified;
+  return EncryptedConfig::Unlock::Opened;
+}
+
 } // namespace
 
 EncryptedConfig::MasterPasswordNeeded::MasterPasswordNeeded()
@@ -86,12 +102,20 @@ EncryptedConfig& EncryptedConfig::operator=(const EncryptedConfig& other) {
 }
 
 void EncryptedConfig::read(rdr::InStream& in) {
+  startPairs();
+  CConnOptions::read(in);
+  finishPairs();
+}
+
+void EncryptedConfig::startPairs() {
   readHasher_.reset();
   layoutHasher_.reset();
   hashState_ = HashInvalid;
   readAsWritten_ = false;
   userNameRead_ = false;
-  CConnOptions::read(in);
+}
+
+void EncryptedConfig::finishPairs() {
   readHash_ = digestHex(readHasher_);
   readLayout_ = digestHex(layoutHasher_);
   hashState_ = HashValid;
@@ -99,8 +123,9 @@ void EncryptedConfig::read(rdr::InStream& in) {
     return;
   if (!userNameRead_)
     userName.setParam("", plat::PriorityUser);
-  readAsWritten_ = strcmp(writtenDigests().layout.c_str(), readLayout_.c_str()) == 0 &&
-                   !mayHidePair();
+  Digests written = writtenDigests();
+  readAsWritten_ =
+      strcmp(written.layout.c_str(), readLayout_.c_str()) == 0 && hashTellsPairs(written);
 }
 
 void EncryptedConfig::setFromFile(const char* name, const char* value, const char* section) {
@@ -150,10 +175,18 @@ EncryptedConfig::Digests EncryptedConfig::writtenDigests() {
   Digests digests;
   digests.hash = hasher.digestHex();
   digests.layout = hasher.layoutHex();
+  digests.splitsOneWay = hasher.splitsOneWay();
   return digests;
 }
 
 plat::String EncryptedConfig::computeHash() { return writtenDigests().hash; }
+
+// Whether the hash of the pairs written says which value each had: the
+// hashed text splits into their names one way only and hides none that the
+// entry lacks.
+bool EncryptedConfig::hashTellsPairs(const Digests& written) const {
+  return written.splitsOneWay && !mayHidePair();
+}
 
 // The writer leaves out a user name or an identity that is empty. With no
 // separators in the hash, text that ends up in the value before the gap
@@ -172,10 +205,10 @@ bool EncryptedConfig::mayHidePair() const {
 void EncryptedConfig::encrypt(const char* masterPassword) {
   if (isProtected())
     return;
-  if (mayHidePair())
-    throw plat::Exception("Cannot protect this entry: text in its host or user name would read "
-                          "back as a user name or identity");
   Digests digests = writtenDigests();
+  if (!hashTellsPairs(digests))
+    throw plat::Exception("Cannot protect this entry: a value in it holds the name of a setting "
+                          "next to it, and its signature could not tell the two apart");
   plat::String passwordHex =
       plat::String::adopt(plat::binToHex({password_.length(), password_.data()}));
   int capacity = (int)(sizeof(HashLinePrefix) + digests.hash.length() + 1 +
@@ -203,13 +236,14 @@ bool EncryptedConfig::needsSigning() {
   return strcmp(writtenDigests().layout.c_str(), readLayout_.c_str()) != 0;
 }
 
-bool EncryptedConfig::resign(const char* masterPassword) {
+EncryptedConfig::Unlock EncryptedConfig::resign(const char* masterPassword) {
   if (!needsSigning())
-    return true;
+    return Unlock::Opened;
   ZeroingBytes changedPassword = password_;
   plat::String signature = signature_;
-  if (!openSignature(masterPassword))
-    return false;
+  Unlock opened = openSignature(masterPassword);
+  if (opened != Unlock::Opened)
+    return opened;
   if (!changedPassword.empty())
     password_ = changedPassword;
   try {
@@ -219,53 +253,57 @@ bool EncryptedConfig::resign(const char* masterPassword) {
     signature_ = std::move(signature);
     throw;
   }
-  return true;
+  return Unlock::Opened;
 }
 
-bool EncryptedConfig::decrypt(const char* password) {
+EncryptedConfig::Unlock EncryptedConfig::unlock(const char* password) {
   if (hasEncryptedPassword())
     return openEncryptedPassword(password);
   if (hasSignature())
     return openSignature(password);
-  return true;
+  return Unlock::Opened;
 }
 
-bool EncryptedConfig::openEncryptedPassword(const char* password) {
-  ZeroingBuffer hex = decryptString(encryptedPassword_.c_str(), password);
-  if (!hex.c_str())
-    return false;
+const char* EncryptedConfig::refusalText(Unlock refusal) {
+  return refusal == Unlock::NotVerified ? UnverifiedEntryText : CorruptEntryText;
+}
+
+EncryptedConfig::Unlock EncryptedConfig::openEncryptedPassword(const char* password) {
+  ZeroingBuffer hex;
+  Unlock opened = openBlob(encryptedPassword_.c_str(), password, &hex);
+  if (opened != Unlock::Opened)
+    return opened;
   int length = plat::strLen(hex.c_str());
   ZeroingBytes bytes;
   uint8_t* out = bytes.allocate(length / 2);
   // Authentic but not hexadecimal: nothing sensible can be made of it.
   if (length % 2 != 0 || (length && !plat::hexToBin(hex.c_str(), length, out)))
-    return false;
+    return Unlock::NotVerified;
   password_ = std::move(bytes);
   encryptedPassword_ = plat::String();
-  return true;
+  return Unlock::Opened;
 }
 
-bool EncryptedConfig::openSignature(const char* password) {
-  ZeroingBuffer text = decryptString(signature_.c_str(), password);
-  if (!text.c_str())
-    return false;
+EncryptedConfig::Unlock EncryptedConfig::openSignature(const char* password) {
+  ZeroingBuffer text;
+  Unlock opened = openBlob(signature_.c_str(), password, &text);
+  if (opened != Unlock::Opened)
+    return opened;
   char* next = text.buf();
   char* line = plat::nextToken(&next, '\n');
   SignatureLine hash;
   if (!line || !splitLine(line, &hash) || strcmp(hash.section, "Signature") != 0 ||
       strcmp(hash.name, "Hash") != 0)
-    return false;
-  if (hashState_ == HashInvalid)
-    return false;
-  if (hashState_ == HashValid && (strcmp(hash.value, readHash_.c_str()) != 0 || !readAsWritten_))
-    return false;
+    return Unlock::NotVerified;
+  if (hashState_ != HashValid || strcmp(hash.value, readHash_.c_str()) != 0 || !readAsWritten_)
+    return Unlock::NotVerified;
   while ((line = plat::nextToken(&next, '\n')) != nullptr) {
     SignatureLine pair;
     if (splitLine(line, &pair))
       setFromFile(pair.name, pair.value, pair.section);
   }
   signature_ = plat::String();
-  return true;
+  return Unlock::Opened;
 }
 
 void EncryptedConfig::clearPassword() {

@@ -15,8 +15,14 @@
 // tell "Host=server.exampl" and "eUserName=tester" from "Host=server.example"
 // and "UserName=tester". A signed entry therefore opens only when its file
 // is exactly the file the entry writes (the same pairs, in the same
-// sections and order) and no pair the entry lacks could be hiding in the
-// value before it; only then does the hash say what the entry means.
+// sections and order), its hashed text splits into its names in one way
+// only, and no pair the entry lacks could be hiding in the value before
+// it; only then does the hash say what the entry means. What it still
+// cannot say: where the value of Monitor, the last option, ends and the
+// options kept after it (names this program does not know) begin, nor
+// where one of those ends and the next begins. Their names are whatever a
+// file held, so no split of that tail is ever the only one; telling its
+// pairs apart needs more in the signature than its hash.
 #pragma once
 
 #include "ledrow/crypto/Sha.h"
@@ -27,15 +33,20 @@ namespace addrbook {
 // What the address book says when the master password does not open an
 // entry.
 extern const char CorruptEntryText[];
+// ... and when it opens the protection, but the entry is not what was
+// protected: changed since, written by another program in a form whose
+// signature cannot say what it covers, or a blob that is no entry's.
+extern const char UnverifiedEntryText[];
 
 class EncryptedConfig : public CConnOptions {
 public:
   // Where the read hash stands. A parse that failed part-way leaves pairs
-  // applied that the hash does not describe, so the signature check must
-  // fail rather than be skipped.
+  // applied that the hash does not describe; an entry never read has no
+  // hash to hold against a signature: either way the signature does not
+  // open.
   enum HashState {
-    NoHash,      // never read from a file (built in memory, imported)
-    HashValid,   // the last read completed
+    NoHash,      // never read (built in memory, pair by pair without startPairs)
+    HashValid,   // the last read completed, or the entry was signed here
     HashInvalid, // the last read failed
   };
 
@@ -44,6 +55,13 @@ public:
   // the master password, calls resign and saves again.
   struct MasterPasswordNeeded : plat::Exception {
     MasterPasswordNeeded();
+  };
+
+  // What opening the protection found.
+  enum class Unlock {
+    Opened,        // no protection, or opened: the password is back
+    WrongPassword, // the password does not open it (or the blob is damaged)
+    NotVerified,   // opened, but the entry is not what was protected
   };
 
   EncryptedConfig();
@@ -62,6 +80,11 @@ public:
                   Formatter* formatter) override;
   // Keeps protection blobs; hashes and applies every other pair.
   void setFromFile(const char* name, const char* value, const char* section) override;
+  // An entry built pair by pair rather than read from a file (an XML
+  // import): startPairs, setFromFile for every pair, then finishPairs, and
+  // its protection is checked against those pairs as read checks a file's.
+  void startPairs();
+  void finishPairs();
 
   // Signs the entry under the master password and drops the plain password
   // (it lives on inside the signature). Does nothing when already protected.
@@ -70,19 +93,23 @@ public:
   // as a user name or identity it lacks (it could never be opened). The
   // entry must be saved for the file to change.
   void encrypt(const char* masterPassword);
-  // Opens the protection: true when there is none or the password opens it
-  // (the password is then back and the blob gone); false for a wrong
-  // password, a damaged blob or an entry changed since it was signed, with
-  // the entry left as it was.
-  bool decrypt(const char* password);
+  // Opens the protection: Opened when there is none or the password opens
+  // it (the password is then back and the blob gone); otherwise the entry
+  // is left as it was.
+  Unlock unlock(const char* password);
+  bool decrypt(const char* password) { return unlock(password) == Unlock::Opened; }
+  // What the address book says for a refusal: CorruptEntryText or
+  // UnverifiedEntryText.
+  static const char* refusalText(Unlock refusal);
   // Whether a save must sign the entry anew first: it is signed and was
   // changed (options or password) since it was read.
   bool needsSigning();
   // Checks the signature against the entry as it was read and signs what
   // the entry holds now, with the password set since or else the signed
-  // one. False, with the entry as it was, when decrypt would be false.
-  // Throws as encrypt does, with the entry as it was.
-  bool resign(const char* masterPassword);
+  // one. Opened when done or not needed; otherwise what unlock would say,
+  // with the entry as it was. Throws as encrypt does, with the entry as it
+  // was.
+  Unlock resign(const char* masterPassword);
   // The hash of what a save would write, password excluded.
   plat::String computeHash();
   // Drops the password and both blobs.
@@ -100,12 +127,14 @@ private:
   struct Digests {
     plat::String hash;
     plat::String layout;
+    bool splitsOneWay;
   };
   // Of what a save would write, password excluded.
   Digests writtenDigests();
+  bool hashTellsPairs(const Digests& written) const;
   bool mayHidePair() const;
-  bool openEncryptedPassword(const char* password);
-  bool openSignature(const char* password);
+  Unlock openEncryptedPassword(const char* password);
+  Unlock openSignature(const char* password);
 
   crypto::Sha readHasher_;
   crypto::Sha layoutHasher_;
@@ -113,7 +142,7 @@ private:
   plat::String readLayout_;
   HashState hashState_;
   // The last read was of a signed file that is exactly what the entry
-  // writes, and nothing in it could hide another pair: the read hash says
+  // writes, and its hashed text can mean nothing else: the read hash says
   // what the entry means.
   bool readAsWritten_;
   bool userNameRead_;

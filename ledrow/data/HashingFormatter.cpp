@@ -71,6 +71,7 @@ plat::String digestHex(crypto::Sha& sha) {
 void HashingFormatter::begin(rdr::OutStream&, bool, bool) {
   sha_.reset();
   layout_.reset();
+  split_.clear();
   section_.clear();
 }
 
@@ -83,6 +84,7 @@ void HashingFormatter::param(const char* name, const char* value, rdr::OutStream
     return;
   hashPair(sha_, name, value);
   hashLayout(layout_, section_.c_str(), name, value);
+  split_.add(name, value);
 }
 
 plat::String HashingFormatter::digestHex() { return addrbook::digestHex(sha_); }

@@ -7,10 +7,14 @@
 // hash cannot (a pair boundary moved, a line split or joined, a section
 // renamed). It is never stored; it compares a file as read with the file
 // the entry writes.
+//
+// And the split: whether the hashed text could stand for other values of
+// the same names (NameSplit.h).
 #pragma once
 
 #include "ledrow/crypto/Sha.h"
 #include "ledrow/data/ConnOptions.h"
+#include "ledrow/data/NameSplit.h"
 
 namespace addrbook {
 
@@ -26,10 +30,14 @@ public:
   // 40 lowercase hex digits each; the hasher then starts over.
   plat::String digestHex();
   plat::String layoutHex();
+  // Whether the pairs hashed since begin split their hashed text one way
+  // only.
+  bool splitsOneWay() const { return split_.oneWay(); }
 
 private:
   crypto::Sha sha_;
   crypto::Sha layout_;
+  NameSplit split_;
   std::string section_;
 };
 

@@ -7,8 +7,9 @@ bool saveEntry(EncryptedConfig& entry, PasswordStore& store, void* parent) {
     ZeroingBuffer master = store.getPassword(parent);
     if (!master.c_str())
       return false;
-    if (!entry.resign(master.c_str()))
-      throw plat::Exception(CorruptEntryText);
+    EncryptedConfig::Unlock signedAnew = entry.resign(master.c_str());
+    if (signedAnew != EncryptedConfig::Unlock::Opened)
+      throw plat::Exception(EncryptedConfig::refusalText(signedAnew));
   }
   entry.save();
   return true;

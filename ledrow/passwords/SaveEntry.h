@@ -13,7 +13,8 @@ namespace addrbook {
 // (EncryptedConfig::needsSigning) it is taken from store, which asks for it
 // over parent when it holds none. False when the prompt was cancelled:
 // nothing is written. Throws plat::Exception CorruptEntryText when the
-// master password does not open the entry as it was read, the text of
+// master password does not open the entry, UnverifiedEntryText when it
+// does but the entry is not what was signed, the text of
 // EncryptedConfig::encrypt when it cannot be signed, or the save's own;
 // the file is then as it was.
 bool saveEntry(EncryptedConfig& entry, PasswordStore& store, void* parent);

@@ -33,6 +33,10 @@ bool isRootPath(const char* path) {
   return root > 0 && path[root] == 0;
 }
 
+bool mayReachNetwork(const char* path) {
+  return isPathSeparator(path[0]) && (isPathSeparator(path[1]) || path[1] == '?');
+}
+
 ParentDirectory::ParentDirectory(const char* path) : isRoot_(false) {
   if (!path)
     throw AssertionFail("path != 0", "file", 60);

@@ -35,6 +35,12 @@ private:
 int rootLength(const char* path);
 bool isRootPath(const char* path);
 
+// Whether opening the path may reach another machine, by its form: a
+// server share ("\\server\share") or a name in one of the system's
+// namespaces ("\\?\", "\\.\", "\??\"), where a share can hide too. A drive the
+// user mapped to a share is not seen: that connection is the user's own.
+bool mayReachNetwork(const char* path);
+
 // The directory part without a trailing separator ("." when there is none);
 // a root keeps its form.
 String directoryOf(const char* path);

@@ -25,8 +25,12 @@ bool showEntryProperties(EncryptedConfig& entry, PasswordStore& store, HWND owne
     ZeroingBuffer master = store.getPassword(owner);
     if (!master.c_str())
       return false;
-    if (!working.decrypt(master.c_str())) {
-      ui::MsgBox(owner, DifferentPasswordText, MB_OK | MB_ICONERROR);
+    EncryptedConfig::Unlock unlocked = working.unlock(master.c_str());
+    if (unlocked != EncryptedConfig::Unlock::Opened) {
+      ui::MsgBox(owner,
+                 unlocked == EncryptedConfig::Unlock::NotVerified ? UnverifiedEntryText
+                                                                  : DifferentPasswordText,
+                 MB_OK | MB_ICONERROR);
       return false;
     }
   }

@@ -16,7 +16,8 @@ extern const char DifferentPasswordText[];
 // True when the user pressed OK and entry now holds the edited copy; a
 // protected entry is opened with the master password first (a cancelled
 // prompt: false; a password that does not open it: false after
-// DifferentPasswordText in an error box). When
+// DifferentPasswordText in an error box, UnverifiedEntryText for an entry
+// changed since it was protected). When
 // the server page asks for protection the copy is signed under the master
 // password before it replaces the entry. Throws plat::Exception when the
 // copy cannot be signed; entry is then as it was.

@@ -57,9 +57,9 @@ void ViewerLauncher::launchEntry(TreeLeaf* entry, HWND owner) {
         EncryptedConfig opened;
         opened = entry->config();
         opened.loadFromFile(entry->getPath());
-        if (!opened.decrypt(master.c_str())) {
-          ui::MsgBox(owner, "That address book entry appears to be corrupt.",
-                     MB_OK | MB_ICONERROR);
+        EncryptedConfig::Unlock unlocked = opened.unlock(master.c_str());
+        if (unlocked != EncryptedConfig::Unlock::Opened) {
+          ui::MsgBox(owner, EncryptedConfig::refusalText(unlocked), MB_OK | MB_ICONERROR);
           return;
         }
         password = opened.getPassword();

@@ -172,6 +172,37 @@ TEST_F(Import, ProtectedEntriesMoveToTheMasterPassword) {
   }
 }
 
+// The signature in a book covers its entry's pairs as a file's does: an
+// entry changed in the book is neither signed anew under the master
+// password (with the stored password, for the new settings) nor written.
+TEST_F(Import, ChangedSignedEntryIsRefused) {
+  EncryptedConfig entry;
+  entry.setHost("srv.example");
+  entry.setPassword("pw");
+  entry.encrypt("old");
+  entry.saveToFile(join(source, "srv.kiv").c_str(), true, false, nullptr);
+  makeEntry(join(source, "other.kiv"), "other.example");
+  exportSource(encryptString("old", "old").c_str());
+  const std::string book = readText(xmlPath);
+  const std::string host = "value=\"srv.example\"";
+  ASSERT_NE(std::string::npos, book.find(host));
+  writeText(xmlPath,
+            std::string(book).replace(book.find(host), host.size(), "value=\"attacker.example\""));
+
+  passwords.import = "old";
+  passwords.master = "new";
+  EXPECT_EQ("Unable to import " + join(target, "srv") + ".kiv: " + UnverifiedEntryText,
+            importError());
+  EXPECT_EQ(Names{"other.kiv"}, namesIn(target));
+
+  writeText(xmlPath, book);
+  ASSERT_TRUE(importBook());
+  auto imported = loaded(join(target, "srv.kiv"));
+  ASSERT_TRUE(imported->decrypt("new"));
+  EXPECT_EQ("pw", passwordOf(*imported));
+  EXPECT_STREQ("srv.example", imported->getHost());
+}
+
 TEST_F(Import, PasswordPromptsAndMissingPasswords) {
   EncryptedConfig entry;
   entry.setHost("srv");

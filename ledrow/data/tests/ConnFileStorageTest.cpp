@@ -5,8 +5,11 @@
 #include "ledrow/data/PasswordObfuscation.h"
 #include "ledrow/data/FileOps.h"
 #include "ledrow/data/SafeSaveFile.h"
+#include "rdr/MemInStream.h"
+#include "testing/RecordingLogger.h"
 
 #include <cstdio>
+#include <cstring>
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
@@ -211,9 +214,9 @@ TEST_F(OptionsTest, ChangedLockedEntryIsSavedOnlySignedAnew) {
   EXPECT_TRUE(entry.needsSigning());
   EXPECT_THROW(entry.save(), EncryptedConfig::MasterPasswordNeeded);
   EXPECT_EQ(before, get(path));
-  EXPECT_FALSE(entry.resign("wrong"));
+  EXPECT_EQ(EncryptedConfig::Unlock::WrongPassword, entry.resign("wrong"));
   EXPECT_TRUE(entry.needsSigning());
-  ASSERT_TRUE(entry.resign("master"));
+  ASSERT_EQ(EncryptedConfig::Unlock::Opened, entry.resign("master"));
   entry.save();
   EXPECT_EQ("secret", passwordIn("master"));
 
@@ -224,7 +227,87 @@ TEST_F(OptionsTest, ChangedLockedEntryIsSavedOnlySignedAnew) {
   again.setPassword("changed");
   EXPECT_THROW(again.save(), EncryptedConfig::MasterPasswordNeeded);
   EXPECT_EQ("secret", passwordIn("master"));
-  ASSERT_TRUE(again.resign("master"));
+  ASSERT_EQ(EncryptedConfig::Unlock::Opened, again.resign("master"));
   again.save();
   EXPECT_EQ("changed", passwordIn("master"));
+}
+
+// A connection file holds a few KiB. A larger one is refused before any of
+// it is applied (nothing beyond the limit is read: a length of 2 GiB or
+// more no longer reaches the reader), and the writer makes none that the
+// reader would refuse.
+TEST_F(OptionsTest, OversizedFilesAreRefused) {
+  ScratchDir dir;
+  const std::string path = dir.file("big.kiv");
+  std::string text = "[Options]\nFullScreen=1\n";
+  const std::string comment = ";" + std::string(1000, 'x') + "\n";
+  while (text.size() <= (size_t)CConnOptions::MaxFileLength)
+    text += comment;
+  put(path, text);
+  CConnOptions o;
+  try {
+    o.loadFromFile(path.c_str());
+    ADD_FAILURE() << "read a file of " << text.size() << " bytes";
+  } catch (const plat::Exception& e) {
+    EXPECT_EQ(0, strncmp("Connection file too large", e.str(), 25)) << e.str();
+  }
+  EXPECT_FALSE(o.fullScreen);
+  EXPECT_EQ(nullptr, o.getFilePath());
+
+  put(path, text.substr(0, CConnOptions::MaxFileLength));
+  o.loadFromFile(path.c_str());
+  EXPECT_TRUE(o.fullScreen);
+
+  const std::string saved = dir.file("saved.kiv");
+  CConnOptions big;
+  for (int i = 0; i < 300; i++)
+    big.setFromFile(("Extra" + std::to_string(i)).c_str(), std::string(4000, 'v').c_str(),
+                    "Options");
+  EXPECT_THROW(big.saveToFile(saved.c_str(), true, false, nullptr), plat::Exception);
+  EXPECT_FALSE(exists(saved));
+}
+
+// Opening a path to a share makes Windows sign in to that machine as the
+// user. A PasswordFile that came with a text (a file, the viewer's message,
+// an import) or with another entry is kept but not opened; the user's own
+// choice of it is.
+TEST_F(OptionsTest, PasswordFileOnAnotherMachineOnlyByTheUsersChoice) {
+  ScratchDir dir;
+  const std::string local = dir.file("net.pw");
+  put(local, "12345678");
+  // The same file, by a path of the form that reaches other machines.
+#ifdef _WIN32
+  const std::string remote = "\\\\?\\" + local;
+#else
+  const std::string remote = "/" + local;
+#endif
+  auto readText = [](CConnOptions& o, const std::string& text) {
+    rdr::MemInStream in(text.data(), (int)text.size());
+    o.read(in);
+  };
+  RecordingLogger log;
+  log.attach("ConnOptions:record:0");
+  for (const char* name : {"PasswordFile", "passwd"}) {
+    EncryptedConfig fromText;
+    readText(fromText, std::string("[Options]\n") + name + "=" + remote + "\n");
+    EXPECT_TRUE(fromText.getPassword().empty()) << name;
+    EXPECT_EQ(remote, fromText.passwordFile.getValueStr().c_str());
+  }
+  EXPECT_TRUE(log.hasPrefix("ConnOptions: PasswordFile " + remote + ": not opened"));
+
+  CConnOptions chosen;
+  chosen.passwordFile.setParam(remote.c_str(), plat::PriorityUser);
+  EXPECT_TRUE(chosen.getPassword().equals("12345678", 8));
+  // A copy takes the bytes, not the file.
+  log.lines.clear();
+  CConnOptions copy;
+  copy = chosen;
+  EXPECT_TRUE(copy.getPassword().equals("12345678", 8));
+  EXPECT_TRUE(log.hasPrefix("ConnOptions: PasswordFile " + remote + ": not opened"));
+  put(local, "changed!");
+
+  // A path on this machine is opened as ever.
+  CConnOptions onThisMachine;
+  readText(onThisMachine, "[Options]\nPasswordFile=" + local + "\n");
+  EXPECT_TRUE(onThisMachine.getPassword().equals("changed!", 8));
 }

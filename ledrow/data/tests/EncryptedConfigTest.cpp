@@ -143,6 +143,17 @@ std::string programSignedFile() {
 
 void throwingSalt(uint8_t*, int) { throw plat::Exception("no random source"); }
 
+// The entry's file signed over its pairs as they stand, without the checks
+// that encrypt makes: as another writer signs.
+std::string signedAsItStands(EncryptedConfig& entry, const char* master) {
+  const ZeroingBytes& password = entry.getPassword();
+  std::string text = std::string("Signature,Hash=") + entry.computeHash().c_str() +
+                     "\nConnection,Password=" +
+                     hexOf({password.data(), password.data() + password.length()});
+  return written(entry, false) + "[Signature]\nDotKivFileSignature=" +
+         encryptString(text.c_str(), master).c_str() + "\n";
+}
+
 } // namespace
 
 TEST_F(OptionsTest, SignedFileKnownAnswer) {
@@ -319,15 +330,51 @@ TEST_F(OptionsTest, EncryptWithoutPassword) {
   EXPECT_TRUE(entry.getPassword().empty());
 }
 
-TEST_F(OptionsTest, ImportedEntryHasNoHashToCompare) {
-  // Built pair by pair (as the XML import does), the entry holds no read
-  // hash, so the signature's hash line is not compared.
+// Pairs fed one by one, as the XML import feeds them, Host also setting
+// the host.
+void feedPairs(EncryptedConfig& entry, const std::string& file) {
+  std::string section;
+  size_t at = 0;
+  while (at < file.size()) {
+    size_t end = file.find('\n', at);
+    std::string line = file.substr(at, end - at);
+    at = end + 1;
+    if (line[0] == '[') {
+      section = line.substr(1, line.find(']') - 1);
+      continue;
+    }
+    size_t eq = line.find('=');
+    std::string name = line.substr(0, eq), value = line.substr(eq + 1);
+    if (name == "Host")
+      entry.setHost(value.c_str());
+    entry.setFromFile(name.c_str(), value.c_str(), section.c_str());
+  }
+}
+
+TEST_F(OptionsTest, EntryBuiltPairByPairIsCheckedAsAFileIs) {
+  // Without a hash of its pairs there is nothing to hold the signature
+  // against: it does not open.
+  EncryptedConfig unhashed;
+  feedPairs(unhashed, replaced(signedFile, "Host=server.example:1", "Host=imported"));
+  EXPECT_EQ(EncryptedConfig::NoHash, unhashed.getHashState());
+  EXPECT_EQ(EncryptedConfig::Unlock::NotVerified, unhashed.unlock("master"));
+  EXPECT_TRUE(unhashed.hasSignature());
+
   EncryptedConfig entry;
-  entry.setFromFile("Host", "imported", "Connection");
-  entry.setFromFile("DotKivFileSignature", KNOWN_SIGNATURE, "Signature");
-  EXPECT_EQ(EncryptedConfig::NoHash, entry.getHashState());
-  EXPECT_TRUE(entry.decrypt("master"));
+  entry.startPairs();
+  feedPairs(entry, signedFile);
+  entry.finishPairs();
+  EXPECT_STREQ(knownHash, entry.getReadHash());
+  EXPECT_EQ(EncryptedConfig::Unlock::WrongPassword, entry.unlock("wrong"));
+  EXPECT_EQ(EncryptedConfig::Unlock::Opened, entry.unlock("master"));
   EXPECT_EQ("secret", passwordOf(entry));
+
+  EncryptedConfig changed;
+  changed.startPairs();
+  feedPairs(changed, replaced(signedFile, "Host=server.example:1", "Host=imported"));
+  changed.finishPairs();
+  EXPECT_EQ(EncryptedConfig::Unlock::NotVerified, changed.unlock("master"));
+  EXPECT_TRUE(changed.getPassword().empty());
 }
 
 TEST_F(OptionsTest, CopiesCarryTheProtection) {
@@ -441,4 +488,81 @@ TEST_F(OptionsTest, FailedProtectionChangesNothing) {
   EXPECT_THROW(hiding.encrypt("master"), plat::Exception);
   EXPECT_FALSE(hiding.isProtected());
   EXPECT_EQ("secret", passwordOf(hiding));
+}
+
+// A value that holds the name of the pair after it lets the boundary
+// between the two move without changing the hash: the server (or the proxy)
+// the stored password goes to would be another.
+TEST_F(OptionsTest, ValueHoldingTheNextNameIsRefused) {
+  struct Shift {
+    const char* host;
+    const char* userName;
+    const char* selectDesktop;
+    const char* signedPairs;
+    const char* shiftedPairs;
+  };
+  const Shift shifts[] = {
+      {"hostUserNamex", "tester", "", "Host=hostUserNamex\nUserName=tester\n",
+       "Host=host\nUserName=xUserNametester\n"},
+      {"host", "tester", "deskProxyServerproxy.example:3128",
+       "SelectDesktop=deskProxyServerproxy.example:3128\nProxyServer=\n",
+       "SelectDesktop=desk\nProxyServer=proxy.example:3128ProxyServer\n"},
+  };
+  for (const Shift& shift : shifts) {
+    EncryptedConfig entry;
+    entry.setHost(shift.host);
+    entry.userName.setParam(shift.userName, plat::PriorityUser);
+    entry.selectDesktop.setParam(shift.selectDesktop, plat::PriorityUser);
+    entry.setPassword("secret");
+    const std::string file = signedAsItStands(entry, "master");
+    // The address book itself does not sign it.
+    EXPECT_THROW(entry.encrypt("master"), plat::Exception);
+    EXPECT_FALSE(entry.isProtected());
+
+    EncryptedConfig original;
+    load(original, file);
+    EXPECT_EQ(EncryptedConfig::Unlock::NotVerified, original.unlock("master")) << file;
+    EncryptedConfig shifted;
+    load(shifted, replaced(file, shift.signedPairs, shift.shiftedPairs));
+    EXPECT_STREQ(original.getReadHash(), shifted.getReadHash());
+    EXPECT_EQ(EncryptedConfig::Unlock::NotVerified, shifted.unlock("master"));
+    EXPECT_TRUE(shifted.getPassword().empty());
+  }
+  // The same pairs with values that hold no name open.
+  EncryptedConfig plain;
+  plain.setHost("host");
+  plain.selectDesktop.setParam("desk", plat::PriorityUser);
+  plain.setPassword("secret");
+  EncryptedConfig reread;
+  load(reread, signedAsItStands(plain, "master"));
+  EXPECT_EQ(EncryptedConfig::Unlock::Opened, reread.unlock("master"));
+  EXPECT_EQ("secret", passwordOf(reread));
+}
+
+// The master-password verifier is the password protected under itself. As
+// an entry's protected password it would open to the master password (read
+// as the hex of a password when it is an even run of hex digits) and hand
+// it to the viewer.
+TEST_F(OptionsTest, VerifierIsNoEntrysPassword) {
+  const char master[] = "deadbeef";
+  for (int salted = 0; salted < 2; salted++) {
+    std::string verifier = salted ? encryptString(master, master).c_str()
+                                  : protectWithSalt(master, master, {}, false);
+    EncryptedConfig oldForm;
+    load(oldForm, "[Connection]\nHost=h\n[Options]\nEncryptedPassword=" + verifier + "\n");
+    ASSERT_TRUE(oldForm.hasEncryptedPassword());
+    EXPECT_EQ(EncryptedConfig::Unlock::NotVerified, oldForm.unlock(master));
+    EXPECT_TRUE(oldForm.getPassword().empty());
+    EXPECT_TRUE(oldForm.hasEncryptedPassword());
+
+    EncryptedConfig signature;
+    load(signature, "[Connection]\nHost=h\n[Signature]\nDotKivFileSignature=" + verifier + "\n");
+    EXPECT_EQ(EncryptedConfig::Unlock::NotVerified, signature.unlock(master));
+  }
+  // An entry's own password under the same master password opens.
+  EncryptedConfig genuine;
+  load(genuine, "[Connection]\nHost=h\n[Options]\nEncryptedPassword=" +
+                    std::string(encryptString(secretObfuscated, master).c_str()) + "\n");
+  EXPECT_EQ(EncryptedConfig::Unlock::Opened, genuine.unlock(master));
+  EXPECT_EQ("secret", passwordOf(genuine));
 }

@@ -1,7 +1,8 @@
 // Protected strings arrive in connection files, XML imports and the
 // MasterPassword setting. Whatever the text, decoding neither crashes nor
 // opens anything that does not have the protected form, and the entry
-// check built on it refuses what it cannot authenticate.
+// check built on it refuses what it cannot authenticate, the verifier of a
+// password included.
 #include "ledrow/data/EncryptedConfig.h"
 #include "ledrow/data/ProtectedString.h"
 
@@ -35,6 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     plat::String sealed = encryptString(c, c);
     ZeroingBuffer back = decryptString(sealed.c_str(), c);
     if (!back.c_str() || strcmp(back.c_str(), c) != 0)
+      abort();
+    // That is the master-password verifier's form: it opens as no entry's
+    // password.
+    EncryptedConfig verifier;
+    verifier.setFromFile("EncryptedPassword", sealed.c_str(), "Options");
+    if (verifier.decrypt(c))
       abort();
   }
   return 0;

@@ -223,7 +223,8 @@ TEST_F(Store, SaveEntrySignsChangesAnew) {
   ASSERT_TRUE(saved.decrypt("master"));
   EXPECT_FALSE(saved.shared);
 
-  // An entry altered outside the address book cannot be signed anew.
+  // An entry altered outside the address book cannot be signed anew, and
+  // the refusal says so rather than blaming the password.
   std::string altered = text();
   altered.replace(altered.find("Host=server"), 11, "Host=serve\nr=");
   FILE* f = openFile(path.c_str(), "wb");
@@ -236,7 +237,7 @@ TEST_F(Store, SaveEntrySignsChangesAnew) {
     saveEntry(tampered, store, nullptr);
     FAIL();
   } catch (const plat::Exception& e) {
-    EXPECT_STREQ(CorruptEntryText, e.str());
+    EXPECT_STREQ(UnverifiedEntryText, e.str());
   }
   EXPECT_EQ(altered, text());
   const std::string prompt = std::string("enter ") + masterPassword.getValueStr().c_str();

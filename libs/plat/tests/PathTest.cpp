@@ -53,3 +53,12 @@ TEST(DirectoryOf, Forms) {
   EXPECT_STREQ("\\\\srv\\share\\d", directoryOf("\\\\srv\\share\\d\\x.log").c_str());
   EXPECT_STREQ("a/b", directoryOf("a/b/c").c_str());
 }
+
+TEST(MayReachNetwork, Forms) {
+  for (const char* remote : {"\\\\server\\share\\pw", "//server/share/pw", "\\/server/pw",
+                             "\\\\?\\UNC\\server\\share\\pw", "\\\\.\\UNC\\server\\pw",
+                             "\\??\\UNC\\server\\share\\pw", "\\\\server@SSL\\DavWWWRoot\\pw"})
+    EXPECT_TRUE(mayReachNetwork(remote)) << remote;
+  for (const char* local : {"C:\\pw", "C:/dir/pw", "pw", "dir\\pw", "\\dir\\pw", "/dir/pw", ""})
+    EXPECT_FALSE(mayReachNetwork(local)) << local;
+}

@@ -5,8 +5,10 @@
 #include "ledrow/app/win/MainWindow.h"
 #include "ledrow/app/win/QuickLaunchDlg.h"
 #include "ledrow/book/TreeLeaf.h"
+#include "ledrow/data/FileOps.h"
 #include "ledrow/data/PasswordObfuscation.h"
 #include "plat/String.h"
+#include "rdr/MemOutStream.h"
 #include "testing/ModalHelper.h"
 #include "testing/WindowInput.h"
 
@@ -111,6 +113,28 @@ TEST_F(LaunchTest, CancelledPromptLaunchesWithoutAndCorruptEntryNotAtAll) {
   });
   window->dialog().launchEntry(entry("Stranger"));
   EXPECT_EQ(L"That address book entry appears to be corrupt.", said);
+  EXPECT_EQ("", waitForRecord(record, 500));
+
+  // Ours, but changed after it was signed: the box says it could not be
+  // verified, and its password goes nowhere.
+  EncryptedConfig changed;
+  changed.setHost("changed.example");
+  changed.setPassword("pw");
+  changed.encrypt(Master);
+  changed.setHost("elsewhere.example");
+  rdr::MemOutStream text;
+  changed.write(text, true, false, nullptr);
+  FILE* file = openFile(scene.path("Changed.kiv").c_str(), "wb");
+  fwrite(text.data(), 1, text.length(), file);
+  fclose(file);
+  window->dialog().loadTree();
+  said.clear();
+  helper.expect(L"", [&](HWND box) {
+    said = testing_support::staticTexts(box);
+    ModalHelper::dismiss(box);
+  });
+  window->dialog().launchEntry(entry("Changed"));
+  EXPECT_EQ(wide(UnverifiedEntryText), said);
   EXPECT_EQ("", waitForRecord(record, 500));
 }
 
