@@ -1,10 +1,12 @@
 // The main window over a book on disk, driven by messages in this process.
 #include "win/BookScene.h"
 #include "win/LedrowProcess.h"
+#include "ledrow/app/CommandLine.h"
 #include "ledrow/app/win/AppMessages.h"
 #include "ledrow/app/win/MainWindow.h"
 #include "ledrow/app/win/Resources.h"
 #include "ledrow/book/TreeLeaf.h"
+#include "plat/Configuration.h"
 #include "plat/String.h"
 #include "testing/ModalHelper.h"
 #include "testing/WindowInput.h"
@@ -172,4 +174,16 @@ TEST(MainWindow, ConnectionsWaitWhileALaunchHoldsTheBook) {
             GetFileAttributesW(wide(scene.path("files.example-1 (1).kiv")).c_str()));
   EXPECT_EQ(L"9 entries", statusText(window, 0));
   SetEnvironmentVariableW(L"KIV_VIEWER_RECORD", nullptr);
+}
+
+TEST(MainWindow, UsageNamesEveryLogWriter) {
+  std::string usage = usageText("banner", false, plat::Configuration::global());
+  const std::string heading = "\nLog names:\n  ";
+  size_t start = usage.find(heading);
+  ASSERT_NE(std::string::npos, start);
+  start += heading.size();
+  std::string names = ", " + usage.substr(start, usage.find('\n', start) - start) + ",";
+  for (const char* writer : {"Options", "MainDialog", "RegPolicy", "Printer", "PropertiesDialog",
+                             "PropSheet", "AboutDialog"})
+    EXPECT_NE(std::string::npos, names.find(std::string(", ") + writer + ",")) << writer;
 }
