@@ -14,7 +14,6 @@
 #include "os/win/StartupValues.h"
 #include "plat/DString.h"
 #include "plat/win/Unicode.h"
-#include "ui/win/MsgBox.h"
 #include "ui/win/WindowClass.h"
 
 #include <commctrl.h>
@@ -396,14 +395,14 @@ LRESULT MainWindow::receiveConnection(const COPYDATASTRUCT* data) {
   } catch (const plat::Exception& e) {
     // The sender is not kept waiting on our message box.
     ReplyMessage(0);
-    plat::DString text;
-    text.appendf("Could not create new address book entry: %s", e.str());
-    ui::MsgBox(getHandle(), text.c_str(), MB_OK | MB_ICONERROR);
+    dialog_->reportNewEntryFailure(e.str());
     return 0;
   }
   ReplyMessage(1);
   // Added once no dialog holds the book, after any sent before it.
-  dialog_->idleWork().queueConnection(std::move(connection));
+  if (!dialog_->idleWork().queueConnection(std::move(connection)))
+    mainDialogLog.info("connections are arriving faster than they are added: the newest took "
+                       "the place of the last one waiting");
   return 1;
 }
 
