@@ -7,14 +7,13 @@
 namespace addrbook {
 
 void readConnectionText(const void* data, size_t size, EncryptedConfig* config) {
-  if (!data || size == 0 || size > MaxConnectionText)
+  const void* nul = data ? memchr(data, 0, size) : nullptr;
+  size_t length = nul ? (const char*)nul - (const char*)data : data ? size : 0;
+  if (length == 0)
     throw plat::Exception("Not a connection file");
-  // Nothing past the block is ever read: a text without its terminator
-  // was cut short or is no text at all.
-  const void* nul = memchr(data, 0, size);
-  if (!nul)
-    throw plat::Exception("Not a connection file");
-  rdr::MemInStream in(data, (int)((const char*)nul - (const char*)data));
+  if (length > MaxConnectionText)
+    throw plat::Exception("Connection text too long");
+  rdr::MemInStream in(data, (int)length);
   config->read(in);
   if (!config->getHost() || !*config->getHost())
     throw plat::Exception("Not a connection file");

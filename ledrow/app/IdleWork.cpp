@@ -7,9 +7,16 @@ void IdleWork::requestReload() {
   post();
 }
 
-void IdleWork::queueConnection(std::unique_ptr<EncryptedConfig> connection) {
-  connections_.push_back(std::move(connection));
+bool IdleWork::queueConnection(std::unique_ptr<EncryptedConfig> connection) {
+  // A sender faster than the user answers the dialogs of each add must not
+  // pile connections up without end.
+  bool room = connections_.size() < MaxWaitingConnections;
+  if (room)
+    connections_.push_back(std::move(connection));
+  else
+    connections_.back() = std::move(connection);
   post();
+  return room;
 }
 
 void IdleWork::post() {

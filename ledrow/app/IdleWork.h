@@ -1,7 +1,8 @@
 // Work on the entry tree that must wait while a modal loop (a prompt, a
 // message box, a menu, the quick-launch popup) holds tree nodes: a reload
 // frees every node, and a new entry from the viewer runs dialogs of its
-// own. Connections wait their turn, first come first served.
+// own. Connections wait their turn, first come first served, so many of
+// them at most: beyond that, the newest replaces the last one waiting.
 #pragma once
 
 #include "ledrow/data/EncryptedConfig.h"
@@ -34,10 +35,14 @@ public:
     IdleWork& work_;
   };
 
+  // Connections waiting beside the one being added.
+  enum { MaxWaitingConnections = 16 };
+
   explicit IdleWork(Owner* owner) : owner_(owner) {}
 
   void requestReload();
-  void queueConnection(std::unique_ptr<EncryptedConfig> connection);
+  // False when connection took the place of the last one waiting.
+  bool queueConnection(std::unique_ptr<EncryptedConfig> connection);
   // Does what is due, unless nodes are held. Adds one connection at a time:
   // while one is being added (its dialogs may run this again) the next
   // waits.

@@ -6,7 +6,8 @@
 //                      entry into the stand-in viewer (the master password
 //                      asked for, a wrong one refused, the password handed
 //                      over on the viewer's standard input), takes a
-//                      connection the viewer saves, and closes; every step
+//                      connection the viewer saves, refuses a hundred bad
+//                      ones in a row with one box, and closes; every step
 //                      checked
 //   kivbook --bench    10,000 entries in 100 folders: ledrow loads, checks
 //                      and shows them, beside a plain loop that opens and
@@ -136,17 +137,27 @@ int demo() {
             std::string::npos,
         "it read the obfuscated password, then the end of its input");
 
-  printf("the viewer saves a connection (WM_COPYDATA):\n");
-  std::string text = "[Connection]\nHost=new.example.org:2\nUserName=guest\n";
-  COPYDATASTRUCT data = {0, (DWORD)text.size() + 1, &text[0]};
-  DWORD_PTR answer = 0;
-  SendMessageTimeoutW(window, WM_COPYDATA, 0, (LPARAM)&data, SMTO_NORMAL, 20000, &answer);
-  check(answer == 1, "the address book answers 1");
+  printf("the stand-in viewer saves a connection (WM_COPYDATA, the text counted without a "
+         "terminator):\n");
+  std::string sent = temp.file("connection.kiv");
+  testing_support::writeFile(sent, "[Connection]\nHost=new.example.org:2\nUserName=guest\n");
+  check(sendAsViewer(sent, " --raw") == 0, "the address book answers 1");
   std::string added = book + "\\new.example.org-2.kiv";
   check(waitFor([&] { return windowText(status) == std::to_wstring(entries + 1) + L" entries"; },
                 10000) &&
             GetFileAttributesW(wide(added).c_str()) != INVALID_FILE_ATTRIBUTES,
         "a new entry is saved and shown", added);
+
+  printf("the stand-in sends a block that is no connection file, a hundred times in a row:\n");
+  std::string bad = temp.file("bad.kiv");
+  testing_support::writeFile(bad, "[Connection]\nHost\n");
+  check(sendAsViewer(bad, " --raw --times 100") == 2, "each is answered 0");
+  check(dialogCount(ledrow.id()) <= 1, "one box at most",
+        std::to_string(dialogCount(ledrow.id())) + " open");
+  std::wstring box = closeBoxSaying(ledrow.id(), L"Could not create new address book entry: ", 10000);
+  check(box.find(L"Could not create new address book entry: bad Name/Value pair") == 0,
+        "it names the reader's reason", utf8(box));
+  check(sendAsViewer(sent, " --raw") == 0, "the address book still answers");
 
   PostMessageW(window, WM_CLOSE, 0, 0);
   check(ledrow.wait(20000) == 0, "closing ends ledrow with 0");

@@ -10,15 +10,18 @@
 //   stdin: <hex bytes> | none
 //   end of file: yes | no
 //
-//   kivviewer-standin --send <file> [--raw]
+//   kivviewer-standin --send <file> [--raw] [--times <n>]
 //
 // sends the file's bytes to the address book's window as the viewer's
 // "Save Connection" does (WM_COPYDATA), with a terminating NUL unless
-// --raw, and prints the answer. Exit code 0 for answer 1, 2 for answer 0,
-// 3 without an address book window, 4 when no answer came in 20 s.
+// --raw (the block is then exactly the file's bytes, as a sender sends
+// that counts the text), n times in a row (once by default), and prints
+// each answer. Exit code 0 when every answer was 1, 2 when one was 0, 3
+// without an address book window, 4 when an answer did not come in 20 s.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -95,7 +98,7 @@ int record() {
   return MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
 }
 
-int send(const wchar_t* file, bool raw) {
+int send(const wchar_t* file, bool raw, int times) {
   FILE* f = _wfopen(file, L"rb");
   if (!f) {
     fprintf(stderr, "cannot read %ls\n", file);
@@ -114,22 +117,36 @@ int send(const wchar_t* file, bool raw) {
     printf("no address book\n");
     return 3;
   }
-  COPYDATASTRUCT message = {0, (DWORD)data.size(), data.empty() ? nullptr : data.data()};
-  DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutW(book, WM_COPYDATA, 0, (LPARAM)&message, SMTO_NORMAL, 20000,
-                           &answer)) {
-    printf("no answer\n");
-    return 4;
+  int result = 0;
+  for (int i = 0; i < times; i++) {
+    COPYDATASTRUCT message = {0, (DWORD)data.size(), data.empty() ? nullptr : data.data()};
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(book, WM_COPYDATA, 0, (LPARAM)&message, SMTO_NORMAL, 20000,
+                             &answer)) {
+      printf("no answer\n");
+      return 4;
+    }
+    printf("answer %d\n", (int)answer);
+    if (answer != 1)
+      result = 2;
   }
-  printf("answer %d\n", (int)answer);
-  return answer == 1 ? 0 : 2;
+  return result;
 }
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-  if (argc >= 3 && wcscmp(argv[1], L"--send") == 0)
-    return send(argv[2], argc >= 4 && wcscmp(argv[3], L"--raw") == 0);
+  if (argc >= 3 && wcscmp(argv[1], L"--send") == 0) {
+    bool raw = false;
+    int times = 1;
+    for (int i = 3; i < argc; i++) {
+      if (wcscmp(argv[i], L"--raw") == 0)
+        raw = true;
+      else if (wcscmp(argv[i], L"--times") == 0 && i + 1 < argc)
+        times = _wtoi(argv[++i]);
+    }
+    return send(argv[2], raw, times);
+  }
   return record();
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -70,4 +71,24 @@ TEST(IdleWork, ConnectionsAreAddedOneAtATimeInTheirOrder) {
   owner.runPosted();
   EXPECT_EQ((std::vector<std::string>{"first", "reload", "second", "third"}), owner.done);
   EXPECT_EQ(0u, owner.work.queuedConnections());
+}
+
+TEST(IdleWork, ConnectionsWaitingAreBounded) {
+  Owner owner;
+  owner.send("first");
+  std::vector<bool> kept;
+  owner.duringAdd = [&] {
+    for (int i = 0; i < IdleWork::MaxWaitingConnections + 2; i++) {
+      std::unique_ptr<EncryptedConfig> c(new EncryptedConfig);
+      c->setHost(("waiting " + std::to_string(i)).c_str());
+      kept.push_back(owner.work.queueConnection(std::move(c)));
+    }
+    EXPECT_EQ((size_t)IdleWork::MaxWaitingConnections, owner.work.queuedConnections());
+  };
+  owner.runPosted();
+  ASSERT_EQ(IdleWork::MaxWaitingConnections + 1u, owner.done.size());
+  EXPECT_EQ("waiting 0", owner.done[1]);
+  // The newest took the last place.
+  EXPECT_EQ("waiting " + std::to_string(IdleWork::MaxWaitingConnections + 1), owner.done.back());
+  EXPECT_EQ(std::count(kept.begin(), kept.end(), false), 2);
 }

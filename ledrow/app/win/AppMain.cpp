@@ -8,10 +8,12 @@
 #include "os/win/CurrentUser.h"
 #include "os/win/RegPolicy.h"
 #include "plat/Configuration.h"
+#include "plat/Exception.h"
 #include "plat/TimerManager.h"
 #include "plat/win/AppInit.h"
 #include "plat/win/EventManager.h"
 #include "ui/win/Dialog.h"
+#include "ui/win/HandlerFailure.h"
 #include "ui/win/MsgBox.h"
 
 #include <commctrl.h>
@@ -84,14 +86,20 @@ int runMessageLoop() {
   for (;;) {
     int timeout = timers->processTimers();
     MSG msg;
-    if (!events->awaitEvent(&msg, timeout))
+    // The wait runs the messages other programs send (the viewer's
+    // connections), the dispatch the rest: a handler's failure ends the
+    // loop once they are back here.
+    bool got = events->awaitEvent(&msg, timeout);
+    ui::throwHandlerFailure();
+    if (!got)
       continue;
-    if (ui::Dialog::isDialogMessage(&msg))
-      continue;
-    if (msg.message == WM_QUIT)
-      return (int)msg.wParam;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    if (!ui::Dialog::isDialogMessage(&msg)) {
+      if (msg.message == WM_QUIT)
+        return (int)msg.wParam;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    ui::throwHandlerFailure();
   }
 }
 
@@ -111,9 +119,11 @@ int appMain(HINSTANCE instance, const plat::CommandLineArgs& args) {
       return exitCode;
     if (raiseRunningBook())
       return 0;
+    ui::carryHandlerFailures(true);
     return run(instance);
-  } catch (const plat::Exception& e) {
-    ui::MsgBox(nullptr, e.str(), MB_OK | MB_ICONERROR);
+  } catch (...) {
+    ui::stopCarryingHandlerFailures();
+    ui::MsgBox(nullptr, plat::caughtText(), MB_OK | MB_ICONERROR);
     return 1;
   }
 }

@@ -9,12 +9,14 @@ namespace addrbook {
 
 // Settings (registry policy, the user's values, the command line), the
 // single-instance rule, the main window over the loaded book, and the
-// message loop. A plat::Exception is shown in an error box and gives exit
-// code 1; help gives 0, an unknown option 1.
+// message loop. A failure of start-up, of the loop or of a handler the loop
+// called is shown in an error box without an owner and gives exit code 1;
+// help gives 0, an unknown option 1.
 int appMain(HINSTANCE instance, const plat::CommandLineArgs& args);
 
 // The thread's loop until WM_QUIT (its wParam is the result): due timers,
 // then one wait for a message or an event; dialogs take their messages.
+// Throws the failure of a handler it called (ui/win/HandlerFailure.h).
 int runMessageLoop();
 
 } // namespace addrbook

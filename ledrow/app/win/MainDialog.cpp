@@ -113,9 +113,10 @@ MainDialog::MainDialog(HWND parent, Frame* frame, PasswdStoreBase::PWSCallback* 
       blackPen_(CreatePen(PS_SOLID, 1, RGB(0, 0, 0))),
       collapsedMark_(LoadBitmapW(getInstance(), MAKEINTRESOURCEW(IDB_GROUP_COLLAPSED))),
       expandedMark_(LoadBitmapW(getInstance(), MAKEINTRESOURCEW(IDB_GROUP_EXPANDED))),
-      rebuilding_(false), quietExpansion_(false), editAfterReload_(false), labelEditing_(false),
+      rebuilding_(false), quietExpansion_(false), editAfterReload_(false), newEntryBoxOpen_(false),
+      labelEditing_(false),
       treeHook_(this),
-      dragImage_(nullptr), dragging_(false), passwordListener_(passwordListener),
+      dragImage_(nullptr), dragging_(false), upgrading_(false), passwordListener_(passwordListener),
       passwords_(&prompts_, &prompts_), launcher_(&passwords_), idleWork_(this) {
   setWindowText(getDlgItem(IDC_SERVER_LABEL), "Kiv Server:");
   treeImages_.addMasked(LoadBitmapW(getInstance(), MAKEINTRESOURCEW(IDB_TREE)), maskColour, true);
@@ -703,10 +704,18 @@ void MainDialog::addConnection(std::unique_ptr<EncryptedConfig> connection) {
   try {
     addEntry(*connection);
   } catch (const plat::Exception& e) {
-    plat::DString text;
-    text.appendf("Could not create new address book entry: %s", e.str());
-    ui::MsgBox(GetParent(getHandle()), text.c_str(), MB_OK | MB_ICONERROR);
+    reportNewEntryFailure(e.str());
   }
+}
+
+void MainDialog::reportNewEntryFailure(const char* reason) {
+  plat::DString text;
+  text.appendf("Could not create new address book entry: %s", reason);
+  mainDialogLog.error("%s", text.c_str());
+  if (newEntryBoxOpen_)
+    return;
+  Raised open(newEntryBoxOpen_);
+  ui::MsgBox(GetParent(getHandle()), text.c_str(), MB_OK | MB_ICONERROR);
 }
 
 void MainDialog::addEntry(EncryptedConfig& connection) {

@@ -84,6 +84,10 @@ public:
   // password has been dealt with as EncryptPassword says. Throws
   // plat::Exception.
   void addEntry(EncryptedConfig& connection);
+  // "Could not create new address book entry: <reason>", logged, and shown
+  // in a box unless one is open already: a sender that loops over bad
+  // connections must not stack one modal loop on another.
+  void reportNewEntryFailure(const char* reason);
 
   // The viewer's defaults for a new connection, edited in the properties
   // sheet and saved as a new entry whose name is then edited.
@@ -142,6 +146,18 @@ public:
   LRESULT subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+  // A flag set for as long as this lives.
+  class Raised {
+  public:
+    explicit Raised(bool& flag) : flag_(flag) { flag_ = true; }
+    Raised(const Raised&) = delete;
+    Raised& operator=(const Raised&) = delete;
+    ~Raised() { flag_ = false; }
+
+  private:
+    bool& flag_;
+  };
+
   bool onNotify(NMHDR* header, LRESULT* result);
   LRESULT customDraw(NMTVCUSTOMDRAW* draw);
   void drawHeader(NMTVCUSTOMDRAW* draw);
@@ -196,6 +212,8 @@ private:
   bool quietExpansion_;
   // The next reload starts editing the reselected item's label.
   bool editAfterReload_;
+  // While a box says that a new entry could not be created.
+  bool newEntryBoxOpen_;
   // From the start of a label edit to its first end: the tree view may
   // report the end again (when its edit loses the focus to a message box,
   // or is destroyed), and only the first is the user's.
@@ -203,6 +221,8 @@ private:
   ui::SubclassWindow treeHook_;
   HIMAGELIST dragImage_;
   bool dragging_;
+  // While an upgrade runs: the master password it stores asks for another.
+  bool upgrading_;
   PasswdStoreBase::PWSCallback* passwordListener_;
   // The details pane: its height, the values' left edge, the row pitch.
   int detailsHeight_;
@@ -212,6 +232,8 @@ private:
   PasswordStore passwords_;
   ViewerLauncher launcher_;
   IdleWork idleWork_;
+  // A drag drops the selected node: no reload may replace it meanwhile.
+  std::unique_ptr<IdleWork::Hold> dragHold_;
 };
 
 // "MainDialog": the tree dialog's log.

@@ -72,9 +72,7 @@ void MainDialog::newEntry() {
     if (showEntryProperties(connection, passwords_, owner, viewerResources()))
       saveNewEntry(connection);
   } catch (const plat::Exception& e) {
-    plat::DString text;
-    text.appendf("Could not create new address book entry: %s", e.str());
-    reportError(text.c_str());
+    reportNewEntryFailure(e.str());
   }
 }
 
@@ -203,6 +201,7 @@ void MainDialog::beginDrag(NMTREEVIEWW* report) {
     ImageList_DragEnter(tree_, report->ptDrag.x, report->ptDrag.y);
   }
   dragging_ = true;
+  dragHold_.reset(new IdleWork::Hold(idleWork_));
   SetCapture(tree_);
 }
 
@@ -251,6 +250,7 @@ void MainDialog::endDrag() {
   }
   ReleaseCapture();
   TreeView_SelectDropTarget(tree_, nullptr);
+  dragHold_.reset();
 }
 
 void MainDialog::drop(int x, int y) {
@@ -325,6 +325,10 @@ void MainDialog::passwordChanged(bool forgotten) {
 }
 
 void MainDialog::upgradeEntries() {
+  // The password this run asks for is stored, which asks for an upgrade
+  // again; the boxes of this run would let it run inside them.
+  if (upgrading_)
+    return;
   std::vector<TreeLeaf*> locked, due;
   for (const std::unique_ptr<TreeBranch>& root : roots_)
     root->collectEncryptedLeaves(&locked);
@@ -335,6 +339,7 @@ void MainDialog::upgradeEntries() {
   if (due.empty())
     return;
   IdleWork::Hold hold(idleWork_);
+  Raised running(upgrading_);
   try {
     ZeroingBuffer master;
     {

@@ -2,6 +2,7 @@
 #include "ledrow/app/ConnectionText.h"
 #include "ledrow/app/Geometry.h"
 #include "ledrow/app/Parameters.h"
+#include "ledrow/app/TrayMenuLayout.h"
 #include "ledrow/app/win/AppMessages.h"
 #include "ledrow/app/win/OptionsDlg.h"
 #include "ledrow/app/win/QuickLaunchDlg.h"
@@ -14,7 +15,6 @@
 #include "os/win/StartupValues.h"
 #include "plat/DString.h"
 #include "plat/win/Unicode.h"
-#include "ui/win/MsgBox.h"
 #include "ui/win/WindowClass.h"
 
 #include <commctrl.h>
@@ -144,11 +144,6 @@ HMENU MainWindow::trayPopup() {
   return GetSubMenu(trayMenu_, 0);
 }
 
-const std::map<int, TreeLeaf*>& MainWindow::trayEntries() {
-  trayPopup();
-  return idMap_;
-}
-
 bool MainWindow::trayIconAdded() const { return trayIcon_ && trayIcon_->isAdded(); }
 
 // The parts the window shows.
@@ -228,12 +223,13 @@ void MainWindow::showAndRaise() {
 // The notification area.
 
 // A menu item for each entry weighs as much as the entry itself: the menu
-// of a large book is made only when it is shown.
+// of a large book is made only when it is shown. Its commands launch their
+// entries from the moment the book is loaded.
 void MainWindow::buildTrayMenu() {
   if (trayMenu_)
     DestroyMenu(trayMenu_);
   trayMenu_ = nullptr;
-  idMap_.clear();
+  idMap_ = trayMenuEntries(dialog_->roots(), ID_FIRST_ENTRY);
 }
 
 void MainWindow::makeTrayMenu() {
@@ -254,37 +250,22 @@ void MainWindow::makeTrayMenu() {
   SetMenuItemInfoW(popup, ID_CONNECT_TO, FALSE, &item);
   setMenuText(ID_TRAY_LAUNCH_VIEWER, "&Launch Kiv Viewer");
 
-  int nextId = ID_FIRST_ENTRY;
-  const std::vector<std::unique_ptr<TreeBranch>>& roots = dialog_->roots();
-  if (roots.size() == 1) {
-    addTrayItems(entries, *roots[0], &nextId);
-    return;
-  }
-  int position = 0;
-  for (const std::unique_ptr<TreeBranch>& root : roots) {
-    HMENU folder = CreatePopupMenu();
-    nextId++;
-    addTrayItems(folder, *root, &nextId);
-    InsertMenuW(entries, position++, MF_BYPOSITION | MF_POPUP | MF_STRING, (UINT_PTR)folder,
-                menuText(root->getName()).c_str());
-  }
-}
-
-void MainWindow::addTrayItems(HMENU menu, const TreeBranch& branch, int* nextId) {
-  int position = 0;
-  for (TreeNode* node : branch.children()) {
-    int id = (*nextId)++;
-    std::wstring text = menuText(node->getName());
-    if (node->isBranch()) {
-      HMENU folder = CreatePopupMenu();
-      addTrayItems(folder, *static_cast<TreeBranch*>(node), nextId);
-      InsertMenuW(menu, position++, MF_BYPOSITION | MF_POPUP | MF_STRING, (UINT_PTR)folder,
-                  text.c_str());
-    } else {
-      InsertMenuW(menu, position++, MF_BYPOSITION | MF_STRING, id, text.c_str());
-      idMap_[id] = static_cast<TreeLeaf*>(node);
+  // The items with the ids the commands were numbered with at the load.
+  struct Items : TrayMenuVisitor {
+    std::vector<HMENU> open;
+    void beginFolder(int, const TreeBranch& folder) override {
+      HMENU inner = CreatePopupMenu();
+      AppendMenuW(open.back(), MF_POPUP | MF_STRING, (UINT_PTR)inner,
+                  menuText(folder.getName()).c_str());
+      open.push_back(inner);
     }
-  }
+    void endFolder() override { open.pop_back(); }
+    void entry(int id, TreeLeaf* leaf) override {
+      AppendMenuW(open.back(), MF_STRING, id, menuText(leaf->getName()).c_str());
+    }
+  } items;
+  items.open.push_back(entries);
+  walkTrayMenu(dialog_->roots(), ID_FIRST_ENTRY, items);
 }
 
 void MainWindow::openTrayMenu() {
@@ -396,14 +377,14 @@ LRESULT MainWindow::receiveConnection(const COPYDATASTRUCT* data) {
   } catch (const plat::Exception& e) {
     // The sender is not kept waiting on our message box.
     ReplyMessage(0);
-    plat::DString text;
-    text.appendf("Could not create new address book entry: %s", e.str());
-    ui::MsgBox(getHandle(), text.c_str(), MB_OK | MB_ICONERROR);
+    dialog_->reportNewEntryFailure(e.str());
     return 0;
   }
   ReplyMessage(1);
   // Added once no dialog holds the book, after any sent before it.
-  dialog_->idleWork().queueConnection(std::move(connection));
+  if (!dialog_->idleWork().queueConnection(std::move(connection)))
+    mainDialogLog.info("connections are arriving faster than they are added: the newest took "
+                       "the place of the last one waiting");
   return 1;
 }
 

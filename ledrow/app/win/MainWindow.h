@@ -42,11 +42,11 @@ public:
 
   MainDialog& dialog() { return *dialog_; }
   HWND statusBarWindow() const { return statusBar_; }
-  // The notification-area menu (its popup part), and the entries of its
-  // "Connect to" items by command id; made from the book when first asked
-  // for after a load.
+  // The notification-area menu (its popup part), made from the book when
+  // first asked for after a load.
   HMENU trayPopup();
-  const std::map<int, TreeLeaf*>& trayEntries();
+  // The entries of its "Connect to" items by command id, from the load on.
+  const std::map<int, TreeLeaf*>& trayEntries() const { return idMap_; }
   bool trayIconAdded() const;
   QuickLaunchDlg& quickLaunch() { return *quickLaunch_; }
 
@@ -58,7 +58,6 @@ private:
   void openTrayMenu();
   void saveSettings();
   void makeTrayMenu();
-  void addTrayItems(HMENU menu, const TreeBranch& branch, int* nextId);
   void setMenuText(int id, const char* text);
   void showOptions();
 

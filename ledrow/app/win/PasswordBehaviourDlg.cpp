@@ -5,10 +5,13 @@
 #include "os/win/CentreWindow.h"
 #include "plat/DString.h"
 #include "ui/win/MsgBox.h"
+#include "ui/win/Tooltip.h"
 
 namespace addrbook {
 
-static const int TipWidth = 300;
+// The tips show after the mouse rests this long, on one line each.
+static const int TipDelayMs = 300;
+static const int TipWidth = -1;
 
 PasswordBehaviourDlg::PasswordBehaviourDlg() : Dialog(IDD_PASSWORD_BEHAVIOUR), choice_(Ask) {}
 
@@ -35,6 +38,7 @@ bool PasswordBehaviourDlg::onInitDialog() {
              "Don't ask this question again, the selection you have chosen will be used for all "
              "future entries. The option can be reset via the Options dialog in Kiv Address Book",
              TipWidth);
+  tooltip()->setInitialDelay(TipDelayMs);
   os::centreWindow(getHandle(), GetParent(getHandle()));
   return false;
 }

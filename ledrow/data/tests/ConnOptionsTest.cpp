@@ -183,6 +183,14 @@ TEST_F(OptionsTest, QualityPresetOfHandMadeOptions) {
   o.fullColour.setParam("0", 50);
   o.colourLevel.setParam("FULL", 50);
   EXPECT_EQ(3, o.getQualityPreset());
+  // Full colour is the level of three presets: the encoding tells them
+  // apart, so that the slider shows the one chosen.
+  o.preferredEncoding.setParam("ZRLE", 50);
+  EXPECT_EQ(4, o.getQualityPreset());
+  o.preferredEncoding.setParam("TRLE", 50);
+  EXPECT_EQ(5, o.getQualityPreset());
+  o.colourLevel.setParam("Pal8", 50);
+  EXPECT_EQ(2, o.getQualityPreset());
   o.colourLevel.setParam("bgr233", 50); // no preset's level
   o.preferredEncoding.setParam("ZRLE", 50);
   EXPECT_EQ(4, o.getQualityPreset());

@@ -2,6 +2,7 @@
 #include "plat/Exception.h"
 #include "plat/LogWriter.h"
 #include "ui/win/Dialog.h"
+#include "ui/win/HandlerFailure.h"
 
 namespace ui {
 
@@ -34,9 +35,8 @@ INT_PTR CALLBACK ChildDialog::childDialogProc(HWND hwnd, UINT message, WPARAM wP
       return 0;
     SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
     return 1;
-  } catch (const plat::Exception& e) {
-    dialogLog.error("message 0x%x to child dialog 0x%llx: %s", message,
-                    (unsigned long long)(uintptr_t)hwnd, e.str());
+  } catch (...) {
+    handlerFailed(dialogLog, message, hwnd);
     return 0;
   }
 }

@@ -1,5 +1,6 @@
 #include "ui/win/CustomWindow.h"
 #include "plat/LogWriter.h"
+#include "ui/win/HandlerFailure.h"
 
 namespace ui {
 
@@ -44,9 +45,8 @@ LRESULT CALLBACK CustomWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam
     return IsSafeWM(hwnd, message, wParam, lParam);
   try {
     return object->handleMessage(hwnd, message, wParam, lParam);
-  } catch (const plat::Exception& e) {
-    customWindowLog.error("message 0x%x to 0x%llx: %s", message,
-                          (unsigned long long)(uintptr_t)hwnd, e.str());
+  } catch (...) {
+    handlerFailed(customWindowLog, message, hwnd);
     return 0;
   }
 }

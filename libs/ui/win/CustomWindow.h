@@ -26,8 +26,8 @@ public:
 
   virtual LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-  // The procedure of every class registered through ui::WindowClass. A
-  // plat::Exception escaping handleMessage is logged and answers 0.
+  // The procedure of every class registered through ui::WindowClass. An
+  // exception escaping handleMessage answers 0 (ui/win/HandlerFailure.h).
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:

@@ -1,5 +1,6 @@
 #include "ui/win/Dialog.h"
 #include "plat/LogWriter.h"
+#include "ui/win/HandlerFailure.h"
 #include "ui/win/Tooltip.h"
 
 #include <vector>
@@ -206,9 +207,8 @@ INT_PTR CALLBACK Dialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
   try {
     return object->handleMessage(hwnd, message, wParam, lParam);
-  } catch (const plat::Exception& e) {
-    dialogLog.error("message 0x%x to 0x%llx: %s", message, (unsigned long long)(uintptr_t)hwnd,
-                    e.str());
+  } catch (...) {
+    handlerFailed(dialogLog, message, hwnd);
     return 0;
   }
 }

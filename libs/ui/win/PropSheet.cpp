@@ -1,6 +1,7 @@
 #include "ui/win/PropSheet.h"
 #include "os/win/CentreWindow.h"
 #include "plat/Assert.h"
+#include "plat/LogWriter.h"
 #include "plat/TimerManager.h"
 #include "plat/win/EventManager.h"
 #include "plat/win/Unicode.h"
@@ -8,6 +9,8 @@
 #include <commctrl.h>
 
 namespace ui {
+
+static plat::LogWriter vlog("PropSheet");
 
 namespace {
 
@@ -171,6 +174,7 @@ void PropSheet::show(HWND parent, bool hasApply, bool keepHelpButton) {
     if (!created || created == -1)
       throw plat::SystemException("PropertySheet failed", (int)GetLastError());
     HWND sheet = (HWND)created;
+    vlog.debug("\"%s\" shown with %d pages", caption_.c_str(), (int)handles.size());
     setHandle(sheet, false);
     handlesInSheet_ = true;
 
@@ -261,8 +265,10 @@ bool PropSheet::runModal(HWND parent, plat::EventManager* source, bool hasApply,
   runningModally_ = false;
   close();
   // The loop took the program's WM_QUIT: its own loop must still see it.
-  if (quit)
+  if (quit) {
+    vlog.info("\"%s\" closed: the program is ending", caption_.c_str());
     PostQuitMessage((int)exitCode);
+  }
   return applied_;
 }
 

@@ -1,8 +1,11 @@
 #include "ui/win/PropertiesDialog.h"
 #include "plat/ConfigParameter.h"
+#include "plat/LogWriter.h"
 #include "plat/win/Unicode.h"
 
 namespace ui {
+
+static plat::LogWriter vlog("PropertiesDialog");
 
 namespace {
 
@@ -82,9 +85,13 @@ bool PropertiesDialog::leavingPageAccepts() {
 }
 
 void PropertiesDialog::toggle() {
-  if (!leavingPageAccepts())
+  if (!leavingPageAccepts()) {
+    vlog.debug("the page shown refused to be left: the %s pages stay",
+               showingAdvanced_ ? "advanced" : "basic");
     return;
+  }
   bool advanced = !showingAdvanced_;
+  vlog.debug("the %s pages", advanced ? "advanced" : "basic");
   advancedFlag_->setValue(advanced, plat::PriorityUser);
   showingAdvanced_ = advanced;
   plat::WString text(toggleText());

@@ -2,6 +2,7 @@
 #include "plat/Assert.h"
 #include "plat/LogWriter.h"
 #include "plat/Mutex.h"
+#include "ui/win/HandlerFailure.h"
 
 #include <map>
 
@@ -102,9 +103,8 @@ LRESULT CALLBACK SubclassWindow::sharedProc(HWND hwnd, UINT msg, WPARAM wParam, 
   LRESULT result = 0;
   try {
     result = owner->callback_->subclassProc(hwnd, msg, wParam, lParam);
-  } catch (const plat::Exception& e) {
-    subclassLog.error("message 0x%x to 0x%llx: %s", msg, (unsigned long long)(uintptr_t)hwnd,
-                      e.str());
+  } catch (...) {
+    handlerFailed(subclassLog, msg, hwnd);
   }
   if (msg == WM_NCDESTROY && subclassedBy(hwnd) == owner)
     owner->unsubclass(hwnd);

@@ -31,6 +31,9 @@ public:
 
   // The logo's height, or more where a page's texts need it.
   int bannerHeight() const { return bannerHeight_; }
+  // What the banner says now.
+  const char* bannerTitle() const { return bannerTitle_.c_str(); }
+  const char* bannerDescription() const { return bannerDescription_.c_str(); }
 
 protected:
   LRESULT controlHandle(WPARAM which) override;

@@ -38,6 +38,10 @@ void Tooltip::addTool(HWND tool, const char* text, int maxWidth) {
   SendMessageW(handle_, TTM_SETMAXTIPWIDTH, 0, maxWidth);
 }
 
+void Tooltip::setInitialDelay(int ms) {
+  SendMessageW(handle_, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(ms, 0));
+}
+
 void Tooltip::setToolText(HWND tool, const char* text) {
   plat::WString wtext(text);
   TTTOOLINFOW info = toolInfo(tool, wtext.c_str());

@@ -14,8 +14,10 @@ public:
   Tooltip& operator=(const Tooltip&) = delete;
   ~Tooltip();
 
-  // Tips wider than maxWidth pixels wrap.
+  // Tips wider than maxWidth pixels wrap (-1: none does).
   void addTool(HWND tool, const char* text, int maxWidth);
+  // How long the mouse rests on a tool before its tip shows.
+  void setInitialDelay(int ms);
   // A tool's new text (a tool whose tip depends on where the mouse is).
   void setToolText(HWND tool, const char* text);
   // Before the tool's window goes.

@@ -2,6 +2,7 @@
 #include "win/BookScene.h"
 #include "ledrow/app/win/MainWindow.h"
 #include "ledrow/app/win/OptionsDlg.h"
+#include "ledrow/app/win/PasswordBehaviourDlg.h"
 #include "ledrow/app/win/Resources.h"
 #include "ledrow/app/win/StartWithWindows.h"
 #include "ledrow/data/PasswordObfuscation.h"
@@ -220,5 +221,40 @@ TEST(EntryProperties, AnEntryThatCannotBeSavedIsKept) {
   RemoveDirectoryW(blocker.c_str());
   EXPECT_EQ(0u, said.find(L"Failed to write configuration file")) << said;
   EXPECT_STREQ("alpha.example.org", saved(path)->getHost());
+  EXPECT_TRUE(book.helper.problems().empty());
+}
+
+// The question's tips show after the mouse has rested 300 ms, each on one
+// line.
+TEST(PasswordBehaviour, TipsComeAfterTheirDelay) {
+  Book book("Alpha desk.kiv");
+  LRESULT delay = 0, width = 0, tools = 0;
+  book.helper.expect(L"Password Behaviour", [&](HWND dialog) {
+    struct Search {
+      HWND owner;
+      HWND tip;
+    } search = {dialog, nullptr};
+    EnumThreadWindows(
+        GetWindowThreadProcessId(dialog, nullptr),
+        [](HWND w, LPARAM p) {
+          Search* s = (Search*)p;
+          wchar_t cls[64] = {};
+          GetClassNameW(w, cls, 64);
+          if (wcscmp(cls, TOOLTIPS_CLASSW) == 0 && GetWindow(w, GW_OWNER) == s->owner)
+            s->tip = w;
+          return TRUE;
+        },
+        (LPARAM)&search);
+    delay = SendMessageW(search.tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0);
+    width = SendMessageW(search.tip, TTM_GETMAXTIPWIDTH, 0, 0);
+    tools = SendMessageW(search.tip, TTM_GETTOOLCOUNT, 0, 0);
+    clickButton(dialog, IDCANCEL);
+  });
+  PasswordBehaviourDlg question;
+  question.setEntryName("files.example");
+  EXPECT_FALSE(question.runModal(book.window.getHandle()));
+  EXPECT_EQ(300, delay);
+  EXPECT_EQ(-1, width);
+  EXPECT_EQ(4, tools);
   EXPECT_TRUE(book.helper.problems().empty());
 }

@@ -88,6 +88,22 @@ static void clearSettings() {
 FreshSettings::FreshSettings() { clearSettings(); }
 FreshSettings::~FreshSettings() { clearSettings(); }
 
+int sendAsViewer(const std::string& file, const char* options) {
+  std::wstring line = L"\"" + standinPath() + L"\" --send " +
+                      testing_support::wide(inQuotes(file)) + testing_support::wide(options);
+  STARTUPINFOW startup = {sizeof(startup)};
+  PROCESS_INFORMATION info;
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &info))
+    return -1;
+  DWORD code = 99;
+  if (WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0)
+    GetExitCodeProcess(info.hProcess, &code);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return (int)code;
+}
+
 std::string waitForRecord(const std::string& path, int ms) {
   for (int waited = 0; waited < ms; waited += 50) {
     if (GetFileAttributesW(testing_support::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
@@ -140,6 +156,26 @@ HWND waitForWindowOf(DWORD process, const std::wstring& title, const std::wstrin
     Sleep(50);
   }
   return nullptr;
+}
+
+int dialogCount(DWORD process) {
+  struct Count {
+    DWORD process;
+    int dialogs;
+  } count = {process, 0};
+  EnumWindows(
+      [](HWND window, LPARAM param) {
+        Count* c = (Count*)param;
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t cls[64] = {};
+        GetClassNameW(window, cls, 64);
+        if (owner == c->process && IsWindowVisible(window) && wcscmp(cls, L"#32770") == 0)
+          c->dialogs++;
+        return TRUE;
+      },
+      (LPARAM)&count);
+  return count.dialogs;
 }
 
 std::wstring closeBoxSaying(DWORD process, const std::wstring& text, int ms) {

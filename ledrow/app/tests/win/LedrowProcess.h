@@ -44,6 +44,11 @@ struct FreshSettings {
   ~FreshSettings();
 };
 
+// The stand-in viewer's "--send" of the file, with further options (such
+// as " --raw"): its exit code (0 when every answer was 1, 2 when one was
+// 0; -1 when it could not start, 99 when it did not end within 30 s).
+int sendAsViewer(const std::string& file, const char* options);
+
 // The stand-in's record of one launch: "command line: ...", "stdin: ...",
 // "end of file: ..."; empty when no viewer came within ms.
 std::string waitForRecord(const std::string& path, int ms);
@@ -56,6 +61,9 @@ HWND waitForWindowOf(DWORD process, const std::wstring& title, const std::wstrin
 // notification-area icon does) and launches what text names; false when
 // no popup came.
 bool quickLaunch(DWORD process, HWND window, const wchar_t* text);
+
+// How many dialogs (message boxes among them) process shows now.
+int dialogCount(DWORD process);
 
 // A dialog of process that says text (its static texts begin with it),
 // within ms; it is closed as its Cancel button would, and its whole text

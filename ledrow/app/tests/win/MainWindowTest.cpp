@@ -1,13 +1,18 @@
 // The main window over a book on disk, driven by messages in this process.
 #include "win/BookScene.h"
 #include "win/LedrowProcess.h"
+#include "ledrow/app/CommandLine.h"
+#include "ledrow/app/win/AppMain.h"
 #include "ledrow/app/win/AppMessages.h"
 #include "ledrow/app/win/MainWindow.h"
 #include "ledrow/app/win/Resources.h"
 #include "ledrow/book/TreeLeaf.h"
+#include "plat/Configuration.h"
 #include "plat/String.h"
 #include "testing/ModalHelper.h"
 #include "testing/WindowInput.h"
+#include "ui/win/HandlerFailure.h"
+#include "ui/win/WindowClass.h"
 
 #include <gtest/gtest.h>
 
@@ -172,4 +177,62 @@ TEST(MainWindow, ConnectionsWaitWhileALaunchHoldsTheBook) {
             GetFileAttributesW(wide(scene.path("files.example-1 (1).kiv")).c_str()));
   EXPECT_EQ(L"9 entries", statusText(window, 0));
   SetEnvironmentVariableW(L"KIV_VIEWER_RECORD", nullptr);
+}
+
+// A failure that escapes a handler ends the program's loop with it, after
+// the dispatch or the wait that ran the handler; it never passes through
+// the system's code.
+TEST(MainWindow, AHandlersFailureEndsTheLoop) {
+  BookScene scene;
+  struct Failing : ui::CustomWindow::WndProcCallback {
+    LRESULT handle(ui::CustomWindow*, HWND hwnd, UINT message, WPARAM wParam,
+                   LPARAM lParam) override {
+      if (message == WM_APP)
+        throw plat::Exception("handler failed");
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+  } failing;
+  static ui::WindowClass cls(L"kiv.tests.Failing");
+  ui::CustomWindow window(nullptr, &failing);
+  window.create(cls.atom(), "failing", WS_OVERLAPPED, 0, 0, 100, 100);
+  ui::carryHandlerFailures(true);
+  auto loopFails = [] {
+    try {
+      runMessageLoop();
+    } catch (const plat::Exception& e) {
+      return std::string(e.str());
+    }
+    return std::string("the loop ended without it");
+  };
+  // Posted: after the dispatch. A WM_QUIT behind it must not end the loop
+  // first.
+  PostMessageW(window.getHandle(), WM_APP, 0, 0);
+  PostQuitMessage(0);
+  EXPECT_EQ("handler failed", loopFails());
+  ui::stopCarryingHandlerFailures();
+  // Sent from another thread, as another program sends: during the wait.
+  ui::carryHandlerFailures(true);
+  HWND target = window.getHandle();
+  std::thread sender([target] {
+    DWORD_PTR ignored;
+    SendMessageTimeoutW(target, WM_APP, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    PostMessageW(target, WM_QUIT, 0, 0);
+  });
+  EXPECT_EQ("handler failed", loopFails());
+  sender.join();
+  ui::stopCarryingHandlerFailures();
+  MSG msg;
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "a WM_QUIT left";
+}
+
+TEST(MainWindow, UsageNamesEveryLogWriter) {
+  std::string usage = usageText("banner", false, plat::Configuration::global());
+  const std::string heading = "\nLog names:\n  ";
+  size_t start = usage.find(heading);
+  ASSERT_NE(std::string::npos, start);
+  start += heading.size();
+  std::string names = ", " + usage.substr(start, usage.find('\n', start) - start) + ",";
+  for (const char* writer : {"Options", "MainDialog", "RegPolicy", "Printer", "PropertiesDialog",
+                             "PropSheet", "AboutDialog"})
+    EXPECT_NE(std::string::npos, names.find(std::string(", ") + writer + ",")) << writer;
 }

@@ -15,6 +15,12 @@ namespace {
 
 const char* const Master = "harbour lights";
 
+// The tray menu's command ids of two entries of the sample book: counted
+// from 40050 in tree order, folders first, over Home, Living room, Office,
+// Servers, Backup, Mail server, Accounts and Reception.
+const WPARAM AlphaDesk = 40058;
+const WPARAM BuildFarm = 40059;
+
 struct ProcessTest : testing::Test {
   FreshSettings settings;
   TempDir temp;
@@ -36,18 +42,7 @@ struct ProcessTest : testing::Test {
   int send(const std::string& text, const char* how = "") {
     std::string file = temp.file("send.txt");
     testing_support::writeFile(file, text);
-    std::wstring line = L"\"" + standinPath() + L"\" --send " + wide(inQuotes(file)) + wide(how);
-    STARTUPINFOW startup = {sizeof(startup)};
-    PROCESS_INFORMATION info;
-    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &info))
-      return -1;
-    DWORD code = 99;
-    if (WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0)
-      GetExitCodeProcess(info.hProcess, &code);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    return (int)code;
+    return sendAsViewer(file, how);
   }
   bool exists(const std::string& name) {
     return GetFileAttributesW(wide(book + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -93,7 +88,41 @@ TEST_F(ProcessTest, MissingViewerIsReportedInABox) {
   ASSERT_TRUE(quickLaunch(ledrow.id(), window, L"Alpha desk"));
   std::wstring said = closeBoxSaying(ledrow.id(), L"Unable to start Kiv Viewer: ", 10000);
   EXPECT_NE(std::wstring::npos, said.find(L"unable to launch process")) << utf8(said);
+  PostMessageW(window, WM_COMMAND, AlphaDesk, 0);
+  said = closeBoxSaying(ledrow.id(), L"Unable to start Kiv Viewer: ", 10000);
+  EXPECT_NE(std::wstring::npos, said.find(L"unable to launch process")) << utf8(said);
   EXPECT_EQ(-1, ledrow.wait(0));
+}
+
+// The notification area's "Connect to" commands, sent as the menu would
+// send them, though it was never shown.
+TEST_F(ProcessTest, TrayCommandsLaunchEntriesBeforeTheMenuIsShown) {
+  LedrowProcess ledrow(arguments());
+  HWND window = ledrow.window(20000);
+  ASSERT_TRUE(window);
+  PostMessageW(window, WM_COMMAND, AlphaDesk, 0);
+  std::string got = waitForRecord(record, 10000);
+  EXPECT_NE(std::string::npos,
+            got.find(" -config " + inQuotes(book + "\\Alpha desk.kiv") + "\nstdin: none\n"))
+      << got;
+
+  // Protected: the master password first, then kept for the next launch.
+  for (bool asked : {true, false}) {
+    DeleteFileW(wide(record).c_str());
+    PostMessageW(window, WM_COMMAND, BuildFarm, 0);
+    if (asked) {
+      HWND prompt = waitForWindowOf(ledrow.id(), L"Enter Master Password", L"#32770", 10000);
+      ASSERT_TRUE(prompt);
+      SendDlgItemMessageW(prompt, 1011, WM_SETTEXT, 0, (LPARAM)wide(Master).c_str());
+      testing_support::clickButton(prompt, IDOK);
+    }
+    got = waitForRecord(record, 15000);
+    EXPECT_NE(std::string::npos,
+              got.find("-console -passwd - -config " + inQuotes(book + "\\Build farm.kiv")))
+        << got;
+    EXPECT_NE(std::string::npos, got.find("\nend of file: yes\n")) << got;
+    EXPECT_EQ(0, dialogCount(ledrow.id()));
+  }
 }
 
 TEST_F(ProcessTest, SecondStartRaisesTheFirstAndLeaves) {
@@ -120,24 +149,49 @@ TEST_F(ProcessTest, ConnectionsFromTheViewerBecomeEntries) {
   LedrowProcess ledrow(arguments());
   HWND window = ledrow.window(20000);
   ASSERT_TRUE(window);
+  // Counted without a terminator, and with one; named from its server.
   const std::string text = "[Connection]\nHost=files.example:1\nUserName=fred\n";
+  EXPECT_EQ(0, send(text, " --raw"));
   EXPECT_EQ(0, send(text));
-  EXPECT_EQ(0, send(text));
-  for (int i = 0; i < 200 && !exists("files.example-1 (1).kiv"); i++)
+  // A NUL inside ends the text.
+  EXPECT_EQ(0, send(std::string("[Connection]\nHost=cut.example\n") + '\0' +
+                        "[Connection]\nHost=other.example\n",
+                    " --raw"));
+  for (int i = 0; i < 200 && !exists("cut.example.kiv"); i++)
     Sleep(50);
   EXPECT_TRUE(exists("files.example-1.kiv"));
   EXPECT_TRUE(exists("files.example-1 (1).kiv"));
+  EXPECT_TRUE(exists("cut.example.kiv"));
+  EXPECT_FALSE(exists("other.example.kiv"));
+  EXPECT_EQ(0, dialogCount(ledrow.id()));
 
-  // Each of these is answered 0 at once, before its box is shown.
-  EXPECT_EQ(2, send("hello, viewer"));
-  EXPECT_EQ(2, send("", " --raw"));
-  EXPECT_EQ(2, send(text, " --raw"));
-  EXPECT_EQ(2, send(std::string(1 << 20, 'x')));
-  for (int i = 0; i < 4; i++)
-    EXPECT_NE(L"", closeBoxSaying(ledrow.id(), L"Could not create new address book entry: Not a "
-                                               L"connection file",
-                                  10000));
-  EXPECT_FALSE(exists("files.example-1 (2).kiv"));
+  // Each of these is answered 0 at once, before its box names its reason.
+  struct {
+    std::string block;
+    const wchar_t* reason;
+  } bad[] = {
+      {"[Connection\nHost=a\n", L"bad Section"},
+      {"[Connection]\nHost\n", L"bad Name/Value pair"},
+      {"[Connection]\nHost=\xC3(\n", L"Invalid UTF-8 encoding for Host"},
+      {"[Connection]\nHost=" + std::string(5000, 'a') + "\n", L"Line too long"},
+      {"hello, viewer", L"Not a connection file"},
+      {"", L"Not a connection file"},
+  };
+  for (const auto& b : bad) {
+    EXPECT_EQ(2, send(b.block, " --raw"));
+    std::wstring says = std::wstring(L"Could not create new address book entry: ") + b.reason;
+    EXPECT_EQ(says, closeBoxSaying(ledrow.id(), says, 10000).substr(0, says.size()));
+  }
+
+  // A sender looping over bad blocks: one box at most, and ledrow answers
+  // every one.
+  EXPECT_EQ(2, send("[Connection]\nHost\n", " --raw --times 100"));
+  EXPECT_GE(1, dialogCount(ledrow.id()));
+  closeBoxSaying(ledrow.id(), L"Could not create new address book entry: ", 10000);
+  EXPECT_EQ(0, dialogCount(ledrow.id()));
   EXPECT_EQ(-1, ledrow.wait(0));
   EXPECT_EQ(0, send(text)) << "still listening";
+  for (int i = 0; i < 200 && !exists("files.example-1 (2).kiv"); i++)
+    Sleep(50);
+  EXPECT_TRUE(exists("files.example-1 (2).kiv"));
 }

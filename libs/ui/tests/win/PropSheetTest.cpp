@@ -6,6 +6,7 @@
 #include "testing/WindowInput.h"
 #include "ui/win/AdvancedDialog.h"
 #include "ui/win/PropertiesDialog.h"
+#include "ui/win/TitledPropSheet.h"
 
 #include <gtest/gtest.h>
 
@@ -50,11 +51,6 @@ std::vector<std::wstring> tabs(HWND sheet) {
 
 HWND control(HWND sheet, WPARAM which) {
   return (HWND)SendMessageW(sheet, ui::PropSheet::getControlHandleMessage(), which, 0);
-}
-
-void visitEveryTab(HWND sheet) {
-  for (size_t i = 0; i < tabs(sheet).size(); i++)
-    SendMessageW(sheet, PSM_SETCURSEL, i, 0);
 }
 
 void clickToggle(HWND sheet) {
@@ -102,7 +98,12 @@ TEST_F(Sheets, VisitingEveryTabAndSwitchingSetsTwiceChangesNoOption) {
   ui::PropertiesDialog sheet("Properties", basicSet(), advancedSet(), &expert, &advanced, true);
   std::vector<std::vector<std::wstring>> seen;
   std::vector<std::wstring> toggleTexts;
-  std::vector<std::wstring> banners;
+  // The banner of each tab visited, and after each switch of sets (which
+  // removes the page shown) beside the tab then shown.
+  std::vector<std::string> banners, switched;
+  auto banner = [&sheet] {
+    return std::string(sheet.bannerTitle()) + " | " + sheet.bannerDescription();
+  };
   std::atomic<bool> flagAt50{false};
   ModalHelper helper;
   helper.expect(L"Properties", [&](HWND w) {
@@ -110,7 +111,14 @@ TEST_F(Sheets, VisitingEveryTabAndSwitchingSetsTwiceChangesNoOption) {
     for (int round = 0; round < 3; round++) {
       seen.push_back(tabs(w));
       toggleTexts.push_back(testing_support::windowText(toggle));
-      visitEveryTab(w);
+      HWND tab = (HWND)SendMessageW(w, PSM_GETTABCONTROL, 0, 0);
+      int shown = (int)SendMessageW(tab, TCM_GETCURSEL, 0, 0);
+      switched.push_back(plat::String::adopt(plat::W2MB(seen.back().at(shown).c_str())).c_str() +
+                         std::string(": ") + banner());
+      for (size_t i = 0; i < seen.back().size(); i++) {
+        SendMessageW(w, PSM_SETCURSEL, i, 0);
+        banners.push_back(banner());
+      }
       if (round < 2)
         clickToggle(w);
       if (round == 0)
@@ -126,6 +134,25 @@ TEST_F(Sheets, VisitingEveryTabAndSwitchingSetsTwiceChangesNoOption) {
   EXPECT_EQ(basicTabs, seen[0]);
   EXPECT_EQ(advancedTabs, seen[1]);
   EXPECT_EQ(basicTabs, seen[2]);
+  const std::string onServer = "Kiv Server Options | Configure the server and its user name.",
+                    onBasic = "Basic Options | The most common options.",
+                    onInputs = "Input Options | Keyboard, mouse and clipboard.",
+                    onPrinting = "Printing Options | Printers shared with the server.",
+                    onExpert = "Advanced Options | Every option by name.";
+  EXPECT_EQ((std::vector<std::string>{onServer, onBasic, onServer, onInputs, onPrinting, onExpert,
+                                      onServer, onBasic}),
+            banners);
+  const std::map<std::string, std::string> byTab = {{"Server", onServer},
+                                                    {"Basic", onBasic},
+                                                    {"Inputs", onInputs},
+                                                    {"Printing", onPrinting},
+                                                    {"Expert", onExpert}};
+  ASSERT_EQ(3u, switched.size());
+  EXPECT_EQ("Server: " + onServer, switched[0]);
+  for (const std::string& said : switched) {
+    std::string tab = said.substr(0, said.find(':'));
+    EXPECT_EQ(tab + ": " + byTab.at(tab), said);
+  }
   EXPECT_EQ(std::wstring(L"A&dvanced..."), toggleTexts[0]);
   EXPECT_EQ(std::wstring(L"&Basic..."), toggleTexts[1]);
   EXPECT_TRUE(flagAt50);
@@ -209,6 +236,21 @@ TEST_F(Sheets, APolicyOnTheSwitchStillSwapsTheSetShownAndTheLoopKeepsWmQuit) {
   MSG msg;
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(7u, msg.wParam);
+}
+
+// Removing pages the sheet shows or not: the banner follows the tab then
+// shown, and says nothing once no tab is.
+TEST_F(Sheets, TheBannerFollowsRemovals) {
+  ui::TitledPropSheet sheet("Properties", basicSet());
+  sheet.show(nullptr, false, false);
+  auto banner = [&sheet] { return std::string(sheet.bannerTitle()) + sheet.bannerDescription(); };
+  EXPECT_EQ("Kiv Server OptionsConfigure the server and its user name.", banner());
+  SendMessageW(sheet.getHandle(), PSM_SETCURSEL, 1, 0);
+  sheet.removePage(server.get());
+  EXPECT_EQ("Basic OptionsThe most common options.", banner());
+  sheet.removePage(&basic);
+  EXPECT_EQ("", banner());
+  sheet.close();
 }
 
 TEST_F(Sheets, AModelessSheetClosesOnlyAfterItsPagesApplied) {

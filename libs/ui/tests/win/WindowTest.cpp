@@ -1,10 +1,14 @@
 #include "testing/RecordingLogger.h"
 #include "ui/win/CustomWindow.h"
+#include "ui/win/HandlerFailure.h"
 #include "ui/win/WindowClass.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace ui;
@@ -140,4 +144,83 @@ TEST_F(Windows, TextIsCachedAndCutAt255Characters) {
   window.setText(std::string(300, 'x').c_str());
   EXPECT_EQ(255u, strlen(window.getText()));
   EXPECT_THROW(window.getDlgItem(99), plat::SystemException);
+}
+
+// A program may ask for a handler's failure to end its loops: the failure
+// is kept, every modal loop on the thread ends, and the program's own loop
+// throws it again. Without asking (ferrin), it is only logged.
+TEST_F(Windows, HandlerFailuresEndTheLoopsOnlyWhereTheProgramAsks) {
+  struct Failing : CustomWindow::WndProcCallback {
+    LRESULT handle(CustomWindow*, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override {
+      switch (message) {
+      case WM_APP:
+        throw plat::Exception("handler failed");
+      case WM_APP + 1:
+        throw std::runtime_error("not one of ours");
+      case WM_APP + 2:
+        // A modal loop that only the failure can end.
+        PostMessageW(hwnd, WM_APP, 0, 0);
+        MessageBoxW(hwnd, L"waiting", L"carried", MB_OK);
+        return 1;
+      }
+      return IsSafeWM(hwnd, message, wParam, lParam);
+    }
+  } failing;
+  CustomWindow window(nullptr, &failing);
+  create(window);
+  HWND handle = window.getHandle();
+  MSG msg;
+  auto thrown = [] {
+    try {
+      throwHandlerFailure();
+    } catch (...) {
+      return std::string(plat::caughtText());
+    }
+    return std::string();
+  };
+
+  EXPECT_EQ(0, SendMessageW(handle, WM_APP, 0, 0));
+  EXPECT_EQ("", thrown());
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+
+  carryHandlerFailures(true);
+  EXPECT_EQ(0, SendMessageW(handle, WM_APP + 1, 0, 0));
+  EXPECT_EQ("not one of ours", thrown());
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  // The box would stay for ever: a watchdog closes it after 5 s.
+  std::atomic<bool> done{false}, closed{false};
+  DWORD thread = GetCurrentThreadId();
+  std::thread watchdog([&] {
+    for (int i = 0; i < 100 && !done; i++)
+      Sleep(50);
+    if (done)
+      return;
+    struct Find {
+      DWORD thread;
+      HWND box;
+    } find = {thread, nullptr};
+    EnumThreadWindows(
+        thread,
+        [](HWND w, LPARAM p) {
+          wchar_t title[32] = {};
+          InternalGetWindowText(w, title, 32);
+          if (wcscmp(title, L"carried") == 0)
+            ((Find*)p)->box = w;
+          return TRUE;
+        },
+        (LPARAM)&find);
+    if (find.box) {
+      closed = true;
+      PostMessageW(find.box, WM_COMMAND, IDOK, 0);
+    }
+  });
+  EXPECT_EQ(1, SendMessageW(handle, WM_APP + 2, 0, 0));
+  done = true;
+  watchdog.join();
+  EXPECT_FALSE(closed) << "the failure did not end the box";
+  EXPECT_EQ("handler failed", thrown());
+  stopCarryingHandlerFailures();
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(0, SendMessageW(handle, WM_APP, 0, 0));
+  EXPECT_EQ("", thrown());
 }
