@@ -28,7 +28,7 @@ struct DialogScene {
   plat::TimerManager timers;
   ft::proxy::Extension extension;
   ft::UploadManager uploads{&extension};
-  ft::UploadManagerProxy uploadProxy{&uploads};
+  ft::UploadManagerProxy uploadProxy{&uploads, nullptr};
   ft::ShareDownloader downloader;
   ft::DownloadsDialog model{&downloader, clock};
   ft::DownloadsDialogProxy modelProxy{&model};

@@ -547,6 +547,9 @@ void DownloadsUI::keyDown(UINT key) {
 }
 
 void DownloadsUI::iconReady(int rowId, HICON icon) {
+  // The message may come from another process, naming any handle.
+  if (!icons_ || !icons_->take(rowId, icon))
+    return;
   if (Item* row = item(rowId))
     row->iconArrived(icon);
   else if (icon != genericIcon_)

@@ -20,6 +20,10 @@ DownloadsUI::IconThread::~IconThread() {
   SetEvent(event_);
   if (getState() == Running || getState() == Finished)
     join();
+  // Their messages go with the window.
+  for (const auto& given : handedOver_)
+    if (given.second != generic_)
+      DestroyIcon(given.second);
 }
 
 void DownloadsUI::IconThread::request(int rowId, const char* path) {
@@ -31,6 +35,15 @@ void DownloadsUI::IconThread::request(int rowId, const char* path) {
 void DownloadsUI::IconThread::drop(int rowId) {
   plat::Lock l(lock_);
   requests_.erase(rowId);
+}
+
+bool DownloadsUI::IconThread::take(int rowId, HICON icon) {
+  plat::Lock l(lock_);
+  auto it = handedOver_.find({rowId, icon});
+  if (it == handedOver_.end())
+    return false;
+  handedOver_.erase(it);
+  return true;
 }
 
 HICON DownloadsUI::IconThread::lookUp(const std::string& path) {
@@ -79,22 +92,25 @@ void DownloadsUI::IconThread::run() {
         wanted = requests_.begin()->second;
       }
       HICON icon = wanted.generic ? generic_ : lookUp(wanted.path);
-      bool current;
+      // A newer request for the row is served next; a row that went, or a
+      // window that went, leaves the icon to us. Handed over before it is
+      // posted: the window may take it at once.
+      bool posted = false;
       {
         plat::Lock l(lock_);
         auto it = requests_.find(rowId);
-        current = it != requests_.end() && it->second.serial == wanted.serial;
-        if (current)
+        if (it != requests_.end() && it->second.serial == wanted.serial) {
           requests_.erase(it);
+          if (!icon)
+            continue;
+          auto given = handedOver_.insert({rowId, icon});
+          posted = PostMessageW(window_, IconReady, (WPARAM)rowId, (LPARAM)icon) != FALSE;
+          if (!posted)
+            handedOver_.erase(given);
+        }
       }
-      if (!icon)
-        continue;
-      // A newer request for the row is served next; a row that went, or a
-      // window that went, leaves the icon to us.
-      if (!current || !PostMessageW(window_, IconReady, (WPARAM)rowId, (LPARAM)icon)) {
-        if (icon != generic_)
-          DestroyIcon(icon);
-      }
+      if (!posted && icon && icon != generic_)
+        DestroyIcon(icon);
     }
   }
 }

@@ -4,6 +4,9 @@
 // row number; a newer request for a row replaces an older one. Results are
 // posted to the window as IconReady (row number, icon): the window thread
 // alone touches rows, so a row that went meanwhile only costs the icon.
+// Any process may post that message too: the window takes an icon only
+// when this thread handed it over for that row (take), and never touches
+// a handle it did not get from here.
 #pragma once
 
 #include "ferrin/win/DownloadsUI.h"
@@ -14,7 +17,9 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
+#include <utility>
 
 namespace ft {
 
@@ -28,13 +33,17 @@ public:
   // is the icons' width and height. Throws plat::SystemException
   // "CreateEvent".
   IconThread(HWND window, HICON generic, int size);
-  // Stops and joins the thread; requests still waiting are dropped.
+  // Stops and joins the thread; requests still waiting are dropped, and
+  // icons handed over but never taken are destroyed.
   ~IconThread() override;
 
   // Any thread. A null path asks for the generic icon.
   void request(int rowId, const char* path);
   // The row is gone: its request, if still waiting, is dropped.
   void drop(int rowId);
+  // The window thread, for an IconReady: true, once, when this thread
+  // posted that icon for that row; the icon is then the caller's.
+  bool take(int rowId, HICON icon);
 
 private:
   struct Request {
@@ -48,6 +57,8 @@ private:
 
   plat::Mutex lock_;
   std::map<int, Request> requests_;
+  // Posted as IconReady and not taken yet.
+  std::multiset<std::pair<int, HICON>> handedOver_;
   uint64_t serial_;
   plat::Handle event_;
   std::atomic<bool> running_;

@@ -40,7 +40,7 @@ FileTransferThread::FileTransferThread(ShareDownloader* shareDownloader, UploadM
     : plat::Thread("FileTransferThread"), shareDownloader_(shareDownloader), stopping_(false),
       downloads_(shareDownloader ? new DownloadsDialog(shareDownloader) : nullptr),
       ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      uploadProxy_(new UploadManagerProxy(uploads)),
+      uploadProxy_(new UploadManagerProxy(uploads, this)),
       downloadsProxy_(downloads_ ? new DownloadsDialogProxy(downloads_.get()) : nullptr),
       dialogWindow_(nullptr), running_(true),
       serverSide_(serverSide), serviceMode_(serviceMode), settingsKey_(settingsKey), icon_(icon),
@@ -85,6 +85,13 @@ void FileTransferThread::showDialog() {
 }
 
 void FileTransferThread::processEvent(HANDLE event) { ResetEvent(event); }
+
+// Only the dialog sends files, and it is there (with its proxy) before it
+// can; the window thread goes only once this object is being destroyed.
+void FileTransferThread::sendFailed(HWND owner, const char* text) {
+  if (dialogProxy_)
+    dialogProxy_->showError(owner, text);
+}
 
 FileTransferWindow* FileTransferThread::makeDialog() {
   return new FileTransferDialog(downloadsProxy_.get(), uploadProxy_.get(), &stopping_, serverSide_,

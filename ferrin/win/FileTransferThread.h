@@ -29,7 +29,9 @@ namespace ft {
 class ShareDownloader;
 class UploadManager;
 
-class FileTransferThread : public plat::Thread, public plat::EventHandler {
+class FileTransferThread : public plat::Thread,
+                           public plat::EventHandler,
+                           private UploadManagerProxy::Failures {
 public:
   // Throws plat::SystemException "CreateEvent".
   FileTransferThread(ShareDownloader* shareDownloader, UploadManager* uploads, bool serverSide,
@@ -59,9 +61,14 @@ protected:
   ShareDownloader* shareDownloader_;
   std::atomic<bool> stopping_;
 
+  // The queue through which the dialog sends chosen files.
+  UploadManagerProxy* uploadProxy() const { return uploadProxy_.get(); }
+
 private:
   void run() override;
   void serve();
+  // On the main thread: the box comes up on the window thread.
+  void sendFailed(HWND owner, const char* text) override;
 
   // The downloads model, over the share downloader (none without one).
   std::unique_ptr<DownloadsDialog> downloads_;

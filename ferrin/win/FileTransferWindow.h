@@ -4,8 +4,11 @@
 #pragma once
 
 #include "plat/win/MessageQueue.h"
+#include "ui/win/MsgBox.h"
 
 #include <windows.h>
+
+#include <string>
 
 namespace ft {
 
@@ -17,17 +20,30 @@ public:
   virtual HWND window() = 0;
 };
 
-struct ShowMessage {};
+// What the main thread asks of the dialog's thread: the dialog comes up, or
+// a failure of the window's asking is told in a box that the window owns.
+struct DialogRequest {
+  enum Kind { Show, ShowError };
+  Kind kind;
+  HWND owner;
+  std::string text;
+};
 
 // The dialog as the main thread calls it (the window thread delivers).
-class FileTransferDialogProxy : public plat::MessageQueue<ShowMessage, FileTransferWindow> {
+class FileTransferDialogProxy : public plat::MessageQueue<DialogRequest, FileTransferWindow> {
 public:
   explicit FileTransferDialogProxy(FileTransferWindow* dialog)
       : MessageQueue(dialog, "FileTransferDialogProxy::msgAvailable") {}
-  void show() { post(ShowMessage()); }
+  void show() { post({DialogRequest::Show, nullptr, std::string()}); }
+  void showError(HWND owner, const char* text) { post({DialogRequest::ShowError, owner, text}); }
 
 protected:
-  void deliver(FileTransferWindow* dialog, ShowMessage&) override { dialog->ensureShown(); }
+  void deliver(FileTransferWindow* dialog, DialogRequest& request) override {
+    if (request.kind == DialogRequest::Show)
+      dialog->ensureShown();
+    else
+      ui::MsgBox(request.owner, request.text.c_str(), MB_ICONERROR);
+  }
 };
 
 } // namespace ft

@@ -1,6 +1,7 @@
 #include "ferrin/win/MainLoop.h"
 #include "plat/TimerManager.h"
 #include "plat/win/EventManager.h"
+#include "ui/win/Dialog.h"
 
 namespace ferrin {
 
@@ -10,7 +11,7 @@ int runMainLoop(const bool& connected) {
   for (;;) {
     int timeout = timers->processTimers();
     MSG msg;
-    if (events->awaitEvent(&msg, timeout)) {
+    if (events->awaitEvent(&msg, timeout) && !ui::Dialog::isDialogMessage(&msg)) {
       if (msg.message == WM_QUIT)
         return (int)msg.wParam;
       TranslateMessage(&msg);

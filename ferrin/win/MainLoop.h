@@ -1,6 +1,7 @@
 // The main thread's loop: due timers, then one wait for a window message, a
-// registered event or the next timer; messages are translated and
-// dispatched.
+// registered event or the next timer; a message goes first to the thread's
+// modeless dialogs (their keys: Tab, Enter, Escape), else it is translated
+// and dispatched.
 #pragma once
 
 namespace ferrin {

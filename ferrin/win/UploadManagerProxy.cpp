@@ -3,19 +3,21 @@
 #include "ferrin/win/CollectFiles.h"
 #include "ferrin/win/OfferFiles.h"
 #include "os/win/ShellItem.h"
-#include "ui/win/MsgBox.h"
+#include "plat/LogWriter.h"
 
 namespace ft {
 
 namespace {
+
+plat::LogWriter vlog("UploadManagerProxy");
 
 // Saved into the fetch folder of the other end.
 const uint32_t SaveIntoFolder = 1;
 
 } // namespace
 
-UploadManagerProxy::UploadManagerProxy(UploadManager* uploads)
-    : MessageQueue(uploads, "UploadManagerProxy::msgAvailable") {}
+UploadManagerProxy::UploadManagerProxy(UploadManager* uploads, Failures* failures)
+    : MessageQueue(uploads, "UploadManagerProxy::msgAvailable"), failures_(failures) {}
 
 void UploadManagerProxy::sendFiles(std::vector<os::ItemIdList> items, HWND owner) {
   post(SendFilesMessage{std::move(items), owner});
@@ -33,7 +35,9 @@ void UploadManagerProxy::deliver(UploadManager* uploads, SendFilesMessage& messa
     uploads->newShare(0, SaveIntoFolder);
     offerFiles(uploads, &files);
   } catch (const plat::Exception& e) {
-    ui::MsgBox(message.owner, e.str(), MB_ICONERROR);
+    vlog.error("%s", e.str());
+    if (failures_)
+      failures_->sendFailed(message.owner, e.str());
   }
 }
 

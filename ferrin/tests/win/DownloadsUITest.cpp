@@ -4,6 +4,7 @@
 // text of the empty list; then fed by the model through its proxies.
 #include "ferrin/win/DownloadsDialogProxy.h"
 #include "ferrin/win/DownloadsUI.h"
+#include "ferrin/win/DownloadsUIIconThread.h"
 #include "ferrin/win/DownloadsUIItem.h"
 #include "plat/TimerManager.h"
 #include "plat/win/AppInit.h"
@@ -28,6 +29,17 @@ using ferrin_test::placeOf;
 using ferrin_test::px;
 
 typedef DownloadsDialog D;
+
+const UINT IconReady = DownloadsUI::IconThread::IconReady;
+
+bool iconAlive(HICON icon) {
+  ICONINFO info;
+  if (!GetIconInfo(icon, &info))
+    return false;
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return true;
+}
 
 struct Host : DownloadsUI::Host {
   void ensureShown() override { shown++; }
@@ -265,12 +277,38 @@ TEST_F(Window, TheModelReachesItThroughItsProxiesWithoutWaiting) {
   SendMessageW(window.getHandle(), WM_KEYDOWN, VK_DELETE, 0);
   ASSERT_TRUE(pumpUntil([&] { return window.rows().empty(); }, 5000));
 
-  // Removed while its icon is still being looked up: nothing reaches it.
-  for (int i = 100; i < 110; i++) {
+  // Rows removed while their icons are on the way to them: the icons are
+  // destroyed when they arrive.
+  const size_t rows = 3;
+  for (int i = 100; i < 100 + (int)rows; i++) {
     window.addItem(window.createItem(i));
     window.item(i)->setIcon(dir.file("a.txt").c_str());
-    window.removeItem(window.item(i));
   }
-  pumpFor(300);
-  EXPECT_TRUE(window.rows().empty());
+  std::vector<MSG> onTheWay;
+  for (int waited = 0; onTheWay.size() < rows && waited < 5000; waited += 10) {
+    MSG m;
+    while (PeekMessageW(&m, window.getHandle(), IconReady, IconReady, PM_REMOVE))
+      onTheWay.push_back(m);
+    Sleep(10);
+  }
+  ASSERT_EQ(rows, onTheWay.size());
+  for (int i = 100; i < 100 + (int)rows; i++)
+    window.removeItem(window.item(i));
+  for (MSG& m : onTheWay) {
+    DispatchMessageW(&m);
+    EXPECT_FALSE(iconAlive((HICON)m.lParam));
+  }
+}
+
+TEST_F(Window, AnIconReadyFromElsewhereIsNeitherShownNorDestroyed) {
+  // Any process may post the message, naming any handle: here one of the
+  // test's own, for a row that is there and for one that is not.
+  DownloadsUI::Item* row = add(5, "a.txt");
+  HICON before = row->icon();
+  HICON mine = CopyIcon(list->genericIcon());
+  SendMessageW(list->getHandle(), IconReady, 5, (LPARAM)mine);
+  SendMessageW(list->getHandle(), IconReady, 6, (LPARAM)mine);
+  EXPECT_EQ(before, row->icon());
+  EXPECT_TRUE(iconAlive(mine));
+  DestroyIcon(mine);
 }

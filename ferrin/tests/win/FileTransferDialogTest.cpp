@@ -30,7 +30,7 @@ struct Dialog : testing::Test {
   plat::TimerManager timers;
   ft::proxy::Extension extension;
   ft::UploadManager uploads{&extension};
-  ft::UploadManagerProxy uploadProxy{&uploads};
+  ft::UploadManagerProxy uploadProxy{&uploads, nullptr};
   ft::ShareDownloader downloader;
   ft::DownloadsDialog model{&downloader};
   ft::DownloadsDialogProxy modelProxy{&model};

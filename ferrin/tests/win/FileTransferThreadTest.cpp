@@ -1,11 +1,14 @@
 // The window thread: the named event and the main thread's requests reach
 // the dialog on the window thread; files sent from it reach the main
-// thread, and a failure is shown to the user.
+// thread, and a failure is shown to the user on the window thread, with
+// neither thread waiting for the other.
 #include "ferrin/win/FileTransferThread.h"
 #include "ferrin/win/UploadManagerProxy.h"
 #include "os/win/OleInitialiser.h"
 #include "plat/win/AppInit.h"
+#include "plat/TimerManager.h"
 #include "plat/win/EventManager.h"
+#include "testing/EventPump.h"
 #include "testing/FtEngine.h"
 #include "testing/ModalHelper.h"
 #include "testing/TempDir.h"
@@ -14,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <vector>
 
 namespace {
 
@@ -46,6 +50,59 @@ protected:
 
 private:
   Seen* seen_;
+};
+
+// A stand-in with a window of its own on the window thread: each WM_APP to
+// it sends the next of the test's choices, as "Send files..." does.
+class SendingDialog : public ft::FileTransferWindow {
+public:
+  SendingDialog(ft::UploadManagerProxy* uploads, std::vector<std::vector<os::ItemIdList>> choices)
+      : uploads_(uploads), choices_(std::move(choices)) {
+    static WNDCLASSW windowClass = [] {
+      WNDCLASSW c = {};
+      c.lpfnWndProc = proc;
+      c.hInstance = GetModuleHandleW(nullptr);
+      c.lpszClassName = L"kiv.tests.SendingDialog";
+      RegisterClassW(&c);
+      return c;
+    }();
+    window_ = CreateWindowExW(0, windowClass.lpszClassName, L"Sending", WS_POPUP, 0, 0, 10, 10,
+                              nullptr, nullptr, windowClass.hInstance, nullptr);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, (LONG_PTR)this);
+  }
+  ~SendingDialog() override { DestroyWindow(window_); }
+  void ensureShown() override {}
+  HWND window() override { return window_; }
+
+private:
+  static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    SendingDialog* self = (SendingDialog*)GetWindowLongPtrW(window, GWLP_USERDATA);
+    if (message == WM_APP && self && self->next_ < self->choices_.size()) {
+      self->uploads_->sendFiles(self->choices_[self->next_++], window);
+      return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+
+  ft::UploadManagerProxy* uploads_;
+  std::vector<std::vector<os::ItemIdList>> choices_;
+  size_t next_ = 0;
+  HWND window_;
+};
+
+class SendingThread : public ft::FileTransferThread {
+public:
+  SendingThread(ft::UploadManager* uploads, std::vector<std::vector<os::ItemIdList>> choices)
+      : FileTransferThread(nullptr, uploads, true, false, nullptr, L"!APP_ICON", nullptr),
+        choices_(std::move(choices)) {}
+
+protected:
+  ft::FileTransferWindow* makeDialog() override {
+    return new SendingDialog(uploadProxy(), choices_);
+  }
+
+private:
+  std::vector<std::vector<os::ItemIdList>> choices_;
 };
 
 bool waitFor(const std::atomic<int>& value, int wanted) {
@@ -84,33 +141,66 @@ TEST(WindowThread, NamedEventAndShowRequestsReachTheDialogOnItsThread) {
   }
 }
 
-TEST(SendFiles, AFailureIsShownToItsOwnerAndNothingIsOffered) {
+TEST(SendFiles, TwiceInARowTheFirstFailingLeavesBothThreadsAnswering) {
   plat::appInit("ferrin_tests", nullptr);
   os::OleInitialiser ole;
   plat::EventManager events;
+  plat::TimerManager timers;
   testing_support::Engine engine;
-  ft::UploadManagerProxy proxy(&engine.upload());
   testing_support::TempDir dir;
   testing_support::writeFile(dir.file("gone.txt"), "x");
-  os::ItemIdList chosen(dir.file("gone.txt").c_str());
+  testing_support::writeFile(dir.file("kept.txt"), "y");
+  os::ItemIdList gone(dir.file("gone.txt").c_str());
+  os::ItemIdList kept(dir.file("kept.txt").c_str());
   // Chosen, then gone before the main thread looks at it.
   DeleteFileW(testing_support::wide(dir.file("gone.txt")).c_str());
+  SendingThread thread(&engine.upload(), {{gone}, {kept}});
+  thread.start();
+  HWND dialog = thread.dialogWindow();
   uint32_t before = engine.upload().currentShareId();
+
+  std::atomic<bool> offered{false};
+  bool offeredFirst = true, mainAnswered = false, windowAnswered = false;
+  HWND boxOwner = nullptr;
   std::wstring said;
   {
-    testing_support::ModalHelper helper;
+    // The main thread shows nothing: a box there is dismissed, and said.
+    testing_support::ModalHelper strays;
+    testing_support::ModalHelper helper(GetWindowThreadProcessId(dialog, nullptr));
     helper.expect(L"", [&](HWND box) {
       said = testing_support::staticTexts(box);
+      boxOwner = GetWindow(box, GW_OWNER);
+      offeredFirst = offered;
+      // "Send files..." once more while the box is up: the main thread
+      // takes the choice and the window thread still answers.
+      PostMessageW(dialog, WM_APP, 0, 0);
+      for (int i = 0; i < 500 && !offered; i++)
+        Sleep(10);
+      mainAnswered = offered;
+      DWORD_PTR answer;
+      windowAnswered =
+          SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0;
       testing_support::ModalHelper::dismiss(box);
     });
-    proxy.sendFiles({chosen}, nullptr);
-    MSG msg;
-    for (int i = 0; i < 500 && !helper.done(); i++)
-      if (events.awaitEvent(&msg, 20))
-        DispatchMessageW(&msg);
+    PostMessageW(dialog, WM_APP, 0, 0);
+    // The helper's progress wakes nothing here: a tick does.
+    UINT_PTR tick = SetTimer(nullptr, 0, 50, nullptr);
+    EXPECT_TRUE(testing_support::pumpUntil(
+        [&] {
+          if (engine.upload().currentShareId() != before)
+            offered = true;
+          return helper.done();
+        },
+        30000));
+    KillTimer(nullptr, tick);
     for (const std::string& problem : helper.problems())
+      ADD_FAILURE() << problem;
+    for (const std::string& problem : strays.problems())
       ADD_FAILURE() << problem;
   }
   EXPECT_NE(std::wstring::npos, said.find(L"IShellFolder")) << testing_support::utf8(said);
-  EXPECT_EQ(before, engine.upload().currentShareId());
+  EXPECT_EQ(dialog, boxOwner);
+  EXPECT_FALSE(offeredFirst);
+  EXPECT_TRUE(mainAnswered);
+  EXPECT_TRUE(windowAnswered);
 }

@@ -51,21 +51,30 @@ public:
   }
 
   // The owning thread. One signal may stand for many posts: the queue is
-  // emptied, and what is posted meanwhile on this thread (from a delivery)
-  // goes out in the same pass. Posts from other threads wait meanwhile.
+  // emptied, and what is posted meanwhile (from a delivery, or by another
+  // thread) goes out in the same pass. The messages are taken out under the
+  // lock and delivered without it: a delivery may take long or open a
+  // modal loop, and a thread that posts meanwhile must not wait for it (it
+  // may be the very thread the delivery needs to answer).
   void processEvent(HANDLE event) override {
     ResetEvent(event);
     if (event != event_.get())
       return;
-    Lock l(lock_);
-    while (!queue_.empty()) {
-      Message message = std::move(queue_.front());
-      queue_.pop_front();
-      try {
-        deliver(target_, message);
-      } catch (const Exception& e) {
-        // One failed call must not take the rest, or the thread, with it.
-        messageQueueLog.error("%s", e.str());
+    for (;;) {
+      std::deque<Message> taken;
+      {
+        Lock l(lock_);
+        taken.swap(queue_);
+      }
+      if (taken.empty())
+        return;
+      for (Message& message : taken) {
+        try {
+          deliver(target_, message);
+        } catch (const Exception& e) {
+          // One failed call must not take the rest, or the thread, with it.
+          messageQueueLog.error("%s", e.str());
+        }
       }
     }
   }

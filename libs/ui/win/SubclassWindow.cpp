@@ -14,7 +14,7 @@ namespace {
 
 // Process-wide: the saved procedure and the subclassing object of each
 // window. A window whose object has left while another layer sat on top
-// keeps its saved procedure and has no object.
+// keeps its saved procedure and has no object, until it is destroyed.
 struct Registry {
   plat::Mutex lock;
   std::map<HWND, WNDPROC> savedProcs;
@@ -90,24 +90,26 @@ LRESULT SubclassWindow::callOriginalProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
 
 LRESULT CALLBACK SubclassWindow::sharedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   SubclassWindow* owner = subclassedBy(hwnd);
-  if (!owner) {
-    LRESULT result = callOriginalProc(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-      Registry& r = registry();
-      plat::Lock l(r.lock);
-      if (!r.owners.count(hwnd))
-        r.savedProcs.erase(hwnd);
-    }
-    return result;
-  }
   LRESULT result = 0;
-  try {
-    result = owner->callback_->subclassProc(hwnd, msg, wParam, lParam);
-  } catch (...) {
-    handlerFailed(subclassLog, msg, hwnd);
+  if (!owner) {
+    result = callOriginalProc(hwnd, msg, wParam, lParam);
+  } else {
+    try {
+      result = owner->callback_->subclassProc(hwnd, msg, wParam, lParam);
+    } catch (...) {
+      handlerFailed(subclassLog, msg, hwnd);
+    }
   }
-  if (msg == WM_NCDESTROY && subclassedBy(hwnd) == owner)
-    owner->unsubclass(hwnd);
+  if (msg == WM_NCDESTROY) {
+    // The window's last message. A later layer may still sit on top (a
+    // tooltip's), but nothing of the window may stay recorded: its handle
+    // can come back as a new window, which must be subclassed afresh.
+    if (SubclassWindow* now = subclassedBy(hwnd))
+      now->unsubclass(hwnd);
+    Registry& r = registry();
+    plat::Lock l(r.lock);
+    r.savedProcs.erase(hwnd);
+  }
   return result;
 }
 

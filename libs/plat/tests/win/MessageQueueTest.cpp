@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -25,12 +27,15 @@ public:
   explicit NoteQueue(Log* log) : MessageQueue(log, "NoteQueue") {}
   int repostBelow = 0; // a delivered value below it posts value + 100
   int throwAt = -1;
+  std::function<void(int)> whileDelivering;
 
 protected:
   void deliver(Log* log, Note& note) override {
     if (note.value == throwAt)
       throw Exception("refused");
     log->seen.push_back(note.value);
+    if (whileDelivering)
+      whileDelivering(note.value);
     if (note.value < repostBelow)
       post(Note{note.value + 100, nullptr});
   }
@@ -88,4 +93,32 @@ TEST(MessageQueue, MessagesLeftAtDestructionAreFreedNotDelivered) {
   }
   EXPECT_TRUE(log.seen.empty());
   EXPECT_EQ(1, payload.use_count());
+}
+
+TEST(MessageQueue, APostFromAnotherThreadNeverWaitsForADelivery) {
+  EventManager events;
+  Log log;
+  NoteQueue queue(&log);
+  // The delivery of 1 waits (at most five seconds) until another thread's
+  // post has returned, as a delivery that shows a box owned by a window of
+  // the posting thread needs that thread free.
+  std::atomic<bool> returned{false};
+  bool inTime = false;
+  std::thread poster;
+  queue.whileDelivering = [&](int value) {
+    if (value != 1)
+      return;
+    poster = std::thread([&] {
+      queue.post(Note{2, nullptr});
+      returned = true;
+    });
+    for (int i = 0; i < 500 && !returned; i++)
+      Sleep(10);
+    inTime = returned;
+  };
+  queue.post(Note{1, nullptr});
+  serveOnce(events);
+  poster.join();
+  EXPECT_TRUE(inTime) << "the post waited for the delivery";
+  EXPECT_EQ((std::vector<int>{1, 2}), log.seen); // in the same pass
 }

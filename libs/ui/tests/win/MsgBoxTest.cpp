@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,12 @@ std::wstring windowText(HWND w) {
 // Closes the box as soon as it is shown, recording what it saw.
 struct Closer : MsgBoxModifier {
   int calls = 0;
+  HWND box = nullptr;
   std::wstring caption;
   bool wasVisible = true;
   void modify(HWND box) override {
     calls++;
+    this->box = box;
     caption = windowText(box);
     wasVisible = IsWindowVisible(box) != 0;
     PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
@@ -57,8 +60,23 @@ TEST_F(MsgBoxes, ModifierRunsOnceBeforeTheBoxIsShown) {
 }
 
 TEST_F(MsgBoxes, NoModifierInstallsNoHook) {
-  // Without a modifier nothing closes the box for us: a timer on this thread
-  // finds it by its caption and cancels it.
+  // Hooks are called newest first, and the modifier's hook keeps the box's
+  // activation to itself: a hook of the test's, installed before the box,
+  // sees that activation only when MsgBox installed none.
+  static std::vector<HWND> activated;
+  static HHOOK watch;
+  activated.clear();
+  watch = SetWindowsHookExW(
+      WH_CBT,
+      [](int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_ACTIVATE)
+          activated.push_back((HWND)wParam);
+        return CallNextHookEx(watch, code, wParam, lParam);
+      },
+      nullptr, GetCurrentThreadId());
+  ASSERT_TRUE(watch != nullptr);
+  // Without a modifier nothing closes the box for us: a timer on this
+  // thread finds it by its caption and cancels it.
   static HWND found;
   found = nullptr;
   UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
@@ -70,5 +88,14 @@ TEST_F(MsgBoxes, NoModifierInstallsNoHook) {
   });
   EXPECT_EQ(IDCANCEL, MsgBox(nullptr, "no hook", MB_OKCANCEL));
   KillTimer(nullptr, timer);
-  EXPECT_NE(nullptr, found);
+  ASSERT_NE(nullptr, found);
+  EXPECT_NE(activated.end(), std::find(activated.begin(), activated.end(), found));
+
+  // The same watch misses the activation of a box with a modifier.
+  activated.clear();
+  Closer closer;
+  MsgBox(nullptr, "hooked", MB_OKCANCEL, nullptr, &closer);
+  EXPECT_EQ(1, closer.calls);
+  EXPECT_EQ(activated.end(), std::find(activated.begin(), activated.end(), closer.box));
+  UnhookWindowsHookEx(watch);
 }

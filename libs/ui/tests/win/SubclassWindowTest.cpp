@@ -1,4 +1,5 @@
 #include "ui/win/SubclassWindow.h"
+#include "ui/win/Tooltip.h"
 
 #include <gtest/gtest.h>
 
@@ -138,5 +139,26 @@ TEST_F(Subclassing, DestroyedWindowIsUnsubclassedAfterItsLastMessage) {
   DestroyWindow(window);
   EXPECT_TRUE(watcher.saw(WM_NCDESTROY));
   EXPECT_TRUE(originalSaw.back() == WM_NCDESTROY);
+  EXPECT_EQ(nullptr, SubclassWindow::subclassedBy(window));
+}
+
+TEST_F(Subclassing, ATooltipOnTopWhenTheWindowGoesLeavesNothingRecorded) {
+  // The tooltip subclasses the window after us (TTF_SUBCLASS) and still
+  // sits on top when the window is destroyed. Its handle may come back as
+  // a new window, which must then be subclassed afresh.
+  Watcher watcher;
+  SubclassWindow ours(&watcher);
+  ours.subclass(window);
+  WNDPROC shared = proc();
+  ui::Tooltip tip(nullptr);
+  tip.addTool(window, "tip", 200);
+  ASSERT_NE(shared, proc());
+  DestroyWindow(window);
+  EXPECT_TRUE(watcher.saw(WM_NCDESTROY));
+  EXPECT_EQ(nullptr, SubclassWindow::subclassedBy(window));
+  // No saved procedure is left to call for the handle...
+  EXPECT_EQ(0, SubclassWindow::callOriginalProc(window, WM_USER, 0, 0));
+  // ...nor taken for one still in the window's chain.
+  ours.subclass(window);
   EXPECT_EQ(nullptr, SubclassWindow::subclassedBy(window));
 }
