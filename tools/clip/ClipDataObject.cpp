@@ -40,6 +40,10 @@ HRESULT ClipDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
 HRESULT ClipDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
   if (direction != DATADIR_GET)
     return E_NOTIMPL;
+  if (enumerate_) {
+    *out = enumerate_();
+    return S_OK;
+  }
   return SHCreateStdEnumFmtEtc((UINT)formats_.size(), formats_.data(), out);
 }
 

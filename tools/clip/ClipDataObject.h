@@ -18,8 +18,12 @@ public:
   // otherwise.
   typedef std::function<HRESULT(const FORMATETC& asked, STGMEDIUM* medium)> Render;
 
+  // Makes the enumerator of the formats, instead of one over those added.
+  typedef std::function<IEnumFORMATETC*()> Enumerate;
+
   // Offered in the order added.
   void add(CLIPFORMAT format, DWORD tymed, LONG lindex, Render render);
+  void setEnumerate(Enumerate enumerate) { enumerate_ = std::move(enumerate); }
 
   void getInterfaces(com::InterfaceList* list) override;
 
@@ -46,6 +50,7 @@ private:
 
   std::vector<FORMATETC> formats_;
   std::vector<Render> renders_;
+  Enumerate enumerate_;
 };
 
 // A moveable block holding the bytes.
