@@ -42,11 +42,12 @@ LRESULT CALLBACK CustomWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam
   }
   if (!object)
     return IsSafeWM(hwnd, message, wParam, lParam);
+  // Nothing may unwind through the system's frames that called us.
   try {
     return object->handleMessage(hwnd, message, wParam, lParam);
-  } catch (const plat::Exception& e) {
+  } catch (...) {
     customWindowLog.error("message 0x%x to 0x%llx: %s", message,
-                          (unsigned long long)(uintptr_t)hwnd, e.str());
+                          (unsigned long long)(uintptr_t)hwnd, plat::caughtText());
     return 0;
   }
 }

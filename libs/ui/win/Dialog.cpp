@@ -204,11 +204,12 @@ INT_PTR CALLBACK Dialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     return 0;
   if (message == WM_NCDESTROY)
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  // Nothing may unwind through the system's frames that called us.
   try {
     return object->handleMessage(hwnd, message, wParam, lParam);
-  } catch (const plat::Exception& e) {
+  } catch (...) {
     dialogLog.error("message 0x%x to 0x%llx: %s", message, (unsigned long long)(uintptr_t)hwnd,
-                    e.str());
+                    plat::caughtText());
     return 0;
   }
 }
