@@ -10,6 +10,10 @@
 // takes the list with takeFiles. The data object of descriptor files is
 // kept in the global interface table, so that the main thread reaches it
 // through its own apartment.
+//
+// The walk over the formats is bounded, and a reader that failed is not
+// asked again for the same contents: another program's format enumerator
+// may never end.
 #pragma once
 
 #include "ft/FileProxy.h"
@@ -37,6 +41,9 @@ public:
   // May throw ui::clipboard::OpenClipboardFail.
   bool clipboardChanged() override;
 
+  // The first list the data object offers, in the order of its formats:
+  // false when it offers none.
+  bool readFormats(IDataObject* data);
   // The readers, each over a data object's one format: false when it has
   // no list of its kind. Throw plat::Exception for broken data.
   bool readShellIdList(IDataObject* data);

@@ -1,7 +1,9 @@
 // Copied file lists read off other programs' data objects: broken and
-// hostile lists never crash and never offer a file outside what was
-// copied.
+// hostile lists never crash, never hold the reader for ever, never offer a
+// file outside what was copied, and offer each file once however often
+// the list names it.
 #include "ClipDataObject.h"
+#include "EndlessFormats.h"
 
 #include "ferrin/FileGroupDescriptor.h"
 #include "ferrin/win/ClipboardFiles.h"
@@ -13,6 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,10 +48,11 @@ struct Reading : testing::Test {
       return S_OK;
     });
   }
-  std::set<std::string> taken() {
+  // Each name as often as it was offered.
+  std::multiset<std::string> taken() {
     ft::ManagedVector<ft::FileProxy> got;
     files->takeFiles(&got);
-    std::set<std::string> names;
+    std::multiset<std::string> names;
     for (ft::FileProxy* file : got)
       names.insert(file->name.c_str());
     return names;
@@ -80,6 +89,52 @@ FORMATETC contents() {
   return {ft::fileContentsFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
 }
 
+std::vector<uint8_t> itemBytes(LPCITEMIDLIST list) {
+  const uint8_t* p = (const uint8_t*)list;
+  return std::vector<uint8_t>(p, p + ILGetSize(list));
+}
+
+// A shell item list whose count items are all the item at path: through
+// one offset, or through copies of its bytes at offsets of their own.
+std::vector<uint8_t> repeatedItem(const std::string& path, uint32_t count, bool oneOffset) {
+  PIDLIST_ABSOLUTE absolute = ILCreateFromPathW(wide(path).c_str());
+  EXPECT_TRUE(absolute);
+  if (!absolute)
+    return {};
+  PIDLIST_ABSOLUTE parent = ILClone(absolute);
+  ILRemoveLastID(parent);
+  std::vector<uint8_t> parentBytes = itemBytes(parent);
+  std::vector<uint8_t> child = itemBytes(ILFindLastID(absolute));
+  ILFree(parent);
+  ILFree(absolute);
+  std::vector<uint8_t> block(4 + 4 * ((size_t)count + 1));
+  memcpy(&block[0], &count, 4);
+  auto append = [&block](const std::vector<uint8_t>& bytes) {
+    uint32_t offset = (uint32_t)block.size();
+    block.insert(block.end(), bytes.begin(), bytes.end());
+    return offset;
+  };
+  uint32_t offset = append(parentBytes);
+  memcpy(&block[4], &offset, 4);
+  offset = append(child);
+  for (uint32_t i = 0; i < count; i++) {
+    if (!oneOffset && i)
+      offset = append(child);
+    memcpy(&block[8 + 4 * (size_t)i], &offset, 4);
+  }
+  return block;
+}
+
+// A folder "tree" with a file, a sub-folder and a file in it.
+void makeTree(const TempDir& dir) {
+  CreateDirectoryW(wide(dir.file("tree")).c_str(), nullptr);
+  writeFile(dir.file("tree\\a.txt"), "a");
+  CreateDirectoryW(wide(dir.file("tree\\sub")).c_str(), nullptr);
+  writeFile(dir.file("tree\\sub\\b.txt"), "bb");
+}
+
+const std::multiset<std::string> TreeNames = {"tree", "tree/a.txt", "tree/sub", "tree/sub/b.txt"};
+
 } // namespace
 
 TEST_F(Reading, DescriptorNamesThatCouldLeaveTheShareAreNotOffered) {
@@ -88,7 +143,7 @@ TEST_F(Reading, DescriptorNamesThatCouldLeaveTheShareAreNotOffered) {
                      u"\\root.txt", u"bell\x07.txt", u"a\\\\b"},
                     0xFFFFFFFFu));
   ASSERT_TRUE(files->readDescriptors(data, contents()));
-  EXPECT_EQ((std::set<std::string>{"ok.txt", "sub/in.txt"}), taken());
+  EXPECT_EQ((std::multiset<std::string>{"ok.txt", "sub/in.txt"}), taken());
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(files->readyEvent(), 0));
   EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(files->pendingEvent(), 0));
 }
@@ -118,15 +173,12 @@ TEST_F(Reading, ShortAndMissingBlocksOfferNothing) {
 
 TEST_F(Reading, DroppedPathsAreOfferedByTheirLastNameOnly) {
   TempDir dir;
-  CreateDirectoryW(wide(dir.file("tree")).c_str(), nullptr);
-  writeFile(dir.file("tree\\a.txt"), "a");
-  CreateDirectoryW(wide(dir.file("tree\\sub")).c_str(), nullptr);
-  writeFile(dir.file("tree\\sub\\b.txt"), "bb");
+  makeTree(dir);
   writeFile(dir.file("top.txt"), "t");
   offer(CF_HDROP, dropped({dir.file("tree"), dir.file("top.txt"), dir.file("tree\\.."),
                            dir.file("missing.txt")}));
   ASSERT_TRUE(files->readDroppedFiles(data));
-  EXPECT_EQ((std::set<std::string>{"tree", "tree/a.txt", "tree/sub", "tree/sub/b.txt", "top.txt"}),
+  EXPECT_EQ((std::multiset<std::string>{"tree", "tree/a.txt", "tree/sub", "tree/sub/b.txt", "top.txt"}),
             taken());
 }
 
@@ -139,5 +191,121 @@ TEST_F(Reading, AFolderLinkIsOfferedButNotEntered) {
     GTEST_SKIP() << "the build made no folder link";
   offer(CF_HDROP, dropped({utf8(tree)}));
   ASSERT_TRUE(files->readDroppedFiles(data));
-  EXPECT_EQ((std::set<std::string>{"tree", "tree/a.txt", "tree/loop"}), taken());
+  EXPECT_EQ((std::multiset<std::string>{"tree", "tree/a.txt", "tree/loop"}), taken());
+}
+
+TEST_F(Reading, AFolderNamedOverAndOverIsCollectedOnce) {
+  TempDir dir;
+  makeTree(dir);
+  // The same folder by the same path, by other spellings of it, and by
+  // the same item of a shell item list.
+  std::vector<std::string> paths(1000, dir.file("tree"));
+  paths.push_back(dir.file(".\\tree"));
+  paths.push_back(dir.file("tree\\sub\\..\\..\\tree"));
+  paths.push_back(dir.file("TREE"));
+  offer(CF_HDROP, dropped(paths));
+  ASSERT_TRUE(files->readDroppedFiles(data));
+  EXPECT_EQ(TreeNames, taken());
+
+  for (bool oneOffset : {true, false}) {
+    clip::ClipDataObject* list = new com::ComObject<clip::ClipDataObject>;
+    std::vector<uint8_t> block = repeatedItem(dir.file("tree"), 1000, oneOffset);
+    list->add(ft::shellIdListFormat(), TYMED_HGLOBAL, -1, [block](const FORMATETC&, STGMEDIUM* m) {
+      m->tymed = TYMED_HGLOBAL;
+      m->hGlobal = clip::globalCopy(block.data(), block.size());
+      return S_OK;
+    });
+    ASSERT_TRUE(files->readShellIdList(list));
+    EXPECT_EQ(TreeNames, taken()) << (oneOffset ? "one offset" : "copies");
+    static_cast<IDataObject*>(list)->Release();
+  }
+}
+
+TEST_F(Reading, AFormatEnumeratorThatNeverEndsIsWalkedOnlySoFar) {
+  auto handedOut = std::make_shared<std::atomic<uint64_t>>(0);
+  // A format whose reader declines it, over and over; the enumerator
+  // gives up by itself only after ten million.
+  FORMATETC declined = contents();
+  declined.tymed = TYMED_HGLOBAL;
+  data->setEnumerate([declined, handedOut] {
+    return new com::ComObject<clip::EndlessFormats>(declined, 10000000, handedOut);
+  });
+  EXPECT_FALSE(files->readFormats(data));
+  EXPECT_LT(handedOut->load(), 100000u);
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(files->pendingEvent(), 0));
+}
+
+TEST_F(Reading, AClipboardHoldingSeveralListsIsReadOnceInItsOrder) {
+  TempDir dir;
+  makeTree(dir);
+  writeFile(dir.file("other.txt"), "o");
+  std::vector<uint8_t> items = repeatedItem(dir.file("tree"), 1, true);
+  data->add(ft::shellIdListFormat(), TYMED_HGLOBAL, -1, [items](const FORMATETC&, STGMEDIUM* m) {
+    m->tymed = TYMED_HGLOBAL;
+    m->hGlobal = clip::globalCopy(items.data(), items.size());
+    return S_OK;
+  });
+  offer(CF_HDROP, dropped({dir.file("other.txt")}));
+  ASSERT_TRUE(files->readFormats(data));
+  EXPECT_EQ(TreeNames, taken());
+}
+
+TEST_F(Reading, AFailedReadCarriesTheSystemsCode) {
+  const HRESULT refused = STG_E_MEDIUMFULL;
+  auto refuse = [refused](const FORMATETC&, STGMEDIUM*) { return refused; };
+  for (CLIPFORMAT format : {ft::shellIdListFormat(), (CLIPFORMAT)CF_HDROP,
+                            ft::fileGroupDescriptorWFormat(), ft::fileGroupDescriptorFormat()})
+    data->add(format, TYMED_HGLOBAL, -1, refuse);
+  struct Reader {
+    const char* text;
+    std::function<void()> read;
+  };
+  for (const Reader& reader :
+       {Reader{"GetData(SHELLIDLIST): ", [&] { files->readShellIdList(data); }},
+        Reader{"GetData(HDROP): ", [&] { files->readDroppedFiles(data); }},
+        Reader{"GetData(CF_FILEDESCRIPTOR[W]): ", [&] { files->readDescriptors(data, contents()); }}}) {
+    try {
+      reader.read();
+      ADD_FAILURE() << reader.text << "did not fail";
+    } catch (const plat::SystemException& e) {
+      EXPECT_EQ(refused, (HRESULT)e.err) << reader.text;
+      EXPECT_EQ(0, strncmp(e.str(), reader.text, strlen(reader.text))) << e.str();
+    } catch (const plat::Exception& e) {
+      ADD_FAILURE() << "without the system's code: " << e.str();
+    }
+  }
+}
+
+TEST_F(Reading, WhatThisProcessPutOnTheClipboardIsNotOfferedBack) {
+  TempDir dir;
+  writeFile(dir.file("mine.txt"), "m");
+  HANDLE pending = files->pendingEvent();
+  HANDLE ready = files->readyEvent();
+  for (uint32_t processId : {(uint32_t)GetCurrentProcessId(), (uint32_t)GetCurrentProcessId() + 4}) {
+    clip::ClipDataObject* copy = new com::ComObject<clip::ClipDataObject>;
+    ft::PrivateRecord record = {processId, 7};
+    std::vector<uint8_t> marker((const uint8_t*)&record, (const uint8_t*)&record + sizeof(record));
+    std::vector<uint8_t> list = dropped({dir.file("mine.txt")});
+    for (auto format : {std::make_pair(ft::privateFormat(), marker),
+                        std::make_pair((CLIPFORMAT)CF_HDROP, list)}) {
+      std::vector<uint8_t> block = format.second;
+      copy->add(format.first, TYMED_HGLOBAL, -1, [block](const FORMATETC&, STGMEDIUM* m) {
+        m->tymed = TYMED_HGLOBAL;
+        m->hGlobal = clip::globalCopy(block.data(), block.size());
+        return S_OK;
+      });
+    }
+    ASSERT_EQ(S_OK, OleSetClipboard(static_cast<IDataObject*>(copy)));
+    static_cast<IDataObject*>(copy)->Release();
+    EXPECT_TRUE(files->clipboardChanged());
+    if (processId == GetCurrentProcessId()) {
+      EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(pending, 0));
+      EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(ready, 0));
+    } else {
+      // Another ferrin's share: read as any program's copy.
+      EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 0));
+      EXPECT_EQ(std::multiset<std::string>{"mine.txt"}, taken());
+    }
+  }
+  OleSetClipboard(nullptr);
 }
