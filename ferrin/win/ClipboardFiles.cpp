@@ -25,13 +25,6 @@ namespace {
 
 plat::LogWriter vlog("ClipboardFiles");
 
-HANDLE newEvent() {
-  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!event)
-    throw plat::SystemException("CreateEvent", (int)GetLastError());
-  return event;
-}
-
 // A clipboard offers a few dozen formats: a walk longer than this is a
 // broken or hostile enumerator's.
 const int MaxFormats = 1000;
@@ -75,35 +68,9 @@ plat::String utf8Name(const FileDescriptorRecord& record, bool wide) {
 } // namespace
 
 ClipboardFiles::ClipboardFiles(ui::clipboard::Thread* thread)
-    : ui::clipboard::ContentHandler(thread), ready_(newEvent()), pending_(newEvent()) {}
+    : ui::clipboard::ContentHandler(thread), handOff_(std::make_shared<FileHandOff>()) {}
 
-void ClipboardFiles::takeFiles(ManagedVector<FileProxy>* out) {
-  plat::Lock l(lock_);
-  for (FileProxy* file : files_)
-    out->push_back(file);
-  files_.std::vector<FileProxy*>::clear();
-}
-
-void ClipboardFiles::begin() {
-  {
-    plat::Lock l(lock_);
-    files_.clear();
-  }
-  ResetEvent(ready_);
-  SetEvent(pending_);
-}
-
-void ClipboardFiles::finish(ManagedVector<FileProxy>* files) {
-  {
-    plat::Lock l(lock_);
-    files_.clear();
-    for (FileProxy* file : *files)
-      files_.push_back(file);
-    files->std::vector<FileProxy*>::clear();
-  }
-  ResetEvent(pending_);
-  SetEvent(ready_);
-}
+ClipboardFiles::~ClipboardFiles() { handOff_->gone(); }
 
 bool ClipboardFiles::clipboardChanged() {
   IDataObject* data = nullptr;
@@ -177,7 +144,7 @@ bool ClipboardFiles::readShellIdList(IDataObject* data) {
   checkGlobal(getGlobal(data, shellIdListFormat(), &got), got, "GetData(SHELLIDLIST)");
   os::GlobalLockGuard block(got.medium.hGlobal);
   os::ShellIdListArray cida(block.get(), block.size());
-  begin();
+  handOff_->begin();
   ManagedVector<FileProxy> files;
   FileCollection collection(&files);
   // The same item again, by its offset or a copy of its bytes, is not
@@ -206,7 +173,7 @@ bool ClipboardFiles::readShellIdList(IDataObject* data) {
     throw;
   }
   desktop->Release();
-  finish(&files);
+  handOff_->finish(&files);
   return true;
 }
 
@@ -214,7 +181,7 @@ bool ClipboardFiles::readDroppedFiles(IDataObject* data) {
   os::StgMedium got;
   checkGlobal(getGlobal(data, CF_HDROP, &got), got, "GetData(HDROP)");
   os::DropFiles names(got.medium.hGlobal);
-  begin();
+  handOff_->begin();
   ManagedVector<FileProxy> files;
   FileCollection collection(&files);
   while (const char* path = names.next()) {
@@ -226,7 +193,7 @@ bool ClipboardFiles::readDroppedFiles(IDataObject* data) {
       vlog.error("%s", e.str());
     }
   }
-  finish(&files);
+  handOff_->finish(&files);
   return true;
 }
 
@@ -245,7 +212,7 @@ bool ClipboardFiles::readDescriptors(IDataObject* data, const FORMATETC& content
   FileGroupDescriptor descriptors(block.get(), block.size(), wide);
   if (descriptors.truncated())
     vlog.error("File descriptors cut to the %u that fit their block", descriptors.count());
-  begin();
+  handOff_->begin();
   ManagedVector<FileProxy> files;
   for (uint32_t i = 0; i < descriptors.count(); i++) {
     FileDescriptorRecord record = descriptors.record(i);
@@ -258,7 +225,7 @@ bool ClipboardFiles::readDescriptors(IDataObject* data, const FORMATETC& content
                                          record.attributes, record.size, record.ctime,
                                          record.atime, record.mtime));
   }
-  finish(&files);
+  handOff_->finish(&files);
   return true;
 }
 

@@ -51,7 +51,7 @@ struct Reading : testing::Test {
   // Each name as often as it was offered.
   std::multiset<std::string> taken() {
     ft::ManagedVector<ft::FileProxy> got;
-    files->takeFiles(&got);
+    files->handOff()->takeFiles(&got);
     std::multiset<std::string> names;
     for (ft::FileProxy* file : got)
       names.insert(file->name.c_str());
@@ -144,8 +144,8 @@ TEST_F(Reading, DescriptorNamesThatCouldLeaveTheShareAreNotOffered) {
                     0xFFFFFFFFu));
   ASSERT_TRUE(files->readDescriptors(data, contents()));
   EXPECT_EQ((std::multiset<std::string>{"ok.txt", "sub/in.txt"}), taken());
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(files->readyEvent(), 0));
-  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(files->pendingEvent(), 0));
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(files->handOff()->readyEvent(), 0));
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(files->handOff()->pendingEvent(), 0));
 }
 
 TEST_F(Reading, ShortAndMissingBlocksOfferNothing) {
@@ -232,7 +232,7 @@ TEST_F(Reading, AFormatEnumeratorThatNeverEndsIsWalkedOnlySoFar) {
   });
   EXPECT_FALSE(files->readFormats(data));
   EXPECT_LT(handedOut->load(), 100000u);
-  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(files->pendingEvent(), 0));
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(files->handOff()->pendingEvent(), 0));
 }
 
 TEST_F(Reading, AClipboardHoldingSeveralListsIsReadOnceInItsOrder) {
@@ -279,8 +279,8 @@ TEST_F(Reading, AFailedReadCarriesTheSystemsCode) {
 TEST_F(Reading, WhatThisProcessPutOnTheClipboardIsNotOfferedBack) {
   TempDir dir;
   writeFile(dir.file("mine.txt"), "m");
-  HANDLE pending = files->pendingEvent();
-  HANDLE ready = files->readyEvent();
+  HANDLE pending = files->handOff()->pendingEvent();
+  HANDLE ready = files->handOff()->readyEvent();
   for (uint32_t processId : {(uint32_t)GetCurrentProcessId(), (uint32_t)GetCurrentProcessId() + 4}) {
     clip::ClipDataObject* copy = new com::ComObject<clip::ClipDataObject>;
     ft::PrivateRecord record = {processId, 7};
