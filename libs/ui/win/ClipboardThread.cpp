@@ -192,7 +192,8 @@ void Thread::check() {
     retry_.start(250);
     SetEvent(addedTimerEvent_);
   } catch (...) {
-    // A handler out of memory for a huge list among them.
+    // Whatever a handler throws (out of memory on a huge list, say) costs
+    // only this change.
     vlog.error("%s", plat::caughtText());
   }
 }
