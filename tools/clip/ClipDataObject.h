@@ -7,6 +7,7 @@
 
 #include <objidl.h>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -23,6 +24,8 @@ public:
 
   // Offered in the order added.
   void add(CLIPFORMAT format, DWORD tymed, LONG lindex, Render render);
+  // The bytes in global memory.
+  void addBlock(CLIPFORMAT format, std::vector<uint8_t> block);
   void setEnumerate(Enumerate enumerate) { enumerate_ = std::move(enumerate); }
 
   void getInterfaces(com::InterfaceList* list) override;

@@ -27,6 +27,7 @@
 // With --endless-formats it prints how many formats its endless
 // enumerators handed out.
 #include "ClipDataObject.h"
+#include "CopiedLists.h"
 #include "EndlessFormats.h"
 #include "PatternStream.h"
 
@@ -53,58 +54,6 @@ using testing_support::VirtualEntry;
 using testing_support::utf8;
 
 namespace {
-
-std::vector<uint8_t> itemBytes(LPCITEMIDLIST list) {
-  const uint8_t* p = (const uint8_t*)list;
-  return std::vector<uint8_t>(p, p + ILGetSize(list));
-}
-
-// The parent folder's list, then each item relative to it, each named
-// repeat times.
-std::vector<uint8_t> shellIdList(const std::vector<std::wstring>& paths, uint32_t repeat) {
-  std::vector<std::vector<uint8_t>> lists;
-  for (const std::wstring& path : paths) {
-    PIDLIST_ABSOLUTE absolute = ILCreateFromPathW(path.c_str());
-    if (!absolute)
-      throw std::runtime_error("cannot make an item-id list");
-    if (lists.empty()) {
-      PIDLIST_ABSOLUTE parent = ILClone(absolute);
-      ILRemoveLastID(parent);
-      lists.push_back(itemBytes(parent));
-      ILFree(parent);
-    }
-    lists.push_back(itemBytes(ILFindLastID(absolute)));
-    ILFree(absolute);
-  }
-  uint32_t count = (uint32_t)paths.size() * repeat;
-  std::vector<uint8_t> block(4 + 4 * ((size_t)count + 1));
-  memcpy(&block[0], &count, 4);
-  for (size_t i = 0; i < lists.size(); i++) {
-    uint32_t offset = (uint32_t)block.size();
-    // The parent once; each item's offset in repeat slots.
-    for (uint32_t r = 0; r < (i ? repeat : 1); r++) {
-      size_t slot = i ? 1 + (i - 1) * repeat + r : 0;
-      memcpy(&block[4 + 4 * slot], &offset, 4);
-    }
-    block.insert(block.end(), lists[i].begin(), lists[i].end());
-  }
-  return block;
-}
-
-// Each path repeat times.
-std::vector<uint8_t> droppedFiles(const std::vector<std::wstring>& paths, uint32_t repeat) {
-  DROPFILES header = {};
-  header.pFiles = sizeof(header);
-  header.fWide = TRUE;
-  std::vector<uint8_t> block((const uint8_t*)&header, (const uint8_t*)&header + sizeof(header));
-  for (const std::wstring& path : paths) {
-    const uint8_t* p = (const uint8_t*)path.c_str();
-    for (uint32_t r = 0; r < repeat; r++)
-      block.insert(block.end(), p, p + (path.size() + 1) * sizeof(wchar_t));
-  }
-  block.insert(block.end(), sizeof(wchar_t), 0);
-  return block;
-}
 
 HRESULT inMemory(const std::vector<uint8_t>& bytes, STGMEDIUM* medium) {
   medium->tymed = TYMED_HGLOBAL;
@@ -155,13 +104,10 @@ void offerFiles(ClipDataObject* data, const std::vector<std::wstring>& paths,
     size_t comma = formats.find(',', at);
     std::string format = formats.substr(at, comma == std::string::npos ? comma : comma - at);
     if (format == "idlist") {
-      std::vector<uint8_t> block = shellIdList(paths, repeat);
-      data->add((CLIPFORMAT)RegisterClipboardFormatW(L"Shell IDList Array"), TYMED_HGLOBAL, -1,
-                [block](const FORMATETC&, STGMEDIUM* medium) { return inMemory(block, medium); });
+      data->addBlock((CLIPFORMAT)RegisterClipboardFormatW(L"Shell IDList Array"),
+                     shellIdList(paths, repeat));
     } else if (format == "hdrop") {
-      std::vector<uint8_t> block = droppedFiles(paths, repeat);
-      data->add(CF_HDROP, TYMED_HGLOBAL, -1,
-                [block](const FORMATETC&, STGMEDIUM* medium) { return inMemory(block, medium); });
+      data->addBlock(CF_HDROP, droppedFileList(paths, repeat));
     } else {
       throw std::runtime_error("unknown format " + format);
     }
@@ -272,7 +218,7 @@ int run(int argc, wchar_t** argv) {
   ClipDataObject* data = nullptr;
   auto handedOut = std::make_shared<std::atomic<uint64_t>>(0);
   if (direct) {
-    directCopy.reset(new DirectCopy(droppedFiles(paths, repeat)));
+    directCopy.reset(new DirectCopy(droppedFileList(paths, repeat)));
   } else {
     data = new com::ComObject<ClipDataObject>;
     if (isVirtual)

@@ -3,6 +3,7 @@
 // file outside what was copied, and offer each file once however often
 // the list names it.
 #include "ClipDataObject.h"
+#include "CopiedLists.h"
 #include "EndlessFormats.h"
 
 #include "ferrin/FileGroupDescriptor.h"
@@ -14,8 +15,6 @@
 #include "testing/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <shlobj.h>
 
 #include <atomic>
 #include <cstring>
@@ -41,13 +40,6 @@ struct Reading : testing::Test {
     watcher->stop(0);
   }
 
-  void offer(CLIPFORMAT format, std::vector<uint8_t> block) {
-    data->add(format, TYMED_HGLOBAL, -1, [block](const FORMATETC&, STGMEDIUM* medium) {
-      medium->tymed = TYMED_HGLOBAL;
-      medium->hGlobal = clip::globalCopy(block.data(), block.size());
-      return S_OK;
-    });
-  }
   // Each name as often as it was offered.
   std::multiset<std::string> taken() {
     ft::ManagedVector<ft::FileProxy> got;
@@ -73,56 +65,14 @@ std::vector<uint8_t> descriptors(const std::vector<std::u16string>& names, uint3
 }
 
 std::vector<uint8_t> dropped(const std::vector<std::string>& paths) {
-  std::vector<uint8_t> block(20, 0);
-  block[0] = 20;
-  block[16] = 1; // wide
-  for (const std::string& path : paths) {
-    std::wstring w = wide(path);
-    const uint8_t* p = (const uint8_t*)w.c_str();
-    block.insert(block.end(), p, p + (w.size() + 1) * 2);
-  }
-  block.insert(block.end(), 2, 0);
-  return block;
+  std::vector<std::wstring> wide;
+  for (const std::string& path : paths)
+    wide.push_back(testing_support::wide(path));
+  return clip::droppedFileList(wide);
 }
 
 FORMATETC contents() {
   return {ft::fileContentsFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
-}
-
-std::vector<uint8_t> itemBytes(LPCITEMIDLIST list) {
-  const uint8_t* p = (const uint8_t*)list;
-  return std::vector<uint8_t>(p, p + ILGetSize(list));
-}
-
-// A shell item list whose count items are all the item at path: through
-// one offset, or through copies of its bytes at offsets of their own.
-std::vector<uint8_t> repeatedItem(const std::string& path, uint32_t count, bool oneOffset) {
-  PIDLIST_ABSOLUTE absolute = ILCreateFromPathW(wide(path).c_str());
-  EXPECT_TRUE(absolute);
-  if (!absolute)
-    return {};
-  PIDLIST_ABSOLUTE parent = ILClone(absolute);
-  ILRemoveLastID(parent);
-  std::vector<uint8_t> parentBytes = itemBytes(parent);
-  std::vector<uint8_t> child = itemBytes(ILFindLastID(absolute));
-  ILFree(parent);
-  ILFree(absolute);
-  std::vector<uint8_t> block(4 + 4 * ((size_t)count + 1));
-  memcpy(&block[0], &count, 4);
-  auto append = [&block](const std::vector<uint8_t>& bytes) {
-    uint32_t offset = (uint32_t)block.size();
-    block.insert(block.end(), bytes.begin(), bytes.end());
-    return offset;
-  };
-  uint32_t offset = append(parentBytes);
-  memcpy(&block[4], &offset, 4);
-  offset = append(child);
-  for (uint32_t i = 0; i < count; i++) {
-    if (!oneOffset && i)
-      offset = append(child);
-    memcpy(&block[8 + 4 * (size_t)i], &offset, 4);
-  }
-  return block;
 }
 
 // A folder "tree" with a file, a sub-folder and a file in it.
@@ -138,10 +88,10 @@ const std::multiset<std::string> TreeNames = {"tree", "tree/a.txt", "tree/sub", 
 } // namespace
 
 TEST_F(Reading, DescriptorNamesThatCouldLeaveTheShareAreNotOffered) {
-  offer(ft::fileGroupDescriptorWFormat(),
-        descriptors({u"ok.txt", u"sub\\in.txt", u"..\\up.txt", u"sub\\..\\..\\x", u"C:\\abs.txt",
-                     u"\\root.txt", u"bell\x07.txt", u"a\\\\b"},
-                    0xFFFFFFFFu));
+  data->addBlock(ft::fileGroupDescriptorWFormat(),
+                 descriptors({u"ok.txt", u"sub\\in.txt", u"..\\up.txt", u"sub\\..\\..\\x", u"C:\\abs.txt",
+                              u"\\root.txt", u"bell\x07.txt", u"a\\\\b"},
+                             0xFFFFFFFFu));
   ASSERT_TRUE(files->readDescriptors(data, contents()));
   EXPECT_EQ((std::multiset<std::string>{"ok.txt", "sub/in.txt"}), taken());
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(files->handOff()->readyEvent(), 0));
@@ -149,7 +99,7 @@ TEST_F(Reading, DescriptorNamesThatCouldLeaveTheShareAreNotOffered) {
 }
 
 TEST_F(Reading, ShortAndMissingBlocksOfferNothing) {
-  offer(ft::fileGroupDescriptorWFormat(), {1, 0, 0});
+  data->addBlock(ft::fileGroupDescriptorWFormat(), {1, 0, 0});
   ASSERT_TRUE(files->readDescriptors(data, contents()));
   EXPECT_TRUE(taken().empty());
   FORMATETC memoryOnly = contents();
@@ -161,12 +111,7 @@ TEST_F(Reading, ShortAndMissingBlocksOfferNothing) {
 
   // Shell item lists whose count or offsets do not fit their block.
   clip::ClipDataObject* cida = new com::ComObject<clip::ClipDataObject>;
-  std::vector<uint8_t> huge = {0xFF, 0xFF, 0xFF, 0xFF, 8, 0, 0, 0, 0, 0};
-  cida->add(ft::shellIdListFormat(), TYMED_HGLOBAL, -1, [huge](const FORMATETC&, STGMEDIUM* m) {
-    m->tymed = TYMED_HGLOBAL;
-    m->hGlobal = clip::globalCopy(huge.data(), huge.size());
-    return S_OK;
-  });
+  cida->addBlock(ft::shellIdListFormat(), {0xFF, 0xFF, 0xFF, 0xFF, 8, 0, 0, 0, 0, 0});
   EXPECT_THROW(files->readShellIdList(cida), plat::Exception);
   static_cast<IDataObject*>(cida)->Release();
 }
@@ -175,7 +120,7 @@ TEST_F(Reading, DroppedPathsAreOfferedByTheirLastNameOnly) {
   TempDir dir;
   makeTree(dir);
   writeFile(dir.file("top.txt"), "t");
-  offer(CF_HDROP, dropped({dir.file("tree"), dir.file("top.txt"), dir.file("tree\\.."),
+  data->addBlock(CF_HDROP, dropped({dir.file("tree"), dir.file("top.txt"), dir.file("tree\\.."),
                            dir.file("missing.txt")}));
   ASSERT_TRUE(files->readDroppedFiles(data));
   EXPECT_EQ((std::multiset<std::string>{"tree", "tree/a.txt", "tree/sub", "tree/sub/b.txt", "top.txt"}),
@@ -189,7 +134,7 @@ TEST_F(Reading, AFolderLinkIsOfferedButNotEntered) {
   DWORD attributes = GetFileAttributesW((tree + L"\\loop").c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
     GTEST_SKIP() << "the build made no folder link";
-  offer(CF_HDROP, dropped({utf8(tree)}));
+  data->addBlock(CF_HDROP, dropped({utf8(tree)}));
   ASSERT_TRUE(files->readDroppedFiles(data));
   EXPECT_EQ((std::multiset<std::string>{"tree", "tree/a.txt", "tree/loop"}), taken());
 }
@@ -203,20 +148,15 @@ TEST_F(Reading, AFolderNamedOverAndOverIsCollectedOnce) {
   paths.push_back(dir.file(".\\tree"));
   paths.push_back(dir.file("tree\\sub\\..\\..\\tree"));
   paths.push_back(dir.file("TREE"));
-  offer(CF_HDROP, dropped(paths));
+  data->addBlock(CF_HDROP, dropped(paths));
   ASSERT_TRUE(files->readDroppedFiles(data));
   EXPECT_EQ(TreeNames, taken());
 
-  for (bool oneOffset : {true, false}) {
+  for (bool copies : {false, true}) {
     clip::ClipDataObject* list = new com::ComObject<clip::ClipDataObject>;
-    std::vector<uint8_t> block = repeatedItem(dir.file("tree"), 1000, oneOffset);
-    list->add(ft::shellIdListFormat(), TYMED_HGLOBAL, -1, [block](const FORMATETC&, STGMEDIUM* m) {
-      m->tymed = TYMED_HGLOBAL;
-      m->hGlobal = clip::globalCopy(block.data(), block.size());
-      return S_OK;
-    });
+    list->addBlock(ft::shellIdListFormat(), clip::shellIdList({wide(dir.file("tree"))}, 1000, copies));
     ASSERT_TRUE(files->readShellIdList(list));
-    EXPECT_EQ(TreeNames, taken()) << (oneOffset ? "one offset" : "copies");
+    EXPECT_EQ(TreeNames, taken()) << (copies ? "copies" : "one offset");
     static_cast<IDataObject*>(list)->Release();
   }
 }
@@ -239,13 +179,8 @@ TEST_F(Reading, AClipboardHoldingSeveralListsIsReadOnceInItsOrder) {
   TempDir dir;
   makeTree(dir);
   writeFile(dir.file("other.txt"), "o");
-  std::vector<uint8_t> items = repeatedItem(dir.file("tree"), 1, true);
-  data->add(ft::shellIdListFormat(), TYMED_HGLOBAL, -1, [items](const FORMATETC&, STGMEDIUM* m) {
-    m->tymed = TYMED_HGLOBAL;
-    m->hGlobal = clip::globalCopy(items.data(), items.size());
-    return S_OK;
-  });
-  offer(CF_HDROP, dropped({dir.file("other.txt")}));
+  data->addBlock(ft::shellIdListFormat(), clip::shellIdList({wide(dir.file("tree"))}));
+  data->addBlock(CF_HDROP, dropped({dir.file("other.txt")}));
   ASSERT_TRUE(files->readFormats(data));
   EXPECT_EQ(TreeNames, taken());
 }
@@ -284,17 +219,9 @@ TEST_F(Reading, WhatThisProcessPutOnTheClipboardIsNotOfferedBack) {
   for (uint32_t processId : {(uint32_t)GetCurrentProcessId(), (uint32_t)GetCurrentProcessId() + 4}) {
     clip::ClipDataObject* copy = new com::ComObject<clip::ClipDataObject>;
     ft::PrivateRecord record = {processId, 7};
-    std::vector<uint8_t> marker((const uint8_t*)&record, (const uint8_t*)&record + sizeof(record));
-    std::vector<uint8_t> list = dropped({dir.file("mine.txt")});
-    for (auto format : {std::make_pair(ft::privateFormat(), marker),
-                        std::make_pair((CLIPFORMAT)CF_HDROP, list)}) {
-      std::vector<uint8_t> block = format.second;
-      copy->add(format.first, TYMED_HGLOBAL, -1, [block](const FORMATETC&, STGMEDIUM* m) {
-        m->tymed = TYMED_HGLOBAL;
-        m->hGlobal = clip::globalCopy(block.data(), block.size());
-        return S_OK;
-      });
-    }
+    copy->addBlock(ft::privateFormat(),
+                   {(const uint8_t*)&record, (const uint8_t*)&record + sizeof(record)});
+    copy->addBlock(CF_HDROP, dropped({dir.file("mine.txt")}));
     ASSERT_EQ(S_OK, OleSetClipboard(static_cast<IDataObject*>(copy)));
     static_cast<IDataObject*>(copy)->Release();
     EXPECT_TRUE(files->clipboardChanged());

@@ -3,6 +3,7 @@
 // files" share made meanwhile; a watcher that ends by itself is let go of
 // before its events close.
 #include "ClipDataObject.h"
+#include "CopiedLists.h"
 
 #include "ferrin/win/ClipboardFiles.h"
 #include "ferrin/win/FerrinContentHandler.h"
@@ -51,17 +52,6 @@ struct Listed : ft::Extension::ShareCallback {
   std::vector<ReadyShare> shares;
 };
 
-std::vector<uint8_t> dropped(const std::string& path) {
-  std::vector<uint8_t> block(20, 0);
-  block[0] = 20;
-  block[16] = 1; // wide
-  std::wstring w = wide(path);
-  const uint8_t* p = (const uint8_t*)w.c_str();
-  block.insert(block.end(), p, p + (w.size() + 1) * 2);
-  block.insert(block.end(), 2, 0);
-  return block;
-}
-
 struct HandOff : testing::Test {
   os::OleInitialiser ole;
   plat::EventManager events;
@@ -95,12 +85,7 @@ struct HandOff : testing::Test {
   void copied(const std::string& name) {
     writeFile(dir.file(name), name);
     clip::ClipDataObject* data = new com::ComObject<clip::ClipDataObject>;
-    std::vector<uint8_t> block = dropped(dir.file(name));
-    data->add(CF_HDROP, TYMED_HGLOBAL, -1, [block](const FORMATETC&, STGMEDIUM* medium) {
-      medium->tymed = TYMED_HGLOBAL;
-      medium->hGlobal = clip::globalCopy(block.data(), block.size());
-      return S_OK;
-    });
+    data->addBlock(CF_HDROP, clip::droppedFileList({wide(dir.file(name))}));
     EXPECT_TRUE(files->readDroppedFiles(data));
     static_cast<IDataObject*>(data)->Release();
   }
