@@ -98,7 +98,8 @@ int serve(const StartupArgs& start, os::RegKey* settingsKey, HINSTANCE instance,
   if (start.clipboardSharing) {
     outlasting.clipboardWatcher.reset(new ui::clipboard::Thread(0));
     ft::ClipboardFiles* files = new ft::ClipboardFiles(outlasting.clipboardWatcher.get());
-    clipboardHandOff.reset(new ft::FerrinContentHandler(files, &fileTransferManager.uploadManager()));
+    clipboardHandOff.reset(
+        new ft::FerrinContentHandler(files->handOff(), &fileTransferManager.uploadManager()));
     outlasting.clipboardWatcher->start();
   }
 

@@ -15,7 +15,9 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
+#include <unordered_set>
 
 namespace ft {
 
@@ -23,18 +25,29 @@ namespace {
 
 plat::LogWriter vlog("ClipboardFiles");
 
-HANDLE newEvent() {
-  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!event)
-    throw plat::SystemException("CreateEvent", (int)GetLastError());
-  return event;
+// A clipboard offers a few dozen formats: a walk longer than this is a
+// broken or hostile enumerator's.
+const int MaxFormats = 1000;
+
+// The data in global memory: S_OK, or why the data object gave none.
+HRESULT getGlobal(IDataObject* data, CLIPFORMAT format, os::StgMedium* got) {
+  if (!format)
+    return DV_E_FORMATETC;
+  FORMATETC asked = {format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  HRESULT hr = data->GetData(&asked, got->get());
+  if (SUCCEEDED(hr) && got->medium.tymed != TYMED_HGLOBAL)
+    return DV_E_TYMED;
+  return hr;
 }
 
-// The data in global memory; false when the data object has none of it.
-bool getGlobal(IDataObject* data, CLIPFORMAT format, os::StgMedium* got) {
-  FORMATETC asked = {format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  return format && SUCCEEDED(data->GetData(&asked, got->get())) &&
-         got->medium.tymed == TYMED_HGLOBAL;
+// Throws, named for the reader, unless the data object gave global memory:
+// plat::SystemException with the code of its failure, or plat::Exception
+// for no memory at all.
+void checkGlobal(HRESULT hr, const os::StgMedium& got, const char* what) {
+  if (FAILED(hr))
+    throw plat::SystemException(what, (int)hr);
+  if (!got.medium.hGlobal)
+    throw plat::ExceptionFmt("%s did not return anything", what);
 }
 
 plat::String utf8Name(const FileDescriptorRecord& record, bool wide) {
@@ -55,35 +68,9 @@ plat::String utf8Name(const FileDescriptorRecord& record, bool wide) {
 } // namespace
 
 ClipboardFiles::ClipboardFiles(ui::clipboard::Thread* thread)
-    : ui::clipboard::ContentHandler(thread), ready_(newEvent()), pending_(newEvent()) {}
+    : ui::clipboard::ContentHandler(thread), handOff_(std::make_shared<FileHandOff>()) {}
 
-void ClipboardFiles::takeFiles(ManagedVector<FileProxy>* out) {
-  plat::Lock l(lock_);
-  for (FileProxy* file : files_)
-    out->push_back(file);
-  files_.std::vector<FileProxy*>::clear();
-}
-
-void ClipboardFiles::begin() {
-  {
-    plat::Lock l(lock_);
-    files_.clear();
-  }
-  ResetEvent(ready_);
-  SetEvent(pending_);
-}
-
-void ClipboardFiles::finish(ManagedVector<FileProxy>* files) {
-  {
-    plat::Lock l(lock_);
-    files_.clear();
-    for (FileProxy* file : *files)
-      files_.push_back(file);
-    files->std::vector<FileProxy*>::clear();
-  }
-  ResetEvent(pending_);
-  SetEvent(ready_);
-}
+ClipboardFiles::~ClipboardFiles() { handOff_->gone(); }
 
 bool ClipboardFiles::clipboardChanged() {
   IDataObject* data = nullptr;
@@ -92,7 +79,7 @@ bool ClipboardFiles::clipboardChanged() {
     throw ui::clipboard::OpenClipboardFail((int)hr);
   if (FAILED(hr) || !data)
     throw plat::SystemException("OleGetClipboard", (int)hr);
-  bool taken = false;
+  bool taken;
   try {
     PrivateRecord record;
     // What this process put there goes no further.
@@ -106,26 +93,7 @@ bool ClipboardFiles::clipboardChanged() {
       // open) may be our own: look again later rather than offer it back.
       throw ui::clipboard::OpenClipboardFail((int)CLIPBRD_E_CANT_OPEN);
     }
-    IEnumFORMATETC* formats = nullptr;
-    hr = data->EnumFormatEtc(DATADIR_GET, &formats);
-    if (FAILED(hr) || !formats)
-      throw plat::SystemException("EnumFormatEtc", (int)hr);
-    FORMATETC format;
-    while (!taken && formats->Next(1, &format, nullptr) == S_OK) {
-      if (format.ptd)
-        CoTaskMemFree(format.ptd);
-      try {
-        if (format.cfFormat == shellIdListFormat())
-          taken = readShellIdList(data);
-        else if (format.cfFormat == CF_HDROP)
-          taken = readDroppedFiles(data);
-        else if (format.cfFormat == fileContentsFormat())
-          taken = readDescriptors(data, format);
-      } catch (const plat::Exception& e) {
-        vlog.error("%s", e.str());
-      }
-    }
-    formats->Release();
+    taken = readFormats(data);
   } catch (...) {
     data->Release();
     throw;
@@ -134,16 +102,54 @@ bool ClipboardFiles::clipboardChanged() {
   return taken;
 }
 
+bool ClipboardFiles::readFormats(IDataObject* data) {
+  IEnumFORMATETC* enumerator = nullptr;
+  HRESULT hr = data->EnumFormatEtc(DATADIR_GET, &enumerator);
+  if (FAILED(hr) || !enumerator)
+    throw plat::SystemException("EnumFormatEtc", (int)hr);
+  std::unique_ptr<IEnumFORMATETC, void (*)(IEnumFORMATETC*)> formats(
+      enumerator, [](IEnumFORMATETC* e) { e->Release(); });
+  enum Reader { ShellIdList, DroppedFiles, Descriptors, None };
+  bool failed[None] = {};
+  FORMATETC format;
+  for (int walked = 0; formats->Next(1, &format, nullptr) == S_OK; walked++) {
+    if (format.ptd)
+      CoTaskMemFree(format.ptd);
+    if (walked == MaxFormats) {
+      vlog.error("More than %d clipboard formats: the rest not looked at", MaxFormats);
+      break;
+    }
+    Reader reader = format.cfFormat == shellIdListFormat()    ? ShellIdList
+                    : format.cfFormat == CF_HDROP              ? DroppedFiles
+                    : format.cfFormat == fileContentsFormat() ? Descriptors
+                                                               : None;
+    if (reader == None || failed[reader])
+      continue;
+    try {
+      bool taken = reader == ShellIdList    ? readShellIdList(data)
+                   : reader == DroppedFiles ? readDroppedFiles(data)
+                                            : readDescriptors(data, format);
+      if (taken)
+        return true;
+    } catch (...) {
+      vlog.error("%s", plat::caughtText());
+      failed[reader] = true;
+    }
+  }
+  return false;
+}
+
 bool ClipboardFiles::readShellIdList(IDataObject* data) {
   os::StgMedium got;
-  if (!getGlobal(data, shellIdListFormat(), &got))
-    throw plat::Exception("GetData(SHELLIDLIST) failed");
-  if (!got.medium.hGlobal)
-    throw plat::Exception("GetData(SHELLIDLIST) did not return anything");
+  checkGlobal(getGlobal(data, shellIdListFormat(), &got), got, "GetData(SHELLIDLIST)");
   os::GlobalLockGuard block(got.medium.hGlobal);
   os::ShellIdListArray cida(block.get(), block.size());
-  begin();
+  handOff_->begin();
   ManagedVector<FileProxy> files;
+  FileCollection collection(&files);
+  // The same item again, by its offset or a copy of its bytes, is not
+  // bound to its folder again.
+  std::unordered_set<std::string> items;
   IShellFolder* desktop = nullptr;
   HRESULT hr = SHGetDesktopFolder(&desktop);
   if (FAILED(hr))
@@ -152,8 +158,11 @@ bool ClipboardFiles::readShellIdList(IDataObject* data) {
     os::ShellItem parent(cida.parent(), desktop);
     IShellFolder* folder = parent.getFolder();
     try {
-      for (uint32_t i = 0; i < cida.count(); i++)
-        collectItem(os::ShellItem(cida.item(i), folder), "", &files);
+      for (uint32_t i = 0; i < cida.count(); i++) {
+        os::ItemIdList item = cida.item(i);
+        if (items.insert(std::string((const char*)item.data(), item.size())).second)
+          collection.addItem(os::ShellItem(item, folder), "");
+      }
     } catch (...) {
       folder->Release();
       throw;
@@ -164,29 +173,27 @@ bool ClipboardFiles::readShellIdList(IDataObject* data) {
     throw;
   }
   desktop->Release();
-  finish(&files);
+  handOff_->finish(&files);
   return true;
 }
 
 bool ClipboardFiles::readDroppedFiles(IDataObject* data) {
   os::StgMedium got;
-  if (!getGlobal(data, CF_HDROP, &got))
-    throw plat::Exception("GetData(HDROP) failed");
-  if (!got.medium.hGlobal)
-    throw plat::Exception("GetData(HDROP) did not return anything");
+  checkGlobal(getGlobal(data, CF_HDROP, &got), got, "GetData(HDROP)");
   os::DropFiles names(got.medium.hGlobal);
-  begin();
+  handOff_->begin();
   ManagedVector<FileProxy> files;
+  FileCollection collection(&files);
   while (const char* path = names.next()) {
     const char* slash = strrchr(path, '\\');
     // One name that cannot be offered costs only itself.
     try {
-      collectPath(path, slash ? slash + 1 : path, &files);
+      collection.addPath(path, slash ? slash + 1 : path);
     } catch (const plat::Exception& e) {
       vlog.error("%s", e.str());
     }
   }
-  finish(&files);
+  handOff_->finish(&files);
   return true;
 }
 
@@ -196,16 +203,16 @@ bool ClipboardFiles::readDescriptors(IDataObject* data, const FORMATETC& content
     return false;
   }
   os::StgMedium got;
-  bool wide = getGlobal(data, fileGroupDescriptorWFormat(), &got);
-  if (!wide && !getGlobal(data, fileGroupDescriptorFormat(), &got))
-    throw plat::Exception("GetData(CF_FILEDESCRIPTOR[W]) failed");
-  if (!got.medium.hGlobal)
-    throw plat::Exception("GetData(CF_FILEDESCRIPTOR[W]) did not return anything");
+  HRESULT hr = getGlobal(data, fileGroupDescriptorWFormat(), &got);
+  bool wide = SUCCEEDED(hr);
+  if (!wide)
+    hr = getGlobal(data, fileGroupDescriptorFormat(), &got);
+  checkGlobal(hr, got, "GetData(CF_FILEDESCRIPTOR[W])");
   os::GlobalLockGuard block(got.medium.hGlobal);
   FileGroupDescriptor descriptors(block.get(), block.size(), wide);
   if (descriptors.truncated())
     vlog.error("File descriptors cut to the %u that fit their block", descriptors.count());
-  begin();
+  handOff_->begin();
   ManagedVector<FileProxy> files;
   for (uint32_t i = 0; i < descriptors.count(); i++) {
     FileDescriptorRecord record = descriptors.record(i);
@@ -218,7 +225,7 @@ bool ClipboardFiles::readDescriptors(IDataObject* data, const FORMATETC& content
                                          record.attributes, record.size, record.ctime,
                                          record.atime, record.mtime));
   }
-  finish(&files);
+  handOff_->finish(&files);
   return true;
 }
 

@@ -6,19 +6,22 @@
 // (the private format with its id) are never offered back.
 //
 // clipboardChanged runs on the clipboard thread: each reader signals
-// "Pending" when it starts and "Ready" with the new list; the main thread
-// takes the list with takeFiles. The data object of descriptor files is
-// kept in the global interface table, so that the main thread reaches it
-// through its own apartment.
+// "Pending" when it starts and "Ready" with the new list, through the
+// hand-off the main thread takes the list from. The data object of
+// descriptor files is kept in the global interface table, so that the main
+// thread reaches it through its own apartment.
+//
+// The walk over the formats is bounded, and a reader that failed is not
+// asked again for the same contents: another program's format enumerator
+// may never end.
 #pragma once
 
-#include "ft/FileProxy.h"
-#include "ft/ManagedVector.h"
-#include "plat/Mutex.h"
-#include "plat/win/Handle.h"
+#include "ferrin/win/FileHandOff.h"
 #include "ui/win/ClipboardThread.h"
 
 #include <objidl.h>
+
+#include <memory>
 
 namespace ft {
 
@@ -27,16 +30,18 @@ public:
   // Registers with the thread, which owns it from then on. Throws
   // plat::SystemException "CreateEvent".
   explicit ClipboardFiles(ui::clipboard::Thread* thread);
+  // Tells the hand-off that nothing more comes.
+  ~ClipboardFiles() override;
 
-  HANDLE readyEvent() const { return ready_; }
-  HANDLE pendingEvent() const { return pending_; }
-
-  // Main thread: appends the last list read to out and empties it.
-  void takeFiles(ManagedVector<FileProxy>* out);
+  // Shared with the main thread.
+  const std::shared_ptr<FileHandOff>& handOff() const { return handOff_; }
 
   // May throw ui::clipboard::OpenClipboardFail.
   bool clipboardChanged() override;
 
+  // The first list the data object offers, in the order of its formats:
+  // false when it offers none.
+  bool readFormats(IDataObject* data);
   // The readers, each over a data object's one format: false when it has
   // no list of its kind. Throw plat::Exception for broken data.
   bool readShellIdList(IDataObject* data);
@@ -44,14 +49,7 @@ public:
   bool readDescriptors(IDataObject* data, const FORMATETC& contents);
 
 private:
-  // The start and the end of every reader.
-  void begin();
-  void finish(ManagedVector<FileProxy>* files);
-
-  plat::Handle ready_;
-  plat::Handle pending_;
-  plat::Mutex lock_;
-  ManagedVector<FileProxy> files_;
+  std::shared_ptr<FileHandOff> handOff_;
 };
 
 } // namespace ft

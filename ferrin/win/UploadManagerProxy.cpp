@@ -28,8 +28,9 @@ void UploadManagerProxy::deliver(UploadManager* uploads, SendFilesMessage& messa
     return;
   try {
     ManagedVector<FileProxy> files;
+    FileCollection collection(&files);
     for (const os::ItemIdList& item : message.items)
-      collectItem(os::ShellItem(item), "", &files);
+      collection.addItem(os::ShellItem(item), "");
     if (files.empty())
       return;
     uploads->newShare(0, SaveIntoFolder);

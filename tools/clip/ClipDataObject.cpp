@@ -11,6 +11,14 @@ void ClipDataObject::add(CLIPFORMAT format, DWORD tymed, LONG lindex, Render ren
   renders_.push_back(std::move(render));
 }
 
+void ClipDataObject::addBlock(CLIPFORMAT format, std::vector<uint8_t> block) {
+  add(format, TYMED_HGLOBAL, -1, [block](const FORMATETC&, STGMEDIUM* medium) {
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = globalCopy(block.data(), block.size());
+    return medium->hGlobal ? S_OK : E_OUTOFMEMORY;
+  });
+}
+
 void ClipDataObject::getInterfaces(com::InterfaceList* list) {
   list->push_back({IID_IUnknown, static_cast<IDataObject*>(this)});
   list->push_back({IID_IDataObject, static_cast<IDataObject*>(this)});
@@ -40,6 +48,10 @@ HRESULT ClipDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
 HRESULT ClipDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
   if (direction != DATADIR_GET)
     return E_NOTIMPL;
+  if (enumerate_) {
+    *out = enumerate_();
+    return S_OK;
+  }
   return SHCreateStdEnumFmtEtc((UINT)formats_.size(), formats_.data(), out);
 }
 

@@ -7,6 +7,7 @@
 
 #include <objidl.h>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -18,8 +19,14 @@ public:
   // otherwise.
   typedef std::function<HRESULT(const FORMATETC& asked, STGMEDIUM* medium)> Render;
 
+  // Makes the enumerator of the formats, instead of one over those added.
+  typedef std::function<IEnumFORMATETC*()> Enumerate;
+
   // Offered in the order added.
   void add(CLIPFORMAT format, DWORD tymed, LONG lindex, Render render);
+  // The bytes in global memory.
+  void addBlock(CLIPFORMAT format, std::vector<uint8_t> block);
+  void setEnumerate(Enumerate enumerate) { enumerate_ = std::move(enumerate); }
 
   void getInterfaces(com::InterfaceList* list) override;
 
@@ -46,6 +53,7 @@ private:
 
   std::vector<FORMATETC> formats_;
   std::vector<Render> renders_;
+  Enumerate enumerate_;
 };
 
 // A moveable block holding the bytes.

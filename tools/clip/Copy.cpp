@@ -1,20 +1,34 @@
-// kivcopy: puts files on the clipboard the way the shell's copy does, and
-// serves them until told to stop.
+// kivcopy: puts files on the clipboard the way the shell's copy does, or
+// the way other programs do, and serves them until told to stop.
 //
-//   kivcopy [--formats idlist,hdrop] [--stop-event NAME] [--seconds N] PATH...
+//   kivcopy [--formats idlist,hdrop] [--repeat N] [--endless-formats]
+//           [--stop-event NAME] [--ready-event NAME] [--seconds N] PATH...
 //       the files and folders named (all in one folder) as a shell item
 //       list ("Shell IDList Array") and a dropped-file list (CF_HDROP), in
-//       the order --formats gives
-//   kivcopy --virtual SHAPE [--stop-event NAME] [--seconds N]
+//       the order --formats gives. --repeat: each list names every path N
+//       times (the shell item list by N offsets to one item). With
+//       --endless-formats the data object's format enumerator never ends
+//       once the clipboard holds it (OLE's own enumeration while putting it
+//       there does end)
+//   kivcopy --direct [--repeat N] [--stop-event NAME] [--ready-event NAME]
+//           [--seconds N] PATH...
+//       the dropped-file list alone, put on the clipboard with
+//       SetClipboardData as programs that do not use OLE copy
+//   kivcopy --virtual SHAPE [--stop-event NAME] [--ready-event NAME]
+//           [--seconds N]
 //       generated virtual files (testing/VirtualTree.h) as file descriptors
 //       ("FileGroupDescriptorW") and their contents ("FileContents"
 //       streams): the plain virtual-file source that pastes are measured
 //       against
 //
-// Prints "ready" once the clipboard holds its data, serves it until the
-// named event is set or the time is up, then empties the clipboard if it
-// still holds its data and ends with 0.
+// Prints "ready" and sets the ready event once the clipboard holds its
+// data, serves it until the named stop event is set or the time is up,
+// then empties the clipboard if it still holds its data and ends with 0.
+// With --endless-formats it prints how many formats its endless
+// enumerators handed out.
 #include "ClipDataObject.h"
+#include "CopiedLists.h"
+#include "EndlessFormats.h"
 #include "PatternStream.h"
 
 #include "ferrin/FileGroupDescriptor.h"
@@ -27,8 +41,10 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -38,51 +54,6 @@ using testing_support::VirtualEntry;
 using testing_support::utf8;
 
 namespace {
-
-std::vector<uint8_t> itemBytes(LPCITEMIDLIST list) {
-  const uint8_t* p = (const uint8_t*)list;
-  return std::vector<uint8_t>(p, p + ILGetSize(list));
-}
-
-// The parent folder's list, then each item relative to it.
-std::vector<uint8_t> shellIdList(const std::vector<std::wstring>& paths) {
-  std::vector<std::vector<uint8_t>> lists;
-  for (const std::wstring& path : paths) {
-    PIDLIST_ABSOLUTE absolute = ILCreateFromPathW(path.c_str());
-    if (!absolute)
-      throw std::runtime_error("cannot make an item-id list");
-    if (lists.empty()) {
-      PIDLIST_ABSOLUTE parent = ILClone(absolute);
-      ILRemoveLastID(parent);
-      lists.push_back(itemBytes(parent));
-      ILFree(parent);
-    }
-    lists.push_back(itemBytes(ILFindLastID(absolute)));
-    ILFree(absolute);
-  }
-  std::vector<uint8_t> block(4 + 4 * lists.size());
-  uint32_t count = (uint32_t)paths.size();
-  memcpy(&block[0], &count, 4);
-  for (size_t i = 0; i < lists.size(); i++) {
-    uint32_t offset = (uint32_t)block.size();
-    memcpy(&block[4 + 4 * i], &offset, 4);
-    block.insert(block.end(), lists[i].begin(), lists[i].end());
-  }
-  return block;
-}
-
-std::vector<uint8_t> droppedFiles(const std::vector<std::wstring>& paths) {
-  DROPFILES header = {};
-  header.pFiles = sizeof(header);
-  header.fWide = TRUE;
-  std::vector<uint8_t> block((const uint8_t*)&header, (const uint8_t*)&header + sizeof(header));
-  for (const std::wstring& path : paths) {
-    const uint8_t* p = (const uint8_t*)path.c_str();
-    block.insert(block.end(), p, p + (path.size() + 1) * sizeof(wchar_t));
-  }
-  block.insert(block.end(), sizeof(wchar_t), 0);
-  return block;
-}
 
 HRESULT inMemory(const std::vector<uint8_t>& bytes, STGMEDIUM* medium) {
   medium->tymed = TYMED_HGLOBAL;
@@ -127,19 +98,16 @@ void offerVirtual(ClipDataObject* data, const std::vector<VirtualEntry>& tree) {
 }
 
 void offerFiles(ClipDataObject* data, const std::vector<std::wstring>& paths,
-                const std::string& formats) {
+                const std::string& formats, uint32_t repeat) {
   size_t at = 0;
   while (at <= formats.size()) {
     size_t comma = formats.find(',', at);
     std::string format = formats.substr(at, comma == std::string::npos ? comma : comma - at);
     if (format == "idlist") {
-      std::vector<uint8_t> block = shellIdList(paths);
-      data->add((CLIPFORMAT)RegisterClipboardFormatW(L"Shell IDList Array"), TYMED_HGLOBAL, -1,
-                [block](const FORMATETC&, STGMEDIUM* medium) { return inMemory(block, medium); });
+      data->addBlock((CLIPFORMAT)RegisterClipboardFormatW(L"Shell IDList Array"),
+                     shellIdList(paths, repeat));
     } else if (format == "hdrop") {
-      std::vector<uint8_t> block = droppedFiles(paths);
-      data->add(CF_HDROP, TYMED_HGLOBAL, -1,
-                [block](const FORMATETC&, STGMEDIUM* medium) { return inMemory(block, medium); });
+      data->addBlock(CF_HDROP, droppedFileList(paths, repeat));
     } else {
       throw std::runtime_error("unknown format " + format);
     }
@@ -169,13 +137,45 @@ void serve(HANDLE stop, int seconds) {
   }
 }
 
+// The dropped-file list put on the clipboard with SetClipboardData, owned by
+// a window of this program; emptied at the end if still there.
+class DirectCopy {
+public:
+  explicit DirectCopy(const std::vector<uint8_t>& block)
+      : window_(CreateWindowW(L"STATIC", L"kivcopy", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              nullptr, nullptr)) {
+    if (!window_ || !OpenClipboard(window_))
+      throw std::runtime_error("cannot open the clipboard");
+    EmptyClipboard();
+    HGLOBAL memory = globalCopy(block.data(), block.size());
+    bool set = memory && SetClipboardData(CF_HDROP, memory);
+    CloseClipboard();
+    if (!set)
+      throw std::runtime_error("SetClipboardData failed");
+  }
+  ~DirectCopy() {
+    if (GetClipboardOwner() == window_ && OpenClipboard(window_)) {
+      EmptyClipboard();
+      CloseClipboard();
+    }
+    DestroyWindow(window_);
+  }
+
+private:
+  HWND window_;
+};
+
 int run(int argc, wchar_t** argv) {
   std::string formats = "idlist,hdrop";
   std::wstring stopName;
+  std::wstring readyName;
   int seconds = 600;
+  uint32_t repeat = 1;
   std::vector<std::wstring> paths;
   testing_support::VirtualShape shape;
   bool isVirtual = false;
+  bool direct = false;
+  bool endless = false;
   for (int i = 1; i < argc; i++) {
     std::wstring a = argv[i];
     bool hasValue = i + 1 < argc;
@@ -185,38 +185,77 @@ int run(int argc, wchar_t** argv) {
       i++;
     } else if (a == L"--stop-event" && hasValue) {
       stopName = argv[++i];
+    } else if (a == L"--ready-event" && hasValue) {
+      readyName = argv[++i];
     } else if (a == L"--seconds" && hasValue) {
       seconds = atoi(value.c_str());
+      i++;
+    } else if (a == L"--repeat" && hasValue) {
+      repeat = (uint32_t)strtoul(value.c_str(), nullptr, 10);
       i++;
     } else if (a == L"--virtual" && hasValue) {
       if (!testing_support::parseShape(value, &shape))
         throw std::runtime_error("bad shape " + value);
       isVirtual = true;
       i++;
+    } else if (a == L"--direct") {
+      direct = true;
+    } else if (a == L"--endless-formats") {
+      endless = true;
     } else {
       paths.push_back(a);
     }
   }
   if (!isVirtual && paths.empty())
     throw std::runtime_error("nothing to copy");
+  if (repeat < 1)
+    throw std::runtime_error("--repeat needs a count of at least 1");
 
   HANDLE stop = nullptr;
   if (!stopName.empty())
     stop = CreateEventW(nullptr, TRUE, FALSE, stopName.c_str());
-  ClipDataObject* data = new com::ComObject<ClipDataObject>;
-  if (isVirtual)
-    offerVirtual(data, testing_support::virtualTree(shape));
-  else
-    offerFiles(data, paths, formats);
-  HRESULT hr = OleSetClipboard(static_cast<IDataObject*>(data));
-  if (FAILED(hr))
-    throw std::runtime_error("OleSetClipboard failed");
+  std::unique_ptr<DirectCopy> directCopy;
+  ClipDataObject* data = nullptr;
+  auto handedOut = std::make_shared<std::atomic<uint64_t>>(0);
+  if (direct) {
+    directCopy.reset(new DirectCopy(droppedFileList(paths, repeat)));
+  } else {
+    data = new com::ComObject<ClipDataObject>;
+    if (isVirtual)
+      offerVirtual(data, testing_support::virtualTree(shape));
+    else
+      offerFiles(data, paths, formats, repeat);
+    HRESULT hr = OleSetClipboard(static_cast<IDataObject*>(data));
+    if (FAILED(hr))
+      throw std::runtime_error("OleSetClipboard failed");
+    if (endless) {
+      // A format no reader takes: a walk that does not stop by itself
+      // asks for it again and again.
+      FORMATETC declined = {(CLIPFORMAT)RegisterClipboardFormatW(L"FileContents"), nullptr,
+                            DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+      data->setEnumerate([declined, handedOut] {
+        return new com::ComObject<EndlessFormats>(declined, 0, handedOut);
+      });
+    }
+  }
   printf("ready\n");
   fflush(stdout);
+  if (!readyName.empty()) {
+    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, readyName.c_str());
+    if (ready) {
+      SetEvent(ready);
+      CloseHandle(ready);
+    }
+  }
   serve(stop, seconds);
-  if (OleIsCurrentClipboard(static_cast<IDataObject*>(data)) == S_OK)
-    OleSetClipboard(nullptr);
-  static_cast<IDataObject*>(data)->Release();
+  if (data) {
+    if (OleIsCurrentClipboard(static_cast<IDataObject*>(data)) == S_OK)
+      OleSetClipboard(nullptr);
+    static_cast<IDataObject*>(data)->Release();
+  }
+  directCopy.reset();
+  if (endless)
+    printf("endless enumerators handed out %llu formats\n", (unsigned long long)handedOut->load());
   if (stop)
     CloseHandle(stop);
   return 0;

@@ -30,22 +30,6 @@ std::string slashes(std::string s) {
   return s;
 }
 
-// The share's names against those copied, '/' at every level.
-bool sameNames(ft::ShareProxy* share, const std::set<std::string>& expected, std::string* problem) {
-  std::set<std::string> got;
-  for (const ft::ShareEntry* entry : *share)
-    got.insert(entry->name.c_str());
-  if (got == expected)
-    return true;
-  for (const std::string& name : expected)
-    if (!got.count(name)) {
-      *problem = "not in ferrin's share: " + name;
-      return false;
-    }
-  *problem = "ferrin's share holds more than was copied";
-  return false;
-}
-
 // What is checked of a copy once ferrin's share is saved.
 struct Check {
   std::set<std::string> names;
@@ -59,43 +43,22 @@ CopyResult copyAndSave(PeerSession& session, const std::wstring& copyArguments,
                        const std::string& fetchDir, const Check& check, const Helpers& helpers,
                        uint32_t* lastShare) {
   CopyResult result;
-  wchar_t stopName[64];
-  swprintf(stopName, 64, L"kivpeer.%lu.copy", (unsigned long)GetCurrentProcessId());
-  HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, stopName);
-  ft::ShareProxy* share = nullptr;
-  {
-    ChildProcess copy(L"\"" + helpers.copy + L"\" --stop-event " + stopName + L" " + copyArguments);
-    // The listing comes when the peer asks for it: ready means complete.
-    bool ready = session.serveUntil(
-        [&] {
-          share = session.currentShare();
-          if (share && share->flags() == 2 && share->shareId() != *lastShare)
-            return true;
-          if (share)
-            share->release();
-          share = nullptr;
-          return false;
-        },
-        120, "ferrin's clipboard share", &result.problem);
-    if (ready)
-      *lastShare = share->shareId();
-    if (ready && sameNames(share, check.names, &result.problem)) {
-      ft::ShareDownloader downloader;
-      downloader.download(share, fetchDir.c_str());
-      if (session.serveUntil(check.arrived, helpers.timeout, "the copied files", &result.problem)) {
-        for (int attempt = 0; attempt < 50 && !result.ok; attempt++) {
-          result.ok = check.verify(&result.problem);
-          if (!result.ok)
-            Sleep(100);
-        }
+  RunningCopy copy(helpers, copyArguments);
+  double seconds = 0;
+  ft::ShareProxy* share = copy.awaitShare(session, 120, lastShare, &seconds, &result.problem);
+  if (share && sameNames(share, check.names, &result.problem)) {
+    ft::ShareDownloader downloader;
+    downloader.download(share, fetchDir.c_str());
+    if (session.serveUntil(check.arrived, helpers.timeout, "the copied files", &result.problem)) {
+      for (int attempt = 0; attempt < 50 && !result.ok; attempt++) {
+        result.ok = check.verify(&result.problem);
+        if (!result.ok)
+          Sleep(100);
       }
     }
-    if (share)
-      share->release();
-    SetEvent(stop);
-    copy.ended(20000);
   }
-  CloseHandle(stop);
+  if (share)
+    share->release();
   return result;
 }
 
@@ -126,18 +89,96 @@ bool holdsPattern(const std::string& path, const std::string& name) {
 
 } // namespace
 
+bool sameNames(ft::ShareProxy* share, const std::set<std::string>& expected, std::string* problem) {
+  std::set<std::string> got;
+  size_t entries = 0;
+  for (const ft::ShareEntry* entry : *share) {
+    got.insert(entry->name.c_str());
+    entries++;
+  }
+  for (const std::string& name : expected)
+    if (!got.count(name)) {
+      *problem = "not in ferrin's share: " + name;
+      return false;
+    }
+  if (got != expected) {
+    *problem = "ferrin's share holds more than was copied";
+    return false;
+  }
+  if (entries != got.size()) {
+    *problem = "ferrin's share names a file more than once";
+    return false;
+  }
+  return true;
+}
+
+std::wstring quotedTopEntries(const std::string& folder) {
+  std::wstring arguments;
+  os::DirIterator top(folder.c_str(), "*");
+  while (top.next())
+    arguments += L" \"" + wide(top.fullPath()) + L"\"";
+  return arguments;
+}
+
+std::set<std::string> copiedNames(const SourceTree& tree) {
+  std::set<std::string> names;
+  for (const std::string& folder : tree.folders())
+    names.insert(slashes(folder));
+  for (const SourceFile& file : tree.files())
+    names.insert(slashes(file.relativePath));
+  return names;
+}
+
+RunningCopy::RunningCopy(const Helpers& helpers, const std::wstring& arguments) {
+  wchar_t stopName[64];
+  wchar_t readyName[64];
+  swprintf(stopName, 64, L"kivpeer.%lu.copy", (unsigned long)GetCurrentProcessId());
+  swprintf(readyName, 64, L"kivpeer.%lu.copied", (unsigned long)GetCurrentProcessId());
+  stop_ = CreateEventW(nullptr, TRUE, FALSE, stopName);
+  ready_ = CreateEventW(nullptr, TRUE, FALSE, readyName);
+  copy_.reset(new ChildProcess(L"\"" + helpers.copy + L"\" --stop-event " + stopName +
+                               L" --ready-event " + readyName + L" " + arguments));
+}
+
+RunningCopy::~RunningCopy() {
+  SetEvent(stop_);
+  copy_->ended(20000);
+  copy_.reset();
+  CloseHandle(ready_);
+  CloseHandle(stop_);
+}
+
+ft::ShareProxy* RunningCopy::awaitShare(PeerSession& session, int timeout, uint32_t* lastShare,
+                                        double* seconds, std::string* problem) {
+  ULONGLONG copied = 0;
+  ft::ShareProxy* share = nullptr;
+  // The listing comes when the peer asks for it: ready means complete.
+  bool ready = session.serveUntil(
+      [&] {
+        if (!copied && WaitForSingleObject(ready_, 0) == WAIT_OBJECT_0)
+          copied = GetTickCount64();
+        share = session.currentShare();
+        if (share && share->flags() == 2 && share->shareId() != *lastShare)
+          return true;
+        if (share)
+          share->release();
+        share = nullptr;
+        return false;
+      },
+      timeout, "ferrin's clipboard share", problem);
+  if (!ready)
+    return nullptr;
+  *lastShare = share->shareId();
+  *seconds = copied ? (GetTickCount64() - copied) / 1000.0 : 0;
+  return share;
+}
+
 CopyResult copyFiles(PeerSession& session, const SourceTree& tree, const std::string& sourceRoot,
                      const std::string& fetchDir, const std::string& formats,
                      const Helpers& helpers, uint32_t* lastShare) {
-  std::wstring arguments = L"--formats " + wide(formats);
-  os::DirIterator top(sourceRoot.c_str(), "*");
-  while (top.next())
-    arguments += L" \"" + wide(top.fullPath()) + L"\"";
+  std::wstring arguments = L"--formats " + wide(formats) + quotedTopEntries(sourceRoot);
   Check check;
-  for (const std::string& folder : tree.folders())
-    check.names.insert(slashes(folder));
-  for (const SourceFile& file : tree.files())
-    check.names.insert(slashes(file.relativePath));
+  check.names = copiedNames(tree);
   auto folder = std::make_shared<FolderCheck>(sourceRoot, tree, fetchDir);
   check.arrived = [folder] { return folder->sizesArrived(); };
   check.verify = [folder](std::string* problem) { return folder->verify(problem); };

@@ -8,11 +8,50 @@
 #include "PeerSession.h"
 #include "SourceTree.h"
 
+#include "testing/ChildProcess.h"
 #include "testing/VirtualTree.h"
 
+#include <windows.h>
+
+#include <memory>
+#include <set>
 #include <string>
 
+namespace ft {
+class ShareProxy;
+}
+
 namespace peer {
+
+// Whether the share holds each name once and nothing else.
+bool sameNames(ft::ShareProxy* share, const std::set<std::string>& expected, std::string* problem);
+// The entries at the top of the folder as kivcopy's arguments (each
+// quoted, a blank before each).
+std::wstring quotedTopEntries(const std::string& folder);
+// The names a copy of the tree's top entries gives, '/' at every level.
+std::set<std::string> copiedNames(const SourceTree& tree);
+
+// kivcopy running with the arguments; told to stop, and waited for, when
+// the object goes.
+class RunningCopy {
+public:
+  RunningCopy(const Helpers& helpers, const std::wstring& arguments);
+  RunningCopy(const RunningCopy&) = delete;
+  RunningCopy& operator=(const RunningCopy&) = delete;
+  ~RunningCopy();
+
+  // Serves the session until ferrin offers a new clipboard share (flags 2,
+  // an id other than *lastShare, which becomes its id) and its listing is
+  // complete: the share (a reference for the caller), or null with the
+  // problem. *seconds: the time from kivcopy's copy to the share.
+  ft::ShareProxy* awaitShare(PeerSession& session, int timeout, uint32_t* lastShare,
+                             double* seconds, std::string* problem);
+
+private:
+  HANDLE stop_;
+  HANDLE ready_;
+  std::unique_ptr<testing_support::ChildProcess> copy_;
+};
 
 struct CopyResult {
   bool ok = false;

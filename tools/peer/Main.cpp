@@ -19,6 +19,10 @@
 //                          as a dropped-file list, then virtual files as
 //                          descriptors and streams) offered by ferrin as a
 //                          clipboard share, saved and checked
+//   kivpeer --hostile-copy copies other programs make, not all of them well
+//                          (HostileCopyRoad.h): each offered, or not, with
+//                          ferrin serving on; then ferrin whose clipboard
+//                          watcher cannot make its window; ferrin ends with 0
 //   kivpeer --bench [--rounds N]
 //                          1 GiB into the fetch folder beside raw loopback
 //                          copies that write a file, 64 MiB, and 10,000
@@ -31,6 +35,7 @@
 #include "CallCounts.h"
 #include "CopyRoad.h"
 #include "FetchRoad.h"
+#include "HostileCopyRoad.h"
 #include "PasteRoad.h"
 #include "RawCopy.h"
 #include "SendRoad.h"
@@ -288,6 +293,7 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
     if (strcmp(a, "--bench") == 0 || strcmp(a, "--bench-fetch") == 0 ||
         strcmp(a, "--paste") == 0 ||
         strcmp(a, "--paste-many") == 0 || strcmp(a, "--copy") == 0 ||
+        strcmp(a, "--hostile-copy") == 0 ||
         strcmp(a, "--send") == 0) {
       o->mode = a + 2;
     } else if (strcmp(a, "--keep") == 0) {
@@ -433,6 +439,35 @@ int copy(const Options& options) {
   return 0;
 }
 
+int hostileCopy(const Options& options) {
+  std::string work = makeWorkDir("hostile");
+  Helpers helpers = helpersIn(work, options);
+  TreeShape shape;
+  shape.smallFiles = 20;
+  shape.smallBytes = 100;
+  shape.topFiles = 2;
+  SourceTree tree(work + "\\source", shape);
+  HostileCopyResult result;
+  {
+    PeerSession session(options.ferrin, work + "\\ferrin.log", true, L"");
+    if (session.start(&result.problem))
+      result = hostileCopies(session, tree, work + "\\source", helpers);
+    if (result.ok && !session.finish(&result.problem))
+      result.ok = false;
+  }
+  if (result.ok)
+    result = watcherWithoutWindow(options.ferrin, work, work + "\\source", helpers);
+  if (!result.ok) {
+    printFailure("hostile copy", result.problem, work);
+    return 1;
+  }
+  printf("hostile copy: ferrin ended with 0\n");
+  fflush(stdout);
+  if (!options.keep)
+    removeTree(wide(work));
+  return 0;
+}
+
 int pasteMany(const Options& options) {
   return pasteRoad(options, "10,000 files pasted", {{shape(0, 10000, 1024, false), 2}}) ? 0 : 1;
 }
@@ -493,6 +528,8 @@ int main() {
       return pasteMany(options);
     if (options.mode == "copy")
       return copy(options);
+    if (options.mode == "hostile-copy")
+      return hostileCopy(options);
     if (options.mode == "send")
       return sendRoad(options) ? 0 : 1;
     return demo(options);

@@ -33,4 +33,21 @@ void pumpFor(int ms) {
   pumpUntil([] { return false; }, ms);
 }
 
+bool pumpStepping(const std::function<bool()>& step, const std::function<bool()>& done,
+                  int deadlineMs) {
+  plat::EventManager* events = plat::EventManager::instance();
+  ULONGLONG deadline = GetTickCount64() + (ULONGLONG)deadlineMs;
+  while (!done()) {
+    if (GetTickCount64() > deadline)
+      return false;
+    bool moved = step();
+    MSG msg;
+    if (events->awaitEvent(&msg, moved ? 0 : 2)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  return true;
+}
+
 } // namespace testing_support

@@ -1,7 +1,10 @@
 // Copied file lists read off other programs' data objects: broken and
-// hostile lists never crash and never offer a file outside what was
-// copied.
+// hostile lists never crash, never hold the reader for ever, never offer a
+// file outside what was copied, and offer each file once however often
+// the list names it.
 #include "ClipDataObject.h"
+#include "CopiedLists.h"
+#include "EndlessFormats.h"
 
 #include "ferrin/FileGroupDescriptor.h"
 #include "ferrin/win/ClipboardFiles.h"
@@ -13,6 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,17 +40,11 @@ struct Reading : testing::Test {
     watcher->stop(0);
   }
 
-  void offer(CLIPFORMAT format, std::vector<uint8_t> block) {
-    data->add(format, TYMED_HGLOBAL, -1, [block](const FORMATETC&, STGMEDIUM* medium) {
-      medium->tymed = TYMED_HGLOBAL;
-      medium->hGlobal = clip::globalCopy(block.data(), block.size());
-      return S_OK;
-    });
-  }
-  std::set<std::string> taken() {
+  // Each name as often as it was offered.
+  std::multiset<std::string> taken() {
     ft::ManagedVector<ft::FileProxy> got;
-    files->takeFiles(&got);
-    std::set<std::string> names;
+    files->handOff()->takeFiles(&got);
+    std::multiset<std::string> names;
     for (ft::FileProxy* file : got)
       names.insert(file->name.c_str());
     return names;
@@ -64,37 +65,41 @@ std::vector<uint8_t> descriptors(const std::vector<std::u16string>& names, uint3
 }
 
 std::vector<uint8_t> dropped(const std::vector<std::string>& paths) {
-  std::vector<uint8_t> block(20, 0);
-  block[0] = 20;
-  block[16] = 1; // wide
-  for (const std::string& path : paths) {
-    std::wstring w = wide(path);
-    const uint8_t* p = (const uint8_t*)w.c_str();
-    block.insert(block.end(), p, p + (w.size() + 1) * 2);
-  }
-  block.insert(block.end(), 2, 0);
-  return block;
+  std::vector<std::wstring> wide;
+  for (const std::string& path : paths)
+    wide.push_back(testing_support::wide(path));
+  return clip::droppedFileList(wide);
 }
 
 FORMATETC contents() {
   return {ft::fileContentsFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
 }
 
+// A folder "tree" with a file, a sub-folder and a file in it.
+void makeTree(const TempDir& dir) {
+  CreateDirectoryW(wide(dir.file("tree")).c_str(), nullptr);
+  writeFile(dir.file("tree\\a.txt"), "a");
+  CreateDirectoryW(wide(dir.file("tree\\sub")).c_str(), nullptr);
+  writeFile(dir.file("tree\\sub\\b.txt"), "bb");
+}
+
+const std::multiset<std::string> TreeNames = {"tree", "tree/a.txt", "tree/sub", "tree/sub/b.txt"};
+
 } // namespace
 
 TEST_F(Reading, DescriptorNamesThatCouldLeaveTheShareAreNotOffered) {
-  offer(ft::fileGroupDescriptorWFormat(),
-        descriptors({u"ok.txt", u"sub\\in.txt", u"..\\up.txt", u"sub\\..\\..\\x", u"C:\\abs.txt",
-                     u"\\root.txt", u"bell\x07.txt", u"a\\\\b"},
-                    0xFFFFFFFFu));
+  data->addBlock(ft::fileGroupDescriptorWFormat(),
+                 descriptors({u"ok.txt", u"sub\\in.txt", u"..\\up.txt", u"sub\\..\\..\\x", u"C:\\abs.txt",
+                              u"\\root.txt", u"bell\x07.txt", u"a\\\\b"},
+                             0xFFFFFFFFu));
   ASSERT_TRUE(files->readDescriptors(data, contents()));
-  EXPECT_EQ((std::set<std::string>{"ok.txt", "sub/in.txt"}), taken());
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(files->readyEvent(), 0));
-  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(files->pendingEvent(), 0));
+  EXPECT_EQ((std::multiset<std::string>{"ok.txt", "sub/in.txt"}), taken());
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(files->handOff()->readyEvent(), 0));
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(files->handOff()->pendingEvent(), 0));
 }
 
 TEST_F(Reading, ShortAndMissingBlocksOfferNothing) {
-  offer(ft::fileGroupDescriptorWFormat(), {1, 0, 0});
+  data->addBlock(ft::fileGroupDescriptorWFormat(), {1, 0, 0});
   ASSERT_TRUE(files->readDescriptors(data, contents()));
   EXPECT_TRUE(taken().empty());
   FORMATETC memoryOnly = contents();
@@ -106,27 +111,19 @@ TEST_F(Reading, ShortAndMissingBlocksOfferNothing) {
 
   // Shell item lists whose count or offsets do not fit their block.
   clip::ClipDataObject* cida = new com::ComObject<clip::ClipDataObject>;
-  std::vector<uint8_t> huge = {0xFF, 0xFF, 0xFF, 0xFF, 8, 0, 0, 0, 0, 0};
-  cida->add(ft::shellIdListFormat(), TYMED_HGLOBAL, -1, [huge](const FORMATETC&, STGMEDIUM* m) {
-    m->tymed = TYMED_HGLOBAL;
-    m->hGlobal = clip::globalCopy(huge.data(), huge.size());
-    return S_OK;
-  });
+  cida->addBlock(ft::shellIdListFormat(), {0xFF, 0xFF, 0xFF, 0xFF, 8, 0, 0, 0, 0, 0});
   EXPECT_THROW(files->readShellIdList(cida), plat::Exception);
   static_cast<IDataObject*>(cida)->Release();
 }
 
 TEST_F(Reading, DroppedPathsAreOfferedByTheirLastNameOnly) {
   TempDir dir;
-  CreateDirectoryW(wide(dir.file("tree")).c_str(), nullptr);
-  writeFile(dir.file("tree\\a.txt"), "a");
-  CreateDirectoryW(wide(dir.file("tree\\sub")).c_str(), nullptr);
-  writeFile(dir.file("tree\\sub\\b.txt"), "bb");
+  makeTree(dir);
   writeFile(dir.file("top.txt"), "t");
-  offer(CF_HDROP, dropped({dir.file("tree"), dir.file("top.txt"), dir.file("tree\\.."),
+  data->addBlock(CF_HDROP, dropped({dir.file("tree"), dir.file("top.txt"), dir.file("tree\\.."),
                            dir.file("missing.txt")}));
   ASSERT_TRUE(files->readDroppedFiles(data));
-  EXPECT_EQ((std::set<std::string>{"tree", "tree/a.txt", "tree/sub", "tree/sub/b.txt", "top.txt"}),
+  EXPECT_EQ((std::multiset<std::string>{"tree", "tree/a.txt", "tree/sub", "tree/sub/b.txt", "top.txt"}),
             taken());
 }
 
@@ -139,7 +136,105 @@ TEST_F(Reading, AFolderLinkIsOfferedButNotEntered) {
   ASSERT_TRUE(attributes != INVALID_FILE_ATTRIBUTES &&
               (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
       << "the build made no folder link at " << utf8(tree) << "\\loop";
-  offer(CF_HDROP, dropped({utf8(tree)}));
+  data->addBlock(CF_HDROP, dropped({utf8(tree)}));
   ASSERT_TRUE(files->readDroppedFiles(data));
-  EXPECT_EQ((std::set<std::string>{"tree", "tree/a.txt", "tree/loop"}), taken());
+  EXPECT_EQ((std::multiset<std::string>{"tree", "tree/a.txt", "tree/loop"}), taken());
+}
+
+TEST_F(Reading, AFolderNamedOverAndOverIsCollectedOnce) {
+  TempDir dir;
+  makeTree(dir);
+  // The same folder by the same path, by other spellings of it, and by
+  // the same item of a shell item list.
+  std::vector<std::string> paths(1000, dir.file("tree"));
+  paths.push_back(dir.file(".\\tree"));
+  paths.push_back(dir.file("tree\\sub\\..\\..\\tree"));
+  paths.push_back(dir.file("TREE"));
+  data->addBlock(CF_HDROP, dropped(paths));
+  ASSERT_TRUE(files->readDroppedFiles(data));
+  EXPECT_EQ(TreeNames, taken());
+
+  for (bool copies : {false, true}) {
+    clip::ClipDataObject* list = new com::ComObject<clip::ClipDataObject>;
+    list->addBlock(ft::shellIdListFormat(), clip::shellIdList({wide(dir.file("tree"))}, 1000, copies));
+    ASSERT_TRUE(files->readShellIdList(list));
+    EXPECT_EQ(TreeNames, taken()) << (copies ? "copies" : "one offset");
+    static_cast<IDataObject*>(list)->Release();
+  }
+}
+
+TEST_F(Reading, AFormatEnumeratorThatNeverEndsIsWalkedOnlySoFar) {
+  auto handedOut = std::make_shared<std::atomic<uint64_t>>(0);
+  // A format whose reader declines it, over and over; the enumerator
+  // gives up by itself only after ten million.
+  FORMATETC declined = contents();
+  declined.tymed = TYMED_HGLOBAL;
+  data->setEnumerate([declined, handedOut] {
+    return new com::ComObject<clip::EndlessFormats>(declined, 10000000, handedOut);
+  });
+  EXPECT_FALSE(files->readFormats(data));
+  EXPECT_LT(handedOut->load(), 100000u);
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(files->handOff()->pendingEvent(), 0));
+}
+
+TEST_F(Reading, AClipboardHoldingSeveralListsIsReadOnceInItsOrder) {
+  TempDir dir;
+  makeTree(dir);
+  writeFile(dir.file("other.txt"), "o");
+  data->addBlock(ft::shellIdListFormat(), clip::shellIdList({wide(dir.file("tree"))}));
+  data->addBlock(CF_HDROP, dropped({dir.file("other.txt")}));
+  ASSERT_TRUE(files->readFormats(data));
+  EXPECT_EQ(TreeNames, taken());
+}
+
+TEST_F(Reading, AFailedReadCarriesTheSystemsCode) {
+  const HRESULT refused = STG_E_MEDIUMFULL;
+  auto refuse = [refused](const FORMATETC&, STGMEDIUM*) { return refused; };
+  for (CLIPFORMAT format : {ft::shellIdListFormat(), (CLIPFORMAT)CF_HDROP,
+                            ft::fileGroupDescriptorWFormat(), ft::fileGroupDescriptorFormat()})
+    data->add(format, TYMED_HGLOBAL, -1, refuse);
+  struct Reader {
+    const char* text;
+    std::function<void()> read;
+  };
+  for (const Reader& reader :
+       {Reader{"GetData(SHELLIDLIST): ", [&] { files->readShellIdList(data); }},
+        Reader{"GetData(HDROP): ", [&] { files->readDroppedFiles(data); }},
+        Reader{"GetData(CF_FILEDESCRIPTOR[W]): ", [&] { files->readDescriptors(data, contents()); }}}) {
+    try {
+      reader.read();
+      ADD_FAILURE() << reader.text << "did not fail";
+    } catch (const plat::SystemException& e) {
+      EXPECT_EQ(refused, (HRESULT)e.err) << reader.text;
+      EXPECT_EQ(0, strncmp(e.str(), reader.text, strlen(reader.text))) << e.str();
+    } catch (const plat::Exception& e) {
+      ADD_FAILURE() << "without the system's code: " << e.str();
+    }
+  }
+}
+
+TEST_F(Reading, WhatThisProcessPutOnTheClipboardIsNotOfferedBack) {
+  TempDir dir;
+  writeFile(dir.file("mine.txt"), "m");
+  HANDLE pending = files->handOff()->pendingEvent();
+  HANDLE ready = files->handOff()->readyEvent();
+  for (uint32_t processId : {(uint32_t)GetCurrentProcessId(), (uint32_t)GetCurrentProcessId() + 4}) {
+    clip::ClipDataObject* copy = new com::ComObject<clip::ClipDataObject>;
+    ft::PrivateRecord record = {processId, 7};
+    copy->addBlock(ft::privateFormat(),
+                   {(const uint8_t*)&record, (const uint8_t*)&record + sizeof(record)});
+    copy->addBlock(CF_HDROP, dropped({dir.file("mine.txt")}));
+    ASSERT_EQ(S_OK, OleSetClipboard(static_cast<IDataObject*>(copy)));
+    static_cast<IDataObject*>(copy)->Release();
+    EXPECT_TRUE(files->clipboardChanged());
+    if (processId == GetCurrentProcessId()) {
+      EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(pending, 0));
+      EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(ready, 0));
+    } else {
+      // Another ferrin's share: read as any program's copy.
+      EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 0));
+      EXPECT_EQ(std::multiset<std::string>{"mine.txt"}, taken());
+    }
+  }
+  OleSetClipboard(nullptr);
 }

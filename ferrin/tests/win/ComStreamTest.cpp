@@ -7,6 +7,7 @@
 #include "ft/ShareProxy.h"
 #include "os/win/OleInitialiser.h"
 #include "plat/win/EventManager.h"
+#include "testing/EventPump.h"
 #include "testing/FtEngine.h"
 #include "win/RemoteReader.h"
 
@@ -255,18 +256,7 @@ struct PastedFile : ComStreamTest {
 
   // Runs the link and the main thread's events until done() holds.
   bool pump(const std::function<bool()>& done, int ms = 60000) {
-    ULONGLONG deadline = GetTickCount64() + (ULONGLONG)ms;
-    while (!done()) {
-      if (GetTickCount64() > deadline)
-        return false;
-      bool moved = link && link->step();
-      MSG msg;
-      if (events.awaitEvent(&msg, moved ? 0 : 2)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-      }
-    }
-    return true;
+    return pumpStepping([&] { return link && link->step(); }, done, ms);
   }
 
   void offer(ft::FileProxy* file) {

@@ -14,6 +14,8 @@
 #include "os/win/OleInitialiser.h"
 #include "os/win/StgMedium.h"
 #include "plat/win/EventManager.h"
+#include "testing/ClipboardText.h"
+#include "testing/EventPump.h"
 #include "testing/FtEngine.h"
 #include "testing/TempDir.h"
 #include "win/RemoteReader.h"
@@ -30,29 +32,6 @@ using namespace testing_support;
 using ferrin_test::RemoteReader;
 
 namespace {
-
-void putText(const wchar_t* text) {
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  memcpy(GlobalLock(memory), text, bytes);
-  GlobalUnlock(memory);
-  SetClipboardData(CF_UNICODETEXT, memory);
-  CloseClipboard();
-}
-
-std::wstring clipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr))
-    return text;
-  if (HANDLE memory = GetClipboardData(CF_UNICODETEXT)) {
-    text = (const wchar_t*)GlobalLock(memory);
-    GlobalUnlock(memory);
-  }
-  CloseClipboard();
-  return text;
-}
 
 bool currentRecord(ft::PrivateRecord* record) {
   IDataObject* data = nullptr;
@@ -85,18 +64,7 @@ struct ClipboardShare : testing::Test {
 
   // Runs the link and the thread's events until done() holds.
   bool pump(const std::function<bool()>& done, int ms = 30000) {
-    ULONGLONG deadline = GetTickCount64() + (ULONGLONG)ms;
-    while (!done()) {
-      if (GetTickCount64() > deadline)
-        return false;
-      bool moved = link && link->step();
-      MSG msg;
-      if (events.awaitEvent(&msg, moved ? 0 : 2)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-      }
-    }
-    return true;
+    return pumpStepping([&] { return link && link->step(); }, done, ms);
   }
 
   // Offers the files from a; returns b's share once listed (a reference
@@ -168,7 +136,7 @@ TEST_F(ClipboardShare, MarkerWhileListedThenDescriptorsThenEmptiedOnWithdrawal) 
 }
 
 TEST_F(ClipboardShare, OtherContentsAreLeftAlone) {
-  putText(L"keep");
+  ASSERT_TRUE(putClipboardText(L"keep"));
   // Saved into the fetch folder only: the clipboard is not touched.
   clipboard.sharePending(3, 1);
   ft::ShareProxy* folderShare = offer({new MemFile("f", "data")}, 1);
@@ -179,7 +147,7 @@ TEST_F(ClipboardShare, OtherContentsAreLeftAlone) {
   ft::ShareProxy* share = offer({new MemFile("g", "data")}, 0);
   EXPECT_TRUE(IsClipboardFormatAvailable(ft::fileGroupDescriptorWFormat()));
   // Another program copies something meanwhile: the withdrawal keeps it.
-  putText(L"newer");
+  ASSERT_TRUE(putClipboardText(L"newer"));
   withdraw(share);
   pump([] { return false; }, 200);
   EXPECT_EQ(L"newer", clipboardText());
@@ -268,8 +236,9 @@ TEST_F(ClipboardShare, PastesBesideTheFolderDownloadOfTheSameShareGetIdsOfTheirO
   }
   EXPECT_TRUE(readerA.data == first);
   EXPECT_TRUE(readerB.data == first);
-  if (link)
+  if (link) {
     EXPECT_TRUE(pump([&] { return readFile(folder.file("two")).size() == second.size(); }));
+  }
   data->Release();
   share->release();
   ft::fetchDir.removeValue(plat::PriorityUser);

@@ -1,9 +1,9 @@
 #include "plat/win/Thread.h"
 #include "plat/Assert.h"
+#include "plat/Exception.h"
 #include "plat/LogWriter.h"
 
 #include <cstdio>
-#include <exception>
 #include <process.h>
 
 namespace plat {
@@ -165,10 +165,8 @@ unsigned __stdcall Thread::threadProc(void* arg) {
   try {
     t->run();
     t->logStep("stopped");
-  } catch (const Exception& e) {
-    t->logStep("failed", e.str());
-  } catch (const std::exception& e) {
-    t->logStep("failed", e.what());
+  } catch (...) {
+    t->logStep("failed", caughtText());
   }
   bool deleteNow;
   {

@@ -78,7 +78,7 @@ void Thread::setContents(Job* job) {
 void Thread::joinViewers() {
   static plat::DynamicFnT<ListenerFn> addListener("user32", "AddClipboardFormatListener");
   const char* how = "SetClipboardViewer";
-  if (addListener.isValid()) {
+  if (!(flags_ & ViewerChain) && addListener.isValid()) {
     if (addListener.get()(getHandle())) {
       listener_ = true;
       how = "AddClipboardFormatListener";
@@ -125,8 +125,8 @@ void Thread::run() {
       }
     }
     retry_.stop();
-  } catch (const plat::Exception& e) {
-    vlog.error("untrapped: %s", e.str());
+  } catch (...) {
+    vlog.error("untrapped: %s", plat::caughtText());
   }
   if (getHandle()) {
     leaveViewers();
@@ -191,16 +191,18 @@ void Thread::check() {
   } catch (const OpenClipboardFail&) {
     retry_.start(250);
     SetEvent(addedTimerEvent_);
-  } catch (const plat::Exception& e) {
-    vlog.error("%s", e.str());
+  } catch (...) {
+    // Whatever a handler throws (out of memory on a huge list, say) costs
+    // only this change.
+    vlog.error("%s", plat::caughtText());
   }
 }
 
 bool Thread::handleTimeout(plat::Timer*) {
   try {
     checkClipboard();
-  } catch (const plat::Exception& e) {
-    vlog.error("%s", e.str());
+  } catch (...) {
+    vlog.error("%s", plat::caughtText());
   }
   return false;
 }

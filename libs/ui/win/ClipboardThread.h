@@ -62,6 +62,12 @@ public:
     virtual void run() = 0;
   };
 
+  enum Flags {
+    // Joins the viewer chain even where the format listener is there (the
+    // road of older systems).
+    ViewerChain = 1
+  };
+
   // Throws plat::SystemException "CreateEvent".
   explicit Thread(int flags = 0);
   ~Thread() override;

@@ -57,6 +57,12 @@ struct Thrower : Thread {
   void run() override { throw Exception("it broke"); }
 };
 
+// Throws what is not an exception of ours, nor a standard one.
+struct OddThrower : Thread {
+  OddThrower() : Thread("OddThrower") {}
+  void run() override { throw 7; }
+};
+
 struct Gate {
   HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   ~Gate() { CloseHandle(go); }
@@ -117,6 +123,21 @@ TEST_F(Logging, ExceptionFromRunIsLoggedAsFailed) {
   bool found = false;
   for (const std::string& line : steps.lines)
     if (line.find("failed           Thrower(") == 0 && line.find("): it broke") != std::string::npos)
+      found = true;
+  EXPECT_TRUE(found);
+}
+
+TEST_F(Logging, AnyExceptionFromRunEndsTheThreadLogged) {
+  {
+    OddThrower t;
+    t.start();
+    t.join();
+    EXPECT_EQ(Thread::Joined, t.getState());
+  }
+  bool found = false;
+  for (const std::string& line : steps.lines)
+    if (line.find("failed           OddThrower(") == 0 &&
+        line.find("): unknown exception") != std::string::npos)
       found = true;
   EXPECT_TRUE(found);
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
 
 using namespace ui;
 
@@ -25,9 +26,13 @@ struct TestDialog : Dialog {
   bool onCancel() override { return cancelAllowed; }
   void onShow() override { shown++; }
   bool onCommand(int id, int code) override {
+    if (id == OutOfMemory)
+      throw std::bad_alloc();
     lastCommand = id;
     return true;
   }
+  // A command whose handling runs out of memory.
+  enum { OutOfMemory = 999 };
   bool onNotify(NMHDR* header, LRESULT* result) override {
     if (header->code != 12345)
       return false;
@@ -138,6 +143,11 @@ TEST(Dialogs, BadInputIsLoggedNotFollowed) {
   SendMessageW(window, WM_INITDIALOG, 0, (LPARAM)0x1234);
   char line[96];
   snprintf(line, sizeof(line), "Dialog: stray WM_INITDIALOG to 0x%llx ignored",
+           (unsigned long long)(uintptr_t)window);
+  EXPECT_TRUE(log.has(line));
+  // Whatever a handler throws stops at the procedure.
+  EXPECT_EQ(0, SendMessageW(window, WM_COMMAND, TestDialog::OutOfMemory, 0));
+  snprintf(line, sizeof(line), "Dialog: message 0x111 to 0x%llx: std::bad_alloc",
            (unsigned long long)(uintptr_t)window);
   EXPECT_TRUE(log.has(line));
   SendMessageW(window, WM_COMMAND, IDOK, 0);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -23,6 +24,10 @@ struct Recorder : CustomWindow::WndProcCallback {
       return 42;
     if (message == WM_USER + 1)
       throw plat::Exception("boom");
+    if (message == WM_USER + 2)
+      throw std::bad_alloc();
+    if (message == WM_USER + 3)
+      throw 3;
     return IsSafeWM(hwnd, message, wParam, lParam);
   }
   bool saw(UINT message) const {
@@ -76,6 +81,12 @@ TEST_F(Windows, CreateAndDestroyStayWithTheSharedProcedure) {
 
   EXPECT_EQ(0, SendMessageW(handle, WM_USER + 1, 0, 0));
   EXPECT_TRUE(log.has(line("CustomWindow: message 0x401 to 0x%llx: boom", handle, 0)));
+  // Whatever a handler throws stops at the procedure.
+  EXPECT_EQ(0, SendMessageW(handle, WM_USER + 2, 0, 0));
+  EXPECT_TRUE(log.has(line("CustomWindow: message 0x402 to 0x%llx: std::bad_alloc", handle, 0)));
+  EXPECT_EQ(0, SendMessageW(handle, WM_USER + 3, 0, 0));
+  EXPECT_TRUE(
+      log.has(line("CustomWindow: message 0x403 to 0x%llx: unknown exception", handle, 0)));
 
   // Destroyed from outside, the object forgets the handle.
   DestroyWindow(handle);
