@@ -110,7 +110,7 @@ TEST_F(HandOff, TwoPendingBeforeOneReadyMakeOneShare) {
 
 TEST_F(HandOff, ASendFilesShareMadeWhileACopyIsReadKeepsItsOwnFiles) {
   // "Send files..." delivered between the copy's "Pending" and "Ready".
-  ft::UploadManagerProxy proxy(&a.upload());
+  ft::UploadManagerProxy proxy(&a.upload(), nullptr);
   pending();
   writeFile(dir.file("sent.txt"), "sent");
   proxy.sendFiles({os::ItemIdList(dir.file("sent.txt").c_str())}, nullptr);
