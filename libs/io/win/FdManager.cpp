@@ -275,9 +275,11 @@ void FdManager::flushStep(FdIo* io, IoRecord& record) {
 void FdManager::pushOut(FdIo* io, IoRecord& record, bool tellHandler) {
   rdr::FdOutStream& out = io->outStream();
   if (out.hasPending()) {
-    int before = out.avail();
+    // Progress is what the socket took: while sends held back drain, a
+    // partial send leaves the room of the buffer as it was.
+    int64_t before = out.sentLength();
     bool done = out.flushSome(false);
-    if (out.avail() > before)
+    if (out.sentLength() > before)
       record.flushTimer.stop();
     if (!done) {
       waitForRoom(io, record);
