@@ -369,3 +369,37 @@ TEST_F(IoLoop, SlowButSteadyDrainOfHeldBackOutputIsNotClosedAsStalled) {
   EXPECT_EQ(total, received.load());
   io::lazyFlushTimeout.removeValue(plat::PriorityUser);
 }
+
+// A socket that Winsock no longer knows fails alone: its io is closed, the
+// others are served, and nothing leaves the event loop.
+TEST_F(FdPair, ASocketWinsockCannotAskIsClosedAndTheOthersServed) {
+  std::unique_ptr<io::FdIo> client2(io::TcpTarget("127.0.0.1", listener.port()).connect());
+  ASSERT_TRUE(pumpUntil([&] { return accepted.ios.size() == 2; }));
+  io::FdIo* server2 = accepted.ios[1];
+  std::string got;
+  other.onReadable = [&](io::Io* io) {
+    rdr::InStream& in = io->inStream();
+    while (in.check(false, 1)) {
+      got.append((const char*)in.getptr(), in.avail());
+      in.skip(in.avail());
+    }
+  };
+  server->setHandler(&handler, true);
+  server2->setHandler(&other, true);
+  testing_support::pumpFor(100);
+  closesocket(server->fd()); // behind the io's back
+  client2->outStream().write("still here", 10);
+  client2->outStream().flush();
+  EXPECT_TRUE(pumpUntil([&] { return got == "still here" && handler.closedCount == 1; }));
+  EXPECT_EQ(1, handler.closedCount);
+}
+
+// Output refused by a socket that has gone behind the io's back: watching
+// for room fails, and the io is closed instead.
+TEST_F(FdPair, RefusedOutputOfASocketThatHasGoneClosesItsIo) {
+  server->setHandler(&handler, true);
+  testing_support::pumpFor(100); // writable once: room is no longer watched
+  stallServerOutput();
+  closesocket(server->fd());
+  EXPECT_TRUE(pumpUntil([&] { return handler.closedCount == 1; }));
+}
