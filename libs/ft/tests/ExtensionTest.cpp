@@ -221,6 +221,23 @@ TEST_F(ExtensionTest, ShareReleasedLastOnAnotherThreadIsReleasedFromTheConnectio
   ext().setWaker(nullptr);
 }
 
+TEST_F(ExtensionTest, ShareReleasedLastOnTheConnectionsThreadIsWrittenByTheWriteCycle) {
+  // A write may fail on a reset connection; nothing may leave the share's
+  // destructor, so it writes nothing itself.
+  CountingWaker waker;
+  ext().setWaker(&waker);
+  ft::ShareProxy* share = remoteShare(7);
+  dm()->clearCurrentShare();
+  int before = probe.end.pipeOut.length();
+  share->release();
+  EXPECT_EQ(before, probe.end.pipeOut.length());
+  EXPECT_EQ(1, waker.wakes);
+  EXPECT_FALSE(waker.onOtherThread);
+  ext().runRequestedWrites();
+  EXPECT_EQ(Lines{"releaseShare 7"}, probe.sent());
+  ext().setWaker(nullptr);
+}
+
 TEST_F(ExtensionTest, SharesTakenAndReleasedOnManyThreadsAtOnce) {
   // Taking the current share (share lock, then count lock) while other
   // threads drop the last reference (count lock, then share lock) must not
