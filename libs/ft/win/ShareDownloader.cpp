@@ -116,7 +116,25 @@ void ShareDownloader::settle(Record* record) {
     removeRecord(record);
 }
 
+// The other end may free the share: this end has saved what it wanted.
+static void tellReleased(ShareProxy& share) {
+  if (DownloadManager* manager = share.owner()) {
+    manager->releaseShare(share.shareId());
+    manager->flushReleaseShares();
+  }
+}
+
+bool ShareDownloader::releaseEmpty(ShareProxy* share) {
+  if (share->size() != 0)
+    return false;
+  vlog.info("Share %lu is empty: nothing to save", (unsigned long)share->shareId());
+  tellReleased(*share);
+  return true;
+}
+
 void ShareDownloader::download(ShareProxy* share, const char* directory) {
+  if (releaseEmpty(share))
+    return;
   std::unique_ptr<Record> owned(new Record(share, directory));
   Record* record = owned.get();
   DownloadId id = record->id;
@@ -273,10 +291,7 @@ void ShareDownloader::finish(Record* record) {
              (int)(record->idleTime * 100 / elapsed));
   if (callback_)
     callback_->downloadComplete(record->id);
-  if (DownloadManager* manager = record->share->owner()) {
-    manager->releaseShare(record->share->shareId());
-    manager->flushReleaseShares();
-  }
+  tellReleased(*record->share);
 }
 
 void ShareDownloader::pause(const DownloadId& id) {
@@ -384,10 +399,7 @@ void ShareDownloader::cancel(const DownloadId& id) {
     else if (manager)
       manager->cancelDownload(FileId(shareId, (uint32_t)slot.entry));
   }
-  if (manager) {
-    manager->releaseShare(shareId);
-    manager->flushReleaseShares();
-  }
+  tellReleased(*record->share);
 }
 
 void ShareDownloader::showError(const char* message) {

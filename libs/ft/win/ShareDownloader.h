@@ -71,7 +71,12 @@ public:
   void setSanitizePathCallback(SanitizePathCallback* sanitizer) { sanitizer_ = sanitizer; }
 
   // Starts saving the share (takes a reference of its own) below directory.
+  // An empty share is released at once (releaseEmpty).
   void download(ShareProxy* share, const char* directory);
+  // A share without entries has nothing to save: it is released at once
+  // and never reported, so no download without a name is ever shown; true
+  // for such a share.
+  bool releaseEmpty(ShareProxy* share);
   void pause(const DownloadId& id);
   // Writes what the download's files hold and lets data flow again; after a
   // failure to start files, starts those files again. False when the

@@ -356,3 +356,11 @@ TEST(DownloadConcurrency, IsHeldToWhatWorks) {
   auto huge = setting(ft::ftConcurrency, 2147483647);
   EXPECT_EQ(64, ft::downloadConcurrency());
 }
+
+TEST_F(ShareDownloaderTest, AnEmptyShareIsReleasedAtOnceAndNeverReported) {
+  Logging logging("ftExtension:sdcapture:100");
+  start({});
+  EXPECT_TRUE(recorder.calls.empty()); // no download without a name is shown
+  link.run();
+  EXPECT_EQ(1, captured.count("ftExtension: Remote releasing "));
+}
