@@ -127,6 +127,9 @@ private:
   // Removes the record once nothing is open and no retry is waiting.
   void settle(Record* record);
   void removeRecord(Record* record);
+  // Aborts the slot's file towards the other end and deletes it; the
+  // stream's fileFailed follows (at once, or once its write returns).
+  static void giveUp(ShareProxy* share, const Slot& slot);
   char* sanitize(const char* name);
 
   std::list<std::unique_ptr<Record>> downloads;
