@@ -53,49 +53,25 @@ struct Check {
   std::function<bool(std::string*)> verify;
 };
 
-// Runs kivcopy with the arguments until ferrin offers a new clipboard
-// share, compares its names, saves it into fetchDir and checks it.
+// Saves ferrin's share of a copy into fetchDir and checks it.
 CopyResult copyAndSave(PeerSession& session, const std::wstring& copyArguments,
                        const std::string& fetchDir, const Check& check, const Helpers& helpers,
                        uint32_t* lastShare) {
   CopyResult result;
-  wchar_t stopName[64];
-  swprintf(stopName, 64, L"kivpeer.%lu.copy", (unsigned long)GetCurrentProcessId());
-  HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, stopName);
-  ft::ShareProxy* share = nullptr;
-  {
-    ChildProcess copy(L"\"" + helpers.copy + L"\" --stop-event " + stopName + L" " + copyArguments);
-    // The listing comes when the peer asks for it: ready means complete.
-    bool ready = session.serveUntil(
-        [&] {
-          share = session.currentShare();
-          if (share && share->flags() == 2 && share->shareId() != *lastShare)
-            return true;
-          if (share)
-            share->release();
-          share = nullptr;
-          return false;
-        },
-        120, "ferrin's clipboard share", &result.problem);
-    if (ready)
-      *lastShare = share->shareId();
-    if (ready && sameNames(share, check.names, &result.problem)) {
-      ft::ShareDownloader downloader;
-      downloader.download(share, fetchDir.c_str());
-      if (session.serveUntil(check.arrived, helpers.timeout, "the copied files", &result.problem)) {
-        for (int attempt = 0; attempt < 50 && !result.ok; attempt++) {
-          result.ok = check.verify(&result.problem);
-          if (!result.ok)
-            Sleep(100);
-        }
+  CopiedShare copied(session, copyArguments, helpers, lastShare);
+  ft::ShareProxy* share = copied.share();
+  result.problem = copied.problem();
+  if (share && sameNames(share, check.names, &result.problem)) {
+    ft::ShareDownloader downloader;
+    downloader.download(share, fetchDir.c_str());
+    if (session.serveUntil(check.arrived, helpers.timeout, "the copied files", &result.problem)) {
+      for (int attempt = 0; attempt < 50 && !result.ok; attempt++) {
+        result.ok = check.verify(&result.problem);
+        if (!result.ok)
+          Sleep(100);
       }
     }
-    if (share)
-      share->release();
-    SetEvent(stop);
-    copy.ended(20000);
   }
-  CloseHandle(stop);
   return result;
 }
 
@@ -126,13 +102,49 @@ bool holdsPattern(const std::string& path, const std::string& name) {
 
 } // namespace
 
+CopiedShare::CopiedShare(PeerSession& session, const std::wstring& copyArguments,
+                         const Helpers& helpers, uint32_t* lastShare) {
+  wchar_t stopName[64];
+  swprintf(stopName, 64, L"kivpeer.%lu.copy", (unsigned long)GetCurrentProcessId());
+  stop_ = CreateEventW(nullptr, TRUE, FALSE, stopName);
+  copy_.reset(
+      new ChildProcess(L"\"" + helpers.copy + L"\" --stop-event " + stopName + L" " + copyArguments));
+  // The listing comes when the peer asks for it: ready means complete.
+  bool ready = session.serveUntil(
+      [&] {
+        share_ = session.currentShare();
+        if (share_ && share_->flags() == 2 && share_->shareId() != *lastShare)
+          return true;
+        if (share_)
+          share_->release();
+        share_ = nullptr;
+        return false;
+      },
+      120, "ferrin's clipboard share", &problem_);
+  if (ready)
+    *lastShare = share_->shareId();
+}
+
+CopiedShare::~CopiedShare() {
+  if (share_)
+    share_->release();
+  SetEvent(stop_);
+  copy_->ended(20000);
+  copy_.reset();
+  CloseHandle(stop_);
+}
+
+std::wstring copyArgumentsFor(const std::string& folder, const std::string& formats) {
+  std::wstring arguments = L"--formats " + wide(formats);
+  os::DirIterator top(folder.c_str(), "*");
+  while (top.next())
+    arguments += L" \"" + wide(top.fullPath()) + L"\"";
+  return arguments;
+}
+
 CopyResult copyFiles(PeerSession& session, const SourceTree& tree, const std::string& sourceRoot,
                      const std::string& fetchDir, const std::string& formats,
                      const Helpers& helpers, uint32_t* lastShare) {
-  std::wstring arguments = L"--formats " + wide(formats);
-  os::DirIterator top(sourceRoot.c_str(), "*");
-  while (top.next())
-    arguments += L" \"" + wide(top.fullPath()) + L"\"";
   Check check;
   for (const std::string& folder : tree.folders())
     check.names.insert(slashes(folder));
@@ -141,7 +153,8 @@ CopyResult copyFiles(PeerSession& session, const SourceTree& tree, const std::st
   auto folder = std::make_shared<FolderCheck>(sourceRoot, tree, fetchDir);
   check.arrived = [folder] { return folder->sizesArrived(); };
   check.verify = [folder](std::string* problem) { return folder->verify(problem); };
-  return copyAndSave(session, arguments, fetchDir, check, helpers, lastShare);
+  return copyAndSave(session, copyArgumentsFor(sourceRoot, formats), fetchDir, check, helpers,
+                     lastShare);
 }
 
 CopyResult copyVirtualFiles(PeerSession& session, const testing_support::VirtualShape& shape,

@@ -8,7 +8,12 @@
 #include "PeerSession.h"
 #include "SourceTree.h"
 
+#include "testing/ChildProcess.h"
 #include "testing/VirtualTree.h"
+
+#include <windows.h>
+
+#include <memory>
 
 #include <string>
 
@@ -18,6 +23,33 @@ struct CopyResult {
   bool ok = false;
   std::string problem;
 };
+
+// kivcopy with the arguments, holding the clipboard while the object lives,
+// and the clipboard share ferrin made of it (a reference of its own).
+class CopiedShare {
+public:
+  // The session must have been started with clipboard sharing. lastShare:
+  // the id of the share ferrin offered before (0 for none), then this one's.
+  CopiedShare(PeerSession& session, const std::wstring& copyArguments, const Helpers& helpers,
+              uint32_t* lastShare);
+  CopiedShare(const CopiedShare&) = delete;
+  CopiedShare& operator=(const CopiedShare&) = delete;
+  ~CopiedShare();
+
+  // Null, with the problem, when ferrin offered none.
+  ft::ShareProxy* share() const { return share_; }
+  const std::string& problem() const { return problem_; }
+
+private:
+  HANDLE stop_;
+  std::unique_ptr<testing_support::ChildProcess> copy_;
+  ft::ShareProxy* share_ = nullptr;
+  std::string problem_;
+};
+
+// kivcopy's arguments that copy what lies at the top of the folder, in the
+// formats ("idlist,hdrop", "hdrop", ...).
+std::wstring copyArgumentsFor(const std::string& folder, const std::string& formats);
 
 // formats: kivcopy's list ("idlist,hdrop", "hdrop", ...). The session must
 // have been started with clipboard sharing. lastShare: the id of the share
