@@ -64,13 +64,8 @@ CopyResult copyAndSave(PeerSession& session, const std::wstring& copyArguments,
   if (share && sameNames(share, check.names, &result.problem)) {
     ft::ShareDownloader downloader;
     downloader.download(share, fetchDir.c_str());
-    if (session.serveUntil(check.arrived, helpers.timeout, "the copied files", &result.problem)) {
-      for (int attempt = 0; attempt < 50 && !result.ok; attempt++) {
-        result.ok = check.verify(&result.problem);
-        if (!result.ok)
-          Sleep(100);
-      }
-    }
+    if (session.serveUntil(check.arrived, helpers.timeout, "the copied files", &result.problem))
+      result.ok = verifySettled(check.verify, &result.problem);
   }
   return result;
 }
@@ -124,6 +119,9 @@ CopiedShare::CopiedShare(PeerSession& session, const std::wstring& copyArguments
   if (ready)
     *lastShare = share_->shareId();
 }
+
+CopiedShare::CopiedShare(PeerSession& session, const std::string& folder, const Helpers& helpers)
+    : CopiedShare(session, copyArgumentsFor(folder, "hdrop"), helpers, &noShareBefore) {}
 
 CopiedShare::~CopiedShare() {
   if (share_)

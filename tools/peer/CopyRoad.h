@@ -32,6 +32,9 @@ public:
   // the id of the share ferrin offered before (0 for none), then this one's.
   CopiedShare(PeerSession& session, const std::wstring& copyArguments, const Helpers& helpers,
               uint32_t* lastShare);
+  // The files at the top of the folder as a dropped-file list, the first
+  // share ferrin offers.
+  CopiedShare(PeerSession& session, const std::string& folder, const Helpers& helpers);
   CopiedShare(const CopiedShare&) = delete;
   CopiedShare& operator=(const CopiedShare&) = delete;
   ~CopiedShare();
@@ -39,8 +42,15 @@ public:
   // Null, with the problem, when ferrin offered none.
   ft::ShareProxy* share() const { return share_; }
   const std::string& problem() const { return problem_; }
+  // Whether ferrin offered it; the problem when not.
+  bool offered(std::string* problem) const {
+    if (!share_)
+      *problem = problem_;
+    return share_ != nullptr;
+  }
 
 private:
+  uint32_t noShareBefore = 0;
   HANDLE stop_;
   std::unique_ptr<testing_support::ChildProcess> copy_;
   ft::ShareProxy* share_ = nullptr;

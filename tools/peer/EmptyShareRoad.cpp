@@ -2,15 +2,7 @@
 
 #include "FolderCheck.h"
 
-#include <windows.h>
-
 namespace peer {
-
-namespace {
-
-const uint32_t SaveIntoFolder = 1;
-
-} // namespace
 
 FetchResult fetchWithEmptyShareMidway(PeerSession& session, const SourceTree& tree,
                                       const std::string& sourceRoot, const std::string& fetchDir,
@@ -39,12 +31,7 @@ FetchResult fetchWithEmptyShareMidway(PeerSession& session, const SourceTree& tr
                           "the first share to be saved", &result.problem))
     return result;
   FolderCheck check(sourceRoot, tree, fetchDir);
-  // What another process has just closed may take a moment to show.
-  for (int attempt = 0; attempt < 50 && !result.ok; attempt++) {
-    result.ok = check.verify(&result.problem);
-    if (!result.ok)
-      Sleep(100);
-  }
+  result.ok = check.verifySettled(&result.problem);
   return result;
 }
 

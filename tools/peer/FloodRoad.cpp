@@ -7,8 +7,6 @@
 #include "ft/UploadManager.h"
 #include "ft/win/ShareDownloader.h"
 
-#include <windows.h>
-
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -42,13 +40,10 @@ FloodResult floodRequests(PeerSession& session, const SourceTree& tree,
                           const std::string& sourceRoot, const std::string& fetchDir,
                           int requests, const Helpers& helpers) {
   FloodResult result;
-  uint32_t lastShare = 0;
-  CopiedShare copied(session, copyArgumentsFor(sourceRoot, "hdrop"), helpers, &lastShare);
-  ft::ShareProxy* share = copied.share();
-  if (!share) {
-    result.problem = copied.problem();
+  CopiedShare copied(session, sourceRoot, helpers);
+  if (!copied.offered(&result.problem))
     return result;
-  }
+  ft::ShareProxy* share = copied.share();
   const char* large = "large.bin";
   result.before = session.ferrinMemory();
 
@@ -115,11 +110,7 @@ FloodResult floodRequests(PeerSession& session, const SourceTree& tree,
   if (!session.serveUntil([&] { return check.sizesArrived(); }, helpers.timeout,
                           "the files after the flood", &result.problem))
     return result;
-  for (int attempt = 0; attempt < 50 && !result.ok; attempt++) {
-    result.ok = check.verify(&result.problem);
-    if (!result.ok)
-      Sleep(100);
-  }
+  result.ok = check.verifySettled(&result.problem);
   return result;
 }
 

@@ -22,6 +22,9 @@
 
 namespace peer {
 
+// The flag of a share to be saved into the fetch folder (not the clipboard).
+const uint32_t SaveIntoFolder = 1;
+
 // The peer's extension, counting what ferrin sends it.
 class PeerExtension : public ft::proxy::Extension {
 public:

@@ -27,13 +27,10 @@ public:
 CopyResult resetWhileOutputWaits(PeerSession& session, const std::string& sourceRoot,
                                  const Helpers& helpers) {
   CopyResult result;
-  uint32_t lastShare = 0;
-  CopiedShare copied(session, copyArgumentsFor(sourceRoot, "hdrop"), helpers, &lastShare);
-  ft::ShareProxy* share = copied.share();
-  if (!share) {
-    result.problem = copied.problem();
+  CopiedShare copied(session, sourceRoot, helpers);
+  if (!copied.offered(&result.problem))
     return result;
-  }
+  ft::ShareProxy* share = copied.share();
   uint32_t index = 0;
   while (index < share->size() && strcmp((*share)[index]->name.c_str(), "large.bin") != 0)
     index++;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -75,6 +76,17 @@ private:
   std::thread thread_;
 };
 
+// A readable handler that appends what has arrived to got.
+std::function<void(io::Io*)> appendTo(std::string* got) {
+  return [got](io::Io* io) {
+    rdr::InStream& in = io->inStream();
+    while (in.check(false, 1)) {
+      got->append((const char*)in.getptr(), in.avail());
+      in.skip(in.avail());
+    }
+  };
+}
+
 } // namespace
 
 TEST_F(FdPair, HandlerThatThrowsInReadableIsToldClosed) {
@@ -89,13 +101,7 @@ TEST_F(FdPair, HandlerThatThrowsInReadableIsToldClosed) {
 
 TEST_F(FdPair, SecondSetHandlerChangesOnlyTheHandler) {
   std::string got;
-  other.onReadable = [&](io::Io* io) {
-    rdr::InStream& in = io->inStream();
-    while (in.check(false, 1)) {
-      got.append((const char*)in.getptr(), in.avail());
-      in.skip(in.avail());
-    }
-  };
+  other.onReadable = appendTo(&got);
   server->setHandler(&handler, true);
   server->setHandler(&other, true);
   client->outStream().write("hello", 5);
@@ -377,13 +383,7 @@ TEST_F(FdPair, ASocketWinsockCannotAskIsClosedAndTheOthersServed) {
   ASSERT_TRUE(pumpUntil([&] { return accepted.ios.size() == 2; }));
   io::FdIo* server2 = accepted.ios[1];
   std::string got;
-  other.onReadable = [&](io::Io* io) {
-    rdr::InStream& in = io->inStream();
-    while (in.check(false, 1)) {
-      got.append((const char*)in.getptr(), in.avail());
-      in.skip(in.avail());
-    }
-  };
+  other.onReadable = appendTo(&got);
   server->setHandler(&handler, true);
   server2->setHandler(&other, true);
   testing_support::pumpFor(100);
