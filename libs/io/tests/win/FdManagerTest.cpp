@@ -376,9 +376,10 @@ TEST_F(IoLoop, SlowButSteadyDrainOfHeldBackOutputIsNotClosedAsStalled) {
   io::lazyFlushTimeout.removeValue(plat::PriorityUser);
 }
 
-// A socket that Winsock no longer knows fails alone: its io is closed, the
-// others are served, and nothing leaves the event loop.
-TEST_F(FdPair, ASocketWinsockCannotAskIsClosedAndTheOthersServed) {
+// Sockets that Winsock no longer knows fail alone: an io is closed, a
+// listener no longer heard, the others are served, and nothing leaves the
+// event loop.
+TEST_F(FdPair, SocketsWinsockCannotAskFailAloneAndTheOthersAreServed) {
   std::unique_ptr<io::FdIo> client2(io::TcpTarget("127.0.0.1", listener.port()).connect());
   ASSERT_TRUE(pumpUntil([&] { return accepted.ios.size() == 2; }));
   io::FdIo* server2 = accepted.ios[1];
@@ -387,7 +388,9 @@ TEST_F(FdPair, ASocketWinsockCannotAskIsClosedAndTheOthersServed) {
   server->setHandler(&handler, true);
   server2->setHandler(&other, true);
   testing_support::pumpFor(100);
-  closesocket(server->fd()); // behind the io's back
+  // Behind their backs: an io's socket, and the listener's.
+  closesocket(server->fd());
+  closesocket(listener.fd());
   client2->outStream().write("still here", 10);
   client2->outStream().flush();
   EXPECT_TRUE(pumpUntil([&] { return got == "still here" && handler.closedCount == 1; }));
