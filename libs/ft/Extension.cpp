@@ -228,17 +228,15 @@ bool Extension::writeEarly(rfb::MsgHandler* connection) {
 }
 
 void Extension::requestWriteCycle(rfb::MsgHandler* connection) {
-  if (onOwnThread()) {
-    if (find(connection))
-      scheduleWriteMsg(connection);
+  plat::Lock l(requestLock);
+  if (!waker) {
+    // On its own thread the connection's next write cycle runs anyway.
+    if (!onOwnThread())
+      vlog.error("write requested from another thread, but nothing wakes the connection's thread");
     return;
   }
-  plat::Lock l(requestLock);
   requestedWrites.insert(connection);
-  if (waker)
-    waker->wake();
-  else
-    vlog.error("write requested from another thread, but nothing wakes the connection's thread");
+  waker->wake();
 }
 
 void Extension::runRequestedWrites() {

@@ -147,8 +147,10 @@ public:
     rfb::MsgHandler* connection;
   };
 
-  // On any thread: has the connection's write cycle run on the extension's
-  // thread, at once when called there, else after waking it.
+  // On any thread, also from a destructor: has the connection's write cycle
+  // run on the extension's thread once the waker has woken it; it never
+  // writes itself. Without a waker, the connection's next write cycle on
+  // the extension's thread does.
   void requestWriteCycle(rfb::MsgHandler* connection);
   // On the extension's thread: runs the write cycles requested elsewhere.
   void runRequestedWrites();

@@ -44,11 +44,9 @@ ShareProxy::~ShareProxy() {
     }
     extension_->shareGone(this);
   }
-  if (!manager)
-    return;
-  if (extension_->onOwnThread())
-    manager->flushReleaseShares();
-  else
+  // Written by the connection's write cycle, never from here: a write may
+  // fail (a reset connection), and nothing may leave a destructor.
+  if (manager)
     extension_->requestWriteCycle(connection);
 }
 

@@ -4,9 +4,9 @@
 // reference goes, the other end is told that the share is released.
 //
 // References may be taken and dropped on any thread (one process-wide lock
-// guards every count). The release message is always written on the
-// extension's own thread: a share dropped elsewhere only queues it and
-// wakes that thread.
+// guards every count). The last release only queues the release message
+// and asks for a write cycle: the message is written by that cycle, on the
+// extension's own thread.
 #pragma once
 
 #include "ft/ManagedVector.h"

@@ -279,6 +279,16 @@ UploadManager::Upload* UploadManager::findUpload(rfb::MsgHandler* connection,
   return nullptr;
 }
 
+int UploadManager::openUploads(rfb::MsgHandler* connection) {
+  auto it = uploads.find(connection);
+  int open = 0;
+  if (it != uploads.end()) {
+    for (auto& upload : it->second)
+      open += upload->source != nullptr;
+  }
+  return open;
+}
+
 void UploadManager::addFailedUpload(rfb::MsgHandler* connection, const char* path,
                                     const FileId& fileId, const char* error) {
   std::unique_ptr<Upload> upload(new Upload);
@@ -306,6 +316,17 @@ bool UploadManager::fileRequested(rfb::MsgHandler* connection, const char* path,
     snprintf(error, sizeof(error), "Bad byte range: start %llu beyond end %llu",
              (unsigned long long)start, (unsigned long long)end);
     vlog.error("%s: %s", path, error);
+    addFailedUpload(connection, path, fileId, error);
+    return false;
+  }
+
+  // Requests that are never given room (a zero window) would stay open
+  // for ever: without a bound, each holding its buffer and handles.
+  if (openUploads(connection) >= MaxOpenUploads) {
+    char error[96];
+    snprintf(error, sizeof(error), "Too many files requested at once (%d at most)",
+             MaxOpenUploads);
+    vlog.info("%s: %s", path, error);
     addFailedUpload(connection, path, fileId, error);
     return false;
   }

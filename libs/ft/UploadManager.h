@@ -68,6 +68,15 @@ public:
   virtual bool releaseShare(rfb::MsgHandler* connection, uint32_t shareId);
   virtual void connectionGone(rfb::MsgHandler* connection);
 
+  // Files a connection may have open at once. Each open upload holds a read
+  // buffer (256 KiB for a file on disk), a handle and an event, or a reading
+  // thread; a request beyond the bound is answered with an error. The other
+  // end of this engine downloads at most 64 files of a share at once
+  // (ftConcurrency, 8 by default), and the shell pastes one file after the
+  // other: four shares at the most concurrency, or 32 at the default, still
+  // fit.
+  static const int MaxOpenUploads = 256;
+
   // A file request (ReqFile); false when it is answered with an error.
   bool fileRequested(rfb::MsgHandler* connection, const char* path, const FileId& fileId,
                      uint64_t upTo, uint64_t start, uint64_t end, uint8_t flags);
@@ -129,6 +138,7 @@ private:
   // The record loses the connection, and goes when no connection is left.
   bool dropConnection(rfb::MsgHandler* connection, uint32_t shareId);
   Upload* findUpload(rfb::MsgHandler* connection, const FileId& fileId);
+  int openUploads(rfb::MsgHandler* connection);
   // An upload that answers with an error text and the end of the file.
   void addFailedUpload(rfb::MsgHandler* connection, const char* path, const FileId& fileId,
                        const char* error);

@@ -49,13 +49,8 @@ CopyResult copyAndSave(PeerSession& session, const std::wstring& copyArguments,
   if (share && sameNames(share, check.names, &result.problem)) {
     ft::ShareDownloader downloader;
     downloader.download(share, fetchDir.c_str());
-    if (session.serveUntil(check.arrived, helpers.timeout, "the copied files", &result.problem)) {
-      for (int attempt = 0; attempt < 50 && !result.ok; attempt++) {
-        result.ok = check.verify(&result.problem);
-        if (!result.ok)
-          Sleep(100);
-      }
-    }
+    if (session.serveUntil(check.arrived, helpers.timeout, "the copied files", &result.problem))
+      result.ok = verifySettled(check.verify, &result.problem);
   }
   if (share)
     share->release();
@@ -173,16 +168,35 @@ ft::ShareProxy* RunningCopy::awaitShare(PeerSession& session, int timeout, uint3
   return share;
 }
 
+CopiedShare::CopiedShare(PeerSession& session, const std::wstring& copyArguments,
+                         const Helpers& helpers, uint32_t* lastShare)
+    : copy_(helpers, copyArguments) {
+  double seconds = 0;
+  share_ = copy_.awaitShare(session, 120, lastShare, &seconds, &problem_);
+}
+
+CopiedShare::CopiedShare(PeerSession& session, const std::string& folder, const Helpers& helpers)
+    : CopiedShare(session, copyArgumentsFor(folder, "hdrop"), helpers, &noShareBefore) {}
+
+CopiedShare::~CopiedShare() {
+  if (share_)
+    share_->release();
+}
+
+std::wstring copyArgumentsFor(const std::string& folder, const std::string& formats) {
+  return L"--formats " + wide(formats) + quotedTopEntries(folder);
+}
+
 CopyResult copyFiles(PeerSession& session, const SourceTree& tree, const std::string& sourceRoot,
                      const std::string& fetchDir, const std::string& formats,
                      const Helpers& helpers, uint32_t* lastShare) {
-  std::wstring arguments = L"--formats " + wide(formats) + quotedTopEntries(sourceRoot);
   Check check;
   check.names = copiedNames(tree);
   auto folder = std::make_shared<FolderCheck>(sourceRoot, tree, fetchDir);
   check.arrived = [folder] { return folder->sizesArrived(); };
   check.verify = [folder](std::string* problem) { return folder->verify(problem); };
-  return copyAndSave(session, arguments, fetchDir, check, helpers, lastShare);
+  return copyAndSave(session, copyArgumentsFor(sourceRoot, formats), fetchDir, check, helpers,
+                     lastShare);
 }
 
 CopyResult copyVirtualFiles(PeerSession& session, const testing_support::VirtualShape& shape,

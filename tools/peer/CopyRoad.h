@@ -58,6 +58,42 @@ struct CopyResult {
   std::string problem;
 };
 
+// kivcopy with the arguments, holding the clipboard while the object lives,
+// and the clipboard share ferrin made of it (a reference of its own).
+class CopiedShare {
+public:
+  // The session must have been started with clipboard sharing. lastShare:
+  // the id of the share ferrin offered before (0 for none), then this one's.
+  CopiedShare(PeerSession& session, const std::wstring& copyArguments, const Helpers& helpers,
+              uint32_t* lastShare);
+  // The files at the top of the folder as a dropped-file list, the first
+  // share ferrin offers.
+  CopiedShare(PeerSession& session, const std::string& folder, const Helpers& helpers);
+  CopiedShare(const CopiedShare&) = delete;
+  CopiedShare& operator=(const CopiedShare&) = delete;
+  ~CopiedShare();
+
+  // Null, with the problem, when ferrin offered none.
+  ft::ShareProxy* share() const { return share_; }
+  const std::string& problem() const { return problem_; }
+  // Whether ferrin offered it; the problem when not.
+  bool offered(std::string* problem) const {
+    if (!share_)
+      *problem = problem_;
+    return share_ != nullptr;
+  }
+
+private:
+  uint32_t noShareBefore = 0;
+  RunningCopy copy_;
+  ft::ShareProxy* share_ = nullptr;
+  std::string problem_;
+};
+
+// kivcopy's arguments that copy what lies at the top of the folder, in the
+// formats ("idlist,hdrop", "hdrop", ...).
+std::wstring copyArgumentsFor(const std::string& folder, const std::string& formats);
+
 // formats: kivcopy's list ("idlist,hdrop", "hdrop", ...). The session must
 // have been started with clipboard sharing. lastShare: the id of the share
 // ferrin offered before (0 for none), then this one's.

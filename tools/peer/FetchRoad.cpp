@@ -2,18 +2,9 @@
 
 #include "FolderCheck.h"
 
-#include <windows.h>
-
 #include <chrono>
 
 namespace peer {
-
-namespace {
-
-// Save into the fetch folder, not onto the clipboard.
-const uint32_t SaveIntoFolder = 1;
-
-} // namespace
 
 FetchResult fetchShare(PeerSession& session, const SourceTree& tree, const std::string& sourceRoot,
                        const std::string& fetchDir, int timeout) {
@@ -33,12 +24,7 @@ FetchResult fetchShare(PeerSession& session, const SourceTree& tree, const std::
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   result.sender = difference(ownCounts(), before);
   result.peakWorkingSet = session.ferrinPeakWorkingSet();
-  // What another process has just closed may take a moment to show.
-  for (int attempt = 0; attempt < 50 && !result.ok; attempt++) {
-    result.ok = check.verify(&result.problem);
-    if (!result.ok)
-      Sleep(100);
-  }
+  result.ok = check.verifySettled(&result.problem);
   return result;
 }
 

@@ -93,4 +93,17 @@ bool FolderCheck::verify(std::string* problem) {
   return true;
 }
 
+bool FolderCheck::verifySettled(std::string* problem) {
+  return peer::verifySettled([this](std::string* p) { return verify(p); }, problem);
+}
+
+bool verifySettled(const std::function<bool(std::string*)>& verify, std::string* problem) {
+  for (int attempt = 0; attempt < 50; attempt++) {
+    if (verify(problem))
+      return true;
+    Sleep(100);
+  }
+  return false;
+}
+
 } // namespace peer

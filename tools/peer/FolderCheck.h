@@ -5,6 +5,7 @@
 
 #include "SourceTree.h"
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -18,6 +19,8 @@ public:
   bool sizesArrived();
   // Byte for byte; the first difference goes to problem.
   bool verify(std::string* problem);
+  // The same, looked at again for up to five seconds.
+  bool verifySettled(std::string* problem);
 
 private:
   void scan(const std::string& relative);
@@ -27,5 +30,9 @@ private:
   std::string fetchDir_;
   std::map<std::string, uint64_t> received_; // relative path -> size
 };
+
+// What another process has just closed may take a moment to show: verify
+// is tried again for up to five seconds.
+bool verifySettled(const std::function<bool(std::string*)>& verify, std::string* problem);
 
 } // namespace peer

@@ -32,12 +32,24 @@
 //                          virtual-file source
 //   kivpeer --bench-fetch [--rounds N]
 //                          the same without the pastes
+//   kivpeer --empty-share  a share without files offered for the fetch
+//                          folder while ferrin saves another there: the
+//                          other arrives whole, ferrin ends with 0
+//   kivpeer --flood        10,000 requests for one file of ferrin's share,
+//                          none given a byte: a bounded number stays open,
+//                          the rest are refused; ferrin's memory before and
+//                          after; then every file of the share saved
+//   kivpeer --reset        the connection reset while ferrin's output waits
+//                          for the peer: ferrin ends with 0
 #include "CallCounts.h"
 #include "CopyRoad.h"
+#include "EmptyShareRoad.h"
 #include "FetchRoad.h"
 #include "HostileCopyRoad.h"
+#include "FloodRoad.h"
 #include "PasteRoad.h"
 #include "RawCopy.h"
+#include "ResetRoad.h"
 #include "SendRoad.h"
 #include "SourceTree.h"
 
@@ -294,7 +306,8 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
         strcmp(a, "--paste") == 0 ||
         strcmp(a, "--paste-many") == 0 || strcmp(a, "--copy") == 0 ||
         strcmp(a, "--hostile-copy") == 0 ||
-        strcmp(a, "--send") == 0) {
+        strcmp(a, "--send") == 0 || strcmp(a, "--empty-share") == 0 ||
+        strcmp(a, "--flood") == 0 || strcmp(a, "--reset") == 0) {
       o->mode = a + 2;
     } else if (strcmp(a, "--keep") == 0) {
       o->keep = true;
@@ -468,6 +481,89 @@ int hostileCopy(const Options& options) {
   return 0;
 }
 
+int emptyShare(const Options& options) {
+  std::string work = makeWorkDir("empty-share");
+  TreeShape shape;
+  shape.largeBytes = 64ULL << 20;
+  shape.smallFiles = 20;
+  shape.smallBytes = 3000;
+  SourceTree tree(work + "\\source", shape);
+  PeerSession session(options.ferrin, work + "\\ferrin.log", false,
+                      L"\"FetchDir=" + wide(work + "\\fetch") + L"\"");
+  FetchResult result;
+  if (session.start(&result.problem))
+    result = fetchWithEmptyShareMidway(session, tree, work + "\\source", work + "\\fetch",
+                                       options.timeout);
+  std::string ended;
+  bool ok = result.ok && session.finish(&ended);
+  if (!ok) {
+    printFailure("empty share", result.ok ? ended : result.problem, work);
+    return 1;
+  }
+  printf("empty share: offered in the middle of a download and let go at once; the download "
+         "arrived whole, every byte checked; ferrin ended with 0\n");
+  fflush(stdout);
+  if (!options.keep)
+    removeTree(wide(work));
+  return 0;
+}
+
+void printMemory(const char* when, const PeerSession::Memory& m) {
+  printf("  ferrin %s: working set %.1f MiB (peak %.1f MiB), committed %.1f MiB\n", when,
+         m.workingSet / 1048576.0, m.peakWorkingSet / 1048576.0, m.committed / 1048576.0);
+}
+
+int flood(const Options& options) {
+  const int requests = 10000;
+  std::string work = makeWorkDir("flood");
+  TreeShape shape;
+  shape.largeBytes = 1 << 20;
+  shape.smallFiles = 50;
+  shape.smallBytes = 3000;
+  SourceTree tree(work + "\\source", shape);
+  PeerSession session(options.ferrin, work + "\\ferrin.log", true, L"");
+  FloodResult result;
+  if (session.start(&result.problem))
+    result = floodRequests(session, tree, work + "\\source", work + "\\fetch", requests,
+                           helpersIn(work, options));
+  printf("flood: %d requests for one file of 1 MiB, none given a byte: %d refused, %d left "
+         "open\n",
+         requests, result.refused, result.open);
+  printMemory("with its share offered", result.before);
+  printMemory("after the flood", result.after);
+  std::string ended;
+  bool ok = result.ok && session.finish(&ended);
+  if (!ok) {
+    printFailure("flood", result.ok ? ended : result.problem, work);
+    return 1;
+  }
+  printf("flood: then every file of the share saved, every byte checked; ferrin ended with 0\n");
+  fflush(stdout);
+  if (!options.keep)
+    removeTree(wide(work));
+  return 0;
+}
+
+int reset(const Options& options) {
+  std::string work = makeWorkDir("reset");
+  TreeShape shape;
+  shape.largeBytes = 64ULL << 20;
+  SourceTree tree(work + "\\source", shape);
+  PeerSession session(options.ferrin, work + "\\ferrin.log", true, L"");
+  CopyResult result;
+  if (session.start(&result.problem))
+    result = resetWhileOutputWaits(session, work + "\\source", helpersIn(work, options));
+  if (!result.ok) {
+    printFailure("reset", result.problem, work);
+    return 1;
+  }
+  printf("reset: the connection reset while ferrin's output waited; ferrin ended with 0\n");
+  fflush(stdout);
+  if (!options.keep)
+    removeTree(wide(work));
+  return 0;
+}
+
 int pasteMany(const Options& options) {
   return pasteRoad(options, "10,000 files pasted", {{shape(0, 10000, 1024, false), 2}}) ? 0 : 1;
 }
@@ -532,6 +628,12 @@ int main() {
       return hostileCopy(options);
     if (options.mode == "send")
       return sendRoad(options) ? 0 : 1;
+    if (options.mode == "empty-share")
+      return emptyShare(options);
+    if (options.mode == "flood")
+      return flood(options);
+    if (options.mode == "reset")
+      return reset(options);
     return demo(options);
   } catch (const plat::Exception& e) {
     fprintf(stderr, "kivpeer: %s\n", e.str());

@@ -1,9 +1,11 @@
 #include "PeerSession.h"
 
 #include "ft/UploadManager.h"
+#include "io/win/FdIo.h"
 #include "io/win/TcpIo.h"
 #include "io/win/WinsockManager.h"
 #include "net/win/TcpSocket.h"
+#include "rdr/win/FdOutStream.h"
 #include "plat/win/Unicode.h"
 
 #include <windows.h>
@@ -82,6 +84,7 @@ void PeerExtension::shareCtrl(rfb::MsgHandler* connection, uint32_t shareId, uin
 
 void PeerExtension::releaseShare(rfb::MsgHandler* connection, uint32_t shareId) {
   releases++;
+  released.insert(shareId);
   ft::proxy::Extension::releaseShare(connection, shareId);
 }
 
@@ -165,16 +168,38 @@ bool PeerSession::serveUntil(const std::function<bool()>& done, int seconds,
   }
 }
 
-uint64_t PeerSession::ferrinPeakWorkingSet() {
-  PROCESS_MEMORY_COUNTERS counters = {};
+PeerSession::Memory PeerSession::ferrinMemory() {
+  Memory memory;
+  PROCESS_MEMORY_COUNTERS_EX counters = {};
   counters.cb = sizeof(counters);
-  if (!ferrin_ || !GetProcessMemoryInfo(ferrin_->handle(), &counters, sizeof(counters)))
-    return 0;
-  return counters.PeakWorkingSetSize;
+  if (!ferrin_ || !GetProcessMemoryInfo(ferrin_->handle(), (PROCESS_MEMORY_COUNTERS*)&counters,
+                                        sizeof(counters)))
+    return memory;
+  memory.workingSet = counters.WorkingSetSize;
+  memory.peakWorkingSet = counters.PeakWorkingSetSize;
+  memory.committed = counters.PagefileUsage;
+  return memory;
+}
+
+void PeerSession::sendNow() {
+  socket_->io()->outStream().flush();
 }
 
 bool PeerSession::finish(std::string* problem) {
   sockets_.reset();
+  return ferrinEnds(problem);
+}
+
+bool PeerSession::reset(std::string* problem) {
+  // Closed with no time to linger, the socket is reset.
+  linger now = {1, 0};
+  setsockopt(socket_->io()->asFdIo()->fd(), SOL_SOCKET, SO_LINGER, (const char*)&now,
+             sizeof(now));
+  sockets_.reset();
+  return ferrinEnds(problem);
+}
+
+bool PeerSession::ferrinEnds(std::string* problem) {
   if (!ferrin_->ended(20000)) {
     *problem = "ferrin did not end when the connection closed";
     return false;

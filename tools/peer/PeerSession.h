@@ -17,9 +17,13 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace peer {
+
+// The flag of a share to be saved into the fetch folder (not the clipboard).
+const uint32_t SaveIntoFolder = 1;
 
 // The peer's extension, counting what ferrin sends it.
 class PeerExtension : public ft::proxy::Extension {
@@ -33,6 +37,9 @@ public:
   int advertisements = 0; // shares ferrin offered
   int renewals = 0;       // byte limits ferrin renewed
   int releases = 0;       // shares ferrin let go (a download saved and closed)
+  std::set<uint32_t> released; // their ids
+
+  bool hasReleased(uint32_t shareId) const { return released.count(shareId) != 0; }
 };
 
 class PeerSession {
@@ -49,26 +56,43 @@ public:
   // ferrin ends or the time is up first.
   bool serveUntil(const std::function<bool()>& done, int seconds, const char* waitingFor,
                   std::string* problem);
+  // Sends what the peer's engine has written, without reading anything.
+  void sendNow();
   // Closes the connection; false, with the problem, unless ferrin then ends
   // with 0.
   bool finish(std::string* problem);
+  // The same with a reset instead of an orderly close: what ferrin still
+  // sends fails.
+  bool reset(std::string* problem);
 
   PeerExtension& extension() { return *extension_; }
   ft::UploadManager& uploads() { return manager_->uploadManager(); }
   // The current remote share (a reference for the caller), or null.
   ft::ShareProxy* currentShare() { return extension_->getCurrentShare(); }
   bool ferrinEnded() { return ferrin_ && ferrin_->ended(0); }
-  // ferrin's peak working set so far, in bytes (0 once it has ended).
-  uint64_t ferrinPeakWorkingSet();
+  // ferrin's memory now, in bytes (0 once it has ended).
+  struct Memory {
+    uint64_t workingSet = 0;
+    uint64_t peakWorkingSet = 0;
+    uint64_t committed = 0; // private bytes
+  };
+  Memory ferrinMemory();
+  uint64_t ferrinPeakWorkingSet() { return ferrinMemory().peakWorkingSet; }
   // The system calls ferrin logged as it ended (after finish).
   Counts ferrinCounts() const { return loggedCounts(logFile_); }
   DWORD ferrinProcessId() const { return ferrin_ ? ferrin_->processId() : 0; }
   rfb::MsgHandler* connection() { return server_->connectionOf(socket_); }
+  // The peer's download side of the connection.
+  ft::DownloadManager* downloads() { return extension_->downloadManagerFor(connection()); }
 
   // A share of the files (ownership passes) with the flags, offered.
   uint32_t offer(const std::vector<ft::FileProxy*>& files, uint32_t flags);
 
 private:
+  // After the connection has gone: false, with the problem, unless ferrin
+  // ends with 0.
+  bool ferrinEnds(std::string* problem);
+
   std::wstring ferrinPath_;
   std::string logFile_;
   bool clipboard_;

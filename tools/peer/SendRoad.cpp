@@ -25,7 +25,6 @@ using testing_support::ModalHelper;
 using testing_support::windowText;
 using testing_support::wide;
 
-const uint32_t SaveIntoFolder = 1;
 const wchar_t* const DialogTitle = L"File Transfer - Kiv Server";
 const wchar_t* const ChooserTitle = L"Send Files";
 // ferrin's message boxes carry its name.
@@ -227,11 +226,7 @@ SendResult sendFiles(PeerSession& session, const SourceTree& tree, const std::st
       return result;
   }
   FolderCheck check(sourceRoot, tree, fetchDir);
-  for (int attempt = 0; attempt < 50 && !result.ok; attempt++) {
-    result.ok = check.verify(&result.problem);
-    if (!result.ok)
-      Sleep(100);
-  }
+  result.ok = check.verifySettled(&result.problem);
   if (result.ok && !tree.files().empty())
     result.ok = sender.closeAndDownload(sourceRoot + "\\" + tree.files().front().relativePath);
   return result;

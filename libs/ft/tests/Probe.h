@@ -11,33 +11,45 @@
 #include "rdr/Exception.h"
 #include "rdr/MemInStream.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
 namespace testing_support {
 
-struct Probe {
+struct Probe : ft::Extension::Waker {
   Engine engine;
   Pipe out;
   Pipe in;
   LinkEnd end{&engine, &out, &in};
   int written = 0;
+  // A write cycle was asked for (as the socket server's event would be set).
+  std::atomic<bool> woken{false};
 
   Probe() {
     out.capacity = 1 << 30;
     end.open();
+    ext().setWaker(this);
   }
-  ~Probe() { end.close(); }
+  ~Probe() {
+    ext().setWaker(nullptr);
+    end.close();
+  }
+
+  void wake() override { woken = true; }
 
   ft::Extension& ext() { return engine.extension; }
   rfb::MsgHandler* conn() { return &end.connection; }
   ft::DownloadManager* download() { return engine.download(); }
   ft::UploadManager& upload() { return engine.upload(); }
 
-  // The messages written since the last call. Like a socket, the output
-  // asks for more (runs the write cycle again) as long as the last cycle
-  // wrote something.
+  // The messages written since the last call. The write cycles asked for
+  // run first, as on the event that wakes the program; then, like a socket,
+  // the output asks for more (runs the write cycle again) as long as the
+  // last cycle wrote something.
   std::vector<std::string> sent() {
+    if (woken.exchange(false))
+      ext().runRequestedWrites();
     for (int i = 0; i < 100000 && end.isOpen && end.pipeOut.length() != written; i++) {
       written = end.pipeOut.length();
       ext().writeMsgs(conn());

@@ -364,3 +364,26 @@ TEST(UploadManagerFailure, AFailedWriteCycleClosesTheConnectionAndWritesNoMore) 
     EXPECT_TRUE(probe.end.closing) << run;
   }
 }
+
+TEST_F(UploadManagerTest, OpenUploadsOfAConnectionAreBounded) {
+  MemFile* file = new MemFile("f", std::string(1000, 'q'));
+  shareAndList({file, new MemFile("g", "ok")});
+  probe.sent();
+  // Requests never given room stay open; one more than the bound is refused.
+  const uint32_t most = ft::UploadManager::MaxOpenUploads;
+  for (uint32_t number = 1; number <= most + 1; number++)
+    request("f", number, 0);
+  std::string beyond = "40/" + std::to_string(most + 1);
+  EXPECT_EQ((Lines{"fileError " + beyond + " 'Too many files requested at once (256 at most)'",
+                   "fileEOF " + beyond}),
+            probe.sent());
+  EXPECT_EQ((int)most, file->opened);
+  // A file given up makes room for the next; a repeated request replaces
+  // its own upload.
+  probe.ext().abortFile(probe.conn(), ft::FileId(40, 1));
+  request("f", 2, 0);
+  request("g", most + 2, 100);
+  EXPECT_EQ((Lines{"fileData 40/" + std::to_string(most + 2) + " ok",
+                   "fileEOF 40/" + std::to_string(most + 2)}),
+            probe.sent());
+}

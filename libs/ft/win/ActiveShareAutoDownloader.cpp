@@ -47,6 +47,9 @@ void ActiveShareAutoDownloader::shareWithdrawn(ShareProxy*) {}
 void ActiveShareAutoDownloader::shareReady(ShareProxy* share) {
   if (!(share->flags() & SaveIntoFolder))
     return;
+  // Nothing to save: no folder to resolve, nobody to ask.
+  if (shareDownloader_.releaseEmpty(share))
+    return;
   try {
     if (!fetchDirAsksEveryTime()) {
       plat::String directory = defaultFetchDir();

@@ -49,7 +49,7 @@ FileStream::FileStream(const char* path, const ShareEntry& entry, Callback* call
     : paused(false), callback(callback_), path_(path), ring(fileTransferBufferBytes()),
       holdLimit(std::min(65536, fileTransferBufferBytes() / 4)), accepted(0), onDisk(0),
       attributes(FileAttributes::win32Attributes(entry)),
-      closing(false) {
+      closing(false), writing(false) {
   PLAT_ASSERT(callback);
   expectedSize = entry.size;
   file.open(path, _O_WRONLY | _O_CREAT | _O_EXCL);
@@ -83,22 +83,31 @@ int FileStream::writeToFile(const uint8_t* data, int length) {
   return done;
 }
 
+bool FileStream::closeFails() const {
+  return closing && !pendingMessage.isNull() && *pendingMessage.c_str();
+}
+
 bool FileStream::drain() {
   for (;;) {
-    if (ringEmpty()) {
-      if (!closing)
-        return true;
+    bool empty = ringEmpty();
+    // A file that failed goes without writing what it still holds.
+    if (closing && (empty || closeFails())) {
       plat::String message(pendingMessage);
-      close(message.c_str()); // the stream is gone
+      close(message.c_str()); // the stream is gone, unless paused
       return false;
     }
+    if (empty)
+      return true;
     int contiguous = ring.avail();
     if (contiguous == 0)
       plat::assertionFailed("contiguous != 0", __FILE__, __LINE__);
+    writing = true;
     int written = writeToFile(ring.getptr(), contiguous);
+    writing = false;
     ring.setptr(ring.getptr() + written);
     ring.checkpoint();
-    if (written < contiguous)
+    // Given up from within the write (a write error): closed next round.
+    if (written < contiguous && !closeFails())
       return false;
   }
 }
@@ -123,11 +132,13 @@ void FileStream::endOfBatch() {
 
 void FileStream::close(const char* message) {
   bool failed = message && *message;
-  // Held data of a complete file must reach the disk first.
-  if (paused || (!failed && !ringEmpty())) {
+  // Held data of a complete file must reach the disk first. A close from
+  // within the stream's own write (its owner gives the file up on a write
+  // error) runs once that write has returned.
+  if (paused || writing || (!failed && !ringEmpty())) {
     closing = true;
     pendingMessage = message;
-    if (!paused)
+    if (!paused && !writing)
       drain();
     return;
   }

@@ -58,6 +58,8 @@ public:
   void write(const uint8_t* data, int length) override;
   void endOfBatch() override;
   // Deletes the stream (at once, or after the drain that follows a resume).
+  // Called from within the stream's own report of a write error, it runs
+  // when that write has returned.
   void close(const char* message) override;
 
   // Writes what the ring holds. False when not all of it could be written
@@ -79,6 +81,8 @@ private:
   // Bytes written, fewer than length when paused or when the write failed.
   int writeToFile(const uint8_t* data, int length);
   bool ringEmpty();
+  // A close with a reason of failure waits.
+  bool closeFails() const;
 
   Callback* callback;
   plat::String path_;
@@ -90,6 +94,7 @@ private:
   uint32_t attributes; // the peer's Windows attribute word
   bool closing;
   plat::String pendingMessage;
+  bool writing; // inside writeToFile, whose callbacks may close the stream
 };
 
 // Applies the entry's Windows attributes to a file or directory; throws

@@ -116,7 +116,25 @@ void ShareDownloader::settle(Record* record) {
     removeRecord(record);
 }
 
+// The other end may free the share: this end has saved what it wanted.
+static void tellReleased(ShareProxy& share) {
+  if (DownloadManager* manager = share.owner()) {
+    manager->releaseShare(share.shareId());
+    manager->flushReleaseShares();
+  }
+}
+
+bool ShareDownloader::releaseEmpty(ShareProxy* share) {
+  if (share->size() != 0)
+    return false;
+  vlog.info("Share %lu is empty: nothing to save", (unsigned long)share->shareId());
+  tellReleased(*share);
+  return true;
+}
+
 void ShareDownloader::download(ShareProxy* share, const char* directory) {
+  if (releaseEmpty(share))
+    return;
   std::unique_ptr<Record> owned(new Record(share, directory));
   Record* record = owned.get();
   DownloadId id = record->id;
@@ -273,10 +291,7 @@ void ShareDownloader::finish(Record* record) {
              (int)(record->idleTime * 100 / elapsed));
   if (callback_)
     callback_->downloadComplete(record->id);
-  if (DownloadManager* manager = record->share->owner()) {
-    manager->releaseShare(record->share->shareId());
-    manager->flushReleaseShares();
-  }
+  tellReleased(*record->share);
 }
 
 void ShareDownloader::pause(const DownloadId& id) {
@@ -373,20 +388,20 @@ void ShareDownloader::cancel(const DownloadId& id) {
       break;
     }
   }
-  DownloadManager* manager = record->share->owner();
-  uint32_t shareId = record->share->shareId();
   for (Slot& slot : record->slots) {
-    if (!slot.stream)
-      continue;
-    slot.stream->paused = false; // so that the close is not deferred
-    if (slot.stream->closePending()) // its manager has let it go already
-      slot.stream->close("Download cancelled");
-    else if (manager)
-      manager->cancelDownload(FileId(shareId, (uint32_t)slot.entry));
+    if (slot.stream)
+      giveUp(record->share, slot);
   }
-  if (manager) {
-    manager->releaseShare(shareId);
-    manager->flushReleaseShares();
+  tellReleased(*record->share);
+}
+
+void ShareDownloader::giveUp(ShareProxy* share, const Slot& slot) {
+  FileStream* stream = slot.stream;
+  stream->paused = false; // so that the close is not deferred
+  if (stream->closePending()) { // its manager has let it go already
+    stream->close("Download cancelled");
+  } else if (DownloadManager* manager = share->owner()) {
+    manager->cancelDownload(FileId(share->shareId(), (uint32_t)slot.entry));
   }
 }
 
@@ -426,8 +441,16 @@ void ShareDownloader::progress(FileStream* stream, uint64_t bytesOnDisk) {
 void ShareDownloader::writeError(FileStream* stream, const char* message) {
   Slot* slot;
   Record* record = findStream(stream, &slot);
-  if (!record || record->ended)
+  if (!record)
     return;
+  if (record->ended) {
+    // The download failed already and will not be retried: this file is
+    // lost too, and goes now rather than wait, partial under its name, for
+    // a resume that never comes.
+    vlog.error("%s: %s", stream->path(), message);
+    giveUp(record->share, *slot);
+    return;
+  }
   for (auto& r : downloads) {
     if (r->id == record->id) {
       for (Slot& s : r->slots) {

@@ -71,7 +71,12 @@ public:
   void setSanitizePathCallback(SanitizePathCallback* sanitizer) { sanitizer_ = sanitizer; }
 
   // Starts saving the share (takes a reference of its own) below directory.
+  // An empty share is released at once (releaseEmpty).
   void download(ShareProxy* share, const char* directory);
+  // A share without entries has nothing to save: it is released at once
+  // and never reported, so no download without a name is ever shown; true
+  // for such a share.
+  bool releaseEmpty(ShareProxy* share);
   void pause(const DownloadId& id);
   // Writes what the download's files hold and lets data flow again; after a
   // failure to start files, starts those files again. False when the
@@ -122,6 +127,9 @@ private:
   // Removes the record once nothing is open and no retry is waiting.
   void settle(Record* record);
   void removeRecord(Record* record);
+  // Aborts the slot's file towards the other end and deletes it; the
+  // stream's fileFailed follows (at once, or once its write returns).
+  static void giveUp(ShareProxy* share, const Slot& slot);
   char* sanitize(const char* name);
 
   std::list<std::unique_ptr<Record>> downloads;

@@ -59,6 +59,11 @@ void FdManager::markWritable(FdIo* io) { addOnce(writable_, io); }
 void FdManager::markAcceptable(FdListener* listener) { addOnce(acceptable_, listener); }
 void FdManager::markAddressChanged(FdListener* listener) { addOnce(addressChanged_, listener); }
 
+void FdManager::markFailed(FdIo* io, const char* failure) {
+  vlog.error("%s (fd=%d): %s", io->name(), (int)io->fd(), failure);
+  addOnce(closing_, io);
+}
+
 void FdManager::teardown() {
   while (!ios_.empty())
     cleanup(ios_.begin()->first);
@@ -246,11 +251,15 @@ void FdManager::markOutput() {
     rdr::FdOutStream& out = entry.first->outStream();
     bool used = out.wasUsed();
     out.clearUsed();
-    // Trying again now would only fail again.
-    if (out.hasPending() && out.isBlocked())
-      waitForRoom(entry.first, *entry.second);
-    else if (used || out.hasPending())
-      markWritable(entry.first);
+    try {
+      // Trying again now would only fail again.
+      if (out.hasPending() && out.isBlocked())
+        waitForRoom(entry.first, *entry.second);
+      else if (used || out.hasPending())
+        markWritable(entry.first);
+    } catch (...) {
+      markFailed(entry.first, plat::caughtText());
+    }
   }
 }
 
@@ -275,9 +284,11 @@ void FdManager::flushStep(FdIo* io, IoRecord& record) {
 void FdManager::pushOut(FdIo* io, IoRecord& record, bool tellHandler) {
   rdr::FdOutStream& out = io->outStream();
   if (out.hasPending()) {
-    int before = out.avail();
+    // Progress is what the socket took: while sends held back drain, a
+    // partial send leaves the room of the buffer as it was.
+    int64_t before = out.sentLength();
     bool done = out.flushSome(false);
-    if (out.avail() > before)
+    if (out.sentLength() > before)
       record.flushTimer.stop();
     if (!done) {
       waitForRoom(io, record);

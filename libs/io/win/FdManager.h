@@ -80,10 +80,14 @@ protected:
   void markWritable(FdIo* io);
   void markAcceptable(FdListener* listener);
   void markAddressChanged(FdListener* listener);
+  // The io's socket failed (the failure is logged): it is cleaned up at the
+  // next dispatch, its handler told closed.
+  void markFailed(FdIo* io, const char* failure);
   bool hasWork() const { return !readable_.empty() || !writable_.empty() || !closing_.empty(); }
   // Puts on the writable list every io with output still buffered (to go
   // out) or sent since the last time (its handler may write more); output
-  // the socket refused waits for write readiness instead.
+  // the socket refused waits for write readiness instead. An io whose
+  // socket fails meanwhile is closed.
   void markOutput();
   // Dispatch soon, from the thread's timers (at once when it has none).
   void dispatchSoon();

@@ -4,6 +4,7 @@
 #include "io/win/WinsockInit.h"
 #include "plat/Assert.h"
 #include "plat/CallCounter.h"
+#include "plat/LogWriter.h"
 #include "plat/TimerManager.h"
 #include "rdr/win/FdInStream.h"
 #include "rdr/win/FdOutStream.h"
@@ -12,6 +13,7 @@
 
 namespace io {
 
+static plat::LogWriter vlog("WinsockManager");
 static plat::CallCounter eventSelects("socket.select");
 static plat::CallCounter eventQueries("socket.events");
 
@@ -87,25 +89,36 @@ void WinsockManager::processEvent(HANDLE event) {
   // signal: what any socket reports after it sets the event again.
   HANDLE reset = selectEvent_;
 
+  // A socket that cannot be asked fails alone: a connection is closed, a
+  // listener stops reporting (the thread's loop must go on for the rest).
   for (auto& entry : listeners_) {
     FdListener* listener = entry.first;
     WSANETWORKEVENTS events;
-    if (WSAEnumNetworkEvents(listener->fd(), reset, &events) != 0)
-      throw plat::SystemException("WSAEnumNetworkEvents", WSAGetLastError());
+    if (WSAEnumNetworkEvents(listener->fd(), reset, &events) != 0) {
+      plat::SystemException e("WSAEnumNetworkEvents", WSAGetLastError());
+      vlog.error("listener (fd=%d): %s", (int)listener->fd(), e.str());
+      continue;
+    }
     reset = nullptr;
     if (events.lNetworkEvents & FD_ACCEPT)
       markAcceptable(listener);
     if (events.lNetworkEvents & FD_ADDRESS_LIST_CHANGE) {
       markAddressChanged(listener);
-      watchAddressList(listener);
+      try {
+        watchAddressList(listener);
+      } catch (plat::Exception& e) {
+        vlog.error("%s", e.str());
+      }
     }
   }
   for (auto& entry : ios_) {
     FdIo* io = entry.first;
     WSANETWORKEVENTS events;
     eventQueries.add();
-    if (WSAEnumNetworkEvents(io->fd(), reset, &events) != 0)
-      throw plat::SystemException("WSAEnumNetworkEvents", WSAGetLastError());
+    if (WSAEnumNetworkEvents(io->fd(), reset, &events) != 0) {
+      markFailed(io, plat::SystemException("WSAEnumNetworkEvents", WSAGetLastError()).str());
+      continue;
+    }
     reset = nullptr;
     if (events.lNetworkEvents & (FD_READ | FD_CLOSE))
       markReadable(io);

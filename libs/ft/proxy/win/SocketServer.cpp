@@ -47,15 +47,37 @@ SocketServer::~SocketServer() {
 }
 
 void SocketServer::beforeBlock(int*) {
-  for (auto& entry : sockets)
-    extension->endOfBatch(entry.second.connection.get());
+  for (auto& entry : sockets) {
+    try {
+      extension->endOfBatch(entry.second.connection.get());
+    } catch (...) {
+      closeFailed(entry.first, "endOfBatch");
+    }
+  }
 }
 
 void SocketServer::processEvent(HANDLE event) {
   ResetEvent(event);
-  extension->runRequestedWrites();
-  for (auto& entry : sockets)
-    flushOutput(entry.first);
+  try {
+    extension->runRequestedWrites();
+  } catch (...) {
+    vlog.error("runRequestedWrites: %s", plat::caughtText());
+  }
+  for (auto& entry : sockets) {
+    try {
+      flushOutput(entry.first);
+    } catch (...) {
+      closeFailed(entry.first, "flush");
+    }
+  }
+}
+
+void SocketServer::closeFailed(net::Socket* socket, const char* what) {
+  // Called from a catch block: the failure is the one being handled.
+  vlog.error("%s: %s", what, plat::caughtText());
+  // The socket goes at the fd manager's next dispatch; the server hears
+  // removeSocket then.
+  socket->shutdownNoFlush();
 }
 
 void SocketServer::flushOutput(net::Socket* socket) {

@@ -60,6 +60,9 @@ private:
   void beforeBlock(int* timeoutMs) override;
   void wake() override;
   void flushOutput(net::Socket* socket);
+  // In a catch block: logs the failure and closes that socket only (an
+  // entry point from the event loop lets nothing through).
+  void closeFailed(net::Socket* socket, const char* what);
   // Shuts the connection's socket down.
   void closeConnection(rfb::MsgHandler* connection) override;
 

@@ -8,6 +8,7 @@
 #include "os/win/SpecialFolder.h"
 #include "plat/win/EventManager.h"
 #include "testing/FtEngine.h"
+#include "testing/RecordingLogger.h"
 #include "testing/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -173,6 +174,16 @@ TEST_F(AutoDownload, OnlySharesFlaggedForTheFolderStartIt) {
   EXPECT_TRUE(arrives(folder.file("saved.txt"), "into the folder"));
   ASSERT_TRUE(offer("both.txt", "either way", 3));
   EXPECT_TRUE(arrives(folder.file("both.txt"), "either way"));
+  EXPECT_TRUE(prompt.titles().empty());
+}
+
+TEST_F(AutoDownload, AnEmptyShareIsNeitherAskedAboutNorKept) {
+  FetchDir ask("?");
+  RecordingLogger log;
+  log.attach("ftExtension:record:100");
+  uint32_t id = a.share({}, 1);
+  EXPECT_TRUE(pump([&] { return log.has("ftExtension: Remote releasing " + std::to_string(id)); }));
+  settle();
   EXPECT_TRUE(prompt.titles().empty());
 }
 

@@ -3,6 +3,7 @@
 #include "ft/FileAttributes.h"
 #include "plat/CallCounter.h"
 #include "ft/Parameters.h"
+#include "RefusingDisk.h"
 #include "ft/win/FileStream.h"
 #include "plat/win/File.h"
 #include "rdr/CircularInStream.h"
@@ -199,4 +200,33 @@ TEST(FileTransferBufferSize, IsHeldToWhatWorks) {
                      ft::fileTransferBufferBytes()));
   auto huge = testing_support::setting(ft::fileTransferBufferSize, 2147483647);
   EXPECT_EQ(64 << 20, ft::fileTransferBufferBytes());
+}
+
+// The owner may give the file up when it hears of a write error: the close
+// waits until the stream's own write has returned, then deletes the file.
+TEST_F(FileStreamTest, AFileGivenUpOnAWriteErrorGoesOnceTheWriteReturns) {
+  struct GivesUp : Recorder {
+    bool inWrite = false;
+    bool failedInWrite = false;
+    void writeError(FileStream* stream, const char* message) override {
+      Recorder::writeError(stream, message);
+      inWrite = true;
+      stream->close("Download cancelled");
+      inWrite = false;
+    }
+    void fileFailed(FileStream* stream, const char* message) override {
+      failedInWrite |= inWrite;
+      Recorder::fileFailed(stream, message);
+    }
+  } owner;
+  int fd = testing_support::nextDescriptor();
+  FileStream* s = new FileStream(dir.file("f").c_str(), entry, &owner);
+  put(s, bytes(1000, 1));
+  s->endOfBatch();
+  testing_support::refuseWrites(fd, dir.file("f"));
+  put(s, bytes(70000, 2)); // beyond what is held back: written at once, and refused
+  EXPECT_EQ(1u, owner.writeErrors.size());
+  EXPECT_FALSE(owner.failedInWrite);
+  EXPECT_EQ((std::vector<std::string>{"Download cancelled"}), owner.failures);
+  EXPECT_FALSE(plat::fileExists(dir.file("f").c_str()));
 }

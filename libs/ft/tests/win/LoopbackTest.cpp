@@ -5,6 +5,7 @@
 #include "ft/ShareProxy.h"
 #include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
+#include "rdr/win/FdOutStream.h"
 #include "testing/FtLoopback.h"
 
 #include <gtest/gtest.h>
@@ -350,4 +351,35 @@ TEST_F(Loopback, PeerGoingAwayEndsTheDownloads) {
   EXPECT_EQ("Connection closed", fetched[0]->closeMessage);
   EXPECT_EQ(nullptr, b.connection());
   share->release();
+}
+
+// The socket server's own entry points from the event loop: a failure there
+// closes that connection and lets the loop go on.
+TEST_F(Loopback, AFlushThatFailsOnAWakeClosesOnlyThatConnection) {
+  pumpFor(200); // nothing left to flush or dispatch
+  // a's socket takes nothing more, and a has output pending.
+  io::Io* io = engines.socketA->io();
+  io->outStream().writeU8(0);
+  ASSERT_EQ(0, shutdown(io->asFdIo()->fd(), SD_SEND));
+  // A write cycle asked for on another thread wakes the server.
+  rfb::MsgHandler* connection = a.connection();
+  std::thread([&] { a.extension.requestWriteCycle(connection); }).join();
+  EXPECT_TRUE(pumpUntil([&] { return a.connection() == nullptr; }, Deadline));
+  EXPECT_TRUE(pumpUntil([&] { return b.connection() == nullptr; }, Deadline));
+}
+
+TEST_F(Loopback, ASinkThatFailsBeforeTheThreadWaitsClosesOnlyThatConnection) {
+  struct Failing : MemSink {
+    void endOfBatch() override { throw plat::SystemException("write/select", WSAECONNRESET); }
+  } failing;
+  b.download()->addStream(ft::FileId(1, 1), &failing);
+  EXPECT_TRUE(pumpUntil([&] { return b.connection() == nullptr; }, Deadline));
+  EXPECT_EQ("Connection closed", failing.closeMessage);
+  EXPECT_TRUE(pumpUntil([&] { return a.connection() == nullptr; }, Deadline));
+
+  // b goes on serving another connection.
+  ASSERT_TRUE(engines.connect());
+  MemSink* served = fetchAlone(new MemFile("f", "still served"));
+  ASSERT_TRUE(served);
+  EXPECT_EQ("still served", served->received);
 }

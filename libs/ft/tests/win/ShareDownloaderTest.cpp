@@ -2,6 +2,7 @@
 // offers files from memory, the other saves them into a temporary folder.
 #include "../Settings.h"
 #include "NotReadyDrive.h"
+#include "RefusingDisk.h"
 
 #include "ft/Parameters.h"
 #include "ft/ShareProxy.h"
@@ -355,4 +356,29 @@ TEST_F(ShareDownloaderTest, RetryStartsExactlyTheFilesThatCouldNotStart) {
 TEST(DownloadConcurrency, IsHeldToWhatWorks) {
   auto huge = setting(ft::ftConcurrency, 2147483647);
   EXPECT_EQ(64, ft::downloadConcurrency());
+}
+
+TEST_F(ShareDownloaderTest, AnEmptyShareIsReleasedAtOnceAndNeverReported) {
+  Logging logging("ftExtension:sdcapture:100");
+  start({});
+  EXPECT_TRUE(recorder.calls.empty()); // no download without a name is shown
+  link.run();
+  EXPECT_EQ(1, captured.count("ftExtension: Remote releasing "));
+}
+
+TEST_F(ShareDownloaderTest, AWriteErrorAfterAFailedFileDeletesThatFileToo) {
+  Logging logging("ftExtension:sdcapture:100");
+  auto buffer = setting(ft::fileTransferBufferSize, 65536);
+  RefusingDisk disk;
+  MemFile* broken = new MemFile("broken", "xyz");
+  broken->openError = "Sharing violation";
+  start({broken, new MemFile("big", bytes(3000000, 1))});
+  ASSERT_TRUE(link.runUntil([&] { return finished(); }));
+  ASSERT_EQ("failed Sharing violation", recorder.calls.back());
+  ASSERT_TRUE(exists("big")); // still arriving
+  disk.refuse(dir.file("big"));
+  link.run();
+  EXPECT_FALSE(exists("big"));
+  EXPECT_EQ(1, captured.count("ftExtension: Sink aborting "));
+  EXPECT_EQ("failed Sharing violation", recorder.calls.back()); // reported once
 }

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <thread>
 
 using namespace io_testing;
@@ -74,6 +76,17 @@ private:
   std::thread thread_;
 };
 
+// A readable handler that appends what has arrived to got.
+std::function<void(io::Io*)> appendTo(std::string* got) {
+  return [got](io::Io* io) {
+    rdr::InStream& in = io->inStream();
+    while (in.check(false, 1)) {
+      got->append((const char*)in.getptr(), in.avail());
+      in.skip(in.avail());
+    }
+  };
+}
+
 } // namespace
 
 TEST_F(FdPair, HandlerThatThrowsInReadableIsToldClosed) {
@@ -88,13 +101,7 @@ TEST_F(FdPair, HandlerThatThrowsInReadableIsToldClosed) {
 
 TEST_F(FdPair, SecondSetHandlerChangesOnlyTheHandler) {
   std::string got;
-  other.onReadable = [&](io::Io* io) {
-    rdr::InStream& in = io->inStream();
-    while (in.check(false, 1)) {
-      got.append((const char*)in.getptr(), in.avail());
-      in.skip(in.avail());
-    }
-  };
+  other.onReadable = appendTo(&got);
   server->setHandler(&handler, true);
   server->setHandler(&other, true);
   client->outStream().write("hello", 5);
@@ -303,4 +310,99 @@ TEST_F(FdPair, APeerCloseReportedWithDataIsReadToTheEnd) {
   Sleep(200); // both are in before the server looks
   server->setHandler(&handler, true);
   EXPECT_TRUE(pumpUntil([&] { return ended; }, 3000));
+}
+
+namespace {
+
+// Accepts with an output buffer large enough to hold many sends back.
+struct WideOutputListener : io::TcpListener {
+  WideOutputListener() : io::TcpListener(0, true) {}
+  io::FdIo* newIo(SOCKET fd) override { return new io::FdIo(fd, true, 0, 128 * 1024); }
+};
+
+} // namespace
+
+// Sends held back to leave together drain in partial sends that leave the
+// buffer's room as it was; a peer that takes them slowly but steadily is
+// not stalled.
+TEST_F(IoLoop, SlowButSteadyDrainOfHeldBackOutputIsNotClosedAsStalled) {
+  io::lazyFlushTimeout.setValue(1, plat::PriorityUser);
+  WideOutputListener listener;
+  Accepted accepted;
+  listener.setAcceptor(&accepted);
+  std::unique_ptr<io::FdIo> client(io::TcpTarget("127.0.0.1", listener.port()).connect());
+  ASSERT_TRUE(pumpUntil([&] { return accepted.ios.size() == 1; }));
+  io::FdIo* server = accepted.ios[0];
+  int small = 8192;
+  setsockopt(client->fd(), SOL_SOCKET, SO_RCVBUF, (const char*)&small, sizeof(small));
+  setsockopt(server->fd(), SOL_SOCKET, SO_SNDBUF, (const char*)&small, sizeof(small));
+  server->setHandler(&handler, true);
+
+  // Three whole sends, each held back for the next.
+  const int piece = 100 * 1024, total = 3 * piece;
+  std::vector<uint8_t> block(piece, 0x3c);
+  for (int i = 0; i < 3; i++) {
+    server->outStream().write(block.data(), piece);
+    server->outStream().flushWhole();
+  }
+  ASSERT_EQ(0, server->outStream().sentLength());
+
+  // About 2 s to take it all, in steps of 50 ms.
+  std::atomic<int> received{0};
+  std::thread reader([&] {
+    char buf[16 * 1024];
+    while (received < total) {
+      fd_set set;
+      FD_ZERO(&set);
+      FD_SET(client->fd(), &set);
+      timeval tv = {5, 0};
+      if (select(0, &set, nullptr, nullptr, &tv) != 1)
+        break;
+      int n = recv(client->fd(), buf, sizeof(buf), 0);
+      if (n <= 0)
+        break;
+      received += n;
+      Sleep(50);
+    }
+  });
+  // The io is gone once closed.
+  pumpUntil([&] { return handler.closedCount > 0 || !server->outStream().hasPending(); }, 15000);
+  EXPECT_EQ(0, handler.closedCount) << "closed as stalled after " << received << " bytes";
+  if (handler.closedCount == 0)
+    server->shutdown(false, true); // what the socket holds still arrives
+  ASSERT_TRUE(pumpUntil([&] { return handler.closedCount > 0; }));
+  reader.join();
+  EXPECT_EQ(total, received.load());
+  io::lazyFlushTimeout.removeValue(plat::PriorityUser);
+}
+
+// Sockets that Winsock no longer knows fail alone: an io is closed, a
+// listener no longer heard, the others are served, and nothing leaves the
+// event loop.
+TEST_F(FdPair, SocketsWinsockCannotAskFailAloneAndTheOthersAreServed) {
+  std::unique_ptr<io::FdIo> client2(io::TcpTarget("127.0.0.1", listener.port()).connect());
+  ASSERT_TRUE(pumpUntil([&] { return accepted.ios.size() == 2; }));
+  io::FdIo* server2 = accepted.ios[1];
+  std::string got;
+  other.onReadable = appendTo(&got);
+  server->setHandler(&handler, true);
+  server2->setHandler(&other, true);
+  testing_support::pumpFor(100);
+  // Behind their backs: an io's socket, and the listener's.
+  closesocket(server->fd());
+  closesocket(listener.fd());
+  client2->outStream().write("still here", 10);
+  client2->outStream().flush();
+  EXPECT_TRUE(pumpUntil([&] { return got == "still here" && handler.closedCount == 1; }));
+  EXPECT_EQ(1, handler.closedCount);
+}
+
+// Output refused by a socket that has gone behind the io's back: watching
+// for room fails, and the io is closed instead.
+TEST_F(FdPair, RefusedOutputOfASocketThatHasGoneClosesItsIo) {
+  server->setHandler(&handler, true);
+  testing_support::pumpFor(100); // writable once: room is no longer watched
+  stallServerOutput();
+  closesocket(server->fd());
+  EXPECT_TRUE(pumpUntil([&] { return handler.closedCount == 1; }));
 }
