@@ -162,9 +162,10 @@ void ComStream::getInterfaces(com::InterfaceList* list) {
 }
 
 uint64_t ComStream::awaitData() {
-  // Once the listed size is read out nothing more can come that the reader
-  // may take: the end of the download is not waited for.
-  while (open_ && received_ == delivered_ && delivered_ < size_)
+  // Even with the listed size read out, only the download's end tells the
+  // reader how the file ended: the sender may not have opened it, or it may
+  // have grown.
+  while (open_ && received_ == delivered_)
     dataReady_.wait(-1);
   return received_ - delivered_;
 }

@@ -142,9 +142,8 @@ public:
   const FileId& fileId() const { return fileId_; }
 
 private:
-  // With the main lock held: waits while the download runs, the ring is
-  // empty and the file's size has not been read out; returns the bytes the
-  // ring holds.
+  // With the main lock held: waits while the download runs and the ring is
+  // empty; returns the bytes the ring holds.
   uint64_t awaitData();
   // With the main lock held: copies up to n bytes out of the ring (across
   // its wrap) and frees them; returns the bytes copied.

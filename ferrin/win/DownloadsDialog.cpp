@@ -156,7 +156,6 @@ void DownloadsDialog::downloadStarted(const DownloadId& id, const std::set<std::
   for (const std::string& name : names)
     r.title += (r.title.empty() ? "" : ", ") + name;
   setState(r, Running);
-  r.active = false; // until data arrives
   r.row->setText(r.title.c_str());
   if (r.several)
     r.row->setGenericIcon();

@@ -127,7 +127,7 @@ public:
   void downloadComplete(const DownloadId& id) override;
 
   // The one-second refresh: pending status texts reach their rows. Repeats
-  // while a download receives data.
+  // while a download runs.
   bool handleTimeout(plat::Timer* timer) override;
 
   // Extra weight of each listing entry, so that directories and empty
@@ -149,7 +149,7 @@ private:
     plat::String rootDir;
     DownloadSpeedEstimator speed;
     State state = Running;
-    bool active = false; // receiving data
+    bool active = false; // running, from its start: data may be slow to come
     bool several = false;
   };
 

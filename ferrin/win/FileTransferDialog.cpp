@@ -19,7 +19,7 @@
 
 namespace ft {
 
-static plat::LogWriter vlog("FileTransferDialog");
+static plat::LogWriter vlog("FTDialog");
 
 namespace {
 

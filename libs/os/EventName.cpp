@@ -1,8 +1,14 @@
 #include "os/EventName.h"
 #include "plat/Assert.h"
 #include "plat/DString.h"
+#include "plat/LogWriter.h"
 
 namespace os {
+
+// Service mode has no messages of its own (its names are made here); the
+// writer is kept for the Log settings that name it, which would otherwise
+// stop there.
+static plat::LogWriter serviceLog("Service");
 
 EventName::EventName(const char* baseName, bool global, bool hasGlobalNamespace) {
   plat::DString name;

@@ -5,7 +5,7 @@
 #include "ft/MsgWriter.h"
 #include "ft/PduHandler.h"
 #include "ft/ShareEntry.h"
-#include "ft/tests/MsgPump.h"
+#include "ft/tests/ReceiverPump.h"
 #include "rdr/BufferedInStream.h"
 #include "rdr/BufferedOutStream.h"
 #include "rdr/MemInStream.h"
@@ -124,10 +124,10 @@ double readFile(const std::vector<uint8_t>& wire, uint64_t expected) {
   MemorySocketIn socket(wire);
   CountingHandler handler;
   ft::MsgReader reader(nullptr, &handler);
-  testing_support::MsgPump pump(&socket, &reader);
+  testing_support::ReceiverPump pump(&socket, &reader);
   auto start = std::chrono::steady_clock::now();
   while (!handler.ended && !(socket.exhausted() && socket.avail() == 0))
-    pump.pump();
+    pump.receive();
   double elapsed = seconds(start);
   if (handler.bytes != expected)
     fprintf(stderr, "read %llu bytes, expected %llu\n", (unsigned long long)handler.bytes,

@@ -45,10 +45,11 @@
 #include "CopyRoad.h"
 #include "EmptyShareRoad.h"
 #include "FetchRoad.h"
-#include "HostileCopyRoad.h"
 #include "FloodRoad.h"
+#include "HostileCopyRoad.h"
 #include "PasteRoad.h"
 #include "RawCopy.h"
+#include "ReadLoops.h"
 #include "ResetRoad.h"
 #include "SendRoad.h"
 #include "SourceTree.h"
@@ -184,7 +185,8 @@ void rawCopies(const Fetched& f, const SourceTree&, const std::string& work) {
   fflush(stdout);
 }
 
-// The plain loop over a fetch's files.
+// The plain loop over a fetch's files; then the sender's reading of them
+// on its own.
 void plainLoop(const Fetched& f, const SourceTree& tree, const std::string& work) {
   std::string root = work + "\\plain";
   CreateDirectoryW(wide(root).c_str(), nullptr);
@@ -192,6 +194,10 @@ void plainLoop(const Fetched& f, const SourceTree& tree, const std::string& work
   printf("  plain create-write-stamp-close loop over the same files: %.0f files/s; "
          "ferrin/plain = %.2f\n",
          plain, f.filesPerSecond / plain);
+  ReadRates reads = readLoops(tree, work + "\\source", 3);
+  printf("  the same files read as an upload reads them (overlapped): %.0f files/s; with plain "
+         "reads: %.0f files/s; upload/plain = %.2f\n",
+         reads.upload, reads.plain, reads.upload / reads.plain);
   fflush(stdout);
 }
 

@@ -144,14 +144,6 @@ TEST_F(ComStreamTest, EndOfFileAndFailure) {
     istream->Release();
   }
   {
-    // The listed size read out: the end of the download is not waited for.
-    CountedStream* stream = makeStream(ft::FileId(1, 2), 5);
-    IStream* istream = stream;
-    write(stream, "hello");
-    EXPECT_EQ("hello", read(istream, 10, S_FALSE));
-    istream->Release();
-  }
-  {
     // What arrived before the error is still delivered first.
     CountedStream* stream = makeStream(ft::FileId(1, 1), 5);
     IStream* istream = stream;
@@ -160,6 +152,67 @@ TEST_F(ComStreamTest, EndOfFileAndFailure) {
     EXPECT_EQ("abc", read(istream, 3));
     EXPECT_EQ("", read(istream, 3, STG_E_ACCESSDENIED));
     EXPECT_EQ("", read(istream, 3, STG_E_ACCESSDENIED));
+    istream->Release();
+  }
+  serveEvents();
+  EXPECT_EQ(2, deleted);
+}
+
+namespace {
+
+// Reads a stream on a thread of its own until an answer other than S_OK.
+struct ReaderThread {
+  explicit ReaderThread(IStream* stream) {
+    thread = std::thread([this, stream] {
+      std::string buffer(10, '\0');
+      ULONG n;
+      do {
+        n = 0;
+        last = stream->Read(&buffer[0], (ULONG)buffer.size(), &n);
+        data.append(buffer.data(), n);
+      } while (last == S_OK);
+      done = true;
+    });
+  }
+  ~ReaderThread() { join(); }
+  void join() {
+    if (thread.joinable())
+      thread.join();
+  }
+
+  std::thread thread;
+  std::string data;
+  HRESULT last = E_PENDING;
+  std::atomic<bool> done{false};
+};
+
+} // namespace
+
+// Nothing is known to be the end of the file before the download ends:
+// the sender may fail to open it, or send more than it listed.
+TEST_F(ComStreamTest, TheLastAnswerWaitsForTheDownloadsEnd) {
+  struct Case {
+    uint64_t size;
+    std::string sent;
+    const char* ending;
+    HRESULT last;
+  } cases[] = {
+      {0, "", "Access is denied", STG_E_ACCESSDENIED},
+      {5, "hello", "Size mismatch: 7 bytes received, 5 expected", STG_E_ACCESSDENIED},
+      {5, "hello", "", S_FALSE},
+  };
+  for (const Case& c : cases) {
+    CountedStream* stream = makeStream(ft::FileId(1, 0), c.size);
+    IStream* istream = stream;
+    if (!c.sent.empty())
+      write(stream, c.sent);
+    ReaderThread reader(istream);
+    Sleep(200);
+    EXPECT_FALSE(reader.done) << c.ending;
+    stream->close(c.ending);
+    reader.join();
+    EXPECT_EQ(c.sent, reader.data) << c.ending;
+    EXPECT_EQ(c.last, reader.last) << c.ending;
     istream->Release();
   }
   serveEvents();
@@ -328,6 +381,19 @@ TEST_F(PastedFile, FileErrorDeniesFurtherReads) {
   file->openError = "Access is denied";
   offer(file);
   RemoteReader reader(paste(), 1000);
+  ASSERT_TRUE(pump([&] { return reader.done && deleted == 1; }));
+  EXPECT_EQ(STG_E_ACCESSDENIED, reader.last);
+  EXPECT_EQ("", reader.data);
+}
+
+TEST_F(PastedFile, AnEmptyFileTheSenderCannotOpenIsAnErrorForTheReader) {
+  MemFile* file = new MemFile("locked", "");
+  file->openError = "Access is denied";
+  offer(file);
+  RemoteReader reader(paste(), 1000);
+  // The shell reads before the sender's answer has come.
+  for (int i = 0; i < 30 && !reader.done; i++)
+    Sleep(10);
   ASSERT_TRUE(pump([&] { return reader.done && deleted == 1; }));
   EXPECT_EQ(STG_E_ACCESSDENIED, reader.last);
   EXPECT_EQ("", reader.data);

@@ -174,6 +174,24 @@ TEST_F(Model, SeveralItemsFinishedOnlyWhenTheLastActiveOneCompletes) {
   (void)other;
 }
 
+// Data may take more than a second to come (a large file opened at the
+// other end, a slow link): the download runs all the same.
+TEST_F(Model, ADownloadRunsFromItsStartBeforeItsFirstData) {
+  Row& slow = start(1, {"slow"});
+  EXPECT_TRUE(model.handleTimeout(nullptr)); // the refresh goes on
+  model.progress(idOf(1), 0, 1000, 0, 0);
+  now += Second;
+  model.progress(idOf(1), 500, 1000, 0, 0);
+  EXPECT_TRUE(model.handleTimeout(nullptr));
+  EXPECT_EQ("500 byte/s, 1 second remaining.", slow.status);
+
+  start(2, {"waiting"});
+  model.downloadComplete(idOf(1));
+  EXPECT_EQ(0, view.finished); // the other one has started
+  model.downloadComplete(idOf(2));
+  EXPECT_EQ(1, view.finished);
+}
+
 TEST_F(Model, FailuresNotifyAtOnceAndOfferWhatCanBeDone) {
   Row& early = start(1, {"x"}, false);
   model.downloadFailed(idOf(1), "Connection closed", false);

@@ -124,3 +124,34 @@ TEST(FerrinProcess, StartupFailuresAreLogged) {
   EXPECT_NE(std::string::npos, log.find(" ferrin:      ")) << log;
   EXPECT_NE(std::string::npos, log.find("Connection refused")) << log;
 }
+
+// A Log setting may name any of the program's log writers: each one is
+// found, and the elements after it are applied.
+TEST(FerrinProcess, EveryLogWriterCanBeNamed) {
+  static const wchar_t* const writers[] = {
+      L"SelectSocketManager", L"Assertion", L"EventManager", L"TimerManager",
+      L"Threading", L"ConfigParameter", L"TcpConnect", L"FdSelectMgr", L"FdManager", L"FdIo",
+      L"TcpIo", L"ftExtension", L"AutoDownloader", L"ClipboardFiles", L"ShareDownloader",
+      L"ShareClipboard", L"FTMsgReader", L"FTMsgWriter", L"UploadManager", L"DownloadManager",
+      L"ClipboardFormats", L"FTDialog", L"FileProxyIStream", L"ComStream", L"FileStream",
+      L"DataObject", L"FileProxyWin32File", L"OverlappedInStream", L"ThreadedInStream",
+      L"FTSocketServer", L"ComObjectImpl", L"Registry", L"OleInitialiser", L"RegMonitor",
+      L"CurrentUser", L"MonitorInfo", L"WMShatter", L"Service", L"MsgWindow",
+      L"ClipboardThread", L"GetFileOrFolderDialog", L"DialogHeader", L"HLAccess", L"DynamicFn"};
+  std::wstring log;
+  for (const wchar_t* writer : writers)
+    log += std::wstring(writer) + L"::0,";
+  log += L"ferrin:file:0";
+  TempDir dir;
+  std::string logFile = dir.file("ferrin.log");
+  SettingsKey key;
+  key.set(L"LogFile", testing_support::wide(logFile));
+  key.set(L"Log", log);
+  int port;
+  {
+    Listener gone;
+    port = gone.port();
+  }
+  EXPECT_EQ(1, FerrinProcess(L"1 " + endpoint(port) + L" -user 0").wait(30000));
+  EXPECT_NE(std::string::npos, readFile(logFile).find("Connection refused"));
+}

@@ -2,7 +2,6 @@
 
 #include "ferrin/upload/win/FdInStream.h"
 #include "ferrin/upload/win/OverlappedInStream.h"
-#include "ferrin/upload/win/SmallFileInStream.h"
 #include "ft/Extension.h"
 #include "ft/FileAttributes.h"
 #include "os/win/FileInfo.h"
@@ -98,15 +97,14 @@ rdr::InStream* FileProxyWin32File::open(uint64_t offset, rfb::MsgHandler* connec
   if (!os::osVersion().isNT())
     return openFd(offset);
   plat::WString wpath(path_.c_str());
-  uint64_t expected = offset < size ? size - offset : 0;
-  bool small = expected < SmallFileInStream::Limit;
   opens.add();
+  // Overlapped whatever its size: a small file may lie on a slow network
+  // share too, and a plain read of it would hold every transfer of the
+  // thread.
   HANDLE file = CreateFileW(wpath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            small ? 0 : FILE_FLAG_OVERLAPPED, nullptr);
+                            FILE_FLAG_OVERLAPPED, nullptr);
   if (file == INVALID_HANDLE_VALUE)
     throw plat::SystemException("CreateFileW", (int)GetLastError());
-  if (small)
-    return new SmallFileInStream(file, offset, expected);
   // The stream takes the completion over, and releases it (closing the
   // file) also when it cannot be made.
   return new OverlappedInStream(file, new Completion(owner, connection, file), offset);

@@ -1,8 +1,7 @@
 // A local file offered to the other end, named by its path (a file copied
 // to the clipboard as a file list, or picked with "Send Files"). Opened, it
-// reads with overlapped I/O, so the main thread never waits for the disk;
-// a small file is read with plain reads, each of which is quicker than the
-// overlapped machinery around a read.
+// reads with overlapped I/O, whatever its size, so the main thread never
+// waits for the disk or the network.
 #pragma once
 
 #include "ft/FileProxy.h"

@@ -147,11 +147,14 @@ IUnknown* ComThread::marshal() {
   else
     SetEvent(work_);
   WaitForSingleObject(ready_, INFINITE);
-  interface_->Release();
+  // The answer is read before the reference goes: without a proxy that was
+  // the object's last, and the thread may then end it and be handed the
+  // next object, or end and delete itself.
   std::unique_ptr<plat::SystemException> failure = std::move(startFailure_);
   HRESULT marshalResult = marshalResult_;
   IStream* stream = marshalStream_;
   IID iid = iid_;
+  interface_->Release();
   // From here the thread deletes itself when it ends.
   if (fresh)
     detach();

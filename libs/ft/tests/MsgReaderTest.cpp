@@ -1,4 +1,4 @@
-#include "MsgPump.h"
+#include "ReceiverPump.h"
 #include "RecordingHandler.h"
 #include "Settings.h"
 #include "TestConnection.h"
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-using testing_support::MsgPump;
+using testing_support::ReceiverPump;
 using testing_support::RecordingHandler;
 using testing_support::ScriptedInStream;
 using testing_support::TestConnection;
@@ -59,15 +59,15 @@ Calls readCut(const Bytes& wire, const std::vector<size_t>& cuts, int bufferSize
   ScriptedInStream sock(bufferSize);
   RecordingHandler handler;
   ft::MsgReader reader(nullptr, &handler);
-  MsgPump pump(&sock, &reader);
+  ReceiverPump pump(&sock, &reader);
   sock.append(wire.data(), wire.size(), false);
   try {
     for (size_t cut : cuts) {
       sock.release(cut);
-      pump.pump();
+      pump.pump(&sock);
     }
     sock.releaseAll();
-    pump.pump();
+    pump.pump(&sock);
   } catch (plat::Exception& e) {
     handler.calls.push_back(std::string("error: ") + e.str());
   }
@@ -201,11 +201,11 @@ TEST(MsgReader, FileDataReachesTheHandlerInPieces) {
   ScriptedInStream sock;
   RecordingHandler handler;
   ft::MsgReader reader(nullptr, &handler);
-  MsgPump pump(&sock, &reader);
+  ReceiverPump pump(&sock, &reader);
   sock.append(wire.data(), wire.size(), false);
   while (sock.unreleased()) {
     sock.release(700);
-    pump.pump();
+    pump.pump(&sock);
   }
   ASSERT_EQ(1u, handler.calls.size());
   EXPECT_EQ("fileData 1/1 " + std::string(3000, 'd'), handler.calls[0]);
@@ -306,9 +306,9 @@ TEST(MsgReader, ResetInflateStartsAFreshStream) {
     writer.writeFileData(ft::FileId(1, 1), data, 65535, true);
     Bytes wire = conn.bytes();
     ScriptedInStream sock;
-    MsgPump pump(&sock, &reader);
+    ReceiverPump pump(&sock, &reader);
     sock.append(wire.data(), wire.size());
-    pump.pump();
+    pump.pump(&sock);
     writer.resetDeflate();
     reader.resetInflate();
   }

@@ -3,13 +3,12 @@
 // calling the extension's handlers directly.
 #pragma once
 
-#include "MsgPump.h"
+#include "ReceiverPump.h"
 #include "RecordingHandler.h"
 #include "testing/FtEngine.h"
 
 #include "ft/MsgReader.h"
-#include "rdr/Exception.h"
-#include "rdr/MemInStream.h"
+#include "rdr/tests/ScriptedInStream.h"
 
 #include <atomic>
 #include <string>
@@ -61,13 +60,10 @@ struct Probe : ft::Extension::Waker {
     out.readAt = 0;
     RecordingHandler recorder;
     ft::MsgReader reader(nullptr, &recorder);
-    rdr::MemInStream input(bytes.data(), (int)bytes.size());
-    MsgPump pump(&input, &reader);
-    try {
-      pump.pump();
-    } catch (rdr::EndOfStream&) {
-      // every message is whole: the end of the bytes follows the last one
-    }
+    ScriptedInStream input;
+    input.append(bytes.data(), bytes.size());
+    ReceiverPump pump(&input, &reader);
+    pump.pump(&input);
     return recorder.calls;
   }
   // The messages of write cycles that each find only `space` bytes of room,

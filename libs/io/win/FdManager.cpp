@@ -16,6 +16,9 @@
 namespace io {
 
 static plat::LogWriter vlog("FdManager");
+// The select manager logs through the fd manager's writer; its own is kept
+// for the Log settings that name it, which would otherwise stop there.
+static plat::LogWriter selectManagerLog("FdSelectMgr");
 static plat::CallCounter polls("socket.poll");
 
 static thread_local FdManager* current;

@@ -8,6 +8,9 @@
 namespace ui {
 
 plat::LogWriter dialogLog("Dialog");
+// Dialog headers log through the dialogs' writer; theirs is kept for the
+// Log settings that name it, which would otherwise stop there.
+static plat::LogWriter headerLog("DialogHeader");
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "ft/FileAttributes.h"
 #include "ft/ShareProxy.h"
 #include "os/win/OleInitialiser.h"
+#include "plat/CallCounter.h"
 #include "plat/TimerManager.h"
 #include "plat/win/EventManager.h"
 #include "StreamDrain.h"
@@ -168,6 +169,50 @@ TEST_F(EngineUpload, LocalFilesAreReadFromAnyOffsetToTheirEnd) {
   EXPECT_EQ("", none.received);
   EXPECT_EQ("", none.closeMessage);
   EXPECT_EQ(0, events.eventCount()); // every upload stream is gone
+  share->release();
+}
+
+// A small file may lie on a slow network share as well as a large one:
+// its reads go through the overlapped stream, which never holds the thread.
+TEST_F(EngineUpload, SmallFilesAreReadWithOverlappedReads) {
+  std::string small = pattern(1000, 5);
+  writeFile(dir.file("small"), small);
+  writeFile(dir.file("empty"), "");
+  ft::ShareProxy* share =
+      offer({new ft::FileProxyWin32File(wide(dir.file("small")).c_str(), L"small"),
+             new ft::FileProxyWin32File(wide(dir.file("empty")).c_str(), L"empty")});
+  ASSERT_TRUE(share);
+  plat::CallCounter* reads = plat::CallCounter::find("upload.read");
+  ASSERT_TRUE(reads);
+  uint64_t before = reads->value();
+  MemSink& whole = fetch(share, 0);
+  MemSink& tail = fetch(share, 0, 990, 100);
+  MemSink& none = fetch(share, 1);
+  ASSERT_TRUE(run([&] { return whole.closed() && tail.closed() && none.closed(); }));
+  EXPECT_EQ(small, whole.received);
+  EXPECT_EQ(small.substr(990), tail.received);
+  EXPECT_EQ("", none.closeMessage);
+  EXPECT_LE(before + 3, reads->value());
+  share->release();
+}
+
+// The upload reads the file as it finds it, whatever its listing said.
+TEST_F(EngineUpload, AFileThatChangedSinceItWasListedIsReadAsItIs) {
+  writeFile(dir.file("grown"), "abc");
+  writeFile(dir.file("shrunk"), pattern(1000, 6));
+  ft::ShareProxy* share =
+      offer({new ft::FileProxyWin32File(wide(dir.file("grown")).c_str(), L"grown"),
+             new ft::FileProxyWin32File(wide(dir.file("shrunk")).c_str(), L"shrunk")});
+  ASSERT_TRUE(share);
+  std::string grown = pattern(300000, 7);
+  writeFile(dir.file("grown"), grown);
+  writeFile(dir.file("shrunk"), "abc");
+  MemSink& longer = fetch(share, 0);
+  MemSink& shorter = fetch(share, 1);
+  ASSERT_TRUE(run([&] { return longer.closed() && shorter.closed(); }));
+  EXPECT_TRUE(longer.received == grown) << longer.received.size();
+  EXPECT_EQ("abc", shorter.received);
+  EXPECT_NE("", shorter.closeMessage);
   share->release();
 }
 

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cwchar>
+#include <functional>
 
 typedef com::ComObject<Probe> ProbeObject;
 
@@ -33,6 +35,32 @@ struct Apartment : testing::Test {
 
   os::OleInitialiser ole;
   ProbeRecord record;
+};
+
+// The caller's reference that marshal releases: dropping the object's
+// reference first, then running the test's step, as if another thread got
+// the processor at that moment.
+class ReleaseHook : public IUnknown {
+public:
+  ReleaseHook(IUnknown* object, std::function<void()> step) : object(object), step(step) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    return object->QueryInterface(iid, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return (ULONG)++count; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    LONG left = --count;
+    if (left == 0) {
+      object->Release();
+      step();
+    }
+    return (ULONG)left;
+  }
+
+private:
+  IUnknown* object;
+  std::function<void()> step;
+  std::atomic<LONG> count{1};
 };
 
 // An apartment that cannot start, as when OLE fails on the new thread.
@@ -89,4 +117,57 @@ TEST_F(Apartment, ApartmentThatCannotStartAnswersAndEnds) {
   }
   releaseLater(static_cast<IEnumString*>(object));
   expectDestroyedOnItsThreadWhichEnds();
+}
+
+// A waiting thread given an object it cannot marshal: once the caller's
+// reference goes, the thread ends that object and waits for the next one,
+// which another caller may hand it before the first has read its answer.
+TEST_F(Apartment, ReusedThreadReportsItsOwnFailedMarshal) {
+  ProbeObject* first = new ProbeObject(&record);
+  first->AddRef();
+  com::ComThread* thread =
+      com::ComThread::forObject(first, static_cast<IEnumString*>(first), IID_IUnmarshallable);
+  HRESULT unmarshallable = S_OK;
+  try {
+    thread->marshal();
+  } catch (const plat::SystemException& e) {
+    unmarshallable = (HRESULT)e.err;
+  }
+  ASSERT_TRUE(FAILED(unmarshallable));
+  ASSERT_NE(E_FAIL, unmarshallable);
+  static_cast<IEnumString*>(first)->Release();
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(record.gone, 10000));
+  // Time for the thread to go back to waiting.
+  Sleep(300);
+
+  ProbeRecord secondRecord, thirdRecord;
+  ProbeObject* second = new ProbeObject(&secondRecord);
+  ProbeObject* third = new ProbeObject(&thirdRecord);
+  com::ComThread* next = nullptr;
+  ReleaseHook hook(static_cast<IEnumString*>(second), [&] {
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(secondRecord.gone, 10000));
+    Sleep(300);
+    next = com::ComThread::forObject(third, static_cast<IEnumString*>(third), IID_IEnumString);
+  });
+  com::ComThread* reused = com::ComThread::forObject(second, &hook, IID_IUnmarshallable);
+  ASSERT_EQ(thread, reused);
+  try {
+    reused->marshal();
+    ADD_FAILURE() << "marshalled without a proxy";
+  } catch (const plat::SystemException& e) {
+    EXPECT_EQ(unmarshallable, (HRESULT)e.err) << e.str();
+  }
+  ASSERT_TRUE(next != nullptr);
+  EXPECT_EQ(thread, next);
+
+  // The next caller gets its own object's proxy.
+  IEnumString* remote = static_cast<IEnumString*>(next->marshal());
+  ASSERT_TRUE(remote != nullptr);
+  LPOLESTR answer = nullptr;
+  ASSERT_EQ(S_OK, remote->Next(1, &answer, nullptr));
+  CoTaskMemFree(answer);
+  remote->Release();
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thirdRecord.gone, 10000));
+  EXPECT_EQ(1, secondRecord.destroyed);
+  EXPECT_EQ(1, thirdRecord.destroyed);
 }

@@ -1,10 +1,11 @@
-// Feeds framed file-transfer messages to the message reader the way the
-// connection layer does, once with all bytes at hand, once as they arrive
-// in the input's own pieces and, for short inputs, once a byte at a time
-// (see FuzzSchedule::trickles), with "would block" between the pieces.
+// Feeds framed file-transfer messages to the message reader through the
+// connection's own receiving half, once with all bytes at hand, once as
+// they arrive in the input's own pieces and, for short inputs, once a byte
+// at a time (see FuzzSchedule::trickles), with "would block" between the
+// pieces.
 // Every reading must make the same handler calls and end with the same
 // error, if any.
-#include "ft/tests/MsgPump.h"
+#include "ft/tests/ReceiverPump.h"
 #include "ft/tests/RecordingHandler.h"
 #include "rdr/tests/ScriptedInStream.h"
 #include "rdr/tests/fuzz/FuzzSchedule.h"
@@ -13,7 +14,7 @@
 #include <cstdlib>
 
 using testing_support::FuzzSchedule;
-using testing_support::MsgPump;
+using testing_support::ReceiverPump;
 using testing_support::RecordingHandler;
 using testing_support::ScriptedInStream;
 
@@ -25,15 +26,15 @@ std::vector<std::string> read(const std::vector<uint8_t>& wire, const std::vecto
   sock.setMaxChunk(maxChunk);
   RecordingHandler handler;
   ft::MsgReader reader(nullptr, &handler);
-  MsgPump pump(&sock, &reader);
+  ReceiverPump pump(&sock, &reader);
   sock.append(wire.data(), wire.size(), false);
   try {
     for (size_t cut : cuts) {
       sock.release(cut);
-      pump.pump();
+      pump.pump(&sock);
     }
     sock.releaseAll();
-    pump.pump();
+    pump.pump(&sock);
   } catch (plat::Exception& e) {
     handler.calls.push_back(std::string("error: ") + e.str());
   }
