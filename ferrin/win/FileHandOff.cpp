@@ -1,17 +1,11 @@
 #include "ferrin/win/FileHandOff.h"
 
 #include "plat/Exception.h"
+#include "plat/win/ManualResetEvent.h"
 
 namespace ft {
 
 namespace {
-
-HANDLE newEvent() {
-  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!event)
-    throw plat::SystemException("CreateEvent", (int)GetLastError());
-  return event;
-}
 
 // Moves the files of from to the end of to.
 void moveFiles(ManagedVector<FileProxy>* from, ManagedVector<FileProxy>* to) {
@@ -23,9 +17,9 @@ void moveFiles(ManagedVector<FileProxy>* from, ManagedVector<FileProxy>* to) {
 } // namespace
 
 FileHandOff::FileHandOff() {
-  pending_.reset(newEvent());
-  ready_.reset(newEvent());
-  gone_.reset(newEvent());
+  pending_.reset(plat::newManualResetEvent());
+  ready_.reset(plat::newManualResetEvent());
+  gone_.reset(plat::newManualResetEvent());
 }
 
 void FileHandOff::begin() {

@@ -4,26 +4,16 @@
 #include "os/win/OleInitialiser.h"
 #include "plat/LogWriter.h"
 #include "plat/TimerManager.h"
+#include "plat/win/ManualResetEvent.h"
 
 #include <string>
 
 namespace ft {
 
-namespace {
-
-HANDLE manualResetEvent() {
-  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!event)
-    throw plat::SystemException("CreateEvent", (int)GetLastError());
-  return event;
-}
-
-} // namespace
-
 PromptForFetchDirThread::PromptForFetchDirThread(FolderPrompt* prompt)
-    : plat::Thread("PromptForFetchDir"), prompt_(prompt ? prompt : &shellPrompt_),
-      owner_(nullptr), requestEvent_(manualResetEvent()), replyEvent_(manualResetEvent()),
-      queueReady_(manualResetEvent()), mainEvents_(plat::EventManager::instance()) {
+    : plat::Thread("PromptForFetchDir"), prompt_(prompt ? prompt : &shellPrompt_), owner_(nullptr),
+      requestEvent_(plat::newManualResetEvent()), replyEvent_(plat::newManualResetEvent()),
+      queueReady_(plat::newManualResetEvent()), mainEvents_(plat::EventManager::instance()) {
   if (!mainEvents_->addEvent(replyEvent_, this, "PromptForFetchDirThread::reply"))
     throw plat::Exception("addEvent(PromptForFetchDirThread::reply)");
 }

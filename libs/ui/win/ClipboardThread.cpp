@@ -4,6 +4,7 @@
 #include "plat/LogWriter.h"
 #include "plat/TimerManager.h"
 #include "plat/win/DynamicFn.h"
+#include "plat/win/ManualResetEvent.h"
 #include "ui/win/WindowClass.h"
 
 namespace ui {
@@ -23,13 +24,6 @@ WindowClass& windowClass() {
   return registered;
 }
 
-HANDLE newEvent() {
-  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!event)
-    throw plat::SystemException("CreateEvent", (int)GetLastError());
-  return event;
-}
-
 } // namespace
 
 ContentHandler::ContentHandler(Thread* thread) : thread_(thread) { thread_->addHandler(this); }
@@ -37,10 +31,10 @@ ContentHandler::ContentHandler(Thread* thread) : thread_(thread) { thread_->addH
 Thread::Thread(int flags)
     : plat::Thread("ClipboardThread"), retry_(this), nextViewer_(nullptr), stop_(false),
       registered_(false), listener_(false), flags_(flags) {
-  unclaimed_.reset(newEvent());
-  stopEvent_.reset(newEvent());
-  setContentsEvent_.reset(newEvent());
-  addedTimerEvent_.reset(newEvent());
+  unclaimed_.reset(plat::newManualResetEvent());
+  stopEvent_.reset(plat::newManualResetEvent());
+  setContentsEvent_.reset(plat::newManualResetEvent());
+  addedTimerEvent_.reset(plat::newManualResetEvent());
 }
 
 Thread::~Thread() {}
