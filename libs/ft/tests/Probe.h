@@ -22,6 +22,10 @@ struct Probe {
   Pipe in;
   LinkEnd end{&engine, &out, &in};
   int written = 0;
+  // One reader for everything sent, as the peer has: deflated data goes on
+  // from the messages before it.
+  RecordingHandler recorder;
+  ft::MsgReader reader{nullptr, &recorder};
 
   Probe() {
     out.capacity = 1 << 30;
@@ -47,8 +51,7 @@ struct Probe {
     std::string bytes = out.bytes.substr(out.readAt);
     out.bytes.clear();
     out.readAt = 0;
-    RecordingHandler recorder;
-    ft::MsgReader reader(nullptr, &recorder);
+    recorder.calls.clear();
     rdr::MemInStream input(bytes.data(), (int)bytes.size());
     MsgPump pump(&input, &reader);
     try {
