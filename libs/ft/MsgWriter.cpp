@@ -52,7 +52,7 @@ MsgWriter::DeflateFunction deflateFunction = deflate;
 
 MsgWriter::MsgWriter(rfb::MsgHandler* connection_) : connection(connection_), shut_(false) {
   memset(&deflater, 0, sizeof(deflater));
-  if (deflateInit(&deflater, DeflateLevel) != Z_OK)
+  if (deflateInit(&deflater, Z_DEFAULT_COMPRESSION) != Z_OK)
     throw plat::Exception("MsgWriter: deflateInit failed");
 }
 

@@ -69,7 +69,6 @@ public:
   bool isShut() const { return shut_; }
   // Whether data compresses below nine tenths of its size.
   static bool compressesWell(const uint8_t* data, int length);
-  static const int DeflateLevel = Z_DEFAULT_COMPRESSION;
 
   // The zlib call that deflates file data (zlib's deflate); tests put in
   // one that fails. Returns the one it replaces.
