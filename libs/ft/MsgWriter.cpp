@@ -1,6 +1,5 @@
 #include "ft/MsgWriter.h"
 
-#include "ft/DeflateAhead.h"
 #include "ft/Parameters.h"
 #include "ft/PduType.h"
 #include "ft/ShareEntry.h"
@@ -39,40 +38,44 @@ int cutLength(const char* text) {
   return length;
 }
 
-// Below this much input a further segment costs more than it carries.
-const int MinSegmentInput = 1024;
+// Stored, the worst deflate can do, data grows by a block header for each
+// block of at most 16 KiB and by the flush marker; the first output of a
+// stream begins with the stream's header besides.
+const int StoredBlockHead = 5;
+const int StoredBlockData = 16384;
+const int FlushMarker = 5;
+const int StreamHeader = 2;
 
-// The share of the budget left that a segment sized by the last one's
-// ratio is meant to fill, so that data a little less compressible than the
-// last still fits.
-const double PredictedShare = 0.8;
-
-// The zlib stream header at the fastest level: CM 8 with a 32 KiB window,
-// FLEVEL 0, and the check bits that make the pair a multiple of 31.
-const uint8_t StreamHeader[2] = {0x78, 0x01};
-static_assert(MsgWriter::DeflateLevel == Z_BEST_SPEED, "the header names the fastest level");
-static_assert((0x78 * 256 + 0x01) % 31 == 0, "the header's check bits");
+MsgWriter::DeflateFunction deflateFunction = deflate;
 
 } // namespace
 
-MsgWriter::MsgWriter(rfb::MsgHandler* connection_)
-    : connection(connection_), shut_(false), headerDue(true), largestSpace(0), totalIn(0),
-      totalOut(0), lastRatio(1) {}
+MsgWriter::MsgWriter(rfb::MsgHandler* connection_) : connection(connection_), shut_(false) {
+  memset(&deflater, 0, sizeof(deflater));
+  if (deflateInit(&deflater, Z_DEFAULT_COMPRESSION) != Z_OK)
+    throw plat::Exception("MsgWriter: deflateInit failed");
+}
 
 MsgWriter::~MsgWriter() {
   logCounters();
+  deflateEnd(&deflater);
 }
 
 void MsgWriter::logCounters() {
-  vlog.debug("uncompressed: %llu, compressed: %llu", (unsigned long long)totalIn,
-             (unsigned long long)totalOut);
+  vlog.debug("uncompressed: %lu, compressed: %lu", (unsigned long)deflater.total_in,
+             (unsigned long)deflater.total_out);
 }
 
 void MsgWriter::resetDeflate() {
   logCounters();
-  totalIn = totalOut = 0;
-  headerDue = true;
-  lastRatio = 1;
+  if (deflateReset(&deflater) != Z_OK)
+    throw plat::Exception("MsgWriter: deflateReset failed");
+}
+
+MsgWriter::DeflateFunction MsgWriter::setDeflateFunction(DeflateFunction function) {
+  DeflateFunction was = deflateFunction;
+  deflateFunction = function;
+  return was;
 }
 
 double MsgWriter::bias() {
@@ -232,41 +235,26 @@ int MsgWriter::writeUpdateByteLimit(const FileId& fileId, uint64_t upTo) {
 }
 
 int MsgWriter::writeFileData(const FileId& fileId, rdr::InStream& source, int maxLen,
-                             bool compress, DeflateAhead* ahead) {
+                             bool compress) {
   int space;
   rfb::MsgWriter* writer = writerWithRoom("writeFileData", FileDataMinimum, &space);
   if (!writer)
     return 0;
-  if (space > largestSpace)
-    largestSpace = space;
   int dataMax = budget(space, FileDataMinimum) - FileDataHead;
   if (dataMax > 65535)
     dataMax = 65535;
-  int window = maxLen & 0xFFFF;
-  bool deflating = compress && ftCompress;
-  if (deflating && ahead) {
-    ahead->feed(source, aheadSegment(*ahead));
-    if (!ahead->empty()) {
-      if (window == 0)
-        return 0;
-      int consumed = writeSegments(writer, fileId, *ahead, window, dataMax, ceiling(space, dataMax));
-      // The workers go on while this thread sends.
-      ahead->feed(source, aheadSegment(*ahead));
-      return consumed;
-    }
-  }
   int avail = source.avail();
   if (avail == 0 && source.check(false, 1))
     avail = source.avail();
+  int window = maxLen & 0xFFFF;
   if (avail > window)
     avail = window;
   if (avail == 0)
     return 0;
 
   int consumed;
-  if (deflating) {
-    consumed = writeDeflated(writer, fileId, source.getptr(), avail, dataMax,
-                             ceiling(space, dataMax));
+  if (compress && ftCompress) {
+    consumed = writeDeflated(writer, fileId, source.getptr(), avail, dataMax);
   } else {
     consumed = avail < dataMax ? avail : dataMax;
     rdr::OutStream* os = writer->startExtMsg(extensionName);
@@ -282,37 +270,38 @@ int MsgWriter::writeFileData(const FileId& fileId, rdr::InStream& source, int ma
 }
 
 int MsgWriter::writeDeflated(rfb::MsgWriter* writer, const FileId& fileId, const uint8_t* data,
-                             int avail, int dataMax, int ceiling) {
-  int head = headerLength();
-  int consumed;
-  int length = deflateInto(data, avail, dataMax - head, ceiling - head, &consumed);
-  rdr::OutStream* os = startCompressed(writer, fileId, head + length);
-  os->write(deflated.data(), length);
-  endCompressed(writer, os);
-  totalIn += consumed;
-  return consumed;
-}
-
-rdr::OutStream* MsgWriter::startCompressed(rfb::MsgWriter* writer, const FileId& fileId,
-                                           int length) {
+                             int avail, int dataMax) {
+  // Room for the data stored, the worst deflate can do, and a byte besides:
+  // with the output full, deflate may hold more of the message.
+  int input = dataMax - (dataMax + StoredBlockData - 1) / StoredBlockData * StoredBlockHead -
+              FlushMarker - 1;
+  if (deflater.total_out == 0)
+    input -= StreamHeader;
+  if (input > avail)
+    input = avail;
+  deflated.resize(dataMax);
+  deflater.next_in = (Bytef*)data;
+  deflater.avail_in = (uInt)input;
+  deflater.next_out = deflated.data();
+  deflater.avail_out = (uInt)dataMax;
+  int result = deflateFunction(&deflater, Z_SYNC_FLUSH);
+  if (result != Z_OK)
+    failDeflate(result);
+  // With the output full, deflate may hold more of this message.
+  if (deflater.avail_out == 0)
+    failDeflate(Z_OK);
+  int length = dataMax - (int)deflater.avail_out;
   rdr::OutStream* os = writer->startExtMsg(extensionName);
   os->writeU32(CompressedFileData);
   fileId.write(*os);
   os->writeU16((uint16_t)length);
-  if (headerDue) {
-    os->write(StreamHeader, 2);
-    headerDue = false;
-  }
-  totalOut += length;
-  return os;
-}
-
-// A compressed message carries several times its size of file data: held
-// back for the next whole sends, it would use up the other end's window
-// before that end hears of it.
-void MsgWriter::endCompressed(rfb::MsgWriter* writer, rdr::OutStream* os) {
+  os->write(deflated.data(), length);
   writer->endMsg();
+  // Held back for the next whole sends, a message that carries several
+  // times its size of file data would use up the other end's window before
+  // that end hears of it.
   os->flushHeld();
+  return input - (int)deflater.avail_in;
 }
 
 void MsgWriter::failDeflate(int result) {
@@ -320,115 +309,6 @@ void MsgWriter::failDeflate(int result) {
   if (result == Z_OK)
     throw plat::Exception("ft::MsgWriter: deflate output exceeds the message");
   throw plat::ExceptionFmt("ft::MsgWriter: deflate failed: %i", result);
-}
-
-int MsgWriter::aheadSegment(const DeflateAhead& ahead) const {
-  int idle = budget(largestSpace, FileDataMinimum) - FileDataHead;
-  // Even stored, a segment fits an idle connection's ceiling.
-  int most = DeflatePool::inputFitting(ceiling(largestSpace, idle));
-  double predicted = idle * PredictedShare / ahead.ratio();
-  int input = predicted < most ? (int)predicted : most;
-  return input < MinSegmentInput ? MinSegmentInput : input;
-}
-
-// The segments are sent as the workers made them, as many as fit the
-// budget and the window; the first alone may overshoot the budget up to
-// the ceiling, as a segment deflated inline may. One that fits neither the
-// window nor the ceiling is deflated anew here, smaller, from its bytes.
-int MsgWriter::writeSegments(rfb::MsgWriter* writer, const FileId& fileId, DeflateAhead& ahead,
-                             int window, int dataMax, int ceiling) {
-  int head = headerLength();
-  int input = (int)ahead.at(0).raw.size();
-  int length = head;
-  size_t count = 0;
-  if (input <= window) {
-    DeflateSegment& first = ahead.finish(0);
-    if (first.state != DeflateSegment::Done)
-      failDeflate(first.result);
-    if (head + (int)first.deflated.size() <= ceiling) {
-      length += (int)first.deflated.size();
-      count = 1;
-    }
-  }
-  if (count == 0) {
-    int avail = input < window ? input : window;
-    int consumed = writeDeflated(writer, fileId, ahead.at(0).raw.data(), avail, dataMax, ceiling);
-    ahead.consumeFront(consumed);
-    return consumed;
-  }
-  for (; count < ahead.size() && ahead.finished(count); count++) {
-    DeflateSegment& next = ahead.at(count);
-    if (next.state != DeflateSegment::Done || length + (int)next.deflated.size() > dataMax ||
-        input + (int)next.raw.size() > window)
-      break;
-    length += (int)next.deflated.size();
-    input += (int)next.raw.size();
-  }
-  rdr::OutStream* os = startCompressed(writer, fileId, length);
-  for (size_t i = 0; i < count; i++)
-    os->write(ahead.at(i).deflated.data(), (int)ahead.at(i).deflated.size());
-  endCompressed(writer, os);
-  totalIn += input;
-  ahead.pop(count);
-  return input;
-}
-
-int MsgWriter::ceiling(int space, int dataMax) {
-  int64_t most = (int64_t)space * 95 / 100;
-  if (most > MaxBudget)
-    most = MaxBudget;
-  most -= FileDataHead;
-  return most > dataMax ? (int)most : dataMax;
-}
-
-int MsgWriter::nextSegment(int length, int dataMax, int ceiling) const {
-  int safe = DeflatePool::inputFitting(ceiling - length);
-  int input = DeflatePool::inputFitting(dataMax - length);
-  double predicted = (dataMax - length) * PredictedShare / lastRatio;
-  if (predicted > input)
-    input = predicted < safe ? (int)predicted : safe;
-  return input < safe ? input : safe;
-}
-
-// Segment after segment, each ending in a sync flush, so that every message
-// inflates whole on its own. Each flush ends a deflate block, and a block
-// costs both ends more than its bytes (its code tables are built, sent and
-// read), so segments are as long as is safe: as much input as the last
-// segment's ratio says fills most of the budget left, never more than
-// would fit the ceiling even stored. Data that deflates well thus fills a
-// message with many times its budget in a few segments; a segment that
-// deflates worse than the one before overshoots the budget, never the
-// ceiling.
-int MsgWriter::deflateInto(const uint8_t* data, int avail, int dataMax, int ceiling,
-                           int* consumed) {
-  // From an empty history: the message inflates whole after any other.
-  z_stream& deflater = DeflatePool::freshStream();
-  deflated.resize(ceiling);
-  int length = 0;
-  *consumed = 0;
-  for (;;) {
-    int input = nextSegment(length, dataMax, ceiling);
-    if (input > avail - *consumed)
-      input = avail - *consumed;
-    deflater.next_in = (Bytef*)data + *consumed;
-    deflater.avail_in = (uInt)input;
-    deflater.next_out = deflated.data() + length;
-    deflater.avail_out = (uInt)(ceiling - length);
-    int result = DeflatePool::callDeflate(&deflater, Z_SYNC_FLUSH);
-    if (result != Z_OK)
-      failDeflate(result);
-    // With the output full, deflate may hold more of this message.
-    if (deflater.avail_out == 0)
-      failDeflate(Z_OK);
-    int produced = ceiling - (int)deflater.avail_out - length;
-    int used = input - (int)deflater.avail_in;
-    length += produced;
-    *consumed += used;
-    if (used > 0)
-      lastRatio = produced < used ? (double)produced / used : 1;
-    if (*consumed >= avail || nextSegment(length, dataMax, ceiling) < MinSegmentInput)
-      return length;
-  }
 }
 
 bool MsgWriter::writeFileEOF(const FileId& fileId) {

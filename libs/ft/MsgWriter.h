@@ -24,7 +24,6 @@ class MsgWriter;
 
 namespace ft {
 
-class DeflateAhead;
 struct ShareEntry;
 
 class MsgWriter {
@@ -55,28 +54,26 @@ public:
   int writeUpdateByteLimit(const FileId& fileId, uint64_t upTo);
   // Sends the next bytes buffered in source (at most maxLen), deflated when
   // compress is set and FtCompress allows; returns the source bytes used.
-  // With ahead, the deflated data comes from its segments, which it fills
-  // from the source.
-  int writeFileData(const FileId& fileId, rdr::InStream& source, int maxLen, bool compress,
-                    DeflateAhead* ahead = nullptr);
+  int writeFileData(const FileId& fileId, rdr::InStream& source, int maxLen, bool compress);
   bool writeFileEOF(const FileId& fileId);
   bool writeFileError(const FileId& fileId, const char* text);
   bool writeAbortFile(const FileId& fileId);
   int writeReleaseShare(uint32_t shareId);
 
-  // The peer restarts its inflate stream: the next compressed message opens
-  // a new stream.
+  // Restarts the deflate stream: the peer restarts its inflate stream.
   void resetDeflate();
   // From now on nothing is written: the connection's output holds part of
-  // a message, or its deflated data could not be made.
+  // a message, or the deflate stream has fallen out of step with the
+  // peer's inflate stream.
   void shut() { shut_ = true; }
   bool isShut() const { return shut_; }
   // Whether data compresses below nine tenths of its size.
   static bool compressesWell(const uint8_t* data, int length);
-  // The level of deflated data: the fastest, since at the default one
-  // deflating takes longer than sending the plain data over a fast link,
-  // and the peer inflates either.
-  static const int DeflateLevel = Z_BEST_SPEED;
+
+  // The zlib call that deflates file data (zlib's deflate); tests put in
+  // one that fails. Returns the one it replaces.
+  typedef int (*DeflateFunction)(z_stream* stream, int flush);
+  static DeflateFunction setDeflateFunction(DeflateFunction function);
 
   // The share of free room that the data and listing messages may take.
   static double bias();
@@ -87,46 +84,22 @@ private:
   // The connection's writer when it has room for minimum bytes, else null.
   rfb::MsgWriter* writerWithRoom(const char* operation, int minimum, int* space);
   void logCounters();
-  // The most output a compressed message may hold whatever its budget:
-  // 95 % of the room, at most the largest budget (at least dataMax).
-  static int ceiling(int space, int dataMax);
-  // The input of the next segment of a message that holds length bytes.
-  int nextSegment(int length, int dataMax, int ceiling) const;
-  // Deflates up to avail bytes of data into deflated, meant to fill about
-  // dataMax bytes and never more than ceiling; returns their number and
-  // sets *consumed to the input used.
-  int deflateInto(const uint8_t* data, int avail, int dataMax, int ceiling, int* consumed);
-  // A compressed message of avail bytes of data or what of them fits,
-  // deflated here; returns the input used.
+  // A compressed message of the first bytes of data (avail of them at
+  // most) that fit dataMax bytes whatever deflate makes of them; returns
+  // the input used.
   int writeDeflated(rfb::MsgWriter* writer, const FileId& fileId, const uint8_t* data, int avail,
-                    int dataMax, int ceiling);
-  // A compressed message of the ready segments of ahead that fit; returns
-  // the input they carry.
-  int writeSegments(rfb::MsgWriter* writer, const FileId& fileId, DeflateAhead& ahead,
-                    int window, int dataMax, int ceiling);
-  // Starts a compressed message of length bytes (the stream header
-  // included, when due) and writes that header.
-  rdr::OutStream* startCompressed(rfb::MsgWriter* writer, const FileId& fileId, int length);
-  void endCompressed(rfb::MsgWriter* writer, rdr::OutStream* os);
-  // Bytes the stream header adds to the next compressed message.
-  int headerLength() const { return headerDue ? 2 : 0; }
-  // The input of a segment cut ahead: as much as fills most of the budget
-  // of an idle connection at the upload's last ratio.
-  int aheadSegment(const DeflateAhead& ahead) const;
-  // The connection cannot go on after a failed segment.
+                    int dataMax);
+  // The stream cannot go on: its input is used, and the peer's inflate
+  // stream would not follow what comes next.
   void failDeflate(int result);
 
   rfb::MsgHandler* connection;
   bool shut_;
-  // The next compressed message opens the peer's inflate stream.
-  bool headerDue;
-  // The most room seen: the connection's room when idle.
-  int largestSpace;
-  // The compression statistics: input and output of compressed messages.
-  uint64_t totalIn;
-  uint64_t totalOut;
-  // Output per input byte of the last segment deflated (1 at first).
-  double lastRatio;
+  // One stream for every file of the connection, with a sync flush per
+  // message: each message inflates whole, and what the connection sent
+  // before is the history that later messages refer to. Its counters are
+  // the connection's compression statistics.
+  z_stream deflater;
   std::vector<uint8_t> deflated;
 };
 

@@ -1,6 +1,5 @@
 #include "ft/UploadManager.h"
 
-#include "ft/DeflateAhead.h"
 #include "ft/Extension.h"
 #include "ft/MsgWriter.h"
 #include "ft/PartialShareEnum.h"
@@ -22,10 +21,6 @@ plat::LogWriter vlog("UploadManager");
 
 // Upload pausing and resuming: too frequent for the detail level.
 const int LevelPausing = 101;
-
-// Shorter deflated uploads are deflated on the sending thread: handing a
-// few messages' worth to the workers costs more than it saves.
-const uint64_t DeflateAheadFrom = 64 * 1024;
 
 // One byte of the generator.
 uint32_t randomByte() {
@@ -56,10 +51,6 @@ UploadManager::UploadManager(Extension* extension_)
       listComplete_(true) {}
 
 UploadManager::~UploadManager() {}
-
-UploadManager::Upload::Upload() {}
-
-UploadManager::Upload::~Upload() {}
 
 MsgWriter* UploadManager::writer(rfb::MsgHandler* connection) {
   return extension->msgWriter(connection);
@@ -431,10 +422,7 @@ bool UploadManager::pumpUpload(rfb::MsgHandler* connection, Upload* upload) {
     try {
       if (upload->compression == -1)
         decideCompression(upload, maxLen);
-      if (upload->ahead)
-        upload->ahead->allow(upload->end - upload->position);
-      int consumed = out->writeFileData(upload->fileId, source, maxLen, upload->compression == 1,
-                                        upload->ahead.get());
+      int consumed = out->writeFileData(upload->fileId, source, maxLen, upload->compression == 1);
       upload->position += consumed;
       wrote = consumed > 0;
     } catch (rdr::EndOfStream&) {
@@ -507,13 +495,6 @@ void UploadManager::decideCompression(Upload* upload, int maxLen) {
   if (sample > 1024)
     sample = 1024;
   upload->compression = MsgWriter::compressesWell(source.getptr(), sample) ? 1 : 0;
-  uint64_t last = upload->end < upload->size ? upload->end : upload->size;
-  if (upload->compression == 1 && last > upload->position &&
-      last - upload->position >= DeflateAheadFrom) {
-    if (!pool)
-      pool = DeflatePool::shared();
-    upload->ahead.reset(new DeflateAhead(pool));
-  }
 }
 
 bool UploadManager::stopUpload(rfb::MsgHandler* connection, const FileId& fileId) {

@@ -29,8 +29,6 @@ class MsgHandler;
 
 namespace ft {
 
-class DeflateAhead;
-class DeflatePool;
 class Extension;
 class MsgWriter;
 
@@ -124,10 +122,6 @@ private:
     plat::String error;
     bool paused;
     int compression; // -1 undecided, 0 plain, 1 deflate
-    // Segments deflated ahead by the workers, for a long deflated upload.
-    std::unique_ptr<DeflateAhead> ahead;
-    Upload();
-    ~Upload();
   };
   typedef std::list<std::unique_ptr<Upload>> Uploads;
 
@@ -148,9 +142,6 @@ private:
   void finishUpload(rfb::MsgHandler* connection, Upload* upload);
 
   Extension* extension;
-  // The process's deflate workers, held from the first long deflated upload
-  // on, so that they start once and stop with the manager.
-  std::shared_ptr<DeflatePool> pool;
   plat::Mutex lock;
   uint32_t currentShare;
   bool listComplete_;

@@ -1,7 +1,5 @@
 // Mutual exclusion: a recursive lock (a critical section on Windows) and a
-// scoped holder. These are the locks the programs use; only the deflate
-// workers (ft::DeflatePool), portable code that waits on a condition, use
-// std::mutex.
+// scoped holder. These are the only locks the programs use.
 #pragma once
 
 namespace plat {

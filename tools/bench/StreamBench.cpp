@@ -1,6 +1,11 @@
 // Throughput of file data through the message writer, the V4 framing and
 // the message reader, all in memory: no socket, no disk. Prints MB/s for
-// writing and reading, plain and deflated.
+// writing and reading, plain and deflated, and what the deflated wire
+// holds beside one zlib stream at the default level with a sync flush per
+// message. Its argument: the real text (text-set.txt, made by the build).
+#include "TextSet.h"
+#include "WireFigures.h"
+
 #include "ft/FTMsgWriter.h"
 #include "ft/MsgWriter.h"
 #include "ft/PduHandler.h"
@@ -21,7 +26,6 @@
 namespace {
 
 const int FileSize = 64 << 20;
-const ft::FileId benchFile(1, 1);
 
 double seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -77,12 +81,12 @@ public:
 class CountingHandler : public ft::PduHandler {
 public:
   uint64_t bytes = 0;
-  bool ended = false;
+  size_t ends = 0;
 
   void fileData(rfb::MsgHandler*, const ft::FileId&, const uint8_t*, int length) override {
     bytes += length;
   }
-  void fileEOF(rfb::MsgHandler*, const ft::FileId&) override { ended = true; }
+  void fileEOF(rfb::MsgHandler*, const ft::FileId&) override { ends++; }
   void shareCtrl(rfb::MsgHandler*, uint32_t, uint8_t, uint32_t) override {}
   void reqShare(rfb::MsgHandler*, uint32_t, const char*, uint32_t) override {}
   void shareDataEOF(rfb::MsgHandler*, uint32_t) override {}
@@ -95,38 +99,50 @@ public:
   void releaseShare(rfb::MsgHandler*, uint32_t) override {}
 };
 
-// Sends the file in file-data messages; returns the wire bytes when kept.
-std::vector<uint8_t> writeFile(const std::vector<uint8_t>& file, bool compress, bool keep,
-                               double* mbPerSecond, int* messages) {
+enum Compression { Plain, Deflated, Probed };
+
+// Sends the files one after another on one connection, in file-data
+// messages: deflated, or deflated when the upload manager's probe says so;
+// returns the wire bytes when kept.
+std::vector<uint8_t> writeFiles(const bench::Files& files, Compression compression, bool keep,
+                                double* mbPerSecond, int* messages) {
   std::vector<uint8_t> wire;
+  uint64_t total = bench::totalSize(files);
   Connection conn;
   if (keep) {
-    wire.reserve(file.size() + file.size() / 100);
+    wire.reserve(total + total / 100);
     conn.socket.keep = &wire;
   }
   ft::MsgWriter writer(&conn);
-  rdr::MemInStream source(file.data(), (int)file.size());
   *messages = 0;
   auto start = std::chrono::steady_clock::now();
-  while (source.avail() > 0) {
-    writer.writeFileData(benchFile, source, 65535, compress);
-    ++*messages;
+  for (size_t i = 0; i < files.size(); i++) {
+    const bench::Bytes& file = files[i];
+    ft::FileId id(1, (uint32_t)i);
+    rdr::MemInStream source(file.data(), (int)file.size());
+    int sample = file.size() < 1024 ? (int)file.size() : 1024;
+    bool compress = compression == Deflated ||
+                    (compression == Probed && ft::MsgWriter::compressesWell(file.data(), sample));
+    while (source.avail() > 0) {
+      writer.writeFileData(id, source, 65535, compress);
+      ++*messages;
+    }
+    writer.writeFileEOF(id);
   }
-  writer.writeFileEOF(benchFile);
   // What the last messages left in the buffer, as a socket's owner flushes
   // before its thread sleeps.
   conn.socket.flush();
-  *mbPerSecond = file.size() / 1048576.0 / seconds(start);
+  *mbPerSecond = total / 1048576.0 / seconds(start);
   return wire;
 }
 
-double readFile(const std::vector<uint8_t>& wire, uint64_t expected) {
+double readFiles(const std::vector<uint8_t>& wire, size_t files, uint64_t expected) {
   MemorySocketIn socket(wire);
   CountingHandler handler;
   ft::MsgReader reader(nullptr, &handler);
   testing_support::ReceiverPump pump(&socket, &reader);
   auto start = std::chrono::steady_clock::now();
-  while (!handler.ended && !(socket.exhausted() && socket.avail() == 0))
+  while (handler.ends < files && !(socket.exhausted() && socket.avail() == 0))
     pump.receive();
   double elapsed = seconds(start);
   if (handler.bytes != expected)
@@ -135,35 +151,56 @@ double readFile(const std::vector<uint8_t>& wire, uint64_t expected) {
   return expected / 1048576.0 / elapsed;
 }
 
-void run(const char* name, const std::vector<uint8_t>& file, bool compress) {
+// Returns what the kept wire holds.
+bench::WireFigures run(const char* name, const bench::Files& files, Compression compression) {
   // Timed while the socket drops what it gets; the bytes for reading come
   // from a second run that keeps them.
   double writeRate, keptRate;
   int messages;
-  writeFile(file, compress, false, &writeRate, &messages);
-  std::vector<uint8_t> wire = writeFile(file, compress, true, &keptRate, &messages);
-  double readRate = readFile(wire, file.size());
+  writeFiles(files, compression, false, &writeRate, &messages);
+  std::vector<uint8_t> wire = writeFiles(files, compression, true, &keptRate, &messages);
+  uint64_t total = bench::totalSize(files);
+  double readRate = readFiles(wire, files.size(), total);
   printf("%-22s write %8.1f MB/s   read %8.1f MB/s   (%d messages, %.1f%% on the wire)\n", name,
-         writeRate, readRate, messages, 100.0 * wire.size() / file.size());
+         writeRate, readRate, messages, 100.0 * wire.size() / total);
+  return bench::measureWire(wire);
+}
+
+void printWire(const char* name, const bench::WireFigures& wire) {
+  printf("%s: %.2f to 1 (%llu bytes of files, %llu on the wire); one default-level stream\n"
+         "  with a sync flush per message over the same %llu messages: %llu bytes of deflated\n"
+         "  data against %llu; the wire / the same messages from that stream: %.4f (at most 1.02)\n",
+         name, wire.ratio(), (unsigned long long)wire.fileBytes,
+         (unsigned long long)wire.wireBytes, (unsigned long long)wire.messages,
+         (unsigned long long)wire.deflated, (unsigned long long)wire.oneStream,
+         wire.againstOneStream());
 }
 
 } // namespace
 
-int main() {
-  std::vector<uint8_t> text(FileSize);
-  const char* words = "file transfer moves the bytes of a file in framed messages; ";
-  size_t wordsLength = strlen(words);
-  for (size_t i = 0; i < text.size(); i++)
-    text[i] = (uint8_t)words[(i + i / 4093) % wordsLength];
-  std::vector<uint8_t> noise(FileSize);
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    fprintf(stderr, "usage: streambench <text-set.txt>\n");
+    return 2;
+  }
+  bench::Bytes text = bench::readWhole(argv[1]);
+  bench::Bytes noise(FileSize);
   uint32_t x = 12345;
   for (uint8_t& b : noise) {
     x = x * 1664525 + 1013904223;
     b = (uint8_t)(x >> 24);
   }
-  printf("%d MiB through writeFileData, V4 framing and MsgReader, in memory\n", FileSize >> 20);
-  run("plain", noise, false);
-  run("deflated, text", text, true);
-  run("deflated, random data", noise, true);
-  return 0;
+  bench::Files mixed = bench::mixedSet(text, bench::readWhole(argv[0]));
+  printf("%d MiB through writeFileData, V4 framing and MsgReader, in memory; the text is the\n"
+         "project's sources and READMEs (%zu bytes) again and again; the mixed set (%llu bytes)\n"
+         "is that text, the same deflated as archives hold data, and this program's first MiB,\n"
+         "in turns, each deflated when the probe says so\n",
+         FileSize >> 20, text.size(), (unsigned long long)bench::totalSize(mixed));
+  run("plain", {noise}, Plain);
+  bench::WireFigures textWire = run("deflated, text", {bench::repeated(text, FileSize)}, Deflated);
+  run("deflated, random data", {noise}, Deflated);
+  bench::WireFigures mixedWire = run("mixed set, probed", mixed, Probed);
+  printWire("text", textWire);
+  printWire("mixed set", mixedWire);
+  return textWire.againstOneStream() <= 1.02 && mixedWire.againstOneStream() <= 1.02 ? 0 : 1;
 }

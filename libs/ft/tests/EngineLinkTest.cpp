@@ -147,8 +147,8 @@ TEST_P(Transfers, EveryByteArrivesWithinItsWindows) {
 
 TEST_F(TwoEngines, LongDeflatedFilesInterleavedThroughOneInflateStream) {
   b.extension.compress = true;
-  // Segments deflated ahead by the workers, of two files at once; one
-  // file's window is smaller than a segment.
+  // Two files deflated at once, their messages taking turns through the
+  // one stream; one file's window is smaller than a message's data.
   std::vector<Contents> contents = {{"one", text(900000), false},
                                     {"two", text(700000).substr(5), false}};
   uint32_t id = a.share(proxies(contents));

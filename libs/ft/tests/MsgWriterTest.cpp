@@ -2,7 +2,6 @@
 #include "Settings.h"
 #include "TestConnection.h"
 
-#include "ft/DeflatePool.h"
 #include "ft/MsgWriter.h"
 #include "ft/Parameters.h"
 #include "ft/ShareEntry.h"
@@ -51,8 +50,8 @@ Bytes u32(uint32_t v) {
   return Bytes({(uint8_t)(v >> 24), (uint8_t)(v >> 16), (uint8_t)(v >> 8), (uint8_t)v});
 }
 
-// The data of the CompressedFileData messages on the wire, each inflated
-// whole on its own, in order.
+// The data of the CompressedFileData messages on the wire, read as the
+// peer reads them: by one inflate stream, in order, each message whole.
 Bytes inflateMessages(const Bytes& wire) {
   z_stream inf = {};
   EXPECT_EQ(Z_OK, inflateInit(&inf));
@@ -319,56 +318,76 @@ TEST_F(MsgWriterTest, FirstCompressedMessageOfIncompressibleDataFits) {
   EXPECT_EQ(0, memcmp(noise.data(), out.data(), first + second));
 }
 
-TEST_F(MsgWriterTest, ACompressedMessageOfTextCarriesManyTimesItsBudget) {
+// Two files, their messages taking turns on the wire, each message within
+// its budget: the wire is what one zlib stream at the default level makes
+// of the same messages' data with a sync flush after each, byte for byte.
+TEST_F(MsgWriterTest, OneDefaultLevelStreamWithASyncFlushPerMessage) {
   Setting<plat::IntParameter, int> bias(ft::fileTransferBias, 25);
   std::string lines;
   for (int i = 0; lines.size() < 60000; i++)
-    lines += "line " + std::to_string(i % 97) + " of the transfer log went well\n";
-  conn.setSpace(10000);
-  rdr::MemInStream source(lines.data(), (int)lines.size());
-  int consumed = writer.writeFileData(file12, source, 65535, true);
-  EXPECT_GT(consumed, 10 * 2500);
-  EXPECT_LE(conn.bytes().size(), 2u + 2500);
-  EXPECT_TRUE(inflateMessages(conn.bytes()) == text(lines.substr(0, consumed)));
+    lines += "line " + std::to_string(i * 7 % 997) + " of the transfer log went well\n";
+  std::mt19937 rng(5);
+  std::string mixed(30000, '\0');
+  for (char& c : mixed)
+    c = (char)rng();
+  mixed += lines;
+  rdr::MemInStream first(lines.data(), (int)lines.size());
+  rdr::MemInStream second(mixed.data(), (int)mixed.size());
+
+  z_stream reference = {};
+  ASSERT_EQ(Z_OK, deflateInit(&reference, Z_DEFAULT_COMPRESSION));
+  Bytes expected, out(1 << 16), payloads;
+  for (int turn = 0; first.avail() > 0 || second.avail() > 0; turn++) {
+    bool two = first.avail() == 0 || (turn % 2 && second.avail() > 0);
+    rdr::MemInStream& source = two ? second : first;
+    const uint8_t* data = source.getptr();
+    int budget = turn % 3 ? 2500 : 7500;
+    conn.setSpace(budget * 4);
+    conn.clear();
+    int consumed = writer.writeFileData(ft::FileId(1, two ? 2 : 1), source, 65535, true);
+    ASSERT_GT(consumed, 0);
+    Bytes message = conn.bytes();
+    // Within the budget, whatever deflate made of the data.
+    ASSERT_LE(message.size(), 2u + budget) << turn;
+    EXPECT_EQ(u32(10), Bytes(message.begin() + 2, message.begin() + 6));
+    payloads.insert(payloads.end(), message.begin() + 16, message.end());
+
+    reference.next_in = const_cast<uint8_t*>(data);
+    reference.avail_in = (uInt)consumed;
+    reference.next_out = out.data();
+    reference.avail_out = (uInt)out.size();
+    ASSERT_EQ(Z_OK, deflate(&reference, Z_SYNC_FLUSH));
+    expected.insert(expected.end(), out.data(), out.data() + out.size() - reference.avail_out);
+  }
+  deflateEnd(&reference);
+  EXPECT_TRUE(payloads == expected);
 }
 
-TEST_F(MsgWriterTest, TextTakesFewSegmentsAndNoiseAfterItStaysUnderTheCeiling) {
-  Setting<plat::IntParameter, int> bias(ft::fileTransferBias, 25);
-  static int calls;
-  calls = 0;
-  ft::DeflatePool::DeflateFunction zlibDeflate =
-      ft::DeflatePool::setDeflateFunction([](z_stream* s, int flush) {
-        calls++;
-        return deflate(s, flush);
-      });
-  std::string data;
-  for (int i = 0; data.size() < 80000; i++)
-    data += "line " + std::to_string(i % 97) + " of the transfer log went well\n";
-  std::mt19937 rng(5);
-  while (data.size() < 220000)
-    data += (char)rng();
-  conn.setSpace(10000);
-  rdr::MemInStream source(data.data(), (int)data.size());
-  Bytes wire;
-  for (bool first = true; source.avail() > 0; first = false) {
-    conn.clear();
-    int consumed = writer.writeFileData(file12, source, 65535, true);
-    ASSERT_GT(consumed, 0);
-    // Each block costs both ends: the text fills the message's 64 KiB in
-    // segments as long as the ceiling allows, a third as many as segments
-    // that each fit the budget of 2500 even stored.
-    if (first) {
-      EXPECT_EQ(65535, consumed);
-      EXPECT_LE(calls, 9);
-    }
-    // Guessed from the text before it, noise may overshoot the budget of
-    // 2500, never 95 % of the room.
-    Bytes message = conn.bytes();
-    EXPECT_LE(message.size(), 2u + 9500);
-    wire.insert(wire.end(), message.begin(), message.end());
+TEST_F(MsgWriterTest, HistoryCarriesAcrossFilesUntilReset) {
+  std::mt19937 rng(11);
+  std::string lines;
+  while (lines.size() < 12000)
+    lines += "row " + std::to_string(rng() % 100000) + ", size " + std::to_string(rng()) + "\n";
+  conn.setSpace(100000);
+  size_t firstFile = 0;
+  for (uint32_t number : {1, 2}) {
+    rdr::MemInStream source(lines.data(), (int)lines.size());
+    EXPECT_EQ((int)lines.size(), writer.writeFileData(ft::FileId(1, number), source, 65535, true));
+    if (number == 1)
+      firstFile = conn.bytes().size();
   }
-  ft::DeflatePool::setDeflateFunction(zlibDeflate);
-  EXPECT_TRUE(inflateMessages(wire) == text(data));
+  // The second file refers to the first, whose bytes the peer has seen.
+  EXPECT_LT((conn.bytes().size() - firstFile) * 10, firstFile);
+  EXPECT_TRUE(inflateMessages(conn.bytes()) == text(lines + lines));
+
+  // A new stream: its header, and no history to refer to.
+  conn.clear();
+  writer.resetDeflate();
+  rdr::MemInStream again(lines.data(), (int)lines.size());
+  writer.writeFileData(file12, again, 65535, true);
+  EXPECT_EQ(0x78, conn.bytes()[16]);
+  EXPECT_EQ(firstFile, conn.bytes().size());
+  EXPECT_TRUE(inflateMessages(conn.bytes()) == text(lines));
 }
 
 TEST(MsgWriter, CompressionProbe) {

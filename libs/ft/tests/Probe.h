@@ -24,6 +24,10 @@ struct Probe : ft::Extension::Waker {
   int written = 0;
   // A write cycle was asked for (as the socket server's event would be set).
   std::atomic<bool> woken{false};
+  // One reader for everything sent, as the peer has: deflated data goes on
+  // from the messages before it.
+  RecordingHandler recorder;
+  ft::MsgReader reader{nullptr, &recorder};
 
   Probe() {
     out.capacity = 1 << 30;
@@ -58,8 +62,7 @@ struct Probe : ft::Extension::Waker {
     std::string bytes = out.bytes.substr(out.readAt);
     out.bytes.clear();
     out.readAt = 0;
-    RecordingHandler recorder;
-    ft::MsgReader reader(nullptr, &recorder);
+    recorder.calls.clear();
     ScriptedInStream input;
     input.append(bytes.data(), bytes.size());
     ReceiverPump pump(&input, &reader);

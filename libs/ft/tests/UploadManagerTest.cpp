@@ -1,7 +1,6 @@
 #include "Probe.h"
 #include "Settings.h"
 
-#include "ft/DeflatePool.h"
 #include "ft/MsgWriter.h"
 #include "ft/Parameters.h"
 
@@ -319,40 +318,43 @@ TEST_F(UploadManagerTest, CompressesWhatCompressesWell) {
   EXPECT_LT(probe.out.moved, text.size() / 4);
 }
 
-// Long enough for the deflate workers.
-std::string logText(size_t n) {
-  std::string s;
-  for (int i = 0; s.size() < n; i++)
-    s += "line " + std::to_string(i * 7 % 9973) + " of the log\n";
-  s.resize(n);
-  return s;
-}
-
-TEST_F(UploadManagerTest, AbortAndCloseWithSegmentsInFlight) {
+TEST_F(UploadManagerTest, DeflatedFilesGoOnThroughOneStreamAfterAnAbort) {
   auto compress = setting(ft::ftCompress, true);
-  std::string text = logText(2 << 20);
+  std::string text;
+  for (int i = 0; text.size() < 200000; i++)
+    text += "line " + std::to_string(i * 7 % 9973) + " of the log\n";
   shareAndList({new MemFile("f", text), new MemFile("g", text)});
   probe.sent();
-  probe.ext().reqFile(probe.conn(), "f", ft::FileId(40, 1), All, 0, All, 1);
-  probe.ext().reqFile(probe.conn(), "g", ft::FileId(40, 2), All, 0, All, 1);
-  cycle();
+  probe.ext().reqFile(probe.conn(), "f", ft::FileId(40, 1), 50000, 0, All, 1);
+  probe.ext().reqFile(probe.conn(), "g", ft::FileId(40, 2), 50000, 0, All, 1);
+  Lines lines = probe.sent();
   probe.ext().abortFile(probe.conn(), ft::FileId(40, 1));
-  cycle();
-  // The connection goes with g's segments still with the workers.
-  probe.end.close();
-  EXPECT_FALSE(um().uploadsPending(probe.conn()));
+  probe.ext().updateByteLimit(probe.conn(), ft::FileId(40, 2), All);
+  // The rest of g goes on from the stream that carried both files so far:
+  // the reader that read those messages reads the next ones.
+  Lines rest = probe.sent();
+  lines.insert(lines.end(), rest.begin(), rest.end());
+  std::string f, g;
+  for (const std::string& line : lines) {
+    if (line.compare(0, 14, "fileData 40/1 ") == 0)
+      f += line.substr(14);
+    if (line.compare(0, 14, "fileData 40/2 ") == 0)
+      g += line.substr(14);
+  }
+  EXPECT_EQ(text.substr(0, 50000), f);
+  EXPECT_TRUE(g == text);
+  EXPECT_EQ("fileEOF 40/2", lines.back());
 }
 
 TEST(UploadManagerFailure, AFailedWriteCycleClosesTheConnectionAndWritesNoMore) {
   auto compress = setting(ft::ftCompress, true);
-  ft::DeflatePool::DeflateFunction real = ft::DeflatePool::setDeflateFunction(deflateThatCannotFinish);
-  // Deflated by the sending thread, by the workers, and out of memory.
-  for (int run : {0, 1, 2}) {
-    bool outOfMemory = run == 2;
+  ft::MsgWriter::DeflateFunction real = ft::MsgWriter::setDeflateFunction(deflateThatCannotFinish);
+  // Deflate that cannot finish a message, and out of memory.
+  for (bool outOfMemory : {false, true}) {
     if (outOfMemory)
-      ft::DeflatePool::setDeflateFunction(real);
+      ft::MsgWriter::setDeflateFunction(real);
     Probe probe;
-    MemFile* file = new MemFile("f", std::string(run == 1 ? 100000 : 5000, 'z'));
+    MemFile* file = new MemFile("f", std::string(5000, 'z'));
     file->outOfMemory = outOfMemory;
     probe.engine.share({file, new MemFile("g", "g")}, 2, 40);
     probe.ext().reqShare(probe.conn(), 40, "", 0);
@@ -360,8 +362,8 @@ TEST(UploadManagerFailure, AFailedWriteCycleClosesTheConnectionAndWritesNoMore) 
     probe.ext().reqFile(probe.conn(), "f", ft::FileId(40, 1), All, 0, All, 1);
     probe.ext().reqFile(probe.conn(), "g", ft::FileId(40, 2), All, 0, All, 1);
     // No error for the file: the connection's stream is what failed.
-    EXPECT_EQ(Lines{}, probe.sent()) << run;
-    EXPECT_TRUE(probe.end.closing) << run;
+    EXPECT_EQ(Lines{}, probe.sent()) << outOfMemory;
+    EXPECT_TRUE(probe.end.closing) << outOfMemory;
   }
 }
 
