@@ -33,6 +33,7 @@ ShareClipboard::ShareClipboard(Extension* extension) : extension_(extension) {
 ShareClipboard::~ShareClipboard() {
   if (extension_)
     extension_->removeShareCallback(this);
+  stopWaiting();
 }
 
 bool ShareClipboard::isClipboardShare(uint32_t flags) { return flags == 0 || (flags & 2); }
@@ -55,21 +56,63 @@ void ShareClipboard::sharePending(uint32_t, uint32_t flags) {
   }
 }
 
-void ShareClipboard::shareReady(ShareProxy* share) {
-  if (!isClipboardShare(share->flags()))
-    return;
+HRESULT ShareClipboard::putOnClipboard(ShareProxy* share) {
   DataObject* data = new com::ComObject<DataObject>;
   data->setShare(share);
   HRESULT hr = OleSetClipboard(static_cast<IDataObject*>(data));
-  if (FAILED(hr))
-    vlog.error("shareReady: %s", plat::SystemException("OleSetClipboard", (int)hr).str());
   // The clipboard keeps its own reference.
   static_cast<IDataObject*>(data)->Release();
+  return hr;
+}
+
+void ShareClipboard::shareReady(ShareProxy* share) {
+  if (!isClipboardShare(share->flags()))
+    return;
+  // A newer share replaces one still waiting.
+  stopWaiting();
+  HRESULT hr = putOnClipboard(share);
+  if (hr == CLIPBRD_E_CANT_OPEN) {
+    vlog.info("shareReady: the clipboard is held open; trying again");
+    try {
+      retry_.start(RetryMs);
+      share->addRef();
+      waiting_ = share;
+      attempts_ = 1;
+      return;
+    } catch (const plat::Exception& e) {
+      vlog.error("shareReady: %s", e.str());
+    }
+  }
+  if (FAILED(hr))
+    vlog.error("shareReady: %s", plat::SystemException("OleSetClipboard", (int)hr).str());
+}
+
+bool ShareClipboard::handleTimeout(plat::Timer*) {
+  if (!waiting_)
+    return false;
+  HRESULT hr = putOnClipboard(waiting_);
+  if (hr == CLIPBRD_E_CANT_OPEN && ++attempts_ < MaxAttempts)
+    return true;
+  if (FAILED(hr))
+    vlog.error("shareReady: %s", plat::SystemException("OleSetClipboard", (int)hr).str());
+  waiting_->release();
+  waiting_ = nullptr;
+  return false;
+}
+
+void ShareClipboard::stopWaiting() {
+  retry_.stop();
+  if (waiting_) {
+    waiting_->release();
+    waiting_ = nullptr;
+  }
 }
 
 void ShareClipboard::shareWithdrawn(ShareProxy* share) {
   if (!isClipboardShare(share->flags()))
     return;
+  if (share == waiting_)
+    stopWaiting();
   IDataObject* current = nullptr;
   try {
     HRESULT hr = OleGetClipboard(&current);

@@ -6,15 +6,24 @@
 // withdrawn the clipboard is emptied, unless something else owns it by
 // then. Shares for the fetch folder alone (flags 1) are left alone.
 //
+// Another window may hold the clipboard open for a moment (a program
+// reading it, this process's own clipboard watcher among them): a ready
+// share that finds it so is put on the clipboard again shortly, for a
+// while, from the thread's timers, so that the loop goes on serving the
+// window that holds it.
+//
 // A share callback of the extension: main thread, and every failure is
 // logged, never passed to the extension.
 #pragma once
 
 #include "ft/Extension.h"
+#include "plat/Timer.h"
+
+#include <windows.h>
 
 namespace ft {
 
-class ShareClipboard : public Extension::ShareCallback {
+class ShareClipboard : public Extension::ShareCallback, private plat::Timer::Callback {
 public:
   // Registers with the extension when it is not null.
   explicit ShareClipboard(Extension* extension);
@@ -28,8 +37,21 @@ public:
   void shareReady(ShareProxy* share) override;
   void shareWithdrawn(ShareProxy* share) override;
 
+  static const int RetryMs = 50;
+  static const int MaxAttempts = 40;
+
 private:
+  // A DataObject over the share onto the clipboard; OleSetClipboard's answer.
+  HRESULT putOnClipboard(ShareProxy* share);
+  bool handleTimeout(plat::Timer* timer) override;
+  void stopWaiting();
+
   Extension* extension_;
+  // The ready share that found the clipboard held open (a reference of
+  // ours), and how often it was tried.
+  ShareProxy* waiting_ = nullptr;
+  int attempts_ = 0;
+  plat::Timer retry_{this};
 };
 
 } // namespace ft

@@ -13,6 +13,7 @@
 #include "ft/win/ActiveShareAutoDownloader.h"
 #include "os/win/OleInitialiser.h"
 #include "os/win/StgMedium.h"
+#include "plat/TimerManager.h"
 #include "plat/win/EventManager.h"
 #include "testing/ClipboardText.h"
 #include "testing/EventPump.h"
@@ -151,6 +152,55 @@ TEST_F(ClipboardShare, OtherContentsAreLeftAlone) {
   withdraw(share);
   pump([] { return false; }, 200);
   EXPECT_EQ(L"newer", clipboardText());
+  share->release();
+}
+
+TEST_F(ClipboardShare, AShareThatFindsTheClipboardHeldOpenGoesOnOnceItIsLetGo) {
+  plat::TimerManager timers;
+  // Another thread holds the clipboard open for a window of its own, as a
+  // program reading it does (opened for no window it would not exclude).
+  std::atomic<int> held{-1};
+  std::atomic<bool> letGo{false};
+  auto holdClipboard = [&] {
+    HWND window = CreateWindowW(L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                nullptr, nullptr);
+    held = window && OpenClipboard(window) ? 1 : 0;
+    while (!letGo)
+      Sleep(5);
+    if (held == 1)
+      CloseClipboard();
+    if (window)
+      DestroyWindow(window);
+  };
+  std::thread holder(holdClipboard);
+  while (held < 0)
+    Sleep(5);
+  ASSERT_EQ(1, held.load());
+  ft::ShareProxy* share = offer({new MemFile("h", "held")}, 2);
+  ASSERT_TRUE(share);
+  pumpFor(300);
+  letGo = true;
+  holder.join();
+  ft::PrivateRecord record;
+  EXPECT_TRUE(pumpUntil(
+      [&] { return currentRecord(&record) && record.shareId == share->shareId(); }, 5000));
+
+  // Withdrawn while it waits: it stays off the clipboard.
+  OleSetClipboard(nullptr);
+  held = -1;
+  letGo = false;
+  holder = std::thread(holdClipboard);
+  while (held < 0)
+    Sleep(5);
+  ASSERT_EQ(1, held.load());
+  ft::ShareProxy* second = offer({new MemFile("i", "gone")}, 2);
+  ASSERT_TRUE(second);
+  withdraw(second);
+  letGo = true;
+  holder.join();
+  pumpFor(300);
+  EXPECT_FALSE(IsClipboardFormatAvailable(ft::fileGroupDescriptorWFormat()));
+  second->release();
   share->release();
 }
 
