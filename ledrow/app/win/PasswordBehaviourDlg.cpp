@@ -9,9 +9,11 @@
 
 namespace addrbook {
 
-// The tips show after the mouse rests this long, on one line each.
+// The tips show after the mouse rests this long. They wrap at the width of
+// the program's other tips: on one line each, the longest would be wider
+// than many screens.
 static const int TipDelayMs = 300;
-static const int TipWidth = -1;
+static const int TipWidth = 300;
 
 PasswordBehaviourDlg::PasswordBehaviourDlg() : Dialog(IDD_PASSWORD_BEHAVIOUR), choice_(Ask) {}
 

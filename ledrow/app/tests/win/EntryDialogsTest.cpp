@@ -254,7 +254,7 @@ TEST(PasswordBehaviour, TipsComeAfterTheirDelay) {
   question.setEntryName("files.example");
   EXPECT_FALSE(question.runModal(book.window.getHandle()));
   EXPECT_EQ(300, delay);
-  EXPECT_EQ(-1, width);
+  EXPECT_EQ(300, width);
   EXPECT_EQ(4, tools);
   EXPECT_TRUE(book.helper.problems().empty());
 }
