@@ -1,6 +1,5 @@
 #include "ferrin/win/FileHandOff.h"
 
-#include "plat/Exception.h"
 #include "plat/win/ManualResetEvent.h"
 
 namespace ft {

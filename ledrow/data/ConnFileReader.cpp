@@ -2,6 +2,7 @@
 #include "ledrow/data/ConnOptions.h"
 #include "ledrow/data/LineRules.h"
 #include "net/Endpoint.h"
+#include "plat/RaisedFlag.h"
 #include "plat/String.h"
 #include "rdr/Exception.h"
 #include "rdr/InStream.h"
@@ -127,7 +128,7 @@ void CConnOptions::read(rdr::InStream& in) {
 
 void CConnOptions::setFromFile(const char* name, const char* value, const char* section) {
   if (plat::ConfigParameter* p = get(name)) {
-    TakingText pair(*this);
+    plat::RaisedFlag pair(takingText_);
     try {
       p->setParam(value, plat::PriorityUser);
     } catch (const plat::Exception&) {

@@ -5,6 +5,7 @@
 #include "ledrow/data/UserNameSource.h"
 #include "plat/Assert.h"
 #include "plat/LogWriter.h"
+#include "plat/RaisedFlag.h"
 #include "plat/Path.h"
 
 namespace addrbook {
@@ -166,7 +167,7 @@ CConnOptions& CConnOptions::operator=(const CConnOptions& other) {
   // Options first: taking PasswordFile reads that file into the password,
   // which the source's bytes then replace.
   {
-    TakingText copying(*this);
+    plat::RaisedFlag copying(takingText_);
     copyAllFrom(other);
   }
   password_ = other.password_;

@@ -155,25 +155,11 @@ protected:
   std::map<std::string, std::string> extraOptions_;
 
 private:
-  // While one lives, the options come from a text or another entry rather
-  // than from the user.
-  class TakingText {
-  public:
-    explicit TakingText(CConnOptions& options) : options_(options), was_(options.takingText_) {
-      options.takingText_ = true;
-    }
-    ~TakingText() { options_.takingText_ = was_; }
-    TakingText(const TakingText&) = delete;
-    TakingText& operator=(const TakingText&) = delete;
-
-  private:
-    CConnOptions& options_;
-    bool was_;
-  };
-
   void readPasswordFile();
   void applyLegacyOption(const char* name, const char* value);
 
+  // Raised while the options come from a text or another entry rather than
+  // from the user.
   bool takingText_;
 };
 

@@ -118,6 +118,22 @@ void printFailure(const char* label, const std::string& problem, const std::stri
   fflush(stdout);
 }
 
+// The end of a mode: its failure, the work folder kept; or what it showed
+// (when shown is not null), the work folder removed unless kept.
+int endMode(const Options& options, const char* label, bool ok, const std::string& problem,
+            const std::string& work, const char* shown) {
+  if (!ok) {
+    printFailure(label, problem, work);
+    return 1;
+  }
+  if (shown)
+    printf("%s\n", shown);
+  fflush(stdout);
+  if (!options.keep)
+    removeTree(wide(work));
+  return 0;
+}
+
 struct Fetched {
   bool ok = false;
   uint64_t bytes = 0;
@@ -448,14 +464,7 @@ int copy(const Options& options) {
              testing_support::fileCount(testing_support::virtualTree(files)));
   }
   ok = ok && session.finish(&problem);
-  if (!ok) {
-    printFailure("copy", problem, work);
-    return 1;
-  }
-  fflush(stdout);
-  if (!options.keep)
-    removeTree(wide(work));
-  return 0;
+  return endMode(options, "copy", ok, problem, work, nullptr);
 }
 
 int hostileCopy(const Options& options) {
@@ -476,15 +485,8 @@ int hostileCopy(const Options& options) {
   }
   if (result.ok)
     result = watcherWithoutWindow(options.ferrin, work, work + "\\source", helpers);
-  if (!result.ok) {
-    printFailure("hostile copy", result.problem, work);
-    return 1;
-  }
-  printf("hostile copy: ferrin ended with 0\n");
-  fflush(stdout);
-  if (!options.keep)
-    removeTree(wide(work));
-  return 0;
+  return endMode(options, "hostile copy", result.ok, result.problem, work,
+                 "hostile copy: ferrin ended with 0");
 }
 
 int emptyShare(const Options& options) {
@@ -502,16 +504,9 @@ int emptyShare(const Options& options) {
                                        options.timeout);
   std::string ended;
   bool ok = result.ok && session.finish(&ended);
-  if (!ok) {
-    printFailure("empty share", result.ok ? ended : result.problem, work);
-    return 1;
-  }
-  printf("empty share: offered in the middle of a download and let go at once; the download "
-         "arrived whole, every byte checked; ferrin ended with 0\n");
-  fflush(stdout);
-  if (!options.keep)
-    removeTree(wide(work));
-  return 0;
+  return endMode(options, "empty share", ok, result.ok ? ended : result.problem, work,
+                 "empty share: offered in the middle of a download and let go at once; the "
+                 "download arrived whole, every byte checked; ferrin ended with 0");
 }
 
 void printMemory(const char* when, const PeerSession::Memory& m) {
@@ -539,15 +534,9 @@ int flood(const Options& options) {
   printMemory("after the flood", result.after);
   std::string ended;
   bool ok = result.ok && session.finish(&ended);
-  if (!ok) {
-    printFailure("flood", result.ok ? ended : result.problem, work);
-    return 1;
-  }
-  printf("flood: then every file of the share saved, every byte checked; ferrin ended with 0\n");
-  fflush(stdout);
-  if (!options.keep)
-    removeTree(wide(work));
-  return 0;
+  return endMode(options, "flood", ok, result.ok ? ended : result.problem, work,
+                 "flood: then every file of the share saved, every byte checked; ferrin ended "
+                 "with 0");
 }
 
 int reset(const Options& options) {
@@ -559,15 +548,8 @@ int reset(const Options& options) {
   CopyResult result;
   if (session.start(&result.problem))
     result = resetWhileOutputWaits(session, work + "\\source", helpersIn(work, options));
-  if (!result.ok) {
-    printFailure("reset", result.problem, work);
-    return 1;
-  }
-  printf("reset: the connection reset while ferrin's output waited; ferrin ended with 0\n");
-  fflush(stdout);
-  if (!options.keep)
-    removeTree(wide(work));
-  return 0;
+  return endMode(options, "reset", result.ok, result.problem, work,
+                 "reset: the connection reset while ferrin's output waited; ferrin ended with 0");
 }
 
 int pasteMany(const Options& options) {

@@ -13,6 +13,7 @@
 #include "os/win/StartupValues.h"
 #include "plat/DString.h"
 #include "plat/LogWriter.h"
+#include "plat/RaisedFlag.h"
 #include "plat/SafeFileName.h"
 #include "plat/win/Unicode.h"
 #include "ui/win/MsgBox.h"
@@ -714,7 +715,7 @@ void MainDialog::reportNewEntryFailure(const char* reason) {
   mainDialogLog.error("%s", text.c_str());
   if (newEntryBoxOpen_)
     return;
-  Raised open(newEntryBoxOpen_);
+  plat::RaisedFlag open(newEntryBoxOpen_);
   ui::MsgBox(GetParent(getHandle()), text.c_str(), MB_OK | MB_ICONERROR);
 }
 

@@ -146,18 +146,6 @@ public:
   LRESULT subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-  // A flag set for as long as this lives.
-  class Raised {
-  public:
-    explicit Raised(bool& flag) : flag_(flag) { flag_ = true; }
-    Raised(const Raised&) = delete;
-    Raised& operator=(const Raised&) = delete;
-    ~Raised() { flag_ = false; }
-
-  private:
-    bool& flag_;
-  };
-
   bool onNotify(NMHDR* header, LRESULT* result);
   LRESULT customDraw(NMTVCUSTOMDRAW* draw);
   void drawHeader(NMTVCUSTOMDRAW* draw);

@@ -15,6 +15,7 @@
 #include "ledrow/passwords/SaveEntry.h"
 #include "os/win/RegPolicy.h"
 #include "plat/DString.h"
+#include "plat/RaisedFlag.h"
 #include "plat/win/Unicode.h"
 #include "ui/win/MsgBox.h"
 
@@ -339,7 +340,7 @@ void MainDialog::upgradeEntries() {
   if (due.empty())
     return;
   IdleWork::Hold hold(idleWork_);
-  Raised running(upgrading_);
+  plat::RaisedFlag running(upgrading_);
   try {
     ZeroingBuffer master;
     {
