@@ -1,7 +1,11 @@
 // A local file offered to the other end, named by its path (a file copied
 // to the clipboard as a file list, or picked with "Send Files"). Opened, it
 // reads with overlapped I/O, whatever its size, so the main thread never
-// waits for the disk or the network.
+// waits for a read. It does wait for the rest: open (CreateFileW) runs on
+// the main thread, and so does the look at the file that makes the entry
+// when the file was picked with "Send Files" (a copied one is looked at on
+// the clipboard thread); a file on a slow network share holds the thread
+// that long.
 #pragma once
 
 #include "ft/FileProxy.h"
