@@ -65,7 +65,7 @@ struct Outlasting {
 
 // Everything from OLE to the end of the main loop. The objects are made in
 // the order below and released in the reverse order as the scope ends.
-// The hand-off from the clipboard watcher goes first of all: its events
+// The clipboard watcher's content handler goes first of all: its events
 // are registered with this thread's event manager.
 int serve(const StartupArgs& start, os::RegKey* settingsKey, HINSTANCE instance,
           const wchar_t* icon, Outlasting& outlasting) {
@@ -94,11 +94,11 @@ int serve(const StartupArgs& start, os::RegKey* settingsKey, HINSTANCE instance,
   FerrinSocketServer server(extension);
   net::EventSocketManager socketManager(new io::WinsockManager);
   plat::TimerManager timerManager;
-  std::unique_ptr<ft::FerrinContentHandler> clipboardHandOff;
+  std::unique_ptr<ft::FerrinContentHandler> contentHandler;
   if (start.clipboardSharing) {
     outlasting.clipboardWatcher.reset(new ui::clipboard::Thread(0));
     ft::ClipboardFiles* files = new ft::ClipboardFiles(outlasting.clipboardWatcher.get());
-    clipboardHandOff.reset(
+    contentHandler.reset(
         new ft::FerrinContentHandler(files->handOff(), &fileTransferManager.uploadManager()));
     outlasting.clipboardWatcher->start();
   }

@@ -7,7 +7,7 @@ namespace ft {
 
 namespace {
 
-plat::LogWriter vlog("ClipHandOff");
+plat::LogWriter vlog("ContentHandler");
 
 // Files copied to the clipboard: the other end puts them on its clipboard.
 const uint32_t ClipboardShare = 2;

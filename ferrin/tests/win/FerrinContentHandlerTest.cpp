@@ -52,7 +52,7 @@ struct Listed : ft::Extension::ShareCallback {
   std::vector<ReadyShare> shares;
 };
 
-struct HandOff : testing::Test {
+struct ContentHandler : testing::Test {
   os::OleInitialiser ole;
   plat::EventManager events;
   Engine a; // ferrin's
@@ -66,7 +66,7 @@ struct HandOff : testing::Test {
       new ft::FerrinContentHandler(files->handOff(), &a.upload())};
   TempDir dir;
 
-  ~HandOff() override {
+  ~ContentHandler() override {
     handler.reset();
     link.reset();
     watcher->stop(1000);
@@ -96,7 +96,7 @@ struct HandOff : testing::Test {
 
 } // namespace
 
-TEST_F(HandOff, TwoPendingBeforeOneReadyMakeOneShare) {
+TEST_F(ContentHandler, TwoPendingBeforeOneReadyMakeOneShare) {
   pending();
   uint32_t first = a.upload().currentShareId();
   pending();
@@ -108,7 +108,7 @@ TEST_F(HandOff, TwoPendingBeforeOneReadyMakeOneShare) {
   EXPECT_EQ(std::multiset<std::string>{"one.txt"}, listed.shares[0].names);
 }
 
-TEST_F(HandOff, ASendFilesShareMadeWhileACopyIsReadKeepsItsOwnFiles) {
+TEST_F(ContentHandler, ASendFilesShareMadeWhileACopyIsReadKeepsItsOwnFiles) {
   // "Send files..." delivered between the copy's "Pending" and "Ready".
   ft::UploadManagerProxy proxy(&a.upload(), nullptr);
   pending();
@@ -123,7 +123,7 @@ TEST_F(HandOff, ASendFilesShareMadeWhileACopyIsReadKeepsItsOwnFiles) {
   EXPECT_EQ(std::multiset<std::string>{"copied.txt"}, listed.shares[1].names);
 }
 
-TEST(HandOffWatcher, AWatcherThatCannotMakeItsWindowIsLetGoOf) {
+TEST(ContentHandlerWatcher, AWatcherThatCannotMakeItsWindowIsLetGoOf) {
   os::OleInitialiser ole;
   plat::EventManager events;
   Engine a;
