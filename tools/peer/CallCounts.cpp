@@ -53,7 +53,7 @@ void printCounts(const char* label, const Counts& sender, const Counts& receiver
     names.insert(entry.first);
   for (const auto& entry : receiver)
     names.insert(entry.first);
-  printf("  system calls per %s (%s): kivpeer sending | ferrin saving\n", unit, label);
+  printf("  system calls per %s (%s): kivpeer sending | ferrin receiving\n", unit, label);
   for (const std::string& name : names) {
     auto s = sender.find(name);
     auto r = receiver.find(name);

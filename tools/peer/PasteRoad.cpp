@@ -104,8 +104,10 @@ PasteResult pasteShare(PeerSession& session, const testing_support::VirtualShape
                           "the share on the clipboard", &result.problem))
     return result;
   int renewals = session.extension().renewals;
+  Counts before = ownCounts();
   result = runPaste(&session, shape, helpers, "paste-" + std::to_string(id));
   result.renewals = session.extension().renewals - renewals;
+  result.sender = difference(ownCounts(), before);
   return result;
 }
 

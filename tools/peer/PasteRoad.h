@@ -1,9 +1,10 @@
 // The paste road: a share of generated files offered for the clipboard,
 // pasted out of ferrin by kivpaste the way the shell pastes, every byte
 // checked; and the same files pasted from our plain virtual-file source
-// (kivcopy --virtual), the yardstick of any paste.
+// (kivcopy --virtual): the paste without ferrin.
 #pragma once
 
+#include "CallCounts.h"
 #include "PeerSession.h"
 
 #include "testing/VirtualTree.h"
@@ -19,6 +20,8 @@ struct PasteResult {
   uint64_t bytes = 0;
   int files = 0;
   int renewals = 0; // byte limits ferrin renewed meanwhile
+  Counts sender;    // kivpeer's system calls meanwhile
+  Counts receiver;  // ferrin's, over its whole run (once it has ended)
 };
 
 struct Helpers {
