@@ -309,8 +309,9 @@ bool pasteBaseline(const Options& options, const char* label, const VirtualShape
 }
 
 // How far a paste out of ferrin may fall below its yardstick: what a
-// machine's changing load moves the figures by.
-const double LeastPasteRatio = 0.8;
+// machine's changing load moves the figures by (pastes at the bound came
+// to 0.93 and more; one through a ring of 16 KiB, to 0.82).
+const double LeastPasteRatio = 0.85;
 
 // A paste out of ferrin is the paste from the virtual-file source (the
 // pasting program's reads served across processes) with a download over a
@@ -344,7 +345,7 @@ bool benchPaste(const Options& options, const char* label, const VirtualShape& s
   double ratio = bound / ferrin.seconds;
   bool ok = ratio >= LeastPasteRatio;
   printf("  %s: virtual-file source %.2f s + raw copy %.2f s = %.2f s, ferrin %.2f s: "
-         "ferrin/(source + raw copy) = %.2f (%s %.1f); ferrin/source = %.2f\n",
+         "ferrin/(source + raw copy) = %.2f (%s %.2f); ferrin/source = %.2f\n",
          label, baseline.seconds, rawSeconds, bound, ferrin.seconds, ratio,
          ok ? "at least" : "BELOW", LeastPasteRatio, baseline.seconds / ferrin.seconds);
   fflush(stdout);
