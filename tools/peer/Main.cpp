@@ -19,6 +19,9 @@
 //                          as a dropped-file list, then virtual files as
 //                          descriptors and streams) offered by ferrin as a
 //                          clipboard share, saved and checked
+//   kivpeer --hard-links   files at the top and a hard link beside each,
+//                          copied by kivcopy: every name offered, saved and
+//                          checked
 //   kivpeer --hostile-copy copies other programs make, not all of them well
 //                          (HostileCopyRoad.h): each offered, or not, with
 //                          ferrin serving on; then ferrin whose clipboard
@@ -327,7 +330,7 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
     if (strcmp(a, "--bench") == 0 || strcmp(a, "--bench-fetch") == 0 ||
         strcmp(a, "--paste") == 0 ||
         strcmp(a, "--paste-many") == 0 || strcmp(a, "--copy") == 0 ||
-        strcmp(a, "--hostile-copy") == 0 ||
+        strcmp(a, "--hostile-copy") == 0 || strcmp(a, "--hard-links") == 0 ||
         strcmp(a, "--send") == 0 || strcmp(a, "--empty-share") == 0 ||
         strcmp(a, "--flood") == 0 || strcmp(a, "--reset") == 0) {
       o->mode = a + 2;
@@ -421,6 +424,30 @@ int paste(const Options& options) {
   return ok ? 0 : 1;
 }
 
+// The tree copied by kivcopy as a shell item list with a dropped-file
+// list, then as a dropped-file list alone, each copy saved and checked.
+bool copyRounds(PeerSession& session, const std::string& work, const Helpers& helpers,
+                const char* label, const TreeShape& shape, uint32_t* lastShare,
+                std::string* problem) {
+  int round = 0;
+  for (const char* formats : {"idlist,hdrop", "hdrop"}) {
+    std::string root = work + "\\copy" + std::to_string(round);
+    std::string fetchDir = work + "\\fetch" + std::to_string(round++);
+    CreateDirectoryW(wide(root).c_str(), nullptr);
+    CreateDirectoryW(wide(fetchDir).c_str(), nullptr);
+    SourceTree tree(root, shape);
+    CopyResult result = copyFiles(session, tree, root, fetchDir, formats, helpers, lastShare);
+    if (!result.ok) {
+      *problem = result.problem;
+      return false;
+    }
+    printf("%s (%s): %zu files offered as a clipboard share with '/' names, saved, every byte "
+           "checked\n",
+           label, formats, tree.files().size());
+  }
+  return true;
+}
+
 int copy(const Options& options) {
   std::string work = makeWorkDir("copy");
   Helpers helpers = helpersIn(work, options);
@@ -428,31 +455,15 @@ int copy(const Options& options) {
   std::string problem;
   bool ok = session.start(&problem);
   uint32_t lastShare = 0;
-  int round = 0;
-  for (const char* formats : {"idlist,hdrop", "hdrop"}) {
-    if (!ok)
-      break;
-    std::string root = work + "\\copy" + std::to_string(round);
-    std::string fetchDir = work + "\\fetch" + std::to_string(round++);
-    CreateDirectoryW(wide(root).c_str(), nullptr);
-    CreateDirectoryW(wide(fetchDir).c_str(), nullptr);
-    TreeShape shape;
-    shape.largeBytes = 3 << 20;
-    shape.smallFiles = 250;
-    shape.smallBytes = 3000;
-    SourceTree tree(root, shape);
-    CopyResult result = copyFiles(session, tree, root, fetchDir, formats, helpers, &lastShare);
-    ok = result.ok;
-    problem = result.problem;
-    if (ok)
-      printf("copy (%s): %zu files offered as a clipboard share with '/' names, saved, every "
-             "byte checked\n",
-             formats, tree.files().size());
-  }
+  TreeShape onDisk;
+  onDisk.largeBytes = 3 << 20;
+  onDisk.smallFiles = 250;
+  onDisk.smallBytes = 3000;
+  ok = ok && copyRounds(session, work, helpers, "copy", onDisk, &lastShare, &problem);
   if (ok) {
     // Virtual files: descriptors, and streams that ferrin reads off the
     // copying program's data object.
-    std::string fetchDir = work + "\\fetch" + std::to_string(round);
+    std::string fetchDir = work + "\\fetch-virtual";
     CreateDirectoryW(wide(fetchDir).c_str(), nullptr);
     VirtualShape files = shape(300000, 40, 2000, true);
     CopyResult result = copyVirtualFiles(session, files, fetchDir, helpers, &lastShare);
@@ -465,6 +476,26 @@ int copy(const Options& options) {
   }
   ok = ok && session.finish(&problem);
   return endMode(options, "copy", ok, problem, work, nullptr);
+}
+
+// Files at the top with hard links beside them: every name is offered,
+// each link with the bytes of its file.
+int hardLinks(const Options& options) {
+  std::string work = makeWorkDir("hard-links");
+  Helpers helpers = helpersIn(work, options);
+  PeerSession session(options.ferrin, work + "\\ferrin.log", true, L"");
+  std::string problem;
+  bool ok = session.start(&problem);
+  uint32_t lastShare = 0;
+  TreeShape shape;
+  shape.smallFiles = 20;
+  shape.smallBytes = 3000;
+  shape.topFiles = 2;
+  shape.topLinks = true;
+  ok = ok && copyRounds(session, work, helpers, "hard links", shape, &lastShare, &problem);
+  ok = ok && session.finish(&problem);
+  return endMode(options, "hard links", ok, problem, work,
+                 "hard links: each file and its link offered, ferrin ended with 0");
 }
 
 int hostileCopy(const Options& options) {
@@ -614,6 +645,8 @@ int main() {
       return copy(options);
     if (options.mode == "hostile-copy")
       return hostileCopy(options);
+    if (options.mode == "hard-links")
+      return hardLinks(options);
     if (options.mode == "send")
       return sendRoad(options) ? 0 : 1;
     if (options.mode == "empty-share")
