@@ -425,77 +425,69 @@ int paste(const Options& options) {
 }
 
 // The tree copied by kivcopy as a shell item list with a dropped-file
-// list, then as a dropped-file list alone, each copy saved and checked.
-bool copyRounds(PeerSession& session, const std::string& work, const Helpers& helpers,
-                const char* label, const TreeShape& shape, uint32_t* lastShare,
-                std::string* problem) {
-  int round = 0;
-  for (const char* formats : {"idlist,hdrop", "hdrop"}) {
-    std::string root = work + "\\copy" + std::to_string(round);
-    std::string fetchDir = work + "\\fetch" + std::to_string(round++);
-    CreateDirectoryW(wide(root).c_str(), nullptr);
-    CreateDirectoryW(wide(fetchDir).c_str(), nullptr);
-    SourceTree tree(root, shape);
-    CopyResult result = copyFiles(session, tree, root, fetchDir, formats, helpers, lastShare);
-    if (!result.ok) {
-      *problem = result.problem;
-      return false;
-    }
-    printf("%s (%s): %zu files offered as a clipboard share with '/' names, saved, every byte "
-           "checked\n",
-           label, formats, tree.files().size());
-  }
-  return true;
-}
-
-int copy(const Options& options) {
-  std::string work = makeWorkDir("copy");
+// list, then as a dropped-file list alone, then, when asked, virtual files;
+// each copy offered by ferrin as a clipboard share, saved and checked.
+int copyMode(const Options& options, const char* label, const TreeShape& onDisk,
+             bool virtualFiles, const char* shown) {
+  std::string work = makeWorkDir(label);
   Helpers helpers = helpersIn(work, options);
   PeerSession session(options.ferrin, work + "\\ferrin.log", true, L"");
   std::string problem;
   bool ok = session.start(&problem);
   uint32_t lastShare = 0;
-  TreeShape onDisk;
-  onDisk.largeBytes = 3 << 20;
-  onDisk.smallFiles = 250;
-  onDisk.smallBytes = 3000;
-  ok = ok && copyRounds(session, work, helpers, "copy", onDisk, &lastShare, &problem);
-  if (ok) {
+  int round = 0;
+  for (const char* formats : {"idlist,hdrop", "hdrop"}) {
+    if (!ok)
+      break;
+    std::string root = work + "\\copy" + std::to_string(round);
+    std::string fetchDir = work + "\\fetch" + std::to_string(round++);
+    CreateDirectoryW(wide(root).c_str(), nullptr);
+    CreateDirectoryW(wide(fetchDir).c_str(), nullptr);
+    SourceTree tree(root, onDisk);
+    CopyResult result = copyFiles(session, tree, root, fetchDir, formats, helpers, &lastShare);
+    ok = result.ok;
+    problem = result.problem;
+    if (ok)
+      printf("%s (%s): %zu files offered as a clipboard share with '/' names, saved, every "
+             "byte checked\n",
+             label, formats, tree.files().size());
+  }
+  if (ok && virtualFiles) {
     // Virtual files: descriptors, and streams that ferrin reads off the
     // copying program's data object.
-    std::string fetchDir = work + "\\fetch-virtual";
+    std::string fetchDir = work + "\\fetch" + std::to_string(round);
     CreateDirectoryW(wide(fetchDir).c_str(), nullptr);
     VirtualShape files = shape(300000, 40, 2000, true);
     CopyResult result = copyVirtualFiles(session, files, fetchDir, helpers, &lastShare);
     ok = result.ok;
     problem = result.problem;
     if (ok)
-      printf("copy (descriptors): %d virtual files offered as a clipboard share, saved, every "
+      printf("%s (descriptors): %d virtual files offered as a clipboard share, saved, every "
              "byte checked\n",
-             testing_support::fileCount(testing_support::virtualTree(files)));
+             label, testing_support::fileCount(testing_support::virtualTree(files)));
   }
   ok = ok && session.finish(&problem);
-  return endMode(options, "copy", ok, problem, work, nullptr);
+  return endMode(options, label, ok, problem, work, shown);
+}
+
+int copy(const Options& options) {
+  TreeShape onDisk;
+  onDisk.largeBytes = 3 << 20;
+  onDisk.smallFiles = 250;
+  onDisk.smallBytes = 3000;
+  return copyMode(options, "copy", onDisk, true, nullptr);
 }
 
 // Files at the top with hard links beside them: every name is offered,
 // each link with the bytes of its file.
 int hardLinks(const Options& options) {
-  std::string work = makeWorkDir("hard-links");
-  Helpers helpers = helpersIn(work, options);
-  PeerSession session(options.ferrin, work + "\\ferrin.log", true, L"");
-  std::string problem;
-  bool ok = session.start(&problem);
-  uint32_t lastShare = 0;
-  TreeShape shape;
-  shape.smallFiles = 20;
-  shape.smallBytes = 3000;
-  shape.topFiles = 2;
-  shape.topLinks = true;
-  ok = ok && copyRounds(session, work, helpers, "hard links", shape, &lastShare, &problem);
-  ok = ok && session.finish(&problem);
-  return endMode(options, "hard links", ok, problem, work,
-                 "hard links: each file and its link offered, ferrin ended with 0");
+  TreeShape onDisk;
+  onDisk.smallFiles = 20;
+  onDisk.smallBytes = 3000;
+  onDisk.topFiles = 2;
+  onDisk.topLinks = true;
+  return copyMode(options, "hard links", onDisk, false,
+                  "hard links: each file and its link offered; ferrin ended with 0");
 }
 
 int hostileCopy(const Options& options) {
