@@ -6,17 +6,22 @@
 #include "ferrin/win/UploadManagerProxy.h"
 #include "os/win/OleInitialiser.h"
 #include "plat/win/AppInit.h"
+#include "plat/Timer.h"
 #include "plat/TimerManager.h"
 #include "plat/win/EventManager.h"
 #include "testing/EventPump.h"
 #include "testing/FtEngine.h"
 #include "testing/ModalHelper.h"
+#include "testing/ReturnsWithin.h"
 #include "testing/TempDir.h"
 #include "testing/WindowInput.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -103,6 +108,40 @@ protected:
 
 private:
   std::vector<std::vector<os::ItemIdList>> choices_;
+};
+
+// Its dialog cannot be made.
+class FailingThread : public ft::FileTransferThread {
+public:
+  explicit FailingThread(ft::UploadManager* uploads)
+      : FileTransferThread(nullptr, uploads, true, false, nullptr, L"!APP_ICON", nullptr) {}
+
+protected:
+  ft::FileTransferWindow* makeDialog() override { throw std::runtime_error("no dialog"); }
+};
+
+// A stand-in whose first pass of the loop throws: a timer of the window
+// thread that fires at once.
+class ThrowingOnceDialog : public CountingDialog, private plat::Timer::Callback {
+public:
+  explicit ThrowingOnceDialog(Seen* seen) : CountingDialog(seen), timer_(this) { timer_.start(0); }
+
+private:
+  bool handleTimeout(plat::Timer*) override { throw std::bad_alloc(); }
+  plat::Timer timer_;
+};
+
+class ThrowingOnceThread : public ft::FileTransferThread {
+public:
+  ThrowingOnceThread(ft::UploadManager* uploads, Seen* seen)
+      : FileTransferThread(nullptr, uploads, true, false, nullptr, L"!APP_ICON", nullptr),
+        seen_(seen) {}
+
+protected:
+  ft::FileTransferWindow* makeDialog() override { return new ThrowingOnceDialog(seen_); }
+
+private:
+  Seen* seen_;
 };
 
 bool waitFor(const std::atomic<int>& value, int wanted) {
@@ -203,4 +242,54 @@ TEST(SendFiles, TwiceInARowTheFirstFailingLeavesBothThreadsAnswering) {
   EXPECT_FALSE(offeredFirst);
   EXPECT_TRUE(mainAnswered);
   EXPECT_TRUE(windowAnswered);
+}
+
+TEST(WindowThread, WhateverItsStartThrowsEndsTheWaitWithIt) {
+  os::OleInitialiser ole;
+  plat::EventManager events;
+  testing_support::Engine engine;
+  // Left to its wait, should the wait never end.
+  FailingThread* thread = new FailingThread(&engine.upload());
+  thread->start();
+  std::string thrown;
+  bool returned = testing_support::returnsWithin(10000, [&] {
+    try {
+      thread->waitReady();
+    } catch (const std::runtime_error& e) {
+      thrown = e.what();
+    }
+  });
+  ASSERT_TRUE(returned) << "start-up waits for ever";
+  EXPECT_EQ("no dialog", thrown);
+  // Asked again, it says the same.
+  EXPECT_THROW(thread->dialogWindow(), std::runtime_error);
+  delete thread;
+}
+
+TEST(WindowThread, WhateverAPassOfItsLoopThrowsIsShownAndTheLoopGoesOn) {
+  plat::appInit("ferrin_tests", nullptr); // the box's caption
+  os::OleInitialiser ole;
+  plat::EventManager events;
+  testing_support::Engine engine;
+  Seen seen;
+  ThrowingOnceThread thread(&engine.upload(), &seen);
+  thread.start();
+  thread.waitReady();
+  std::wstring said;
+  {
+    testing_support::ModalHelper helper(thread.getThreadId());
+    helper.expect(L"", [&](HWND box) {
+      said = testing_support::staticTexts(box);
+      testing_support::ModalHelper::dismiss(box);
+    });
+    for (int i = 0; i < 1000 && !helper.done(); i++)
+      Sleep(20);
+    EXPECT_TRUE(helper.done());
+    for (const std::string& problem : helper.problems())
+      ADD_FAILURE() << problem;
+  }
+  EXPECT_NE(std::wstring::npos, said.find(L"bad_alloc")) << testing_support::utf8(said);
+  // The thread still serves the dialog.
+  thread.showDialog();
+  EXPECT_TRUE(waitFor(seen.shown, 1));
 }
