@@ -53,7 +53,6 @@ public:
 protected:
   ft::FileTransferWindow* makeDialog() override { return new CountingDialog(seen_); }
 
-private:
   Seen* seen_;
 };
 
@@ -131,17 +130,12 @@ private:
   plat::Timer timer_;
 };
 
-class ThrowingOnceThread : public ft::FileTransferThread {
+class ThrowingOnceThread : public TestThread {
 public:
-  ThrowingOnceThread(ft::UploadManager* uploads, Seen* seen)
-      : FileTransferThread(nullptr, uploads, true, false, nullptr, L"!APP_ICON", nullptr),
-        seen_(seen) {}
+  using TestThread::TestThread;
 
 protected:
   ft::FileTransferWindow* makeDialog() override { return new ThrowingOnceDialog(seen_); }
-
-private:
-  Seen* seen_;
 };
 
 bool waitFor(const std::atomic<int>& value, int wanted) {
@@ -272,7 +266,7 @@ TEST(WindowThread, WhateverAPassOfItsLoopThrowsIsShownAndTheLoopGoesOn) {
   plat::EventManager events;
   testing_support::Engine engine;
   Seen seen;
-  ThrowingOnceThread thread(&engine.upload(), &seen);
+  ThrowingOnceThread thread(&engine.upload(), false, &seen);
   thread.start();
   thread.waitReady();
   std::wstring said;
