@@ -109,14 +109,28 @@ private:
   std::vector<std::vector<os::ItemIdList>> choices_;
 };
 
-// Its dialog cannot be made.
-class FailingThread : public ft::FileTransferThread {
+// A stand-in that fails once it and its proxy exist.
+class WindowlessDialog : public CountingDialog {
 public:
-  explicit FailingThread(ft::UploadManager* uploads)
-      : FileTransferThread(nullptr, uploads, true, false, nullptr, L"!APP_ICON", nullptr) {}
+  WindowlessDialog() : CountingDialog(nullptr) {}
+  HWND window() override { throw plat::Exception("no window"); }
+};
+
+// Its start fails: the dialog cannot be made, or it fails once made.
+class FailingThread : public TestThread {
+public:
+  FailingThread(ft::UploadManager* uploads, bool dialogMade)
+      : TestThread(uploads, false, nullptr), dialogMade_(dialogMade) {}
 
 protected:
-  ft::FileTransferWindow* makeDialog() override { throw std::runtime_error("no dialog"); }
+  ft::FileTransferWindow* makeDialog() override {
+    if (!dialogMade_)
+      throw std::runtime_error("no dialog");
+    return new WindowlessDialog;
+  }
+
+private:
+  bool dialogMade_;
 };
 
 // A stand-in whose first pass of the loop throws: a timer of the window
@@ -242,22 +256,27 @@ TEST(WindowThread, WhateverItsStartThrowsEndsTheWaitWithIt) {
   os::OleInitialiser ole;
   plat::EventManager events;
   testing_support::Engine engine;
-  // Left to its wait, should the wait never end.
-  FailingThread* thread = new FailingThread(&engine.upload());
-  thread->start();
-  std::string thrown;
-  bool returned = testing_support::returnsWithin(10000, [&] {
-    try {
-      thread->waitReady();
-    } catch (const std::runtime_error& e) {
-      thrown = e.what();
-    }
-  });
-  ASSERT_TRUE(returned) << "start-up waits for ever";
-  EXPECT_EQ("no dialog", thrown);
-  // Asked again, it says the same.
-  EXPECT_THROW(thread->dialogWindow(), std::runtime_error);
-  delete thread;
+  for (bool dialogMade : {false, true}) {
+    // Left to its wait, should the wait never end.
+    FailingThread* thread = new FailingThread(&engine.upload(), dialogMade);
+    thread->start();
+    std::string thrown;
+    bool returned = testing_support::returnsWithin(10000, [&] {
+      try {
+        thread->waitReady();
+      } catch (const std::runtime_error& e) {
+        thrown = e.what();
+      } catch (const plat::Exception& e) {
+        thrown = e.str();
+      }
+    });
+    ASSERT_TRUE(returned) << "start-up waits for ever";
+    EXPECT_EQ(dialogMade ? "no window" : "no dialog", thrown);
+    // Asked again, it says the same.
+    EXPECT_ANY_THROW(thread->dialogWindow());
+    // The dialog's proxy went with the thread's event manager, before it.
+    delete thread;
+  }
 }
 
 TEST(WindowThread, WhateverAPassOfItsLoopThrowsIsShownAndTheLoopGoesOn) {
