@@ -17,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -39,10 +40,14 @@ public:
   ~QueuedPrompt() override { CloseHandle(ready); }
 
   plat::String chooseFolder(HWND, const char* title) override {
+    std::function<void()> failing;
     {
       plat::Lock l(lock);
       titles_.push_back(title);
+      failing.swap(failNext);
     }
+    if (failing)
+      failing();
     int now = ++open;
     if (now > maxOpen)
       maxOpen = now;
@@ -63,6 +68,11 @@ public:
   }
 
   void choose(const std::string& folder) { queue(true, folder); }
+  // The next question throws what this throws.
+  void fail(std::function<void()> thrower) {
+    plat::Lock l(lock);
+    failNext = std::move(thrower);
+  }
   void cancel() { queue(false, ""); }
 
   std::vector<std::string> titles() {
@@ -91,6 +101,7 @@ private:
   std::deque<std::pair<bool, std::string>> answers;
   std::vector<std::string> titles_;
   std::vector<std::string> errors_;
+  std::function<void()> failNext;
 };
 
 std::string contentsOf(const std::string& path) {
@@ -228,6 +239,19 @@ TEST_F(AutoDownload, TwoSharesAreAskedForOneAfterTheOther) {
   EXPECT_TRUE(arrives(folder.file("first.txt"), "1"));
   EXPECT_TRUE(arrives(second.file("second.txt"), "22"));
   EXPECT_EQ(1, prompt.maxOpen);
+}
+
+TEST_F(AutoDownload, APromptThatThrowsIsToldAndTheNextShareIsStillAskedFor) {
+  FetchDir ask("?");
+  prompt.fail([] { throw std::runtime_error("no browser"); });
+  ASSERT_TRUE(offer("first.txt", "1", 1));
+  ASSERT_TRUE(pump([&] { return !prompt.errors().empty(); }, 10000));
+  EXPECT_EQ("no browser", prompt.errors()[0]);
+  ASSERT_TRUE(offer("second.txt", "22", 1));
+  ASSERT_TRUE(pump([&] { return prompt.titles().size() == 2; }, 10000));
+  prompt.choose(folder.path());
+  EXPECT_TRUE(arrives(folder.file("second.txt"), "22"));
+  EXPECT_EQ(1u, prompt.errors().size());
 }
 
 TEST_F(AutoDownload, ShareGoneBeforeTheAnswer) {
