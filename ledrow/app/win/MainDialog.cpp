@@ -735,7 +735,12 @@ void MainDialog::addEntry(EncryptedConfig& connection) {
       ZeroingBuffer master = passwords_.getPassword(owner);
       if (!master.c_str())
         return;
-      connection.encrypt(master.c_str());
+      try {
+        connection.encrypt(master.c_str());
+      } catch (const plat::Exception& e) {
+        // The entry is not there yet: name it as it would have been named.
+        throw plat::ExceptionFmt("%s: %s", newEntryName(connection.getHost()).c_str(), e.str());
+      }
     }
   }
   saveNewEntry(connection);
