@@ -225,7 +225,7 @@ TEST_F(Loopback, RequestsLeaveBeforeTheBatchEnds) {
       ft::FileId next(id, i + 8);
       b.download()->addStream(next, fetched[i + 8]);
       b.download()->requestFile(next, (*share)[i + 8]->name.c_str(), 0, ~(uint64_t)0);
-      b.download()->flushFileRequests();
+      b.download()->requestWriteCycle();
     };
   }
   for (uint32_t i = 0; i < 8; i++)
