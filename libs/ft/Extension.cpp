@@ -259,6 +259,11 @@ void Extension::runRequestedWrites() {
   }
 }
 
+bool Extension::writesRequested() {
+  plat::Lock l(requestLock);
+  return !requestedWrites.empty();
+}
+
 void Extension::setWaker(Waker* waker_) {
   plat::Lock l(requestLock);
   waker = waker_;

@@ -155,6 +155,8 @@ public:
   void requestWriteCycle(rfb::MsgHandler* connection);
   // On the extension's thread: runs the write cycles requested elsewhere.
   void runRequestedWrites();
+  // Whether write cycles wait to be run. Any thread.
+  bool writesRequested();
   void setWaker(Waker* waker);
   void setCloser(Closer* closer_) { closer = closer_; }
   bool onOwnThread() const { return std::this_thread::get_id() == ownThread; }

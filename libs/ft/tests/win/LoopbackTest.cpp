@@ -383,3 +383,30 @@ TEST_F(Loopback, ASinkThatFailsBeforeTheThreadWaitsClosesOnlyThatConnection) {
   ASSERT_TRUE(served);
   EXPECT_EQ("still served", served->received);
 }
+
+// A sink that writes what it held just before the thread waits asks for
+// the write cycle that renews its window (as the share downloader does on
+// each piece written): that cycle runs before the wait, and does not wake
+// the thread for a pass of the event loop of its own.
+TEST_F(Loopback, WriteCyclesAskedForBeforeTheThreadWaitsRunBeforeTheWait) {
+  struct Renewing : MemSink {
+    ft::DownloadManager* manager = nullptr;
+    int asked = 0;
+    void endOfBatch() override {
+      asked++;
+      manager->requestWriteCycle();
+    }
+  } renewing;
+  renewing.manager = b.download();
+  b.download()->addStream(ft::FileId(1, 1), &renewing);
+  plat::LogWriter::applyLogParams("EventManager:ftloopback:105");
+  captured.lines.clear();
+  pumpFor(200);
+  plat::LogWriter::applyLogParams("");
+  EXPECT_GT(renewing.asked, 0);
+  int wakes = 0;
+  for (const std::string& line : captured.lines)
+    wakes += line.find("(FTSocketServer) set") != std::string::npos;
+  EXPECT_EQ(0, wakes);
+  b.download()->closeStream(ft::FileId(1, 1), "");
+}
