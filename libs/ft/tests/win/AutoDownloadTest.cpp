@@ -328,3 +328,30 @@ TEST(AutoDownloadWithoutPrompt, AskingWithNobodyToAskIsReported) {
   link.run();
   EXPECT_EQ("File not shared: f", late.closeMessage);
 }
+
+// The other end resets the connection as it lists an empty share for the
+// folder: the share's release, asked for from within the share's own
+// making, cannot go out. Queued, it fails in the write cycle, which closes
+// the connection; the share is registered and alive until then.
+TEST(AutoDownloadOnAResetConnection, AnEmptyShareIsReleasedByTheWriteCycle) {
+  Engine a;
+  Engine b;
+  ft::ActiveShareAutoDownloader downloader(&b.extension, nullptr);
+  MemLink link(&a, &b);
+  uint32_t id = a.share({}, 1);
+  // b has asked for the listing; from now on each message b ends tries to
+  // leave at once, and fails.
+  ASSERT_TRUE(link.runUntil([&] { return link.bToA.moved > 0; }));
+  link.bToA.sendSize = 1;
+  link.bToA.reset = true;
+  ASSERT_TRUE(link.runUntil([&] {
+    ft::ShareProxy* share = b.extension.getCurrentShare();
+    bool current = share && share->shareId() == id;
+    if (share)
+      share->release();
+    return current || !link.b.isOpen;
+  }));
+  ASSERT_TRUE(link.runUntil([&] { return !link.b.isOpen; }));
+  EXPECT_EQ("", link.b.error); // reading the listing did not fail
+  EXPECT_EQ(nullptr, b.extension.getCurrentShare());
+}
