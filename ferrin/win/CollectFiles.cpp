@@ -7,8 +7,9 @@
 #include "plat/LogWriter.h"
 #include "plat/win/Unicode.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace ft {
@@ -17,32 +18,28 @@ static plat::LogWriter vlog("CollectFiles");
 
 namespace {
 
-// What a file or folder is, whatever the spelling of its path: its volume
-// and its index there; where those cannot be had, its full path in
+// A path as it resolves, whatever its spelling: full, with long names, in
 // capitals.
-std::string identity(const wchar_t* path) {
-  HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING,
-                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    BY_HANDLE_FILE_INFORMATION info;
-    bool known = GetFileInformationByHandle(file, &info) &&
-                 (info.nFileIndexHigh || info.nFileIndexLow);
-    CloseHandle(file);
-    if (known) {
-      char key[32];
-      snprintf(key, sizeof(key), "i:%08lx:%08lx%08lx", (unsigned long)info.dwVolumeSerialNumber,
-               (unsigned long)info.nFileIndexHigh, (unsigned long)info.nFileIndexLow);
-      return key;
-    }
-  }
+std::string resolvedPath(const wchar_t* path) {
   DWORD length = GetFullPathNameW(path, 0, nullptr, nullptr);
   std::vector<wchar_t> full(length ? length : 1);
   if (!length || GetFullPathNameW(path, length, full.data(), nullptr) >= length)
     full.assign(path, path + wcslen(path) + 1);
+  length = GetLongPathNameW(full.data(), nullptr, 0);
+  std::vector<wchar_t> longer(length ? length : 1);
+  if (length && GetLongPathNameW(full.data(), longer.data(), length) < length)
+    full.swap(longer);
   CharUpperBuffW(full.data(), (DWORD)wcslen(full.data()));
   plat::String utf8 = plat::String::adopt(plat::W2MB(full.data()));
-  return std::string("f:") + utf8.c_str();
+  return utf8.c_str();
+}
+
+// A folder whose tree is offered: not a file, not a link.
+bool isEntered(const FileProxy& entry, const wchar_t* path) {
+  if (!(entry.flags & ShareEntry::Directory))
+    return false;
+  DWORD attributes = GetFileAttributesW(path);
+  return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 } // namespace
@@ -67,31 +64,49 @@ void FileCollection::addPath(const char* path, const char* name) {
   if (!isOfferableName(name))
     throw plat::ExceptionFmt("Not offered: a file named \"%.100s\"", name);
   // The same spelling again costs no look at the disk.
-  if (!firstTime(std::string("n:") + path) || !firstTime(identity(plat::WString(path).c_str())))
+  if (!firstTime(std::string("n:") + path))
     return;
-  collect(path, name);
+  plat::WString widePath(path);
+  if (!firstTime("p:" + resolvedPath(widePath.c_str())))
+    return;
+  plat::WString wideName(name);
+  std::unique_ptr<FileProxy> file(new FileProxyWin32File(widePath.c_str(), wideName.c_str()));
+  if (!isEntered(*file, widePath.c_str())) {
+    out_->push_back(file.release());
+    return;
+  }
+  // A folder has no other names than the ways to it: one reached before
+  // is the same name again.
+  FileIdentity folder = identity_(widePath.c_str());
+  if (folder.known() && !folders_.insert(folder).second) {
+    vlog.info("%s: a folder named before; collected once", path);
+    return;
+  }
+  out_->push_back(file.release());
+  enter(path, name, {folder});
 }
 
-void FileCollection::collect(const char* path, const char* name) {
-  plat::WString widePath(path);
-  plat::WString wideName(name);
-  FileProxyWin32File* file = new FileProxyWin32File(widePath.c_str(), wideName.c_str());
-  out_->push_back(file);
-  if (!(file->flags & ShareEntry::Directory))
-    return;
-  DWORD attributes = GetFileAttributesW(widePath.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-    return;
+void FileCollection::enter(const char* path, const char* name,
+                           const std::vector<FileIdentity>& entered) {
   os::DirIterator entries(path, "*");
   while (entries.next()) {
     std::string child = std::string(name) + "/" + entries.name();
     // One file that cannot be looked at (gone meanwhile) costs only itself.
     try {
-      // The files of a folder entered once are new, and a link is not
-      // entered; a folder may have been named in the list as well.
-      if (!entries.isDirectory() || entries.isReparsePoint() ||
-          firstTime(identity(plat::WString(entries.fullPath()).c_str())))
-        collect(entries.fullPath(), child.c_str());
+      plat::WString widePath(entries.fullPath());
+      plat::WString wideName(child.c_str());
+      out_->push_back(new FileProxyWin32File(widePath.c_str(), wideName.c_str()));
+      if (!entries.isDirectory() || entries.isReparsePoint())
+        continue;
+      FileIdentity folder = identity_(widePath.c_str());
+      if (std::any_of(entered.begin(), entered.end(),
+                      [&](const FileIdentity& above) { return folder.sameAs(above); })) {
+        vlog.error("%s: leads back to a folder above it; not entered", child.c_str());
+        continue;
+      }
+      std::vector<FileIdentity> below(entered);
+      below.push_back(folder);
+      enter(entries.fullPath(), child.c_str(), below);
     } catch (const plat::Exception& e) {
       vlog.error("%s: %s", child.c_str(), e.str());
     }

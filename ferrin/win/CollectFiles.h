@@ -4,17 +4,24 @@
 // is a reparse point (a junction or a link) is offered, but not entered:
 // it may lead anywhere, back up its own tree included.
 //
-// A list from another program may name one large folder a million times,
-// or by other spellings of its path: each file or folder named, and each
-// folder entered, is collected once, known by its volume and file index
-// (by its full path where those cannot be had).
+// Every name the user copied is offered, hard links of one file included.
+// Only the same name reached again is skipped: a path named again, or
+// spelled otherwise (case, "." and "..", a short name), and a folder named
+// again by a path that leads to it some other way. So a list from another
+// program that names one large folder a million times, by whatever
+// spelling, gives its files once. A folder below that leads back to one
+// being entered (a mount of its own tree) is offered but not entered.
 #pragma once
 
+#include "ferrin/win/FileIdentity.h"
 #include "ft/FileProxy.h"
 #include "ft/ManagedVector.h"
 
+#include <functional>
+#include <set>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 namespace os {
 class ShellItem;
@@ -27,11 +34,16 @@ namespace ft {
 // control characters.
 bool isOfferableName(const char* name);
 
-// The files of one list, each once.
+// The files of one list, each name once.
 class FileCollection {
 public:
+  // What a file or folder is; the system's look-up unless a test gives
+  // another.
+  typedef std::function<FileIdentity(const wchar_t* path)> IdentityLookup;
+
   // The files go to out (not owned).
-  explicit FileCollection(ManagedVector<FileProxy>* out) : out_(out) {}
+  explicit FileCollection(ManagedVector<FileProxy>* out, IdentityLookup identity = fileIdentity)
+      : out_(out), identity_(std::move(identity)) {}
   FileCollection(const FileCollection&) = delete;
   FileCollection& operator=(const FileCollection&) = delete;
 
@@ -46,14 +58,18 @@ public:
   void addItem(const os::ShellItem& item, const char* prefix);
 
 private:
-  // The file or folder, and a folder's tree.
-  void collect(const char* path, const char* name);
+  // The entries of a folder and the trees of its sub-folders; entered: the
+  // folders being entered, this one last.
+  void enter(const char* path, const char* name, const std::vector<FileIdentity>& entered);
   // False when the key was met before; notes it.
   bool firstTime(std::string key);
 
   ManagedVector<FileProxy>* out_;
-  // Paths as named, and what the files and folders are.
+  IdentityLookup identity_;
+  // Paths as named and as they resolve, and virtual folders.
   std::unordered_set<std::string> seen_;
+  // The folders named, where their identity is known.
+  std::set<FileIdentity> folders_;
 };
 
 } // namespace ft

@@ -3,6 +3,7 @@
 #include "ferrin/Parameters.h"
 #include "ft/Parameters.h"
 #include "os/win/OSVersionInfo.h"
+#include "plat/Exception.h"
 #include "plat/LogWriter.h"
 #include "plat/win/Unicode.h"
 
@@ -25,16 +26,17 @@ bool completeReads() {
   return complete;
 }
 
-HRESULT failure(const plat::Exception& e) {
-  comStreamLog.error("%s", e.str());
-  return E_FAIL;
-}
-
 HRESULT failure(const plat::SystemException& e) {
   comStreamLog.error("%s", e.str());
   if (FAILED((HRESULT)e.err))
     return (HRESULT)e.err;
   return HRESULT_FROM_WIN32((DWORD)e.err);
+}
+
+// Whatever else a call threw: it must not reach the caller's apartment.
+HRESULT failure() {
+  comStreamLog.error("%s", plat::caughtText());
+  return E_FAIL;
 }
 
 } // namespace
@@ -50,8 +52,8 @@ ComStream::~ComStream() {
     // The manager closes the stream, which detaches it.
     try {
       manager->cancelDownload(fileId_);
-    } catch (plat::Exception& e) {
-      comStreamLog.error("cancelDownload: %s", e.str());
+    } catch (...) {
+      comStreamLog.error("cancelDownload: %s", plat::caughtText());
     }
   }
   leaveLiveStreams();
@@ -237,10 +239,10 @@ HRESULT ComStream::Read(void* buffer, ULONG n, ULONG* read) {
     comStreamLog.write(120, "Provided %lu of %lu bytes", (unsigned long)delivered,
                        (unsigned long)n);
     return result;
-  } catch (plat::SystemException& e) {
+  } catch (const plat::SystemException& e) {
     return failure(e);
-  } catch (plat::Exception& e) {
-    return failure(e);
+  } catch (...) {
+    return failure();
   }
 }
 
@@ -268,9 +270,8 @@ HRESULT ComStream::CopyTo(IStream* target, ULARGE_INTEGER n, ULARGE_INTEGER* rea
         // The target may be slow (a file, another apartment): the main
         // thread must still be able to put data into the ring meanwhile.
         // Only this thread takes bytes out, so the piece stays where it is.
-        mainLock_.unlock();
+        plat::Unlock writing(mainLock_);
         hr = target->Write(data, (ULONG)piece, &put);
-        mainLock_.lock();
       }
       if (FAILED(hr))
         throw plat::SystemException("IStream::Write", (int)hr);
@@ -285,10 +286,10 @@ HRESULT ComStream::CopyTo(IStream* target, ULARGE_INTEGER n, ULARGE_INTEGER* rea
     }
     if (*closeText_.c_str() && received_ == delivered_)
       result = STG_E_ACCESSDENIED;
-  } catch (plat::SystemException& e) {
+  } catch (const plat::SystemException& e) {
     result = failure(e);
-  } catch (plat::Exception& e) {
-    result = failure(e);
+  } catch (...) {
+    result = failure();
   }
   if (read)
     read->QuadPart = done;

@@ -3,6 +3,7 @@
 
 #include "os/EventName.h"
 #include "os/win/OleInitialiser.h"
+#include "plat/Exception.h"
 #include "plat/LogWriter.h"
 #include "plat/TimerManager.h"
 #include "plat/win/EventManager.h"
@@ -10,6 +11,7 @@
 #include "ui/win/MsgBox.h"
 
 #include <cstdio>
+#include <exception>
 
 namespace ft {
 
@@ -33,6 +35,26 @@ private:
 };
 
 } // namespace
+
+// Set once: by the start when the dialog is ready, else on the way out of
+// the thread, whatever ended it.
+class FileTransferThread::ReadySignal {
+public:
+  explicit ReadySignal(HANDLE event) : event_(event), set_(false) {}
+  ReadySignal(const ReadySignal&) = delete;
+  ReadySignal& operator=(const ReadySignal&) = delete;
+  ~ReadySignal() { set(); }
+  void set() {
+    if (!set_)
+      SetEvent(event_);
+    set_ = true;
+  }
+  bool isSet() const { return set_; }
+
+private:
+  HANDLE event_;
+  bool set_;
+};
 
 FileTransferThread::FileTransferThread(ShareDownloader* shareDownloader, UploadManager* uploads,
                                        bool serverSide, bool serviceMode, os::RegKey* settingsKey,
@@ -71,7 +93,7 @@ const char* FileTransferThread::sendFilesBaseName(bool serviceMode) {
 void FileTransferThread::waitReady() {
   WaitForSingleObject(ready_, INFINITE);
   if (startFailure_)
-    throw plat::SystemException(*startFailure_);
+    std::rethrow_exception(startFailure_);
 }
 
 HWND FileTransferThread::dialogWindow() {
@@ -102,23 +124,30 @@ void FileTransferThread::run() {
   // The queue must be there for the WM_QUIT that wakes the loop.
   MSG msg;
   PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+  ReadySignal ready(ready_);
   try {
     os::OleInitialiser ole;
     plat::EventManager events;
     plat::TimerManager timers;
-    serve();
-  } catch (const plat::SystemException& e) {
-    vlog.error("%s", e.str());
-    startFailure_.reset(new plat::SystemException(e));
-  } catch (const plat::Exception& e) {
-    vlog.error("%s", e.str());
-    startFailure_.reset(new plat::SystemExceptionFmt("%s", E_FAIL, e.str()));
+    serve(ready);
+  } catch (...) {
+    vlog.error("%s", plat::caughtText());
+    // The waiters read it once ready is set, and only then.
+    if (!ready.isSet())
+      startFailure_ = std::current_exception();
   }
-  // Whatever happened, nobody may wait for ready for ever.
-  SetEvent(ready_);
 }
 
-void FileTransferThread::serve() {
+void FileTransferThread::serve(ReadySignal& ready) {
+  // The dialog and its proxy belong to this thread's managers: they go
+  // before them, whichever way this ends.
+  struct DialogGoes {
+    FileTransferThread* thread;
+    ~DialogGoes() {
+      thread->dialogProxy_.reset();
+      thread->dialog_.reset();
+    }
+  } dialogGoes{this};
   dialog_.reset(makeDialog());
   dialogProxy_.reset(new FileTransferDialogProxy(dialog_.get()));
   dialogWindow_ = dialog_->window();
@@ -133,7 +162,7 @@ void FileTransferThread::serve() {
   plat::EventManager* events = plat::EventManager::instance();
   if (serverSide_)
     events->addEvent(sendFiles, &handler, "SendFilesToViewers");
-  SetEvent(ready_);
+  ready.set();
 
   plat::TimerManager* timers = plat::TimerManager::instance();
   while (running_) {
@@ -144,14 +173,14 @@ void FileTransferThread::serve() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
       }
-    } catch (const plat::Exception& e) {
-      ui::MsgBox(dialogWindow_, e.str(), MB_ICONEXCLAMATION);
+    } catch (...) {
+      // Whatever one pass throws costs only that pass.
+      vlog.error("%s", plat::caughtText());
+      ui::MsgBox(dialogWindow_, plat::caughtText(), MB_ICONEXCLAMATION);
     }
   }
   if (serverSide_)
     events->removeEvent(sendFiles);
-  dialogProxy_.reset();
-  dialog_.reset();
 }
 
 } // namespace ft

@@ -18,6 +18,7 @@
 #include "plat/win/Thread.h"
 
 #include <atomic>
+#include <exception>
 #include <memory>
 
 namespace os {
@@ -65,8 +66,10 @@ protected:
   UploadManagerProxy* uploadProxy() const { return uploadProxy_.get(); }
 
 private:
+  class ReadySignal;
+
   void run() override;
-  void serve();
+  void serve(ReadySignal& ready);
   // On the main thread: the box comes up on the window thread.
   void sendFailed(HWND owner, const char* text) override;
 
@@ -84,7 +87,8 @@ private:
   os::RegKey* settingsKey_;
   const wchar_t* icon_;
   HINSTANCE instance_;
-  std::unique_ptr<plat::SystemException> startFailure_;
+  // What kept the dialog from being made, of whatever type.
+  std::exception_ptr startFailure_;
 };
 
 } // namespace ft

@@ -41,6 +41,9 @@ bool ShareClipboard::isClipboardShare(uint32_t flags) { return flags == 0 || (fl
 void ShareClipboard::sharePending(uint32_t, uint32_t flags) {
   if (!isClipboardShare(flags))
     return;
+  // An older share still waiting for the clipboard would cover this
+  // one's marker, and a paste would get the older copy's files.
+  stopWaiting();
   try {
     OpenClipboardGuard open;
     if (!EmptyClipboard())

@@ -10,7 +10,8 @@
 // reading it, this process's own clipboard watcher among them): a ready
 // share that finds it so is put on the clipboard again shortly, for a
 // while, from the thread's timers, so that the loop goes on serving the
-// window that holds it.
+// window that holds it. A newer clipboard share, from its announcement
+// on, ends the wait of an older one.
 //
 // A share callback of the extension: main thread, and every failure is
 // logged, never passed to the extension.

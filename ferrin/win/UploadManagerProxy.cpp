@@ -3,6 +3,7 @@
 #include "ferrin/win/CollectFiles.h"
 #include "ferrin/win/OfferFiles.h"
 #include "os/win/ShellItem.h"
+#include "plat/Exception.h"
 #include "plat/LogWriter.h"
 
 namespace ft {
@@ -35,10 +36,10 @@ void UploadManagerProxy::deliver(UploadManager* uploads, SendFilesMessage& messa
       return;
     uploads->newShare(0, SaveIntoFolder);
     offerFiles(uploads, &files);
-  } catch (const plat::Exception& e) {
-    vlog.error("%s", e.str());
+  } catch (...) {
+    vlog.error("%s", plat::caughtText());
     if (failures_)
-      failures_->sendFailed(message.owner, e.str());
+      failures_->sendFailed(message.owner, plat::caughtText());
   }
 }
 

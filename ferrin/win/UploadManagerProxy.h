@@ -38,7 +38,8 @@ public:
   void sendFiles(std::vector<os::ItemIdList> items, HWND owner);
 
 protected:
-  // An empty list is dropped; a failure is logged and goes to failures.
+  // An empty list is dropped; a failure, whatever it threw, is logged and
+  // goes to failures.
   void deliver(UploadManager* uploads, SendFilesMessage& message) override;
 
 private:

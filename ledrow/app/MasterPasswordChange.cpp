@@ -1,8 +1,8 @@
 #include "ledrow/app/MasterPasswordChange.h"
-#include "ledrow/book/Reprotect.h"
 #include "ledrow/data/ProtectedString.h"
 #include "ledrow/passwords/Parameters.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace addrbook {
@@ -19,6 +19,9 @@ bool changeMasterPassword(PasswordStore& store, PasswordStore::Prompts& prompts,
     if (!old.c_str())
       return false;
   }
+  // Before the new one is chosen: an entry that could not move stops the
+  // change while nothing has changed.
+  std::vector<OpenedEntry> opened = openEntries(entries, old.c_str());
   ZeroingBuffer chosen = prompts.chooseMasterPassword(parent);
   if (!chosen.c_str())
     return false;
@@ -26,7 +29,7 @@ bool changeMasterPassword(PasswordStore& store, PasswordStore::Prompts& prompts,
     plat::String newVerifier = encryptString(chosen.c_str(), chosen.c_str());
     bool recorded = false;
     try {
-      reprotectEntries(entries, old.c_str(), chosen.c_str(), [&] {
+      reprotectEntries(opened, chosen.c_str(), [&] {
         settings.writeString(masterPassword.getName(), newVerifier.c_str());
         masterPassword.setParam(newVerifier.c_str(), plat::PriorityUser);
         recorded = true;
@@ -39,6 +42,18 @@ bool changeMasterPassword(PasswordStore& store, PasswordStore::Prompts& prompts,
   }
   store.hold(chosen.c_str());
   return true;
+}
+
+std::string inTheWayText(const EntriesInTheWay& refusal) {
+  std::string text = "The master password was not changed: these entries cannot be protected "
+                     "with a new one as they stand. Change them, or remove their passwords, "
+                     "and try again.\n";
+  size_t shown = std::min(refusal.entries.size(), (size_t)ShownEntries);
+  for (size_t i = 0; i < shown; i++)
+    text += "\n" + refusal.entries[i];
+  if (refusal.entries.size() > shown)
+    text += "\n... and " + std::to_string(refusal.entries.size() - shown) + " more";
+  return text;
 }
 
 } // namespace addrbook

@@ -6,9 +6,12 @@
 
 namespace addrbook {
 
+std::string newEntryName(const char* server) {
+  return server && *server ? plat::safeFileName(server) : "New Entry";
+}
+
 std::string newEntryPath(const char* folder, const char* server) {
-  std::string name = server && *server ? plat::safeFileName(server) : "New Entry";
-  std::string path = freeEntryPath(std::string(folder) + PathSeparator + name);
+  std::string path = freeEntryPath(std::string(folder) + PathSeparator + newEntryName(server));
   if (path.empty())
     throw plat::Exception("Too many entries of that name exist");
   return path;

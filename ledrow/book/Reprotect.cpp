@@ -3,9 +3,7 @@
 #include "ledrow/data/ProtectedString.h"
 #include "ledrow/data/SafeSaveFile.h"
 #include "plat/LogWriter.h"
-#include "rdr/MemOutStream.h"
 
-#include <memory>
 #include <string>
 
 namespace addrbook {
@@ -73,48 +71,60 @@ int upgradeEntries(const std::vector<TreeLeaf*>& entries, const char* master,
   return upgraded;
 }
 
-int reprotectEntries(const std::vector<TreeLeaf*>& entries, const char* oldPassword,
-                     const char* newPassword, const std::function<void()>& beforeReplacing) {
-  struct Pending {
-    TreeLeaf* leaf;
-    std::unique_ptr<EncryptedConfig> entry;
-    std::unique_ptr<SafeSaveFile> file; // its destructor takes an unused file away
-  };
-  std::vector<Pending> pending;
+EntriesInTheWay::EntriesInTheWay(std::vector<std::string> refused)
+    : entries(std::move(refused)) {
+  appendf("%d %s cannot be protected anew as %s, the first %s", (int)entries.size(),
+          entries.size() == 1 ? "entry" : "entries", entries.size() == 1 ? "it stands" : "they stand",
+          entries.front().c_str());
+}
+
+std::vector<OpenedEntry> openEntries(const std::vector<TreeLeaf*>& entries, const char* password) {
+  std::vector<OpenedEntry> opened;
+  std::vector<std::string> refused;
   for (TreeLeaf* leaf : entries) {
-    std::unique_ptr<EncryptedConfig> copy = openedCopy(leaf, oldPassword);
+    std::unique_ptr<EncryptedConfig> copy = openedCopy(leaf, password);
     if (!copy)
       continue;
+    std::string why = copy->signingRefusal();
+    if (!why.empty())
+      refused.push_back(std::string(leaf->getPath()) + ": " + why);
+    opened.push_back(OpenedEntry{leaf, std::move(copy)});
+  }
+  if (!refused.empty())
+    throw EntriesInTheWay(std::move(refused));
+  return opened;
+}
+
+int reprotectEntries(std::vector<OpenedEntry>& opened, const char* newPassword,
+                     const std::function<void()>& beforeReplacing) {
+  // Their destructors take unused files away.
+  std::vector<std::unique_ptr<SafeSaveFile>> files;
+  for (OpenedEntry& o : opened) {
     try {
-      copy->encrypt(newPassword);
-      rdr::MemOutStream text(1024);
-      copy->write(text, true, false, nullptr);
-      auto file = std::make_unique<SafeSaveFile>();
-      file->open(leaf->getPath(), true);
-      file->write(text.data(), text.length());
-      file->finish();
-      pending.push_back(Pending{leaf, std::move(copy), std::move(file)});
+      o.entry->encrypt(newPassword);
+      files.push_back(std::make_unique<SafeSaveFile>());
+      o.entry->writeBeside(*files.back(), o.leaf->getPath(), true, false, nullptr);
     } catch (const plat::Exception& e) {
       throw plat::ExceptionFmt("Unable to protect %s with the new master password: %s",
-                               leaf->getPath(), e.str());
+                               o.leaf->getPath(), e.str());
     }
   }
   beforeReplacing();
 
   Failures failures;
-  for (Pending& p : pending) {
+  for (size_t i = 0; i < opened.size(); i++) {
     try {
-      p.file->commit();
-      p.leaf->config() = *p.entry;
+      files[i]->commit();
+      opened[i].leaf->config() = *opened[i].entry;
     } catch (const plat::Exception& e) {
-      failures.add(p.leaf->getPath(), e.str());
+      failures.add(opened[i].leaf->getPath(), e.str());
     }
   }
   if (failures.count)
     throw plat::ExceptionFmt("%d of the entries still open with the old master password, the "
                              "first %s",
                              failures.count, failures.first.c_str());
-  return (int)pending.size();
+  return (int)opened.size();
 }
 
 } // namespace addrbook

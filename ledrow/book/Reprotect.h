@@ -3,13 +3,15 @@
 // protected entry from one master password to another.
 #pragma once
 
+#include "ledrow/data/EncryptedConfig.h"
+
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace addrbook {
 
-class EncryptedConfig;
 class TreeLeaf;
 
 // Whether entry is in a form the upgrade replaces: it holds an encrypted
@@ -26,17 +28,36 @@ bool needsUpgrade(const EncryptedConfig& entry, const char* verifier);
 int upgradeEntries(const std::vector<TreeLeaf*>& entries, const char* master,
                    std::string* failures);
 
-// Moves the entries that open with oldPassword to newPassword, all or
-// nothing: each entry's new file is written beside it first; only when
+// An entry opened with the master password in force, in memory only.
+struct OpenedEntry {
+  TreeLeaf* leaf;
+  std::unique_ptr<EncryptedConfig> entry;
+};
+
+// Entries that could not be signed again as they stand, each as
+// "<path>: <why>" (EncryptedConfig::signingRefusal); the message says how
+// many and names the first.
+struct EntriesInTheWay : plat::Exception {
+  explicit EntriesInTheWay(std::vector<std::string> refused);
+  std::vector<std::string> entries;
+};
+
+// The protected entries of entries that open with password, opened; those
+// that do not open are left out. Throws EntriesInTheWay, naming every one
+// of them that could not be signed again, so that a change of the master
+// password can be refused before anything changes.
+std::vector<OpenedEntry> openEntries(const std::vector<TreeLeaf*>& entries, const char* password);
+
+// Moves the opened entries to newPassword, all or nothing: each entry's new
+// file is written beside it first (CConnOptions::writeBeside); only when
 // every one is written and beforeReplacing (the caller's own step, such as
 // recording the new verifier) has returned do they replace the entries,
-// each in one step. Entries that do not open with oldPassword are left as
-// they are. Returns how many were moved. Throws plat::Exception, with
-// nothing changed, when an entry cannot be signed or written or
+// each in one step. Returns how many were moved. Throws plat::Exception,
+// with nothing changed, when an entry cannot be signed or written or
 // beforeReplacing throws. A failure once the replacing has begun leaves
 // every entry opening with the old password or the new one, and says how
 // many still open with the old.
-int reprotectEntries(const std::vector<TreeLeaf*>& entries, const char* oldPassword,
-                     const char* newPassword, const std::function<void()>& beforeReplacing);
+int reprotectEntries(std::vector<OpenedEntry>& opened, const char* newPassword,
+                     const std::function<void()>& beforeReplacing);
 
 } // namespace addrbook

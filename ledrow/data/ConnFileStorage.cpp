@@ -55,16 +55,22 @@ void CConnOptions::loadFromFile(const char* path) {
   filePath_ = path;
 }
 
+void CConnOptions::writeBeside(SafeSaveFile& file, const char* path, bool includePassword,
+                               bool optionsOnly, Formatter* formatter) {
+  file.open(path, true);
+  rdr::MemOutStream text(1024);
+  write(text, includePassword, optionsOnly, formatter);
+  if (text.length() > MaxFileLength)
+    throw plat::Exception("Connection file too large");
+  file.write(text.data(), text.length());
+  file.finish();
+}
+
 void CConnOptions::saveToFile(const char* path, bool includePassword, bool optionsOnly,
                               Formatter* formatter) {
   try {
     SafeSaveFile file;
-    file.open(path, true);
-    rdr::MemOutStream text(1024);
-    write(text, includePassword, optionsOnly, formatter);
-    if (text.length() > MaxFileLength)
-      throw plat::Exception("Connection file too large");
-    file.write(text.data(), text.length());
+    writeBeside(file, path, includePassword, optionsOnly, formatter);
     file.commit();
   } catch (const plat::Exception&) {
     throw plat::Exception("Failed to write configuration file");

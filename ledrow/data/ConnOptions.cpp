@@ -193,11 +193,18 @@ void CConnOptions::readPasswordFile() {
   plat::String path = passwordFile.getValueStr();
   if (path.length() == 0)
     return;
-  if (takingText_ && plat::mayReachNetwork(path.c_str())) {
-    vlog.error("PasswordFile %s: not opened, a path to another machine that came with a "
-               "connection text",
-               path.c_str());
-    return;
+  // A name that came with a text (a file, the viewer's message, an import)
+  // is somebody else's choice: it may sign the user in to another machine,
+  // or read a device that never answers on this thread.
+  if (takingText_) {
+    const char* refused = plat::mayReachNetwork(path.c_str()) ? "a path to another machine"
+                          : plat::namesDevice(path.c_str())   ? "a device"
+                                                              : nullptr;
+    if (refused) {
+      vlog.error("PasswordFile %s: not opened, %s that came with a connection text", path.c_str(),
+                 refused);
+      return;
+    }
   }
   FILE* file = tryOpenFile(path.c_str(), "rb");
   if (!file)

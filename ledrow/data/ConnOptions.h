@@ -21,6 +21,8 @@ class OutStream;
 
 namespace addrbook {
 
+class SafeSaveFile;
+
 class CConnOptions : public plat::ParameterChangedCallback, public plat::Configuration {
 public:
   // Receives the walk over the sections and pairs of an option set: the
@@ -63,11 +65,16 @@ public:
   // formatter null: the connection-file text.
   virtual void write(rdr::OutStream& out, bool includePassword, bool optionsOnly,
                      Formatter* formatter);
-  // Replaces the file in one step or leaves it as it was; throws
-  // plat::Exception "Failed to write configuration file", also for a text
-  // larger than MaxFileLength (it would never be read).
+  // Replaces the file in one step (writeBeside, then a commit) or leaves it
+  // as it was; throws plat::Exception "Failed to write configuration file".
   virtual void saveToFile(const char* path, bool includePassword, bool optionsOnly,
                           Formatter* formatter);
+  // The writer of every entry file: the text goes beside path, into file
+  // ("<path>.tmp"), and onto the disk; file.commit() puts it in place.
+  // Throws plat::Exception for a text larger than MaxFileLength (it would
+  // never be read), or as the write or the file does.
+  void writeBeside(SafeSaveFile& file, const char* path, bool includePassword, bool optionsOnly,
+                   Formatter* formatter);
   virtual void writeSection(const char* section, rdr::OutStream& out, bool includePassword,
                             Formatter* formatter);
   // One pair read from a file (or another connection text). A PasswordFile

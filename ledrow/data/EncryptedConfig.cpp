@@ -2,6 +2,7 @@
 #include "ledrow/data/Formatters.h"
 #include "ledrow/data/HashingFormatter.h"
 #include "ledrow/data/ProtectedString.h"
+#include "ledrow/data/SignedTail.h"
 #include "plat/WipedString.h"
 #include "rdr/MemOutStream.h"
 
@@ -124,8 +125,8 @@ void EncryptedConfig::finishPairs() {
   if (!userNameRead_)
     userName.setParam("", plat::PriorityUser);
   Digests written = writtenDigests();
-  readAsWritten_ =
-      strcmp(written.layout.c_str(), readLayout_.c_str()) == 0 && hashTellsPairs(written);
+  readAsWritten_ = strcmp(written.layout.c_str(), readLayout_.c_str()) == 0 &&
+                   hashTellsPairs(written, nullptr);
 }
 
 void EncryptedConfig::setFromFile(const char* name, const char* value, const char* section) {
@@ -170,12 +171,14 @@ void EncryptedConfig::saveToFile(const char* path, bool includePassword, bool op
 
 EncryptedConfig::Digests EncryptedConfig::writtenDigests() {
   HashingFormatter hasher;
+  TailRecorder tail(&hasher, monitor.getName());
   rdr::MemOutStream discard(1); // the hasher writes nothing
-  write(discard, false, false, &hasher);
+  write(discard, false, false, &tail);
   Digests digests;
   digests.hash = hasher.digestHex();
   digests.layout = hasher.layoutHex();
-  digests.splitsOneWay = hasher.splitsOneWay();
+  digests.clashes = hasher.firstClash(&digests.clash);
+  digests.tail = tail.lines();
   return digests;
 }
 
@@ -183,21 +186,68 @@ plat::String EncryptedConfig::computeHash() { return writtenDigests().hash; }
 
 // Whether the hash of the pairs written says which value each had: the
 // hashed text splits into their names one way only and hides none that the
-// entry lacks.
-bool EncryptedConfig::hashTellsPairs(const Digests& written) const {
-  return written.splitsOneWay && !mayHidePair();
+// entry lacks. If not, *clash (when given) names the pair in the way.
+bool EncryptedConfig::hashTellsPairs(const Digests& written, NameSplit::Clash* clash) const {
+  if (!written.clashes)
+    return !hidesPair(clash);
+  if (clash)
+    *clash = written.clash;
+  return false;
 }
 
 // The writer leaves out a user name or an identity that is empty. With no
 // separators in the hash, text that ends up in the value before the gap
 // hashes just as the missing pair would: the entry cannot say which of the
 // two was signed.
-bool EncryptedConfig::mayHidePair() const {
+bool EncryptedConfig::hidesPair(NameSplit::Clash* clash) const {
   const char* host = host_.isNull() ? "" : host_.c_str();
   plat::String user = userName.getValueStr();
+  NameSplit::Clash found;
   if (user.length() == 0 && holdsUserName(host))
-    return true;
-  return identity_.empty() && (endsInIdentity(host) || endsInIdentity(user.c_str()));
+    found = {"Host", userName.getName()};
+  else if (identity_.empty() && endsInIdentity(host))
+    found = {"Host", "Identity"};
+  else if (identity_.empty() && endsInIdentity(user.c_str()))
+    found = {userName.getName(), "Identity"};
+  else
+    return false;
+  if (clash)
+    *clash = std::move(found);
+  return true;
+}
+
+// The hash line, the password line, then the options from Monitor on.
+ZeroingBuffer EncryptedConfig::signatureText(const Digests& digests) const {
+  plat::String passwordHex =
+      plat::String::adopt(plat::binToHex({password_.length(), password_.data()}));
+  int capacity = (int)(sizeof(HashLinePrefix) + digests.hash.length() + 1 +
+                       sizeof(PasswordLinePrefix) + passwordHex.length() + digests.tail.size());
+  ZeroingBuffer text(capacity);
+  snprintf(text.buf(), capacity, "%s%s\n%s%s%s", HashLinePrefix, digests.hash.c_str(),
+           PasswordLinePrefix, passwordHex.c_str(), digests.tail.c_str());
+  plat::secureZero(passwordHex.buf(), passwordHex.length());
+  return text;
+}
+
+// Why a signature over the entry would never open: a value hides where a
+// pair begins, or the signature outgrows its pair's line (it doubles its
+// text as hex, so a long run of options from Monitor on does that).
+std::string EncryptedConfig::refusal(const Digests& digests, const ZeroingBuffer& text) const {
+  NameSplit::Clash clash;
+  if (!hashTellsPairs(digests, &clash))
+    return "the value of " + clash.holder + " holds the name of the setting " + clash.name +
+           ", and a signature could not tell the two apart";
+  size_t line = strlen(SignaturePair) + 1 + protectedLength(strlen(text.c_str()));
+  if (line > (size_t)MaxLineLength)
+    return std::string(monitor.getName()) + " and the settings after it are too long to sign: " +
+           "the signature would take " + std::to_string(line) + " characters, and a line of " +
+           "the file holds at most " + std::to_string((int)MaxLineLength);
+  return std::string();
+}
+
+std::string EncryptedConfig::signingRefusal() {
+  Digests digests = writtenDigests();
+  return refusal(digests, signatureText(digests));
 }
 
 // Everything that can fail comes before the entry changes: a signature that
@@ -206,17 +256,10 @@ void EncryptedConfig::encrypt(const char* masterPassword) {
   if (isProtected())
     return;
   Digests digests = writtenDigests();
-  if (!hashTellsPairs(digests))
-    throw plat::Exception("Cannot protect this entry: a value in it holds the name of a setting "
-                          "next to it, and its signature could not tell the two apart");
-  plat::String passwordHex =
-      plat::String::adopt(plat::binToHex({password_.length(), password_.data()}));
-  int capacity = (int)(sizeof(HashLinePrefix) + digests.hash.length() + 1 +
-                       sizeof(PasswordLinePrefix) + passwordHex.length());
-  ZeroingBuffer text(capacity);
-  snprintf(text.buf(), capacity, "%s%s\n%s%s", HashLinePrefix, digests.hash.c_str(),
-           PasswordLinePrefix, passwordHex.c_str());
-  plat::secureZero(passwordHex.buf(), passwordHex.length());
+  ZeroingBuffer text = signatureText(digests);
+  std::string refused = refusal(digests, text);
+  if (!refused.empty())
+    throw plat::ExceptionFmt("Cannot protect this entry: %s", refused.c_str());
   plat::String signature = encryptString(text.c_str(), masterPassword);
 
   password_.clear();
@@ -289,13 +332,17 @@ EncryptedConfig::Unlock EncryptedConfig::openSignature(const char* password) {
   Unlock opened = openBlob(signature_.c_str(), password, &text);
   if (opened != Unlock::Opened)
     return opened;
+  // The file from Monitor on as the signature holds it, when it does: taken
+  // before its lines are split in place.
+  bool tailHeld = matchTail(text.c_str(), writtenDigests().tail) != TailMatch::Different;
   char* next = text.buf();
   char* line = plat::nextToken(&next, '\n');
   SignatureLine hash;
   if (!line || !splitLine(line, &hash) || strcmp(hash.section, "Signature") != 0 ||
       strcmp(hash.name, "Hash") != 0)
     return Unlock::NotVerified;
-  if (hashState_ != HashValid || strcmp(hash.value, readHash_.c_str()) != 0 || !readAsWritten_)
+  if (hashState_ != HashValid || strcmp(hash.value, readHash_.c_str()) != 0 || !readAsWritten_ ||
+      !tailHeld)
     return Unlock::NotVerified;
   while ((line = plat::nextToken(&next, '\n')) != nullptr) {
     SignatureLine pair;

@@ -5,8 +5,10 @@
 //   (the protection blobs excepted), as 40 lowercase hex digits;
 // - the signature (new form): a protected string of
 //     "Signature,Hash=<hash>\nConnection,Password=<obfuscated password hex>"
-//   stored as "DotKivFileSignature" in a last section "Signature", so that
-//   neither the options nor the password can be changed without the master
+//   and, when this program signs, a line "Options,<name>=<value>" for
+//   Monitor and each option kept after it (SignedTail.h), stored as
+//   "DotKivFileSignature" in a last section "Signature", so that neither
+//   the options nor the password can be changed without the master
 //   password;
 // - the encrypted password (old form): a protected string of the obfuscated
 //   password's hex, stored as the last "Options" pair "EncryptedPassword".
@@ -17,16 +19,20 @@
 // is exactly the file the entry writes (the same pairs, in the same
 // sections and order), its hashed text splits into its names in one way
 // only, and no pair the entry lacks could be hiding in the value before
-// it; only then does the hash say what the entry means. What it still
-// cannot say: where the value of Monitor, the last option, ends and the
-// options kept after it (names this program does not know) begin, nor
-// where one of those ends and the next begins. Their names are whatever a
-// file held, so no split of that tail is ever the only one; telling its
-// pairs apart needs more in the signature than its hash.
+// it; only then does the hash say what the entry means. What it cannot
+// say: where the value of Monitor, the last option, ends and the options
+// kept after it (names this program does not know) begin, nor where one of
+// those ends and the next begins. Their names are whatever a file held, so
+// no split of that tail is ever the only one: a signature made here holds
+// those pairs as they are, and one made before (or elsewhere) cannot tell.
 #pragma once
 
 #include "ledrow/crypto/Sha.h"
 #include "ledrow/data/ConnOptions.h"
+#include "ledrow/data/NameSplit.h"
+#include "ledrow/data/ZeroingBuffer.h"
+
+#include <string>
 
 namespace addrbook {
 
@@ -89,10 +95,15 @@ public:
   // Signs the entry under the master password and drops the plain password
   // (it lives on inside the signature). Does nothing when already protected.
   // Throws plat::Exception, with the entry as it was, when no salt can be
-  // had or when the entry's host or user name holds text that would read
-  // as a user name or identity it lacks (it could never be opened). The
-  // entry must be saved for the file to change.
+  // had or for the signingRefusal. The entry must be saved for the file to
+  // change.
   void encrypt(const char* masterPassword);
+  // Why the entry, unprotected, could not be signed as it stands (it could
+  // never be opened again): a value that holds the name of the setting
+  // beside it, or one that reads as a user name or identity it lacks, each
+  // named; or a run of options from Monitor on too long for the signature's
+  // line. Empty when it can be signed.
+  std::string signingRefusal();
   // Opens the protection: Opened when there is none or the password opens
   // it (the password is then back and the blob gone); otherwise the entry
   // is left as it was.
@@ -127,12 +138,16 @@ private:
   struct Digests {
     plat::String hash;
     plat::String layout;
-    bool splitsOneWay;
+    bool clashes;
+    NameSplit::Clash clash;
+    std::string tail;
   };
   // Of what a save would write, password excluded.
   Digests writtenDigests();
-  bool hashTellsPairs(const Digests& written) const;
-  bool mayHidePair() const;
+  bool hashTellsPairs(const Digests& written, NameSplit::Clash* clash) const;
+  bool hidesPair(NameSplit::Clash* clash) const;
+  ZeroingBuffer signatureText(const Digests& digests) const;
+  std::string refusal(const Digests& digests, const ZeroingBuffer& text) const;
   Unlock openEncryptedPassword(const char* password);
   Unlock openSignature(const char* password);
 

@@ -59,9 +59,9 @@ void EncryptedPasswordAppender::endSection(const char* name, rdr::OutStream& out
 }
 
 void SignatureAppender::end(rdr::OutStream& out) {
-  inner_->beginSection("Signature", out, false);
-  inner_->param("DotKivFileSignature", text_.c_str(), out);
-  inner_->endSection("Signature", out);
+  inner_->beginSection(SignatureSection, out, false);
+  inner_->param(SignaturePair, text_.c_str(), out);
+  inner_->endSection(SignatureSection, out);
   inner_->end(out);
 }
 

@@ -6,6 +6,10 @@
 
 namespace addrbook {
 
+// Where a signed entry keeps its signature: the last section, one pair.
+inline constexpr char SignatureSection[] = "Signature";
+inline constexpr char SignaturePair[] = "DotKivFileSignature";
+
 // The connection-file text: "[section]" and "name=value" lines, each ended
 // by a line feed. A line that would not read back as written throws
 // plat::Exception "bad Section" or "bad Name/Value pair".

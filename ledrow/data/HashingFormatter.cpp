@@ -1,4 +1,5 @@
 #include "ledrow/data/HashingFormatter.h"
+#include "ledrow/data/Formatters.h"
 
 #include <cstring>
 #include <vector>
@@ -59,7 +60,7 @@ void hashLayout(crypto::Sha& sha, const char* section, const char* name, const c
 }
 
 bool isSignaturePair(const char* section, const char* name) {
-  return strcmp(section, "Signature") == 0 && strcmp(name, "DotKivFileSignature") == 0;
+  return strcmp(section, SignatureSection) == 0 && strcmp(name, SignaturePair) == 0;
 }
 
 plat::String digestHex(crypto::Sha& sha) {

@@ -30,9 +30,9 @@ public:
   // 40 lowercase hex digits each; the hasher then starts over.
   plat::String digestHex();
   plat::String layoutHex();
-  // Whether the pairs hashed since begin split their hashed text one way
-  // only.
-  bool splitsOneWay() const { return split_.oneWay(); }
+  // The first name that keeps the pairs hashed since begin from splitting
+  // their hashed text one way only; false when there is none.
+  bool firstClash(NameSplit::Clash* clash) const { return split_.firstClash(clash); }
 
 private:
   crypto::Sha sha_;

@@ -14,17 +14,29 @@ namespace addrbook {
 
 class NameSplit {
 public:
+  // A name that could stand elsewhere in the joined text, and the name of
+  // the pair whose value holds it there (its own, or the one before).
+  struct Clash {
+    std::string holder;
+    std::string name;
+  };
+
   void add(const char* name, const char* value);
   void clear();
   // Whether the joined text splits into the names added, in their order, in
   // exactly one way.
-  bool oneWay() const;
+  bool oneWay() const { return !firstClash(nullptr); }
+  // The first name that keeps the split from being the only one; false when
+  // there is none.
+  bool firstClash(Clash* clash) const;
 
 private:
   struct Name {
     size_t start;
     size_t length;
   };
+  std::string nameAt(size_t index) const;
+
   std::string text_;
   std::vector<Name> names_;
 };

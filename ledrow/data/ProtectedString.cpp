@@ -86,6 +86,10 @@ plat::String encryptString(const char* plain, const char* password) {
   return plat::String(result.c_str());
 }
 
+size_t protectedLength(size_t plainLength) {
+  return 2 * (TagLength + plainLength) + 1 + 2 * SaltLength;
+}
+
 ZeroingBuffer decryptString(const char* text, const char* password) {
   const char* x = strchr(text, 'x');
   size_t headLength = x ? (size_t)(x - text) : strlen(text);

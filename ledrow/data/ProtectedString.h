@@ -13,6 +13,7 @@
 #include "ledrow/data/ZeroingBuffer.h"
 #include "plat/String.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace addrbook {
@@ -27,6 +28,9 @@ void setSaltSource(SaltSource source);
 // password never give the same result. Throws plat::SystemException when the
 // system has no random source.
 plat::String encryptString(const char* plain, const char* password);
+// The length of what encryptString gives for a plain text of plainLength
+// bytes.
+size_t protectedLength(size_t plainLength);
 
 // The plain text, or a null buffer (c_str() null) for a wrong password or a
 // damaged or malformed string. The text ends at its first zero byte.

@@ -116,12 +116,16 @@ bool DownloadManager::flushFileRequests() {
                  (unsigned long)id.fileNumber, (unsigned long long)request->second.start,
                  (unsigned long long)request->second.end, (unsigned long long)window);
       stream->second->grantedLimit = window;
-      requestsWritten_++;
       written = true;
     }
     requests.erase(request);
   }
   return written;
+}
+
+size_t DownloadManager::requestsWaiting() {
+  plat::Lock l(lock);
+  return requests.size();
 }
 
 bool DownloadManager::flushByteLimits() {
@@ -253,16 +257,18 @@ void DownloadManager::addStream(const FileId& id, Stream* stream) {
   stream->startTime = plat::currentTime();
 }
 
-bool DownloadManager::cancelDownload(const FileId& id) {
+void DownloadManager::cancelDownload(const FileId& id) {
   {
     plat::Lock l(queueLock);
     aborts.insert(id);
   }
-  {
-    plat::Lock l(lock);
-    closeStream(id, "Download cancelled");
-  }
-  return flushAborts();
+  closeStream(id, "Download cancelled");
+  requestWriteCycle();
+}
+
+void DownloadManager::requestWriteCycle() {
+  if (connection_)
+    extension_->requestWriteCycle(connection_);
 }
 
 void DownloadManager::abortNow(const FileId& id) {

@@ -93,8 +93,8 @@ public:
   // flushFileRequests). end all ones: to the end of the file.
   virtual void requestFile(const FileId& id, const char* relName, uint64_t start, uint64_t end);
   virtual bool flushFileRequests();
-  // File requests written so far on the connection.
-  uint64_t requestsWritten() const { return requestsWritten_; }
+  // File requests waiting for the write cycle.
+  size_t requestsWaiting();
   // File data received so far on the connection.
   uint64_t bytesReceived() const { return bytesReceived_; }
   virtual bool flushByteLimits();
@@ -115,9 +115,13 @@ public:
 
   // Throws "A stream with that id already exists".
   void addStream(const FileId& id, Stream* stream);
-  // Queues an abort, closes the stream with "Download cancelled" and sends
-  // the abort at once when there is room; returns what flushAborts returns.
-  bool cancelDownload(const FileId& id);
+  // Queues an abort, closes the stream with "Download cancelled" and asks
+  // for the write cycle that sends the abort: it may be called from a
+  // sink's report, a destructor or another thread.
+  void cancelDownload(const FileId& id);
+  // Has the connection's write cycle run on the extension's thread, to
+  // send what was queued or renew the windows that grew. Any thread.
+  void requestWriteCycle();
   // File data, or with length 0 the end of the file.
   void dataReceived(const FileId& id, const uint8_t* data, int length);
   void fileError(const FileId& id, const char* message);
@@ -167,7 +171,6 @@ private:
   plat::Mutex lock;
   std::map<FileId, Request> requests;
   std::map<FileId, Stream*> streams;
-  uint64_t requestsWritten_ = 0;
   uint64_t bytesReceived_ = 0;
   ShareState state;
   Extension* extension_;

@@ -134,10 +134,8 @@ Extension::ReadingBatch::ReadingBatch(Extension* extension_, rfb::MsgHandler* co
     : extension(extension_), connection(connection_) {
   if (Connection* c = extension->find(connection)) {
     c->reading = true;
-    if (c->download) {
-      c->requestsSent = c->download->requestsWritten();
+    if (c->download)
       c->bytesRenewed = c->download->bytesReceived();
-    }
   }
 }
 
@@ -211,23 +209,32 @@ bool Extension::writeEarly(rfb::MsgHandler* connection) {
   if (!c || !c->download || c->writer->isShut())
     return false;
   DownloadManager* download = c->download;
-  uint64_t due = (uint64_t)std::max(1, downloadConcurrency() / 2);
-  bool leave = download->requestsWritten() - c->requestsSent >= due;
-  if (download->bytesReceived() - c->bytesRenewed >= (uint64_t)fileTransferBufferBytes() / 2) {
+  size_t due = (size_t)std::max(1, downloadConcurrency() / 2);
+  bool renew =
+      download->bytesReceived() - c->bytesRenewed >= (uint64_t)fileTransferBufferBytes() / 2;
+  if (renew)
     c->bytesRenewed = download->bytesReceived();
-    try {
+  bool leave = false;
+  try {
+    if (download->requestsWaiting() >= due)
+      leave |= download->flushFileRequests();
+    if (renew)
       leave |= download->flushByteLimits();
-    } catch (const plat::Exception& e) {
-      failConnection(connection, e.str());
-      return false;
-    }
+  } catch (const plat::Exception& e) {
+    failConnection(connection, e.str());
+    return false;
   }
-  if (leave)
-    c->requestsSent = download->requestsWritten();
   return leave;
 }
 
 void Extension::requestWriteCycle(rfb::MsgHandler* connection) {
+  // While a batch of the connection's input is read, the cycle that follows
+  // the batch writes it: no need to wake the thread for another.
+  if (onOwnThread()) {
+    Connection* c = find(connection);
+    if (c && c->reading)
+      return;
+  }
   plat::Lock l(requestLock);
   if (!waker) {
     // On its own thread the connection's next write cycle runs anyway.
@@ -250,6 +257,11 @@ void Extension::runRequestedWrites() {
     if (find(connection))
       scheduleWriteMsg(connection);
   }
+}
+
+bool Extension::writesRequested() {
+  plat::Lock l(requestLock);
+  return !requestedWrites.empty();
 }
 
 void Extension::setWaker(Waker* waker_) {

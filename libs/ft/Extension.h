@@ -147,13 +147,16 @@ public:
     rfb::MsgHandler* connection;
   };
 
-  // On any thread, also from a destructor: has the connection's write cycle
-  // run on the extension's thread once the waker has woken it; it never
-  // writes itself. Without a waker, the connection's next write cycle on
-  // the extension's thread does.
+  // On any thread, also from a destructor, a share callback or a sink's
+  // report: has the connection's write cycle run on the extension's thread
+  // once the waker has woken it (or, while a batch of the connection's input
+  // is read, after the batch); it never writes itself. Without a waker, the
+  // connection's next write cycle on the extension's thread does.
   void requestWriteCycle(rfb::MsgHandler* connection);
   // On the extension's thread: runs the write cycles requested elsewhere.
   void runRequestedWrites();
+  // Whether write cycles wait to be run. Any thread.
+  bool writesRequested();
   void setWaker(Waker* waker);
   void setCloser(Closer* closer_) { closer = closer_; }
   bool onOwnThread() const { return std::this_thread::get_id() == ownThread; }
@@ -185,8 +188,8 @@ private:
     std::unique_ptr<MsgWriter> writer;
     bool writePending = false;
     bool reading = false;
-    // The download side's counters when its output last left in a batch.
-    uint64_t requestsSent = 0;
+    // The download side's data counter when its windows were last renewed
+    // in a batch.
     uint64_t bytesRenewed = 0;
   };
 

@@ -20,7 +20,7 @@ plat::Mutex& countLock() {
 } // namespace
 
 ShareProxy::ShareProxy(DownloadManager* manager)
-    : owner_(manager), extension_(nullptr), flags_(0), shareId_(0), refCount(1) {
+    : owner_(manager), extension_(nullptr), flags_(0), shareId_(0), refCount(1), told_(false) {
   PLAT_ASSERT(manager);
   extension_ = manager->extension();
   flags_ = manager->shareFlags();
@@ -31,23 +31,26 @@ ShareProxy::ShareProxy(DownloadManager* manager)
 }
 
 ShareProxy::~ShareProxy() {
-  DownloadManager* manager;
-  rfb::MsgHandler* connection = nullptr;
+  tellReleased();
+  extension_->shareGone(this);
+}
+
+void ShareProxy::tellReleased() {
+  rfb::MsgHandler* connection;
   {
     // The owner goes only under this lock (Extension::orphanShares), so it
     // is safe to queue the release here on any thread.
     plat::Lock l(extension_->shareLock());
-    manager = owner_;
-    if (manager) {
-      manager->releaseShare(shareId_);
-      connection = manager->connection();
-    }
-    extension_->shareGone(this);
+    if (told_ || !owner_)
+      return;
+    told_ = true;
+    owner_->releaseShare(shareId_);
+    connection = owner_->connection();
   }
   // Written by the connection's write cycle, never from here: a write may
-  // fail (a reset connection), and nothing may leave a destructor.
-  if (manager)
-    extension_->requestWriteCycle(connection);
+  // fail (a reset connection), and this runs within share callbacks, sink
+  // reports and the destructor.
+  extension_->requestWriteCycle(connection);
 }
 
 void ShareProxy::addRef() {

@@ -1,12 +1,13 @@
 // A remote share whose listing is complete: an immutable copy of the
 // listing, reference-counted so that the clipboard, the share downloader
-// and the downloads view can keep it while they need it. When the last
-// reference goes, the other end is told that the share is released.
+// and the downloads view can keep it while they need it. The other end is
+// told once that the share is released: by whoever is done with it first
+// (tellReleased), else when the last reference goes.
 //
 // References may be taken and dropped on any thread (one process-wide lock
-// guards every count). The last release only queues the release message
-// and asks for a write cycle: the message is written by that cycle, on the
-// extension's own thread.
+// guards every count). Telling the other end only queues the release
+// message and asks for a write cycle: the message is written by that
+// cycle, on the extension's own thread.
 #pragma once
 
 #include "ft/ManagedVector.h"
@@ -29,6 +30,9 @@ public:
   void addRef();
   // Deletes the share when the last reference goes.
   void release();
+  // The other end may free the share: queues the release for the
+  // connection's write cycle, the first time only. Any thread.
+  void tellReleased();
 
   // "name (size in n files)"; made on first use and kept.
   const char* description();
@@ -50,6 +54,8 @@ private:
   uint32_t flags_;
   uint32_t shareId_;
   int refCount;
+  // The release is queued; under the extension's share lock.
+  bool told_;
   plat::String description_;
 };
 

@@ -31,4 +31,17 @@ private:
   Mutex& m_;
 };
 
+// Leaves a held lock for a scope (a call that may take long) and takes it
+// again on every way out.
+class Unlock {
+public:
+  explicit Unlock(Mutex& m) : m_(m) { m_.unlock(); }
+  Unlock(const Unlock&) = delete;
+  Unlock& operator=(const Unlock&) = delete;
+  ~Unlock() { m_.lock(); }
+
+private:
+  Mutex& m_;
+};
+
 } // namespace plat

@@ -1,7 +1,9 @@
 #include "plat/Path.h"
 #include "plat/Assert.h"
+#include "plat/SafeFileName.h"
 
 #include <cctype>
+#include <cstring>
 
 namespace plat {
 
@@ -35,6 +37,19 @@ bool isRootPath(const char* path) {
 
 bool mayReachNetwork(const char* path) {
   return isPathSeparator(path[0]) && (isPathSeparator(path[1]) || path[1] == '?');
+}
+
+bool namesDevice(const char* path) {
+  const char* name = path;
+  for (const char* p = path; *p; p++) {
+    if (isPathSeparator(*p))
+      name = p + 1;
+  }
+  // "C:NUL" names the device as "NUL" does.
+  if (name == path && isalpha((unsigned char)name[0]) && name[1] == ':')
+    name += 2;
+  size_t base = strcspn(name, ".:");
+  return isDeviceName(name, base);
 }
 
 ParentDirectory::ParentDirectory(const char* path) : isRoot_(false) {

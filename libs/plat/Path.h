@@ -41,6 +41,12 @@ bool isRootPath(const char* path);
 // user mapped to a share is not seen: that connection is the user's own.
 bool mayReachNetwork(const char* path);
 
+// Whether the path's last name is a device (CON, NUL, COM1, CONIN$ and the
+// rest, see isDeviceName), with or without a drive, a folder, an extension
+// or a colon after it: Windows opens the device for such a path, which can
+// block on a serial port or the console.
+bool namesDevice(const char* path);
+
 // The directory part without a trailing separator ("." when there is none);
 // a root keeps its form.
 String directoryOf(const char* path);

@@ -19,6 +19,9 @@
 //                          as a dropped-file list, then virtual files as
 //                          descriptors and streams) offered by ferrin as a
 //                          clipboard share, saved and checked
+//   kivpeer --hard-links   files at the top and a hard link beside each,
+//                          copied by kivcopy: every name offered, saved and
+//                          checked
 //   kivpeer --hostile-copy copies other programs make, not all of them well
 //                          (HostileCopyRoad.h): each offered, or not, with
 //                          ferrin serving on; then ferrin whose clipboard
@@ -365,7 +368,7 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
         strcmp(a, "--bench-paste") == 0 ||
         strcmp(a, "--paste") == 0 ||
         strcmp(a, "--paste-many") == 0 || strcmp(a, "--copy") == 0 ||
-        strcmp(a, "--hostile-copy") == 0 ||
+        strcmp(a, "--hostile-copy") == 0 || strcmp(a, "--hard-links") == 0 ||
         strcmp(a, "--send") == 0 || strcmp(a, "--empty-share") == 0 ||
         strcmp(a, "--flood") == 0 || strcmp(a, "--reset") == 0) {
       o->mode = a + 2;
@@ -462,8 +465,12 @@ int paste(const Options& options) {
   return ok ? 0 : 1;
 }
 
-int copy(const Options& options) {
-  std::string work = makeWorkDir("copy");
+// The tree copied by kivcopy as a shell item list with a dropped-file
+// list, then as a dropped-file list alone, then, when asked, virtual files;
+// each copy offered by ferrin as a clipboard share, saved and checked.
+int copyMode(const Options& options, const char* label, const TreeShape& onDisk,
+             bool virtualFiles, const char* shown) {
+  std::string work = makeWorkDir(label);
   Helpers helpers = helpersIn(work, options);
   PeerSession session(options.ferrin, work + "\\ferrin.log", true, L"");
   std::string problem;
@@ -477,20 +484,16 @@ int copy(const Options& options) {
     std::string fetchDir = work + "\\fetch" + std::to_string(round++);
     CreateDirectoryW(wide(root).c_str(), nullptr);
     CreateDirectoryW(wide(fetchDir).c_str(), nullptr);
-    TreeShape shape;
-    shape.largeBytes = 3 << 20;
-    shape.smallFiles = 250;
-    shape.smallBytes = 3000;
-    SourceTree tree(root, shape);
+    SourceTree tree(root, onDisk);
     CopyResult result = copyFiles(session, tree, root, fetchDir, formats, helpers, &lastShare);
     ok = result.ok;
     problem = result.problem;
     if (ok)
-      printf("copy (%s): %zu files offered as a clipboard share with '/' names, saved, every "
+      printf("%s (%s): %zu files offered as a clipboard share with '/' names, saved, every "
              "byte checked\n",
-             formats, tree.files().size());
+             label, formats, tree.files().size());
   }
-  if (ok) {
+  if (ok && virtualFiles) {
     // Virtual files: descriptors, and streams that ferrin reads off the
     // copying program's data object.
     std::string fetchDir = work + "\\fetch" + std::to_string(round);
@@ -500,12 +503,32 @@ int copy(const Options& options) {
     ok = result.ok;
     problem = result.problem;
     if (ok)
-      printf("copy (descriptors): %d virtual files offered as a clipboard share, saved, every "
+      printf("%s (descriptors): %d virtual files offered as a clipboard share, saved, every "
              "byte checked\n",
-             testing_support::fileCount(testing_support::virtualTree(files)));
+             label, testing_support::fileCount(testing_support::virtualTree(files)));
   }
   ok = ok && session.finish(&problem);
-  return endMode(options, "copy", ok, problem, work, nullptr);
+  return endMode(options, label, ok, problem, work, shown);
+}
+
+int copy(const Options& options) {
+  TreeShape onDisk;
+  onDisk.largeBytes = 3 << 20;
+  onDisk.smallFiles = 250;
+  onDisk.smallBytes = 3000;
+  return copyMode(options, "copy", onDisk, true, nullptr);
+}
+
+// Files at the top with hard links beside them: every name is offered,
+// each link with the bytes of its file.
+int hardLinks(const Options& options) {
+  TreeShape onDisk;
+  onDisk.smallFiles = 20;
+  onDisk.smallBytes = 3000;
+  onDisk.topFiles = 2;
+  onDisk.topLinks = true;
+  return copyMode(options, "hard links", onDisk, false,
+                  "hard links: each file and its link offered; ferrin ended with 0");
 }
 
 int hostileCopy(const Options& options) {
@@ -666,6 +689,8 @@ int main() {
       return copy(options);
     if (options.mode == "hostile-copy")
       return hostileCopy(options);
+    if (options.mode == "hard-links")
+      return hardLinks(options);
     if (options.mode == "send")
       return sendRoad(options) ? 0 : 1;
     if (options.mode == "empty-share")

@@ -47,6 +47,8 @@ SourceTree::SourceTree(const std::string& root, const TreeShape& shape) : root_(
   for (int i = 0; i < shape.topFiles; i++) {
     std::string name = "notes " + std::to_string(i) + ".txt";
     add(name, name, 2000 + 100 * i, seed++, false);
+    if (shape.topLinks)
+      addHardLink("notes " + std::to_string(i) + " link.txt");
   }
   if (shape.awkwardNames) {
     addFolder("docs");
@@ -95,6 +97,15 @@ void SourceTree::add(const std::string& relativePath, const std::string& adverti
   }
   CloseHandle(h);
   files_.push_back({relativePath, advertised, size, needsSanitising});
+}
+
+void SourceTree::addHardLink(const std::string& relativePath) {
+  SourceFile target = files_.back();
+  std::string full = root_ + "\\" + relativePath;
+  if (!CreateHardLinkW(wide(full).c_str(), wide(root_ + "\\" + target.relativePath).c_str(),
+                       nullptr))
+    throw std::runtime_error("cannot link " + full);
+  files_.push_back({relativePath, slashes(relativePath), target.size, false});
 }
 
 uint64_t SourceTree::totalBytes() const {

@@ -26,6 +26,7 @@ struct TreeShape {
   int smallBytes = 0;        // size of each small file
   bool awkwardNames = false; // add files advertised under unsafe names
   int topFiles = 0;          // small files beside the folders, at the top
+  bool topLinks = false;     // each top file again beside it, as a hard link
 };
 
 class SourceTree {
@@ -44,6 +45,8 @@ private:
   void add(const std::string& relativePath, const std::string& advertised, uint64_t size,
            uint32_t seed, bool needsSanitising);
   void addFolder(const std::string& relativePath);
+  // Another name for the file added last (a hard link).
+  void addHardLink(const std::string& relativePath);
 
   std::string root_;
   std::vector<std::string> folders_;

@@ -11,6 +11,7 @@
 #include "ft/UploadManager.h"
 #include "ft/proxy/Extension.h"
 #include "ft/proxy/MsgReceiver.h"
+#include "plat/Exception.h"
 #include "rdr/BufferedInStream.h"
 #include "rdr/BufferedOutStream.h"
 #include "rdr/MemInStream.h"
@@ -230,6 +231,11 @@ struct Pipe {
   size_t readAt = 0;
   size_t capacity = 65536;
   uint64_t moved = 0;
+  // The most one send takes (0: the output's whole buffer); with 1 each
+  // message leaves as it ends.
+  int sendSize = 0;
+  // The other end has reset the connection: every send fails.
+  bool reset = false;
 
   size_t size() const { return bytes.size() - readAt; }
 };
@@ -238,6 +244,9 @@ struct Pipe {
 // is written from then on uses up; a write beyond it fails the test.
 class PipeOutStream : public RoomLimited<rdr::BufferedOutStream> {
 public:
+  // WSAECONNRESET.
+  enum { ConnectionReset = 10054 };
+
   explicit PipeOutStream(Pipe* pipe) : pipe(pipe) { setNoWait(true); }
 
   // The room a file-transfer writer then sees: the framing's 2 bytes and
@@ -245,7 +254,12 @@ public:
   void setSpace(int space) { setRoom(space < 0 ? -1 : space + 17, false); }
 
 protected:
+  int sendSize() const override {
+    return pipe->sendSize > 0 ? pipe->sendSize : RoomLimited::sendSize();
+  }
   int writeData(const uint8_t* buffer, int length, bool wait) override {
+    if (pipe->reset)
+      throw plat::SystemException("send", ConnectionReset);
     size_t free = pipe->capacity > pipe->size() ? pipe->capacity - pipe->size() : 0;
     size_t n = wait || (size_t)length < free ? (size_t)length : free;
     pipe->bytes.append((const char*)buffer, n);
@@ -324,7 +338,12 @@ struct LinkEnd {
   void writable() {
     if (closing)
       close();
-    pipeOut.flushSome(false);
+    try {
+      pipeOut.flushSome(false);
+    } catch (plat::Exception&) { // as the socket server closes a socket it cannot flush
+      close();
+      return;
+    }
     if (isOpen && !pipeOut.hasPending())
       engine->extension.writeMsgs(&connection);
   }
@@ -372,15 +391,18 @@ struct MemLink {
   bool run() {
     return runUntil([] { return false; });
   }
-  // One round; true when bytes moved.
+  // One round; true when bytes moved, or were written to leave with the
+  // next round (a write cycle asked for outside the link's rounds).
   bool step() {
     uint64_t before = aToB.moved + bToA.moved;
     size_t inFlight = aToB.size() + bToA.size();
+    int written = a.pipeOut.length() + b.pipeOut.length();
     a.receive();
     b.receive();
     a.writable();
     b.writable();
-    return aToB.moved + bToA.moved != before || aToB.size() + bToA.size() != inFlight;
+    return aToB.moved + bToA.moved != before || aToB.size() + bToA.size() != inFlight ||
+           a.pipeOut.length() + b.pipeOut.length() != written;
   }
 
   Pipe aToB;

@@ -51,7 +51,8 @@ struct Reading : testing::Test {
   }
 };
 
-std::vector<uint8_t> descriptors(const std::vector<std::u16string>& names, uint32_t count) {
+std::vector<uint8_t> descriptors(const std::vector<std::u16string>& names, uint32_t count,
+                                 bool wide = true) {
   std::vector<uint8_t> block(ft::FileGroupDescriptor::blockSize(names.size()));
   ft::FileGroupDescriptor::writeCount(block.data(), count);
   for (size_t i = 0; i < names.size(); i++) {
@@ -59,7 +60,8 @@ std::vector<uint8_t> descriptors(const std::vector<std::u16string>& names, uint3
     r.flags = 0x44;
     r.size = 10;
     r.wideName = names[i];
-    ft::FileGroupDescriptor::writeRecord(block.data(), (uint32_t)i, r, true);
+    r.narrowName.assign(names[i].begin(), names[i].end());
+    ft::FileGroupDescriptor::writeRecord(block.data(), (uint32_t)i, r, wide);
   }
   return block;
 }
@@ -96,6 +98,28 @@ TEST_F(Reading, DescriptorNamesThatCouldLeaveTheShareAreNotOffered) {
   EXPECT_EQ((std::multiset<std::string>{"ok.txt", "sub/in.txt"}), taken());
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(files->handOff()->readyEvent(), 0));
   EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(files->handOff()->pendingEvent(), 0));
+}
+
+TEST_F(Reading, DescriptorsInAMediumOtherThanMemoryAreLetGo) {
+  // The wide descriptors come as a stream, the narrow ones as memory: the
+  // narrow ones are read, and the stream is handed back each time.
+  IStream* stream = nullptr;
+  ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
+  data->add(ft::fileGroupDescriptorWFormat(), TYMED_HGLOBAL, -1,
+            [stream](const FORMATETC&, STGMEDIUM* medium) {
+              stream->AddRef();
+              medium->tymed = TYMED_ISTREAM;
+              medium->pstm = stream;
+              return S_OK;
+            });
+  data->addBlock(ft::fileGroupDescriptorFormat(), descriptors({u"narrow.txt"}, 1, false));
+  for (int copy = 0; copy < 3; copy++) {
+    ASSERT_TRUE(files->readDescriptors(data, contents()));
+    EXPECT_EQ(std::multiset<std::string>{"narrow.txt"}, taken());
+  }
+  stream->AddRef();
+  EXPECT_EQ(1u, stream->Release()) << "references the reader kept";
+  stream->Release();
 }
 
 TEST_F(Reading, ShortAndMissingBlocksOfferNothing) {

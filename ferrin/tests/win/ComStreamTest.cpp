@@ -9,13 +9,16 @@
 #include "plat/win/EventManager.h"
 #include "testing/EventPump.h"
 #include "testing/FtEngine.h"
+#include "testing/ReturnsWithin.h"
 #include "win/RemoteReader.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
+#include <new>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -45,6 +48,19 @@ public:
 
 private:
   std::atomic<int>* deleted;
+};
+
+// A copy's target that throws what the test gives it.
+class ThrowingTarget : public ft::ComStream {
+public:
+  explicit ThrowingTarget(std::function<void()> thrower) : thrower(std::move(thrower)) {}
+  HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override {
+    thrower();
+    return S_OK;
+  }
+
+private:
+  std::function<void()> thrower;
 };
 
 struct ComStreamTest : testing::Test {
@@ -288,6 +304,30 @@ TEST_F(ComStreamTest, CopyToWithoutALimitCopiesTheWholeFile) {
   ASSERT_EQ(S_OK, target->Stat(&stat, STATFLAG_NONAME));
   EXPECT_EQ(16u, stat.cbSize.QuadPart);
   target->Release();
+  istream->Release();
+  serveEvents();
+}
+
+TEST_F(ComStreamTest, ACopyWhoseTargetThrowsFailsAndTheStreamGoesOn) {
+  CountedStream* stream = makeStream(ft::FileId(1, 0), 8);
+  IStream* istream = stream;
+  write(stream, "01234567");
+  ULARGE_INTEGER n, copied, put;
+  n.QuadPart = 4;
+  for (std::function<void()> thrower :
+       {std::function<void()>([] { throw std::bad_alloc(); }),
+        std::function<void()>([] { throw std::runtime_error("refused"); }),
+        std::function<void()>([] { throw plat::Exception("refused"); })}) {
+    ThrowingTarget* target = new com::ComObject<ThrowingTarget>(thrower);
+    target->init(ft::FileId(2, 0), 0, "target");
+    EXPECT_EQ(E_FAIL, istream->CopyTo(target, n, &copied, &put));
+    EXPECT_EQ(0u, copied.QuadPart);
+    static_cast<IStream*>(target)->Release();
+  }
+  // The copy took its lock again as it left: another thread takes it, and
+  // the reader still gets every byte.
+  EXPECT_TRUE(returnsWithin(5000, [&] { stream->close(""); }));
+  EXPECT_EQ("01234567", read(istream, 8));
   istream->Release();
   serveEvents();
 }

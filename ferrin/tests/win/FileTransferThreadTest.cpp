@@ -6,17 +6,22 @@
 #include "ferrin/win/UploadManagerProxy.h"
 #include "os/win/OleInitialiser.h"
 #include "plat/win/AppInit.h"
+#include "plat/Timer.h"
 #include "plat/TimerManager.h"
 #include "plat/win/EventManager.h"
 #include "testing/EventPump.h"
 #include "testing/FtEngine.h"
 #include "testing/ModalHelper.h"
+#include "testing/ReturnsWithin.h"
 #include "testing/TempDir.h"
 #include "testing/WindowInput.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -48,7 +53,6 @@ public:
 protected:
   ft::FileTransferWindow* makeDialog() override { return new CountingDialog(seen_); }
 
-private:
   Seen* seen_;
 };
 
@@ -103,6 +107,49 @@ protected:
 
 private:
   std::vector<std::vector<os::ItemIdList>> choices_;
+};
+
+// A stand-in that fails once it and its proxy exist.
+class WindowlessDialog : public CountingDialog {
+public:
+  WindowlessDialog() : CountingDialog(nullptr) {}
+  HWND window() override { throw plat::Exception("no window"); }
+};
+
+// Its start fails: the dialog cannot be made, or it fails once made.
+class FailingThread : public TestThread {
+public:
+  FailingThread(ft::UploadManager* uploads, bool dialogMade)
+      : TestThread(uploads, false, nullptr), dialogMade_(dialogMade) {}
+
+protected:
+  ft::FileTransferWindow* makeDialog() override {
+    if (!dialogMade_)
+      throw std::runtime_error("no dialog");
+    return new WindowlessDialog;
+  }
+
+private:
+  bool dialogMade_;
+};
+
+// A stand-in whose first pass of the loop throws: a timer of the window
+// thread that fires at once.
+class ThrowingOnceDialog : public CountingDialog, private plat::Timer::Callback {
+public:
+  explicit ThrowingOnceDialog(Seen* seen) : CountingDialog(seen), timer_(this) { timer_.start(0); }
+
+private:
+  bool handleTimeout(plat::Timer*) override { throw std::bad_alloc(); }
+  plat::Timer timer_;
+};
+
+class ThrowingOnceThread : public TestThread {
+public:
+  using TestThread::TestThread;
+
+protected:
+  ft::FileTransferWindow* makeDialog() override { return new ThrowingOnceDialog(seen_); }
 };
 
 bool waitFor(const std::atomic<int>& value, int wanted) {
@@ -203,4 +250,59 @@ TEST(SendFiles, TwiceInARowTheFirstFailingLeavesBothThreadsAnswering) {
   EXPECT_FALSE(offeredFirst);
   EXPECT_TRUE(mainAnswered);
   EXPECT_TRUE(windowAnswered);
+}
+
+TEST(WindowThread, WhateverItsStartThrowsEndsTheWaitWithIt) {
+  os::OleInitialiser ole;
+  plat::EventManager events;
+  testing_support::Engine engine;
+  for (bool dialogMade : {false, true}) {
+    // Left to its wait, should the wait never end.
+    FailingThread* thread = new FailingThread(&engine.upload(), dialogMade);
+    thread->start();
+    std::string thrown;
+    bool returned = testing_support::returnsWithin(10000, [&] {
+      try {
+        thread->waitReady();
+      } catch (const std::runtime_error& e) {
+        thrown = e.what();
+      } catch (const plat::Exception& e) {
+        thrown = e.str();
+      }
+    });
+    ASSERT_TRUE(returned) << "start-up waits for ever";
+    EXPECT_EQ(dialogMade ? "no window" : "no dialog", thrown);
+    // Asked again, it says the same.
+    EXPECT_ANY_THROW(thread->dialogWindow());
+    // The dialog's proxy went with the thread's event manager, before it.
+    delete thread;
+  }
+}
+
+TEST(WindowThread, WhateverAPassOfItsLoopThrowsIsShownAndTheLoopGoesOn) {
+  plat::appInit("ferrin_tests", nullptr); // the box's caption
+  os::OleInitialiser ole;
+  plat::EventManager events;
+  testing_support::Engine engine;
+  Seen seen;
+  ThrowingOnceThread thread(&engine.upload(), false, &seen);
+  thread.start();
+  thread.waitReady();
+  std::wstring said;
+  {
+    testing_support::ModalHelper helper(thread.getThreadId());
+    helper.expect(L"", [&](HWND box) {
+      said = testing_support::staticTexts(box);
+      testing_support::ModalHelper::dismiss(box);
+    });
+    for (int i = 0; i < 1000 && !helper.done(); i++)
+      Sleep(20);
+    EXPECT_TRUE(helper.done());
+    for (const std::string& problem : helper.problems())
+      ADD_FAILURE() << problem;
+  }
+  EXPECT_NE(std::wstring::npos, said.find(L"bad_alloc")) << testing_support::utf8(said);
+  // The thread still serves the dialog.
+  thread.showDialog();
+  EXPECT_TRUE(waitFor(seen.shown, 1));
 }

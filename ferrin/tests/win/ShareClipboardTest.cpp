@@ -204,6 +204,44 @@ TEST_F(ClipboardShare, AShareThatFindsTheClipboardHeldOpenGoesOnOnceItIsLetGo) {
   share->release();
 }
 
+TEST_F(ClipboardShare, ANewShareEndsTheRetryOfAnOlderOne) {
+  plat::TimerManager timers;
+  std::atomic<bool> held{false};
+  std::atomic<bool> letGo{false};
+  std::thread holder([&] {
+    HWND window = CreateWindowW(L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                nullptr, nullptr);
+    if (window && OpenClipboard(window)) {
+      held = true;
+      while (!letGo)
+        Sleep(5);
+      CloseClipboard();
+    }
+    letGo = true;
+    if (window)
+      DestroyWindow(window);
+  });
+  while (!held && !letGo)
+    Sleep(5);
+  if (!held) {
+    holder.join();
+    FAIL() << "the clipboard could not be held open";
+  }
+  ft::ShareProxy* older = offer({new MemFile("old", "older")}, 2);
+  ASSERT_TRUE(older);
+  letGo = true;
+  holder.join();
+  // The next copy is announced before the older one's retry comes round:
+  // its marker stays until its own data object replaces it.
+  clipboard.sharePending(older->shareId() + 1, 2);
+  pumpFor(300);
+  ft::PrivateRecord record;
+  ASSERT_TRUE(currentRecord(&record));
+  EXPECT_EQ(0u, record.shareId);
+  EXPECT_FALSE(IsClipboardFormatAvailable(ft::fileGroupDescriptorWFormat()));
+  older->release();
+}
+
 TEST_F(ClipboardShare, FormatsAndIndexesTheDataObjectAnswers) {
   ft::ShareProxy* share = offer({new MemDir("d"), new MemFile("d/x", "x")}, 2);
   ft::DataObject* object = dataObjectOver(share);

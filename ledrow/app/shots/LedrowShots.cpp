@@ -182,7 +182,7 @@ void propertiesShot(testing_support::Shot& shot, int page) {
     ModalHelper::dismiss(sheet);
   });
   MainWindow window(nullptr);
-  showEntryProperties(entry, window.dialog().passwordStore(), nullptr, nullptr);
+  showEntryProperties(entry, "Alpha desk", window.dialog().passwordStore(), nullptr, nullptr);
 }
 
 } // namespace

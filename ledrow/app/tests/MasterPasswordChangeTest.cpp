@@ -6,10 +6,12 @@
 #include "ledrow/book/TreeLeaf.h"
 #include "ledrow/data/FileOps.h"
 #include "ledrow/data/tests/OptionsFixture.h"
+#include "ledrow/data/tests/ProtectionHelpers.h"
 #include "ledrow/data/tests/ScratchDir.h"
 #include "ledrow/passwords/Parameters.h"
 #include "ledrow/passwords/tests/FakePrompts.h"
 #include "plat/TimerManager.h"
+#include "rdr/MemOutStream.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +43,42 @@ struct Change : OptionsTest {
     EncryptedConfig c;
     c.loadFromFile(entry(name).c_str());
     return c.decrypt(password);
+  }
+  // An entry signed as another program signs (the hash and the password,
+  // with no salt and nothing more), whose options kept after Monitor fill
+  // its file to size bytes.
+  void writeSignedElsewhere(const char* name, const char* master, size_t size) {
+    EncryptedConfig kept;
+    kept.setHost("far.example");
+    kept.setPassword("pw");
+    auto text = [&] {
+      const ZeroingBytes& password = kept.getPassword();
+      std::string plain = std::string("Signature,Hash=") + kept.computeHash().c_str() +
+                          "\nConnection,Password=" +
+                          hexOf({password.data(), password.data() + password.length()});
+      rdr::MemOutStream out;
+      kept.write(out, false, false, nullptr);
+      return std::string((const char*)out.data(), out.length()) +
+             "[Signature]\nDotKivFileSignature=" + protectWithSalt(plain, master, {}, false) +
+             "\n";
+    };
+    // "Kept000=" and 3991 characters a line, the last one cut to fit.
+    const size_t line = 4000;
+    size_t length = text().size();
+    int count = 0;
+    for (; length + line + 9 <= size; length += line)
+      kept.setFromFile(keptName(count++).c_str(), std::string(line - 9, 'k').c_str(), "Options");
+    kept.setFromFile(keptName(count).c_str(), std::string(size - length - 9, 'k').c_str(),
+                     "Options");
+    std::string file = text();
+    ASSERT_EQ(size, file.size());
+    FILE* f = openFile(entry(name).c_str(), "wb");
+    fwrite(file.data(), 1, file.size(), f);
+    fclose(f);
+  }
+  static std::string keptName(int n) {
+    std::string digits = std::to_string(n);
+    return "Kept" + std::string(3 - digits.size(), '0') + digits;
   }
 };
 
@@ -88,4 +126,73 @@ TEST_F(Change, TheFirstMasterPasswordTakesEarlierEntries) {
   EXPECT_TRUE(change());
   EXPECT_EQ(std::vector<std::string>{"choose"}, prompts.calls);
   EXPECT_TRUE(opens("early", "first"));
+}
+
+// A change that would grow an entry past the size every read refuses
+// stops before it begins: that entry could never be read again.
+TEST_F(Change, NoEntryIsLeftTooLargeToRead) {
+  masterPassword.setParam(sample::verifier("old").c_str(), plat::PriorityUser);
+  writeSignedElsewhere("large", "old", CConnOptions::MaxFileLength - 8);
+  ASSERT_TRUE(opens("large", "old"));
+  prompts.answers = {"old", "new"};
+  EXPECT_THROW(change(), plat::Exception);
+  EXPECT_TRUE(opens("large", "old"));
+  EXPECT_EQ(1u, listDirectory(book.c_str()).size());
+}
+
+// Every entry that could not move is named, with why, before the new
+// password is asked for; once they are out of the way the change goes
+// through, as often as it is made, kept options included.
+TEST_F(Change, EntriesInTheWayAreNamedFirst) {
+  masterPassword.setParam(sample::verifier("old").c_str(), plat::PriorityUser);
+  EncryptedConfig fine;
+  fine.setHost("fine.example");
+  fine.setPassword("pw");
+  fine.setFromFile("ViewerSecurityOption", "1", "Options");
+  fine.encrypt("old");
+  fine.saveToFile(entry("fine").c_str(), true, false, nullptr);
+  writeSignedElsewhere("first", "old", 9000);
+  writeSignedElsewhere("second", "old", 9000);
+
+  prompts.answers = {"old", "new"};
+  std::vector<std::string> named;
+  std::string told;
+  try {
+    change();
+    ADD_FAILURE() << "changed";
+  } catch (const EntriesInTheWay& e) {
+    named = e.entries;
+    told = inTheWayText(e);
+  }
+  ASSERT_EQ(2u, named.size());
+  const char why[] = ": Monitor and the settings after it are too long to sign: the signature would "
+                     "take ";
+  EXPECT_EQ(0u, named[0].find(entry("first") + why)) << named[0];
+  EXPECT_EQ(0u, named[1].find(entry("second") + why)) << named[1];
+  EXPECT_NE(std::string::npos, told.find("\n" + named[0] + "\n" + named[1]));
+  EXPECT_EQ(1u, prompts.calls.size()); // the new one never asked for
+  for (const char* name : {"fine", "first", "second"})
+    EXPECT_TRUE(opens(name, "old")) << name;
+  EXPECT_EQ(3u, listDirectory(book.c_str()).size());
+
+  std::filesystem::remove(entry("first"));
+  std::filesystem::remove(entry("second"));
+  const char* masters[] = {"old", "new", "newer"};
+  for (int i = 1; i < 3; i++) {
+    prompts.answers = {masters[i - 1], masters[i]};
+    ASSERT_TRUE(change());
+    EncryptedConfig moved;
+    moved.loadFromFile(entry("fine").c_str());
+    ASSERT_TRUE(moved.decrypt(masters[i]));
+    EXPECT_EQ("1", moved.getExtraOptions().at("ViewerSecurityOption"));
+  }
+}
+
+TEST(InTheWayText, LongListsEndInACount) {
+  std::vector<std::string> refused;
+  for (int i = 0; i < ShownEntries + 3; i++)
+    refused.push_back("entry " + std::to_string(i) + ": why");
+  std::string text = inTheWayText(EntriesInTheWay(refused));
+  EXPECT_NE(std::string::npos, text.find("\nentry 7: why\n... and 3 more"));
+  EXPECT_EQ(std::string::npos, text.find("entry 8"));
 }

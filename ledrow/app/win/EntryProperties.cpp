@@ -16,8 +16,8 @@ const char DifferentPasswordText[] =
     "That entry is encrypted using a different password. To merge entries from other address "
     "books into yours, please use the Import/Export feature.";
 
-bool showEntryProperties(EncryptedConfig& entry, PasswordStore& store, HWND owner,
-                         HINSTANCE resources) {
+bool showEntryProperties(EncryptedConfig& entry, const char* entryName, PasswordStore& store,
+                         HWND owner, HINSTANCE resources) {
   EncryptedConfig working;
   working = entry;
   bool wasProtected = entry.isProtected();
@@ -35,7 +35,7 @@ bool showEntryProperties(EncryptedConfig& entry, PasswordStore& store, HWND owne
     }
   }
 
-  ServerPage server(&working, wasProtected);
+  ServerPage server(&working, wasProtected, entryName);
   viewerconfig::ViewerPages pages(&working);
   ui::SheetPage host = {&server, "Kiv Server Options",
                         "Configure the Kiv Server address and authentication details."};

@@ -19,9 +19,11 @@ extern const char DifferentPasswordText[];
 // DifferentPasswordText in an error box, UnverifiedEntryText for an entry
 // changed since it was protected). When
 // the server page asks for protection the copy is signed under the master
-// password before it replaces the entry. Throws plat::Exception when the
-// copy cannot be signed; entry is then as it was.
-bool showEntryProperties(EncryptedConfig& entry, PasswordStore& store, HWND owner,
-                         HINSTANCE resources);
+// password before it replaces the entry; a copy that could not be signed
+// keeps the sheet open (with entryName, or for a new entry (null) the name
+// its server gives, in the refusal). Throws plat::Exception when the copy
+// cannot be signed all the same (no salt); entry is then as it was.
+bool showEntryProperties(EncryptedConfig& entry, const char* entryName, PasswordStore& store,
+                         HWND owner, HINSTANCE resources);
 
 } // namespace addrbook

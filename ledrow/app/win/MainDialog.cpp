@@ -14,7 +14,6 @@
 #include "plat/DString.h"
 #include "plat/LogWriter.h"
 #include "plat/RaisedFlag.h"
-#include "plat/SafeFileName.h"
 #include "plat/win/Unicode.h"
 #include "ui/win/MsgBox.h"
 
@@ -721,12 +720,11 @@ void MainDialog::reportNewEntryFailure(const char* reason) {
 
 void MainDialog::addEntry(EncryptedConfig& connection) {
   HWND owner = GetParent(getHandle());
-  const char* host = connection.getHost() ? connection.getHost() : "";
   if (connection.getPassword().length() > 0) {
     int behaviour = encryptPassword;
     if (behaviour == PasswordBehaviourDlg::Ask) {
       PasswordBehaviourDlg question;
-      question.setEntryName(*host ? plat::safeFileName(host).c_str() : "New Entry");
+      question.setEntryName(newEntryName(connection.getHost()).c_str());
       if (!question.runModal(owner))
         return;
       behaviour = question.choice();
@@ -737,7 +735,12 @@ void MainDialog::addEntry(EncryptedConfig& connection) {
       ZeroingBuffer master = passwords_.getPassword(owner);
       if (!master.c_str())
         return;
-      connection.encrypt(master.c_str());
+      try {
+        connection.encrypt(master.c_str());
+      } catch (const plat::Exception& e) {
+        // The entry is not there yet: name it as it would have been named.
+        throw plat::ExceptionFmt("%s: %s", newEntryName(connection.getHost()).c_str(), e.str());
+      }
     }
   }
   saveNewEntry(connection);

@@ -70,7 +70,7 @@ void MainDialog::newEntry() {
   try {
     EncryptedConfig connection;
     os::loadRegPolicy(&connection, HKEY_CURRENT_USER, "KIVViewer4", "Torvane");
-    if (showEntryProperties(connection, passwords_, owner, viewerResources()))
+    if (showEntryProperties(connection, nullptr, passwords_, owner, viewerResources()))
       saveNewEntry(connection);
   } catch (const plat::Exception& e) {
     reportNewEntryFailure(e.str());
@@ -306,7 +306,7 @@ void MainDialog::showProperties() {
       throw plat::Exception(CorruptEntryText);
     EncryptedConfig edited;
     edited = entry->config();
-    if (!showEntryProperties(edited, passwords_, owner, viewerResources()) ||
+    if (!showEntryProperties(edited, entry->getName(), passwords_, owner, viewerResources()) ||
         !saveEntry(edited, passwords_, owner))
       return;
     reselectPath_ = entry->getPath();

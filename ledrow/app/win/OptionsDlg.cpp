@@ -148,6 +148,8 @@ void OptionsDlg::changeMasterPassword() {
   try {
     addrbook::changeMasterPassword(book_->passwordStore(), book_->passwordPrompts(),
                                    book_->passwordPrompts(), entries, getHandle());
+  } catch (const EntriesInTheWay& e) {
+    ui::MsgBox(getHandle(), inTheWayText(e).c_str(), MB_OK | MB_ICONERROR);
   } catch (const plat::Exception& e) {
     plat::DString text;
     text.appendf("Unable to change the master password: %s", e.str());

@@ -1,4 +1,5 @@
 #include "ledrow/app/win/ServerPage.h"
+#include "ledrow/app/NewEntryName.h"
 #include "ledrow/app/Parameters.h"
 #include "ledrow/app/win/Resources.h"
 #include "ledrow/app/win/SecretText.h"
@@ -32,9 +33,9 @@ void setSecretText(HWND edit, const char* text) {
 const char* const ServerPage::encryptionTexts[] = {"Let Kiv Server choose", "Always maximum",
                                                    "Always on", "Prefer on", "Prefer off"};
 
-ServerPage::ServerPage(EncryptedConfig* working, bool wasProtected)
+ServerPage::ServerPage(EncryptedConfig* working, bool wasProtected, const char* entryName)
     : ui::ConfigDialog(working, IDD_SERVER_PAGE), working_(working), wasProtected_(wasProtected),
-      protect_(false) {}
+      entryName_(entryName), protect_(false) {}
 
 bool ServerPage::onInitDialog() {
   host_.wrap(getDlgItem(IDC_HOST));
@@ -140,7 +141,25 @@ bool ServerPage::apply() {
   } else {
     working_->setPassword(nullptr);
   }
+  // The other pages write their edits as they are made: what OK would sign
+  // is known now.
+  if (protect_ && !canSign())
+    return false;
   return ui::ConfigDialog::apply();
+}
+
+// Protection asked for an entry that could not be opened again once
+// signed: the user hears which setting stands in the way, and nothing of
+// what was typed is lost.
+bool ServerPage::canSign() {
+  std::string why = working_->signingRefusal();
+  if (why.empty())
+    return true;
+  std::string name = entryName_.isNull() ? newEntryName(working_->getHost()) : entryName_.c_str();
+  std::string text = "The password of \"" + name + "\" cannot be protected: " + why +
+                     ". Change that setting, or leave the password unprotected.";
+  ui::MsgBox(getHandle(), text.c_str(), MB_OK | MB_ICONERROR);
+  return false;
 }
 
 } // namespace addrbook

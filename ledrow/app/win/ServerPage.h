@@ -18,10 +18,14 @@ public:
   static const char* const encryptionTexts[];
 
   // wasProtected: the entry held its password under the master password,
-  // so protection starts checked whatever EncryptPassword says.
-  ServerPage(EncryptedConfig* working, bool wasProtected);
+  // so protection starts checked whatever EncryptPassword says. entryName:
+  // what a refusal calls the entry; null for a new one, named after its
+  // server.
+  ServerPage(EncryptedConfig* working, bool wasProtected, const char* entryName);
 
-  // Whether the last apply asked for the password to be protected.
+  // Whether the last apply asked for the password to be protected. An apply
+  // that asks for it on an entry that could not be signed as it stands
+  // says why and keeps the sheet open, edits and all.
   bool protectionAsked() const { return protect_; }
 
   bool onInitDialog() override;
@@ -31,9 +35,12 @@ public:
 
 private:
   void enableFields();
+  // True when the working copy can be signed; otherwise says why.
+  bool canSign();
 
   EncryptedConfig* working_;
   bool wasProtected_;
+  plat::String entryName_;
   bool protect_;
   ui::EditBox host_;
   ui::ComboBox encryption_;

@@ -203,6 +203,46 @@ TEST_F(Import, ChangedSignedEntryIsRefused) {
   EXPECT_STREQ("srv.example", imported->getHost());
 }
 
+// The options after Monitor are held pair by pair in a signature made
+// now: an entry whose book folds one into Monitor's value is refused, and
+// one taken as it was opens after any number of exports and imports.
+TEST_F(Import, FoldsAfterMonitorAreRefused) {
+  EncryptedConfig entry;
+  entry.setHost("srv.example");
+  entry.setPassword("pw");
+  entry.setFromFile("ViewerSecurityOption", "1", "Options");
+  entry.encrypt("old");
+  entry.saveToFile(join(source, "srv.kiv").c_str(), true, false, nullptr);
+  exportSource(encryptString("old", "old").c_str());
+  const std::string book = readText(xmlPath);
+  const std::string pairs = "<param name=\"Monitor\" value=\"\" />\n"
+                            "<param name=\"ViewerSecurityOption\" value=\"1\" />\n";
+  ASSERT_NE(std::string::npos, book.find(pairs)) << book;
+  writeText(xmlPath, std::string(book).replace(book.find(pairs), pairs.size(),
+                                               "<param name=\"Monitor\" "
+                                               "value=\"ViewerSecurityOption1\" />\n"));
+  passwords.import = "old";
+  passwords.master = "new";
+  EXPECT_EQ("Unable to import " + join(target, "srv") + ".kiv: " + UnverifiedEntryText,
+            importError());
+
+  writeText(xmlPath, book);
+  const char* masters[] = {"old", "new", "newer"};
+  for (int round = 1; round < 3; round++) {
+    passwords.import = masters[round - 1];
+    passwords.master = masters[round];
+    ASSERT_TRUE(importBook());
+    auto imported = loaded(join(target, "srv.kiv"));
+    ASSERT_TRUE(imported->decrypt(masters[round])) << round;
+    EXPECT_EQ("pw", passwordOf(*imported));
+    EXPECT_EQ("1", imported->getExtraOptions().at("ViewerSecurityOption"));
+    source = target;
+    target = scratch.file("Round" + std::to_string(round));
+    makeDirectory(target.c_str());
+    exportSource(encryptString(masters[round], masters[round]).c_str());
+  }
+}
+
 TEST_F(Import, PasswordPromptsAndMissingPasswords) {
   EncryptedConfig entry;
   entry.setHost("srv");

@@ -268,10 +268,10 @@ TEST_F(OptionsTest, OversizedFilesAreRefused) {
 }
 
 // Opening a path to a share makes Windows sign in to that machine as the
-// user. A PasswordFile that came with a text (a file, the viewer's message,
+// user, and opening a device may block. A PasswordFile that came with a text (a file, the viewer's message,
 // an import) or with another entry is kept but not opened; the user's own
 // choice of it is.
-TEST_F(OptionsTest, PasswordFileOnAnotherMachineOnlyByTheUsersChoice) {
+TEST_F(OptionsTest, PasswordFileOnAnotherMachineOrADeviceOnlyByTheUsersChoice) {
   ScratchDir dir;
   const std::string local = dir.file("net.pw");
   put(local, "12345678");
@@ -305,6 +305,20 @@ TEST_F(OptionsTest, PasswordFileOnAnotherMachineOnlyByTheUsersChoice) {
   EXPECT_TRUE(copy.getPassword().equals("12345678", 8));
   EXPECT_TRUE(log.hasPrefix("ConnOptions: PasswordFile " + remote + ": not opened"));
   put(local, "changed!");
+
+  // A device would be read on the window thread: a serial port or the
+  // console may never answer. Under Windows NUL opens and reads as empty,
+  // which would also wipe the password the text gave.
+  for (const char* device : {"NUL", "nul.txt", "C:\\dir\\COM1", "CONIN$", "lpt1:"}) {
+    log.lines.clear();
+    CConnOptions fromText;
+    readText(fromText, std::string("[Connection]\nPassword=3132\n[Options]\nPasswordFile=") +
+                           device + "\n");
+    EXPECT_TRUE(fromText.getPassword().equals("12", 2)) << device;
+    EXPECT_TRUE(log.hasPrefix(std::string("ConnOptions: PasswordFile ") + device +
+                              ": not opened, a device"))
+        << device;
+  }
 
   // A path on this machine is opened as ever.
   CConnOptions onThisMachine;

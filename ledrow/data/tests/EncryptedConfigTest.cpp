@@ -317,7 +317,8 @@ TEST_F(OptionsTest, EncryptWithoutPassword) {
   entry.encrypt("m");
   ZeroingBuffer plain = decryptString(entry.getSignature(), "m");
   ASSERT_TRUE(plain.c_str());
-  EXPECT_EQ(std::string("Signature,Hash=") + entry.getReadHash() + "\nConnection,Password=",
+  EXPECT_EQ(std::string("Signature,Hash=") + entry.getReadHash() +
+                "\nConnection,Password=\nOptions,Monitor=",
             plain.c_str());
   EXPECT_STREQ(entry.computeHash().c_str(), entry.getReadHash());
 
@@ -485,6 +486,9 @@ TEST_F(OptionsTest, FailedProtectionChangesNothing) {
   hiding.setHost("aUserNameb");
   hiding.userName.setParam("", plat::PriorityUser);
   hiding.setPassword("secret");
+  EXPECT_EQ("the value of Host holds the name of the setting UserName, and a signature could not "
+            "tell the two apart",
+            hiding.signingRefusal());
   EXPECT_THROW(hiding.encrypt("master"), plat::Exception);
   EXPECT_FALSE(hiding.isProtected());
   EXPECT_EQ("secret", passwordOf(hiding));
@@ -500,13 +504,18 @@ TEST_F(OptionsTest, ValueHoldingTheNextNameIsRefused) {
     const char* selectDesktop;
     const char* signedPairs;
     const char* shiftedPairs;
+    std::string refusal;
   };
   const Shift shifts[] = {
       {"hostUserNamex", "tester", "", "Host=hostUserNamex\nUserName=tester\n",
-       "Host=host\nUserName=xUserNametester\n"},
+       "Host=host\nUserName=xUserNametester\n",
+       "the value of Host holds the name of the setting UserName, and a signature could not "
+       "tell the two apart"},
       {"host", "tester", "deskProxyServerproxy.example:3128",
        "SelectDesktop=deskProxyServerproxy.example:3128\nProxyServer=\n",
-       "SelectDesktop=desk\nProxyServer=proxy.example:3128ProxyServer\n"},
+       "SelectDesktop=desk\nProxyServer=proxy.example:3128ProxyServer\n",
+       "the value of SelectDesktop holds the name of the setting ProxyServer, and a signature "
+       "could not tell the two apart"},
   };
   for (const Shift& shift : shifts) {
     EncryptedConfig entry;
@@ -515,7 +524,8 @@ TEST_F(OptionsTest, ValueHoldingTheNextNameIsRefused) {
     entry.selectDesktop.setParam(shift.selectDesktop, plat::PriorityUser);
     entry.setPassword("secret");
     const std::string file = signedAsItStands(entry, "master");
-    // The address book itself does not sign it.
+    // The address book itself does not sign it, and names the setting.
+    EXPECT_EQ(shift.refusal, entry.signingRefusal());
     EXPECT_THROW(entry.encrypt("master"), plat::Exception);
     EXPECT_FALSE(entry.isProtected());
 
@@ -565,4 +575,102 @@ TEST_F(OptionsTest, VerifierIsNoEntrysPassword) {
                     std::string(encryptString(secretObfuscated, master).c_str()) + "\n");
   EXPECT_EQ(EncryptedConfig::Unlock::Opened, genuine.unlock(master));
   EXPECT_EQ("secret", passwordOf(genuine));
+}
+
+// Monitor's value and the options kept after it (names this program does
+// not know) hash as one run of text: a pair can be folded into the value
+// before it, or carved out of a value, and the hash stays the same. An
+// entry signed now holds that run pair by pair in its signature, and
+// opens only when the file holds exactly those pairs.
+TEST_F(OptionsTest, FoldsAndCarvesAfterMonitorAreRefused) {
+  struct Edit {
+    const char* monitor;
+    std::vector<std::pair<const char*, const char*>> kept;
+    const char* signedPairs;
+    const char* editedPairs;
+  };
+  const Edit edits[] = {
+      {"", {{"ViewerSecurityOption", "1"}}, "Monitor=\nViewerSecurityOption=1\n",
+       "Monitor=ViewerSecurityOption1\n"},
+      {"ViewerSecurityOption1", {}, "Monitor=ViewerSecurityOption1\n",
+       "Monitor=\nViewerSecurityOption=1\n"},
+      {"2", {{"Alpha", "1"}, {"Beta", "2"}}, "Alpha=1\nBeta=2\n", "Alpha=1Beta2\n"},
+      {"2", {{"Alpha", "1Beta2"}}, "Alpha=1Beta2\n", "Alpha=1\nBeta=2\n"},
+  };
+  for (const Edit& edit : edits) {
+    EncryptedConfig entry;
+    entry.setHost("server.example");
+    entry.monitor.setParam(edit.monitor, plat::PriorityUser);
+    for (const auto& pair : edit.kept)
+      entry.setFromFile(pair.first, pair.second, "Options");
+    entry.setPassword("secret");
+    EncryptedConfig before;
+    before = entry;
+    const std::string oldWay = signedAsItStands(before, "master");
+    entry.encrypt("master");
+    const std::string file = written(entry);
+
+    EncryptedConfig original;
+    load(original, file);
+    EncryptedConfig edited;
+    load(edited, replaced(file, edit.signedPairs, edit.editedPairs));
+    EXPECT_STREQ(original.getReadHash(), edited.getReadHash());
+    EXPECT_EQ(EncryptedConfig::Unlock::NotVerified, edited.unlock("master")) << edit.editedPairs;
+    EXPECT_TRUE(edited.getPassword().empty());
+    ASSERT_EQ(EncryptedConfig::Unlock::Opened, original.unlock("master"));
+    EXPECT_EQ("secret", passwordOf(original));
+    EXPECT_STREQ(edit.monitor, original.monitor.getValueStr().c_str());
+    EXPECT_EQ(edit.kept.size(), original.getExtraOptions().size());
+
+    // Signed the old way, with the hash alone, the entry opens as it did,
+    // edited too; signed again by the program, the edit no longer opens.
+    EncryptedConfig old;
+    load(old, oldWay);
+    EXPECT_EQ(EncryptedConfig::Unlock::Opened, old.unlock("master"));
+    EncryptedConfig oldEdited;
+    load(oldEdited, replaced(oldWay, edit.signedPairs, edit.editedPairs));
+    EXPECT_EQ(EncryptedConfig::Unlock::Opened, oldEdited.unlock("master"));
+    old.encrypt("master");
+    EncryptedConfig resigned;
+    load(resigned, replaced(written(old), edit.signedPairs, edit.editedPairs));
+    EXPECT_EQ(EncryptedConfig::Unlock::NotVerified, resigned.unlock("master"));
+  }
+}
+
+// The signature doubles its text as hex on one line of the file: an entry
+// whose options from Monitor on would not fit there is not signed, and
+// hears why; one that fits opens after saves.
+TEST_F(OptionsTest, ATailTooLongToSignIsRefused) {
+  for (size_t length : {1800u, 2100u}) {
+    EncryptedConfig entry;
+    entry.setHost("server.example");
+    entry.setPassword("secret");
+    entry.setFromFile("Kept", std::string(length, 'k').c_str(), "Options");
+    std::string why = entry.signingRefusal();
+    bool fits = why.empty();
+    EXPECT_EQ(length == 1800u, fits) << why;
+    if (!fits) {
+      EXPECT_EQ(0u, why.find("Monitor and the settings after it are too long to sign")) << why;
+      try {
+        entry.encrypt("master");
+        ADD_FAILURE() << "signed";
+      } catch (const plat::Exception& e) {
+        EXPECT_EQ("Cannot protect this entry: " + why, e.str());
+      }
+      EXPECT_FALSE(entry.isProtected());
+      EXPECT_EQ("secret", passwordOf(entry));
+      continue;
+    }
+    entry.encrypt("master");
+    std::string file = written(entry);
+    for (int save = 0; save < 2; save++) {
+      EncryptedConfig reread;
+      load(reread, file);
+      file = written(reread);
+    }
+    EncryptedConfig opened;
+    load(opened, file);
+    ASSERT_EQ(EncryptedConfig::Unlock::Opened, opened.unlock("master"));
+    EXPECT_EQ(length, opened.getExtraOptions().at("Kept").size());
+  }
 }

@@ -45,3 +45,28 @@ TEST(NameSplit, OneWayOnly) {
   split.add("B", "y");
   EXPECT_TRUE(split.oneWay());
 }
+
+// What a refusal names: the name that could move, and the value it stands
+// in (the one before it, or its own).
+TEST(NameSplit, TheClashNamesTheValueHoldingTheName) {
+  const struct {
+    Pairs pairs;
+    const char* holder; // null: no clash
+    const char* name;
+  } cases[] = {
+      {{{"A", "xB"}, {"B", ""}}, "A", "B"},
+      {{{"A", "x"}, {"B", "yBz"}, {"C", "Cw"}}, "B", "B"},
+      {{{"A", "x"}, {"B", "y"}}, nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    NameSplit split;
+    for (const auto& pair : c.pairs)
+      split.add(pair.first, pair.second);
+    NameSplit::Clash clash;
+    ASSERT_EQ(c.holder != nullptr, split.firstClash(&clash));
+    if (c.holder) {
+      EXPECT_EQ(c.holder, clash.holder);
+      EXPECT_EQ(c.name, clash.name);
+    }
+  }
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstring>
 #include <string>
 
 using namespace addrbook;
@@ -58,6 +59,8 @@ TEST(ProtectedString, Form) {
   plat::String sealed = encryptString("four", "pw");
   std::string text = sealed.c_str();
   ASSERT_EQ(2 * (16 + 4) + 1 + 2 * 8, (int)text.size());
+  EXPECT_EQ(text.size(), protectedLength(4));
+  EXPECT_EQ(strlen(encryptString("", "pw").c_str()), protectedLength(0));
   EXPECT_EQ('x', text[40]);
   for (size_t i = 0; i < text.size(); i++) {
     if (i != 40) {

@@ -1,8 +1,10 @@
 #include "com/win/ComThread.h"
 #include "os/win/OleInitialiser.h"
+#include "plat/Exception.h"
 #include "plat/LogWriter.h"
 
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 namespace com {
@@ -75,12 +77,10 @@ void ComThread::run() {
   std::unique_ptr<os::OleInitialiser> ole;
   try {
     ole = enterApartment();
-  } catch (const plat::SystemException& e) {
-    comObjectLog.error("%s", e.str());
-    startFailure_.reset(new plat::SystemException(e));
-  } catch (const plat::Exception& e) {
-    comObjectLog.error("%s", e.str());
-    startFailure_.reset(new plat::SystemExceptionFmt("%s", E_FAIL, e.str()));
+  } catch (...) {
+    // Whatever it was, the caller waiting for the marshal gets it.
+    comObjectLog.error("%s", plat::caughtText());
+    startFailure_ = std::current_exception();
   }
   do
     serve();
@@ -150,7 +150,8 @@ IUnknown* ComThread::marshal() {
   // The answer is read before the reference goes: without a proxy that was
   // the object's last, and the thread may then end it and be handed the
   // next object, or end and delete itself.
-  std::unique_ptr<plat::SystemException> failure = std::move(startFailure_);
+  std::exception_ptr failure = startFailure_;
+  startFailure_ = nullptr;
   HRESULT marshalResult = marshalResult_;
   IStream* stream = marshalStream_;
   IID iid = iid_;
@@ -159,7 +160,7 @@ IUnknown* ComThread::marshal() {
   if (fresh)
     detach();
   if (failure)
-    throw plat::SystemException(*failure);
+    std::rethrow_exception(failure);
   if (FAILED(marshalResult))
     throw plat::SystemException("CoMarshalInterThreadInterfaceInStream", (int)marshalResult);
   IUnknown* proxy = nullptr;

@@ -11,6 +11,7 @@
 #include "com/win/ComObject.h"
 #include "plat/win/Thread.h"
 
+#include <exception>
 #include <memory>
 
 namespace os {
@@ -58,8 +59,9 @@ private:
   IID iid_;
   HRESULT marshalResult_;
   IStream* marshalStream_;
-  // Why the apartment could not start, when it could not.
-  std::unique_ptr<plat::SystemException> startFailure_;
+  // Why the apartment could not start, when it could not (whatever was
+  // thrown).
+  std::exception_ptr startFailure_;
 };
 
 } // namespace com

@@ -228,6 +228,47 @@ TEST_F(ExtensionTest, ShareReleasedLastIsWrittenByTheWriteCycleOnTheConnectionsT
   ext().setWaker(nullptr);
 }
 
+TEST_F(ExtensionTest, AShareIsReleasedOnceWhoeverIsDoneWithItFirst) {
+  // Told from within a share callback or a sink's report, then by the last
+  // reference: one ReleaseShare, written by the write cycle.
+  ft::ShareProxy* share = remoteShare(7);
+  int before = probe.end.pipeOut.length();
+  share->tellReleased();
+  share->tellReleased();
+  EXPECT_EQ(before, probe.end.pipeOut.length());
+  dm()->clearCurrentShare();
+  share->release();
+  EXPECT_EQ(Lines{"releaseShare 7"}, probe.sent());
+}
+
+TEST_F(ExtensionTest, WritesAskedForWhileABatchIsReadWaitForTheCycleAfterIt) {
+  CountingWaker waker;
+  ext().setWaker(&waker);
+  {
+    ft::Extension::ReadingBatch batch(&ext(), conn());
+    ext().requestWriteCycle(conn());
+  }
+  EXPECT_EQ(0, waker.wakes);
+  ext().requestWriteCycle(conn());
+  EXPECT_EQ(1, waker.wakes);
+  ext().setWaker(nullptr);
+}
+
+TEST_F(ExtensionTest, FileRequestsOfABatchLeaveOnceHalfOfFtConcurrencyWait) {
+  auto concurrency = setting(ft::ftConcurrency, 4);
+  ft::Extension::ReadingBatch batch(&ext(), conn());
+  int before = probe.end.pipeOut.length();
+  for (uint32_t n : {1, 2}) {
+    dm()->addStream(ft::FileId(6, n), &sink(10));
+    dm()->requestFile(ft::FileId(6, n), ("f" + std::to_string(n)).c_str(), 0, All);
+    EXPECT_EQ(n == 2, ext().writeEarly(conn())) << n;
+  }
+  EXPECT_GT(probe.end.pipeOut.length(), before);
+  EXPECT_EQ((Lines{"reqFile 'f1' 6/1 10 0 18446744073709551615 0",
+                   "reqFile 'f2' 6/2 10 0 18446744073709551615 0"}),
+            probe.sent());
+}
+
 TEST_F(ExtensionTest, SharesTakenAndReleasedOnManyThreadsAtOnce) {
   // Taking the current share (share lock, then count lock) while other
   // threads drop the last reference (count lock, then share lock) must not

@@ -5,6 +5,7 @@
 #include "plat/Assert.h"
 #include "plat/CallCounter.h"
 #include "plat/LogWriter.h"
+#include "plat/RaisedFlag.h"
 #include "plat/win/File.h"
 #include "plat/win/Unicode.h"
 
@@ -101,9 +102,12 @@ bool FileStream::drain() {
     int contiguous = ring.avail();
     if (contiguous == 0)
       plat::assertionFailed("contiguous != 0", __FILE__, __LINE__);
-    writing = true;
-    int written = writeToFile(ring.getptr(), contiguous);
-    writing = false;
+    int written;
+    {
+      // Down again however the reports within the write end.
+      plat::RaisedFlag inWrite(writing);
+      written = writeToFile(ring.getptr(), contiguous);
+    }
     ring.setptr(ring.getptr() + written);
     ring.checkpoint();
     // Given up from within the write (a write error): closed next round.

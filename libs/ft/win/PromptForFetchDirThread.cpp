@@ -2,6 +2,7 @@
 #include "ft/ShareProxy.h"
 #include "ft/win/ActiveShareAutoDownloader.h"
 #include "os/win/OleInitialiser.h"
+#include "plat/Exception.h"
 #include "plat/LogWriter.h"
 #include "plat/TimerManager.h"
 #include "plat/win/ManualResetEvent.h"
@@ -84,9 +85,10 @@ void PromptForFetchDirThread::answerRequests() {
     try {
       std::string title = std::string("Select folder to save ") + record.text.c_str() + ":";
       answer = prompt_->chooseFolder(owner, title.c_str());
-    } catch (plat::Exception& e) {
-      autoDownloaderLog.error("%s", e.str());
-      prompt_->showError(owner, e.str());
+    } catch (...) {
+      // Whatever it was, the thread stays for the next question.
+      autoDownloaderLog.error("%s", plat::caughtText());
+      prompt_->showError(owner, plat::caughtText());
       answer = plat::String();
     }
     plat::Lock l(lock_);
@@ -110,9 +112,10 @@ void PromptForFetchDirThread::takeReplies() {
         reply.downloader->fetchShare(reply.share, reply.text.c_str());
       else
         reply.downloader->removePending(reply.share);
-    } catch (plat::Exception& e) {
-      autoDownloaderLog.error("%s", e.str());
-      prompt_->showError(owner, e.str());
+    } catch (...) {
+      // One reply that fails costs only itself.
+      autoDownloaderLog.error("%s", plat::caughtText());
+      prompt_->showError(owner, plat::caughtText());
     }
   }
 }

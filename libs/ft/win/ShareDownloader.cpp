@@ -1,7 +1,6 @@
 #include "ft/win/ShareDownloader.h"
 
 #include "ft/DownloadManager.h"
-#include "ft/Extension.h"
 #include "ft/FormatRate.h"
 #include "ft/Parameters.h"
 #include "ft/ShareProxy.h"
@@ -116,19 +115,11 @@ void ShareDownloader::settle(Record* record) {
     removeRecord(record);
 }
 
-// The other end may free the share: this end has saved what it wanted.
-static void tellReleased(ShareProxy& share) {
-  if (DownloadManager* manager = share.owner()) {
-    manager->releaseShare(share.shareId());
-    manager->flushReleaseShares();
-  }
-}
-
 bool ShareDownloader::releaseEmpty(ShareProxy* share) {
   if (share->size() != 0)
     return false;
   vlog.info("Share %lu is empty: nothing to save", (unsigned long)share->shareId());
-  tellReleased(*share);
+  share->tellReleased();
   return true;
 }
 
@@ -233,11 +224,7 @@ bool ShareDownloader::startNext(Record* record, Slot* slot) {
       slot->bytes = 0;
       if (callback_)
         callback_->setIconPath(record->id, path.c_str());
-      try {
-        manager->flushFileRequests();
-      } catch (plat::Exception& e) { // the request stays queued
-        vlog.error("flushFileRequests: %s", e.str());
-      }
+      manager->requestWriteCycle();
       return true;
     } catch (plat::ParentDirectory::PathIsRoot&) {
       startFailed(record, index, "Invalid download folder.");
@@ -291,7 +278,7 @@ void ShareDownloader::finish(Record* record) {
              (int)(record->idleTime * 100 / elapsed));
   if (callback_)
     callback_->downloadComplete(record->id);
-  tellReleased(*record->share);
+  record->share->tellReleased();
 }
 
 void ShareDownloader::pause(const DownloadId& id) {
@@ -367,8 +354,9 @@ bool ShareDownloader::resume(const DownloadId& id) {
   record = find(id);
   if (!record)
     return false;
+  // The windows have grown again.
   if (DownloadManager* manager = record->share->owner())
-    manager->flushByteLimits();
+    manager->requestWriteCycle();
   return true;
 }
 
@@ -392,7 +380,7 @@ void ShareDownloader::cancel(const DownloadId& id) {
     if (slot.stream)
       giveUp(record->share, slot);
   }
-  tellReleased(*record->share);
+  record->share->tellReleased();
 }
 
 void ShareDownloader::giveUp(ShareProxy* share, const Slot& slot) {
@@ -427,15 +415,9 @@ void ShareDownloader::progress(FileStream* stream, uint64_t bytesOnDisk) {
     callback_->progress(record->id, done, record->total, record->next - 1,
                         (uint32_t)record->share->size());
   }
-  // The window has grown as the file was written: renew it now.
-  DownloadManager* manager = record->share->owner();
-  if (!manager)
-    return;
-  try {
-    record->share->extension()->scheduleWriteMsg(manager->connection());
-  } catch (plat::Exception& e) {
-    vlog.error("scheduleWriteMsg: %s", e.str());
-  }
+  // The window has grown as the file was written: the write cycle renews it.
+  if (DownloadManager* manager = record->share->owner())
+    manager->requestWriteCycle();
 }
 
 void ShareDownloader::writeError(FileStream* stream, const char* message) {

@@ -245,8 +245,26 @@ void FdManager::dispatchSoon() {
 void FdManager::waitForRoom(FdIo* io, IoRecord& record) {
   if (!record.writeSelected)
     select(io, record, record.readSelected, true);
-  if (!record.flushTimer.isStarted() && plat::TimerManager::threadInstanceOrNull())
+  if (!record.flushTimer.isStarted() && plat::TimerManager::threadInstanceOrNull()) {
+    record.stallSent = io->outStream().sentLength();
     record.flushTimer.start(lazyFlushMs());
+  }
+}
+
+bool FdManager::checkStall(FdIo* io, IoRecord& record) {
+  rdr::FdOutStream& out = io->outStream();
+  if (!out.hasPending())
+    return false;
+  // Progress is what the socket took: while sends held back drain, a
+  // partial send leaves the room of the buffer as it was.
+  if (out.sentLength() != record.stallSent) {
+    record.stallSent = out.sentLength();
+    return true;
+  }
+  vlog.info("%s: no output progress for %d s, closing", io->name(), (int)lazyFlushTimeout);
+  shutdown(io, false, true);
+  dispatchSoon();
+  return false;
 }
 
 void FdManager::markOutput() {
@@ -286,18 +304,9 @@ void FdManager::flushStep(FdIo* io, IoRecord& record) {
 
 void FdManager::pushOut(FdIo* io, IoRecord& record, bool tellHandler) {
   rdr::FdOutStream& out = io->outStream();
-  if (out.hasPending()) {
-    // Progress is what the socket took: while sends held back drain, a
-    // partial send leaves the room of the buffer as it was.
-    int64_t before = out.sentLength();
-    bool done = out.flushSome(false);
-    if (out.sentLength() > before)
-      record.flushTimer.stop();
-    if (!done) {
-      waitForRoom(io, record);
-      return;
-    }
-    record.flushTimer.stop();
+  if (out.hasPending() && !out.flushSome(false)) {
+    waitForRoom(io, record);
+    return;
   }
   if (record.shuttingDown) {
     addOnce(closing_, io);
@@ -399,13 +408,8 @@ bool FdManager::handleTimeout(plat::Timer* timer) {
     return false;
   }
   for (auto& entry : ios_) {
-    if (&entry.second->flushTimer != timer)
-      continue;
-    FdIo* io = entry.first;
-    vlog.info("%s: no output progress for %d s, closing", io->name(), (int)lazyFlushTimeout);
-    shutdown(io, false, true);
-    dispatchSoon();
-    break;
+    if (&entry.second->flushTimer == timer)
+      return checkStall(entry.first, *entry.second);
   }
   return false;
 }

@@ -8,6 +8,7 @@
 
 #include "plat/Timer.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <vector>
@@ -62,8 +63,10 @@ protected:
     bool readSelected = false;
     bool writeSelected = false;
     bool shuttingDown = false;
-    // Runs while output makes no progress; its expiry ends the connection.
+    // Runs while output waits for room; see checkStall.
     plat::Timer flushTimer;
+    // What the output had sent when the flush timer last looked.
+    int64_t stallSent = 0;
   };
   struct ListenerRecord {
     IoAcceptor* acceptor = nullptr;
@@ -109,10 +112,15 @@ private:
   // Pushes out pending output; once none is left, stops watching write
   // readiness and, with tellHandler, tells the handler writable.
   void pushOut(FdIo* io, IoRecord& record, bool tellHandler);
-  // Output the socket does not take now waits for write readiness; output
-  // that makes no progress for LazyFlushTimeout seconds ends the
-  // connection (see handleTimeout).
+  // Output the socket does not take now waits for write readiness, and the
+  // flush timer watches it.
   void waitForRoom(FdIo* io, IoRecord& record);
+  // The flush timer's expiry. Whoever drained the output meanwhile (a
+  // handler may flush on its own, outside the manager): once it is gone the
+  // timer stops; while it moves the timer watches another interval; output
+  // still pending that made no progress over a whole interval
+  // (LazyFlushTimeout) ends the connection. True: watch again.
+  bool checkStall(FdIo* io, IoRecord& record);
 
   std::vector<FdIo*> readable_;
   std::vector<FdIo*> writable_;

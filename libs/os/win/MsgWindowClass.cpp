@@ -1,5 +1,6 @@
 #include "os/win/MsgWindowClass.h"
 #include "os/win/IsSafeWM.h"
+#include "plat/Exception.h"
 #include "plat/LogWriter.h"
 
 namespace os {
@@ -21,8 +22,8 @@ LRESULT CALLBACK msgWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   if (owner) {
     try {
       return owner->processMessage(message, wParam, lParam);
-    } catch (const plat::Exception& e) {
-      msgWindowLog.error("untrapped (%s): %s", owner->name(), e.str());
+    } catch (...) {
+      msgWindowLog.error("untrapped (%s): %s", owner->name(), plat::caughtText());
       return 0;
     }
   }

@@ -1,5 +1,7 @@
 // A storage medium filled by IDataObject::GetData, released however the
-// caller's use of it ends.
+// caller's use of it ends, and before the holder is filled again: a data
+// object may answer with a medium the caller did not ask for, and the
+// caller then asks for another form into the same holder.
 #pragma once
 
 #include <objidl.h>
@@ -12,7 +14,12 @@ struct StgMedium {
   StgMedium& operator=(const StgMedium&) = delete;
   ~StgMedium() { ReleaseStgMedium(&medium); }
 
-  STGMEDIUM* get() { return &medium; }
+  // For GetData to fill.
+  STGMEDIUM* get() {
+    ReleaseStgMedium(&medium);
+    medium = STGMEDIUM();
+    return &medium;
+  }
 
   STGMEDIUM medium;
 };

@@ -62,3 +62,13 @@ TEST(MayReachNetwork, Forms) {
   for (const char* local : {"C:\\pw", "C:/dir/pw", "pw", "dir\\pw", "\\dir\\pw", "/dir/pw", ""})
     EXPECT_FALSE(mayReachNetwork(local)) << local;
 }
+
+TEST(NamesDevice, Forms) {
+  for (const char* device : {"CON", "nul", "COM1", "lpt1", "CONIN$", "conout$", "AUX.txt", "NUL:",
+                             "C:\\dir\\COM1", "C:/dir/lpt9.log", "dir\\con", "C:NUL",
+                             "C:\\CON .txt", "\\\\?\\C:\\dir\\aux"})
+    EXPECT_TRUE(namesDevice(device)) << device;
+  for (const char* file : {"", "C:\\pw", "CONSOLE", "COM10", "C:\\CON\\pw", "nul-.txt",
+                           "dir\\LPT", "C:\\dir\\", "xCON"})
+    EXPECT_FALSE(namesDevice(file)) << file;
+}

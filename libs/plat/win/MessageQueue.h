@@ -71,9 +71,10 @@ public:
       for (Message& message : taken) {
         try {
           deliver(target_, message);
-        } catch (const Exception& e) {
-          // One failed call must not take the rest, or the thread, with it.
-          messageQueueLog.error("%s", e.str());
+        } catch (...) {
+          // One failed call, whatever it threw, must not take the rest, or
+          // the thread, with it.
+          messageQueueLog.error("%s", caughtText());
         }
       }
     }

@@ -5,6 +5,7 @@
 #include "plat/LogWriter.h"
 #include "plat/String.h"
 #include "plat/win/Unicode.h"
+#include "ui/win/HandlerFailure.h"
 #include "ui/win/MsgBox.h"
 
 #include <shellapi.h>
@@ -150,8 +151,8 @@ UINT_PTR CALLBACK GetFileOrFolderDialog::hookProc(HWND hwnd, UINT message, WPARA
     return 0;
   try {
     return self->hookHandler(hwnd, message, wParam, lParam, self->ofn_);
-  } catch (const plat::Exception& e) {
-    chooserLog.error("message 0x%x: %s", message, e.str());
+  } catch (...) {
+    handlerFailed(chooserLog, message, hwnd);
     return 0;
   }
 }

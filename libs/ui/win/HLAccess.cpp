@@ -1,4 +1,5 @@
 #include "ui/win/HLAccess.h"
+#include "plat/Exception.h"
 #include "plat/LogWriter.h"
 #include "plat/win/Unicode.h"
 #include "ui/win/Hyperlinks.h"
@@ -119,8 +120,8 @@ HRESULT HLAccess::get_accName(VARIANT child, BSTR* name) {
       const std::wstring& text = segmentOf(e, id).text;
       *name = SysAllocStringLen(text.data(), (UINT)text.size());
     }
-  } catch (const plat::Exception& ex) {
-    vlog.error("get_accName: %s", ex.str());
+  } catch (...) {
+    vlog.error("get_accName: %s", plat::caughtText());
     return E_FAIL;
   }
   return *name ? S_OK : E_OUTOFMEMORY;
@@ -345,8 +346,8 @@ HRESULT HLAccess::accDoDefaultAction(VARIANT child) {
     return E_FAIL;
   try {
     e->linkCallback->linkClicked(linkId);
-  } catch (const plat::Exception& ex) {
-    vlog.error("accDoDefaultAction: %s", ex.str());
+  } catch (...) {
+    vlog.error("accDoDefaultAction: %s", plat::caughtText());
     return E_FAIL;
   }
   return S_OK;

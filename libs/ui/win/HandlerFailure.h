@@ -1,7 +1,8 @@
 // What becomes of an exception that escapes a handler called through one of
 // the toolkit's shared procedures (custom windows, dialogs, child dialogs,
-// subclassed windows). It never passes through the system's code that
-// called the procedure: the procedure catches it, logs it and answers 0.
+// subclassed windows, the file-or-folder chooser's hook). It never passes
+// through the system's code that called the procedure: the procedure
+// catches it, logs it and answers 0.
 //
 // By default that is all, and the program goes on (ferrin). A program that
 // ends on such a failure (ledrow) carries them out: the first failure on a

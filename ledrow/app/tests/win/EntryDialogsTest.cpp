@@ -49,6 +49,13 @@ std::unique_ptr<EncryptedConfig> saved(const std::string& path) {
   return entry;
 }
 
+// The entry as saved, opened with the master password; null when it does
+// not open.
+std::unique_ptr<EncryptedConfig> openedAsSaved(const std::string& path) {
+  std::unique_ptr<EncryptedConfig> entry = saved(path);
+  return entry->decrypt(Master) ? std::move(entry) : nullptr;
+}
+
 std::string passwordOf(EncryptedConfig& entry) {
   return deobfuscatePassword(entry.getPassword()).c_str();
 }
@@ -103,6 +110,46 @@ TEST(EntryProperties, TheServerPageAndProtection) {
   EXPECT_TRUE(book.helper.problems().empty());
 }
 
+// Protection asked for an entry that could not be opened again once
+// signed: the refusal names the entry and the setting in the way, and the
+// sheet stays open with what was typed, for the user to mend.
+TEST(EntryProperties, AnEntryThatCannotBeSignedKeepsItsEdits) {
+  Book book("Alpha desk.kiv");
+  std::wstring said, hostKept;
+  bool userNameKept = true;
+  book.helper.expect(L"Properties", [](HWND sheet) {
+    setText(sheet, IDC_HOST, "deskUserNamex");
+    SendMessageW(findDescendant(sheet, IDC_USE_USER_NAME), BM_CLICK, 0, 0);
+    setCheck(sheet, IDC_PROTECT_PASSWORD, true);
+    clickButton(sheet, IDOK);
+  });
+  book.helper.expect(L"", [&](HWND box) {
+    said = testing_support::staticTexts(box);
+    clickButton(box, IDOK);
+  });
+  book.helper.expect(L"Properties", [&](HWND sheet) {
+    hostKept = windowText(findDescendant(sheet, IDC_HOST));
+    userNameKept = isChecked(sheet, IDC_USE_USER_NAME);
+    setText(sheet, IDC_HOST, "desk.example");
+    clickButton(sheet, IDOK);
+  });
+  enterPassword(book.helper, Master);
+  book.dialog.showProperties();
+  EXPECT_EQ(L"The password of \"Alpha desk\" cannot be protected: the value of Host holds the "
+            L"name of the setting UserName, and a signature could not tell the two apart. Change "
+            L"that setting, or leave the password unprotected.",
+            said);
+  EXPECT_EQ(L"deskUserNamex", hostKept);
+  EXPECT_FALSE(userNameKept);
+
+  std::unique_ptr<EncryptedConfig> entry = openedAsSaved(book.scene.path("Alpha desk.kiv"));
+  ASSERT_TRUE(entry);
+  EXPECT_STREQ("desk.example", entry->getHost());
+  EXPECT_STREQ("", entry->userName.getValueStr().c_str());
+  EXPECT_EQ("s3cret", passwordOf(*entry));
+  EXPECT_TRUE(book.helper.problems().empty());
+}
+
 // A protected entry opens with the master password only, and stays
 // protected whatever new entries get.
 TEST(EntryProperties, ProtectedEntriesStayProtected) {
@@ -126,11 +173,11 @@ TEST(EntryProperties, ProtectedEntriesStayProtected) {
   book.dialog.showProperties();
   EXPECT_EQ(L"Incorrect password.", refusal);
   EXPECT_TRUE(protectShown);
-  std::unique_ptr<EncryptedConfig> kept = saved(book.scene.path("Office\\Servers\\Mail server.kiv"));
-  EncryptedConfig& entry = *kept;
-  ASSERT_TRUE(entry.decrypt(Master));
-  EXPECT_STREQ("mail2.office.example", entry.getHost());
-  EXPECT_EQ("s3cret", passwordOf(entry));
+  std::unique_ptr<EncryptedConfig> entry =
+      openedAsSaved(book.scene.path("Office\\Servers\\Mail server.kiv"));
+  ASSERT_TRUE(entry);
+  EXPECT_STREQ("mail2.office.example", entry->getHost());
+  EXPECT_EQ("s3cret", passwordOf(*entry));
 
   // A cancelled prompt opens no sheet (one would be dismissed and reported).
   book.dialog.passwordStore().forget();

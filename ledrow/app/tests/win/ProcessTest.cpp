@@ -195,3 +195,23 @@ TEST_F(ProcessTest, ConnectionsFromTheViewerBecomeEntries) {
     Sleep(50);
   EXPECT_TRUE(exists("files.example-1 (2).kiv"));
 }
+
+// A connection whose password is to be protected but cannot be: the box
+// names the entry it would have become and the setting in the way, and no
+// entry is made.
+TEST_F(ProcessTest, AConnectionThatCannotBeProtectedIsNamedWithItsReason) {
+  LedrowProcess ledrow(arguments("EncryptPassword=2"));
+  HWND window = ledrow.window(20000);
+  ASSERT_TRUE(window);
+  EXPECT_EQ(0, send("[Connection]\nHost=aUserNameb\nUserName=\nPassword=3132\n"));
+  HWND prompt = waitForWindowOf(ledrow.id(), L"Enter Master Password", L"#32770", 10000);
+  ASSERT_TRUE(prompt);
+  SendDlgItemMessageW(prompt, 1011, WM_SETTEXT, 0, (LPARAM)wide(Master).c_str());
+  testing_support::clickButton(prompt, IDOK);
+  const std::wstring says = L"Could not create new address book entry: aUserNameb: Cannot "
+                            L"protect this entry: the value of Host holds the name of the "
+                            L"setting UserName";
+  EXPECT_EQ(says, closeBoxSaying(ledrow.id(), says, 10000).substr(0, says.size()));
+  EXPECT_FALSE(exists("aUserNameb.kiv"));
+  EXPECT_EQ(-1, ledrow.wait(0));
+}

@@ -1,12 +1,15 @@
 #include "Probe.h"
 #include "com/win/ComThread.h"
 #include "os/win/OleInitialiser.h"
+#include "testing/ReturnsWithin.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cwchar>
 #include <functional>
+#include <stdexcept>
+#include <string>
 
 typedef com::ComObject<Probe> ProbeObject;
 
@@ -71,6 +74,14 @@ struct BrokenThread : com::ComThread {
   }
 };
 
+// One whose start throws something other than the project's exceptions.
+struct ThrowingThread : com::ComThread {
+  using com::ComThread::ComThread;
+  std::unique_ptr<os::OleInitialiser> enterApartment() override {
+    throw std::runtime_error("no apartment");
+  }
+};
+
 } // namespace
 
 TEST_F(Apartment, MovedObjectRunsAndDiesOnItsThread) {
@@ -115,6 +126,24 @@ TEST_F(Apartment, ApartmentThatCannotStartAnswersAndEnds) {
     EXPECT_EQ(E_OUTOFMEMORY, (HRESULT)e.err);
     EXPECT_EQ(0, strncmp(e.str(), "OleInitialize: ", 15)) << e.str();
   }
+  releaseLater(static_cast<IEnumString*>(object));
+  expectDestroyedOnItsThreadWhichEnds();
+}
+
+TEST_F(Apartment, ApartmentWhoseStartThrowsAnythingAnswersAndEnds) {
+  ProbeObject* object = new ProbeObject(&record);
+  object->AddRef();
+  com::ComThread* thread =
+      new ThrowingThread(object, static_cast<IEnumString*>(object), IID_IEnumString);
+  std::string thrown;
+  ASSERT_TRUE(testing_support::returnsWithin(10000, [&] {
+    try {
+      thread->marshal();
+    } catch (const std::runtime_error& e) {
+      thrown = e.what();
+    }
+  })) << "the caller waits for ever";
+  EXPECT_EQ("no apartment", thrown);
   releaseLater(static_cast<IEnumString*>(object));
   expectDestroyedOnItsThreadWhichEnds();
 }

@@ -54,10 +54,19 @@ void SocketServer::beforeBlock(int*) {
       closeFailed(entry.first, "endOfBatch");
     }
   }
+  // The sinks' writes free room and ask for the write cycles that renew
+  // the windows: they run now, before the wait, and not in a pass of the
+  // event loop of their own.
+  if (extension->writesRequested())
+    runRequestedWrites();
 }
 
-void SocketServer::processEvent(HANDLE event) {
-  ResetEvent(event);
+void SocketServer::processEvent(HANDLE) {
+  runRequestedWrites();
+}
+
+void SocketServer::runRequestedWrites() {
+  ResetEvent(wakeEvent);
   try {
     extension->runRequestedWrites();
   } catch (...) {

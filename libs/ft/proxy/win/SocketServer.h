@@ -5,9 +5,10 @@
 //
 // Lives on the thread of the socket manager and the extension (the main
 // thread). With an event manager on that thread it also wakes the extension
-// for write cycles asked for on other threads, and lets the sinks write
-// what they hold just before the thread waits (else after each batch of
-// messages read): the writes of a file then gather many batches. What the
+// for write cycles asked for elsewhere, and lets the sinks write what they
+// hold just before the thread waits (else after each batch of messages
+// read): the writes of a file then gather many batches; the write cycles
+// they ask for run then too, before the wait. What the
 // extension writes early while a batch is read (the next files' requests,
 // renewals) leaves before the batch's end.
 #pragma once
@@ -59,6 +60,8 @@ private:
   void processEvent(HANDLE event) override;
   void beforeBlock(int* timeoutMs) override;
   void wake() override;
+  // The write cycles asked for since the last wake, and their output.
+  void runRequestedWrites();
   void flushOutput(net::Socket* socket);
   // In a catch block: logs the failure and closes that socket only (an
   // entry point from the event loop lets nothing through).

@@ -17,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -39,10 +40,14 @@ public:
   ~QueuedPrompt() override { CloseHandle(ready); }
 
   plat::String chooseFolder(HWND, const char* title) override {
+    std::function<void()> failing;
     {
       plat::Lock l(lock);
       titles_.push_back(title);
+      failing.swap(failNext);
     }
+    if (failing)
+      failing();
     int now = ++open;
     if (now > maxOpen)
       maxOpen = now;
@@ -63,6 +68,11 @@ public:
   }
 
   void choose(const std::string& folder) { queue(true, folder); }
+  // The next question throws what this throws.
+  void fail(std::function<void()> thrower) {
+    plat::Lock l(lock);
+    failNext = std::move(thrower);
+  }
   void cancel() { queue(false, ""); }
 
   std::vector<std::string> titles() {
@@ -91,6 +101,7 @@ private:
   std::deque<std::pair<bool, std::string>> answers;
   std::vector<std::string> titles_;
   std::vector<std::string> errors_;
+  std::function<void()> failNext;
 };
 
 std::string contentsOf(const std::string& path) {
@@ -230,6 +241,19 @@ TEST_F(AutoDownload, TwoSharesAreAskedForOneAfterTheOther) {
   EXPECT_EQ(1, prompt.maxOpen);
 }
 
+TEST_F(AutoDownload, APromptThatThrowsIsToldAndTheNextShareIsStillAskedFor) {
+  FetchDir ask("?");
+  prompt.fail([] { throw std::runtime_error("no browser"); });
+  ASSERT_TRUE(offer("first.txt", "1", 1));
+  ASSERT_TRUE(pump([&] { return !prompt.errors().empty(); }, 10000));
+  EXPECT_EQ("no browser", prompt.errors()[0]);
+  ASSERT_TRUE(offer("second.txt", "22", 1));
+  ASSERT_TRUE(pump([&] { return prompt.titles().size() == 2; }, 10000));
+  prompt.choose(folder.path());
+  EXPECT_TRUE(arrives(folder.file("second.txt"), "22"));
+  EXPECT_EQ(1u, prompt.errors().size());
+}
+
 TEST_F(AutoDownload, ShareGoneBeforeTheAnswer) {
   FetchDir ask("?");
   ASSERT_TRUE(offer("late.txt", "too late", 1));
@@ -303,4 +327,31 @@ TEST(AutoDownloadWithoutPrompt, AskingWithNobodyToAskIsReported) {
   b.fetch(id, 0, "f", &late);
   link.run();
   EXPECT_EQ("File not shared: f", late.closeMessage);
+}
+
+// The other end resets the connection as it lists an empty share for the
+// folder: the share's release, asked for from within the share's own
+// making, cannot go out. Queued, it fails in the write cycle, which closes
+// the connection; the share is registered and alive until then.
+TEST(AutoDownloadOnAResetConnection, AnEmptyShareIsReleasedByTheWriteCycle) {
+  Engine a;
+  Engine b;
+  ft::ActiveShareAutoDownloader downloader(&b.extension, nullptr);
+  MemLink link(&a, &b);
+  uint32_t id = a.share({}, 1);
+  // b has asked for the listing; from now on each message b ends tries to
+  // leave at once, and fails.
+  ASSERT_TRUE(link.runUntil([&] { return link.bToA.moved > 0; }));
+  link.bToA.sendSize = 1;
+  link.bToA.reset = true;
+  ASSERT_TRUE(link.runUntil([&] {
+    ft::ShareProxy* share = b.extension.getCurrentShare();
+    bool current = share && share->shareId() == id;
+    if (share)
+      share->release();
+    return current || !link.b.isOpen;
+  }));
+  ASSERT_TRUE(link.runUntil([&] { return !link.b.isOpen; }));
+  EXPECT_EQ("", link.b.error); // reading the listing did not fail
+  EXPECT_EQ(nullptr, b.extension.getCurrentShare());
 }

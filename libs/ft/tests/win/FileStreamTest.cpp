@@ -230,3 +230,21 @@ TEST_F(FileStreamTest, AFileGivenUpOnAWriteErrorGoesOnceTheWriteReturns) {
   EXPECT_EQ((std::vector<std::string>{"Download cancelled"}), owner.failures);
   EXPECT_FALSE(plat::fileExists(dir.file("f").c_str()));
 }
+
+// A report of a write error that throws (the owner could not act on it)
+// leaves the stream able to close: the failed file is deleted.
+TEST_F(FileStreamTest, AWriteErrorReportThatThrowsLeavesTheStreamClosable) {
+  struct Throws : Recorder {
+    void writeError(FileStream* stream, const char* message) override {
+      Recorder::writeError(stream, message);
+      throw plat::Exception("Connection reset by peer");
+    }
+  } owner;
+  int fd = testing_support::nextDescriptor();
+  FileStream* s = new FileStream(dir.file("f").c_str(), entry, &owner);
+  testing_support::refuseWrites(fd, dir.file("f"));
+  EXPECT_THROW(put(s, bytes(70000, 2)), plat::Exception);
+  s->close("Download cancelled");
+  EXPECT_EQ((std::vector<std::string>{"Download cancelled"}), owner.failures);
+  EXPECT_FALSE(plat::fileExists(dir.file("f").c_str()));
+}

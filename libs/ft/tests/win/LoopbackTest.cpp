@@ -225,7 +225,7 @@ TEST_F(Loopback, RequestsLeaveBeforeTheBatchEnds) {
       ft::FileId next(id, i + 8);
       b.download()->addStream(next, fetched[i + 8]);
       b.download()->requestFile(next, (*share)[i + 8]->name.c_str(), 0, ~(uint64_t)0);
-      b.download()->flushFileRequests();
+      b.download()->requestWriteCycle();
     };
   }
   for (uint32_t i = 0; i < 8; i++)
@@ -382,4 +382,31 @@ TEST_F(Loopback, ASinkThatFailsBeforeTheThreadWaitsClosesOnlyThatConnection) {
   MemSink* served = fetchAlone(new MemFile("f", "still served"));
   ASSERT_TRUE(served);
   EXPECT_EQ("still served", served->received);
+}
+
+// A sink that writes what it held just before the thread waits asks for
+// the write cycle that renews its window (as the share downloader does on
+// each piece written): that cycle runs before the wait, and does not wake
+// the thread for a pass of the event loop of its own.
+TEST_F(Loopback, WriteCyclesAskedForBeforeTheThreadWaitsRunBeforeTheWait) {
+  struct Renewing : MemSink {
+    ft::DownloadManager* manager = nullptr;
+    int asked = 0;
+    void endOfBatch() override {
+      asked++;
+      manager->requestWriteCycle();
+    }
+  } renewing;
+  renewing.manager = b.download();
+  b.download()->addStream(ft::FileId(1, 1), &renewing);
+  plat::LogWriter::applyLogParams("EventManager:ftloopback:105");
+  captured.lines.clear();
+  pumpFor(200);
+  plat::LogWriter::applyLogParams("");
+  EXPECT_GT(renewing.asked, 0);
+  int wakes = 0;
+  for (const std::string& line : captured.lines)
+    wakes += line.find("(FTSocketServer) set") != std::string::npos;
+  EXPECT_EQ(0, wakes);
+  b.download()->closeStream(ft::FileId(1, 1), "");
 }

@@ -265,6 +265,7 @@ TEST_F(ShareDownloaderTest, APausedDownloadHoldsItsDataUntilResumed) {
 
 TEST_F(ShareDownloaderTest, FilesThatEndWhilePausedFinishOnResume) {
   ShareDownloader::DownloadId id = start({new MemFile("s", "small"), new MemFile("t", "tiny")});
+  link.step();          // the requests go out with their windows
   downloader.pause(id); // before any data: everything granted is held
   link.run();
   EXPECT_EQ("", saved("s"));
@@ -381,4 +382,18 @@ TEST_F(ShareDownloaderTest, AWriteErrorAfterAFailedFileDeletesThatFileToo) {
   EXPECT_FALSE(exists("big"));
   EXPECT_EQ(1, captured.count("ftExtension: Sink aborting "));
   EXPECT_EQ("failed Sharing violation", recorder.calls.back()); // reported once
+}
+
+TEST_F(ShareDownloaderTest, AFinishedDownloadReleasesItsShareOnce) {
+  Logging logging("ftExtension:sdcapture:100");
+  start({new MemFile("f", "abc")});
+  ASSERT_TRUE(link.runUntil([&] { return finished(); }));
+  link.run();
+  EXPECT_EQ(1, captured.count("ftExtension: Remote releasing "));
+  // The share's last reference goes: the other end has been told already.
+  share->release();
+  share = nullptr;
+  b.download()->clearCurrentShare();
+  link.run();
+  EXPECT_EQ(1, captured.count("ftExtension: Remote releasing "));
 }

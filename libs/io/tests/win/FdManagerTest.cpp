@@ -37,17 +37,43 @@ struct FdPair : IoLoop {
     io::lazyFlushTimeout.removeValue(plat::PriorityUser);
   }
 
-  // Fills the server's output while the client reads nothing; small socket
-  // buffers keep most of it in the stream.
-  void stallServerOutput() {
+  // Fills the server's output with blocks of 64 KiB while the client reads
+  // nothing; small socket buffers keep most of it in the stream (and let
+  // the client take it only slowly, a few hundred KiB a second). 3 MB at
+  // most: below MaxOutBufferSize, so no write waits.
+  void stallServerOutput(int blocks = 48) {
     int small = 8192;
     setsockopt(client->fd(), SOL_SOCKET, SO_RCVBUF, (const char*)&small, sizeof(small));
     setsockopt(server->fd(), SOL_SOCKET, SO_SNDBUF, (const char*)&small, sizeof(small));
     std::vector<uint8_t> block(64 * 1024, 0x5a);
-    for (int i = 0; i < 48; i++) // 3 MB: below MaxOutBufferSize, so no write waits
+    for (int i = 0; i < blocks; i++)
       server->outStream().write(block.data(), (int)block.size());
     server->outStream().flush();
     ASSERT_TRUE(server->outStream().hasPending());
+  }
+
+  // Sends more of the server's pending output with the stream's own flush,
+  // not the manager's (as a socket server flushes on a wake); the client
+  // takes what the socket needs gone to take more. False when nothing moves.
+  bool flushOutsideTheManager() {
+    rdr::FdOutStream& out = server->outStream();
+    int64_t sent = out.sentLength();
+    char buf[16 * 1024];
+    while (out.hasPending() && out.sentLength() == sent) {
+      fd_set readSet, writeSet;
+      FD_ZERO(&readSet);
+      FD_ZERO(&writeSet);
+      FD_SET(client->fd(), &readSet);
+      FD_SET(server->fd(), &writeSet);
+      timeval tv = {5, 0};
+      if (select(0, &readSet, &writeSet, nullptr, &tv) <= 0)
+        return false;
+      if (FD_ISSET(client->fd(), &readSet) && recv(client->fd(), buf, sizeof(buf), 0) <= 0)
+        return false;
+      if (FD_ISSET(server->fd(), &writeSet))
+        out.flush();
+    }
+    return true;
   }
 };
 
@@ -191,6 +217,66 @@ TEST_F(FdPair, OutputStuckForLazyFlushTimeoutEndsTheConnection) {
   stallServerOutput(); // written, not shut down
   ASSERT_TRUE(pumpUntil([&] { return handler.closedCount == 1; }, 15000));
   EXPECT_FALSE(watchdog.fired()) << "the thread hung deleting the io";
+}
+
+// A handler may empty its output by itself (the socket server flushes on a
+// wake and while it reads): a connection that blocked once and still
+// receives outlives the stall timer; output stuck again later still ends it.
+TEST_F(FdPair, OutputEmptiedOutsideTheManagerIsNotClosedAsStalled) {
+  io::lazyFlushTimeout.setValue(1, plat::PriorityUser);
+  size_t got = 0;
+  handler.onReadable = [&](io::Io* io) {
+    rdr::InStream& in = io->inStream();
+    while (in.check(false, 1)) {
+      got += in.avail();
+      in.skip(in.avail());
+      in.checkpoint();
+    }
+  };
+  server->setHandler(&handler, true);
+  Watchdog watchdog(client->fd(), 30000);
+  stallServerOutput(4);
+  testing_support::pumpFor(100); // the thread sleeps: the stall timer runs
+  while (server->outStream().hasPending())
+    ASSERT_TRUE(flushOutsideTheManager());
+
+  // Three timeouts while data comes in.
+  for (int i = 0; i < 30 && handler.closedCount == 0; i++) {
+    client->outStream().writeU8('x');
+    client->outStream().flush();
+    testing_support::pumpFor(100);
+  }
+  ASSERT_EQ(0, handler.closedCount);
+  EXPECT_TRUE(pumpUntil([&] { return got == 30; }));
+  stallServerOutput(4);
+  EXPECT_TRUE(pumpUntil([&] { return handler.closedCount == 1; }, 15000));
+  EXPECT_FALSE(watchdog.fired());
+}
+
+// Output that stays pending but moves only by the stream's own flushes (the
+// manager pushes nothing: it has no selector and dispatches once) is not
+// stalled; once nothing moves for a timeout, it is.
+TEST_F(FdPair, OutputMovingOnlyOutsideTheManagerIsNotClosedAsStalled) {
+  io::lazyFlushTimeout.setValue(1, plat::PriorityUser);
+  io::FdSelectManager manager;
+  server->setHandler(&handler, true);
+  Watchdog watchdog(client->fd(), 30000);
+  stallServerOutput();
+  manager.dispatch(); // the output waits for room: the stall timer runs
+
+  // Every pass of the timers comes after some progress; the sleep only
+  // keeps what moves well below what is pending.
+  ULONGLONG start = GetTickCount64();
+  while (GetTickCount64() - start < 3500 && handler.closedCount == 0) {
+    ASSERT_TRUE(flushOutsideTheManager());
+    timers.processTimers();
+    Sleep(250);
+  }
+  ASSERT_EQ(0, handler.closedCount);
+  ASSERT_TRUE(server->outStream().hasPending());
+
+  EXPECT_TRUE(pumpUntil([&] { return handler.closedCount == 1; }, 15000));
+  EXPECT_FALSE(watchdog.fired());
 }
 
 TEST_F(FdPair, LazyFlushTimeoutBeyondIntMillisecondsStillWaits) {

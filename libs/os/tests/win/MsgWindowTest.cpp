@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -18,6 +20,10 @@ struct Owner : os::MsgWindowOwner {
       return 42;
     if (message == WM_USER + 2)
       throw plat::Exception("boom");
+    if (message == WM_USER + 3)
+      throw std::runtime_error("bust");
+    if (message == WM_USER + 4)
+      throw std::bad_alloc();
     return DefWindowProcW(window, message, wParam, lParam);
   }
   bool saw(UINT message) const {
@@ -60,7 +66,7 @@ TEST(MsgWindow, OwnerSeesMessagesFromCreateUntilDestroy) {
   EXPECT_TRUE(log.has(line));
 }
 
-TEST(MsgWindow, EscapingExceptionIsLoggedAndAnswersZero) {
+TEST(MsgWindow, WhateverEscapesIsLoggedAndAnswersZero) {
   RecordingLogger log;
   log.attach("MsgWindow:record:0");
   Owner owner;
@@ -69,6 +75,12 @@ TEST(MsgWindow, EscapingExceptionIsLoggedAndAnswersZero) {
   owner.window = window;
   EXPECT_EQ(0, SendMessageW(window, WM_USER + 2, 0, 0));
   EXPECT_TRUE(log.has("MsgWindow: untrapped (probe): boom"));
+  EXPECT_EQ(0, SendMessageW(window, WM_USER + 3, 0, 0));
+  EXPECT_TRUE(log.has("MsgWindow: untrapped (probe): bust"));
+  EXPECT_EQ(0, SendMessageW(window, WM_USER + 4, 0, 0));
+  EXPECT_EQ(3u, log.lines.size()); // the third with the library's text
+  // Still answering.
+  EXPECT_EQ(42, SendMessageW(window, WM_USER + 1, 0, 0));
   DestroyWindow(window);
 }
 

@@ -1,10 +1,14 @@
 #include "plat/win/MessageQueue.h"
+#include "testing/RecordingLogger.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -26,13 +30,15 @@ class NoteQueue : public MessageQueue<Note, Log> {
 public:
   explicit NoteQueue(Log* log) : MessageQueue(log, "NoteQueue") {}
   int repostBelow = 0; // a delivered value below it posts value + 100
-  int throwAt = -1;
+  // The delivery of the value throws what the thrower throws.
+  std::map<int, std::function<void()>> throwAt;
   std::function<void(int)> whileDelivering;
 
 protected:
   void deliver(Log* log, Note& note) override {
-    if (note.value == throwAt)
-      throw Exception("refused");
+    auto thrower = throwAt.find(note.value);
+    if (thrower != throwAt.end())
+      thrower->second();
     log->seen.push_back(note.value);
     if (whileDelivering)
       whileDelivering(note.value);
@@ -72,12 +78,33 @@ TEST(MessageQueue, PostsDuringDeliveryGoOutInTheSamePassAndAFailureSkipsOnlyItsM
   Log log;
   NoteQueue queue(&log);
   queue.repostBelow = 3;
-  queue.throwAt = 2;
+  queue.throwAt[2] = [] { throw Exception("refused"); };
   queue.post(Note{1, nullptr});
   queue.post(Note{2, nullptr});
   queue.post(Note{3, nullptr});
   serveOnce(events);
   EXPECT_EQ((std::vector<int>{1, 3, 101}), log.seen);
+}
+
+TEST(MessageQueue, WhateverADeliveryThrowsCostsOnlyItsMessage) {
+  RecordingLogger record;
+  record.attach("MessageQueue:record:0");
+  EventManager events;
+  Log log;
+  NoteQueue queue(&log);
+  queue.throwAt[2] = [] { throw std::bad_alloc(); };
+  queue.throwAt[4] = [] { throw std::runtime_error("refused"); };
+  queue.throwAt[6] = [] { throw 6; };
+  for (int i = 1; i <= 7; i++)
+    queue.post(Note{i, nullptr});
+  serveOnce(events);
+  EXPECT_EQ((std::vector<int>{1, 3, 5, 7}), log.seen);
+  EXPECT_TRUE(record.has("MessageQueue: refused"));
+  EXPECT_TRUE(record.has("MessageQueue: unknown exception"));
+  // The thread goes on serving the queue.
+  queue.post(Note{8, nullptr});
+  serveOnce(events);
+  EXPECT_EQ((std::vector<int>{1, 3, 5, 7, 8}), log.seen);
 }
 
 TEST(MessageQueue, MessagesLeftAtDestructionAreFreedNotDelivered) {

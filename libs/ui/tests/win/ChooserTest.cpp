@@ -2,9 +2,13 @@
 #include "os/win/ShellItem.h"
 #include "plat/win/AppInit.h"
 #include "testing/ModalHelper.h"
+#include "testing/RecordingLogger.h"
 #include "testing/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
 
 using namespace chooser_driver;
 using testing_support::ModalHelper;
@@ -51,6 +55,16 @@ void answer(ModalHelper& helper, std::wstring* said, int button) {
     PostMessageW(box, WM_COMMAND, button, 0);
   });
 }
+
+// A chooser whose entire-folder button fails in its handler.
+struct ThrowingChooser : ui::GetFileOrFolderDialog {
+  UINT_PTR hookHandler(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                       OPENFILENAMEW* ofn) override {
+    if (message == WM_COMMAND && LOWORD(wParam) == UseEntireFolder)
+      throw std::runtime_error("hook refused");
+    return GetFileOrFolderDialog::hookHandler(hwnd, message, wParam, lParam, ofn);
+  }
+};
 
 } // namespace
 
@@ -152,4 +166,24 @@ TEST_F(Chooser, TheDesktopAndPlacesOutsideTheFileSystem) {
   dialog.getItems(&items);
   ASSERT_EQ(1u, items.size());
   EXPECT_FALSE(items[0].isEmpty());
+}
+
+TEST_F(Chooser, WhateverTheHookThrowsIsLoggedAndTheDialogStays) {
+  RecordingLogger log;
+  log.attach("GetFileOrFolderDialog:record:0");
+  ThrowingChooser chooser;
+  {
+    ModalHelper helper;
+    helper.expect(Title, [](HWND frame) { useEntireFolder(frame); });
+    // Still there once the click has been handled.
+    helper.expect(Title, [](HWND frame) { ModalHelper::dismiss(frame); });
+    EXPECT_FALSE(chooser.run(nullptr, true, "Send Files", false));
+    expectNoProblems(helper);
+  }
+  EXPECT_FALSE(chooser.folderChosen());
+  bool logged = false;
+  for (const std::string& line : log.lines)
+    logged |= line.find("GetFileOrFolderDialog: message 0x111 to ") == 0 &&
+              line.find(": hook refused") != std::string::npos;
+  EXPECT_TRUE(logged);
 }

@@ -7,6 +7,8 @@
 #include <oleacc.h>
 
 #include <memory>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -109,6 +111,14 @@ TEST(HLAccess, ChildrenRolesNamesStatesAndActions) {
   EXPECT_EQ(E_FAIL, acc->accDoDefaultAction(child(1)));
   EXPECT_EQ(DISP_E_MEMBERNOTFOUND, acc->accDoDefaultAction(child(0)));
   EXPECT_EQ(std::vector<int>{1}, host.clicks);
+  // Whatever the program's link callback throws stays on this side.
+  host.clickThrows = [] { throw std::runtime_error("refused"); };
+  EXPECT_EQ(E_FAIL, acc->accDoDefaultAction(child(2)));
+  host.clickThrows = [] { throw std::bad_alloc(); };
+  EXPECT_EQ(E_FAIL, acc->accDoDefaultAction(child(2)));
+  host.clickThrows = nullptr;
+  EXPECT_EQ(S_OK, acc->accDoDefaultAction(child(2)));
+  EXPECT_EQ((std::vector<int>{1, 1}), host.clicks);
 
   // The keyboard focus on the link shows in its state and in the focus.
   SetFocus(host.getDlgItem(IDC_BEFORE));

@@ -6,6 +6,7 @@
 #include "ui/win/Dialog.h"
 #include "ui/win/Hyperlinks.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,7 +14,11 @@
 struct MarkupHost : ui::Dialog, plat::MarkUp::LinkCallback {
   explicit MarkupHost(const wchar_t* dialogTemplate) : ui::Dialog(dialogTemplate) {}
 
-  void linkClicked(int linkId) override { clicks.push_back(linkId); }
+  void linkClicked(int linkId) override {
+    if (clickThrows)
+      clickThrows();
+    clicks.push_back(linkId);
+  }
 
   INT_PTR handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override {
     if (msg == WM_DRAWITEM) {
@@ -47,4 +52,6 @@ struct MarkupHost : ui::Dialog, plat::MarkUp::LinkCallback {
   ui::Hyperlinks links;
   std::map<int, std::string> texts;
   std::vector<int> clicks;
+  // When set, a click runs it (it throws) instead of being recorded.
+  std::function<void()> clickThrows;
 };

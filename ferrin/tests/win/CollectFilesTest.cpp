@@ -1,0 +1,114 @@
+// Collecting copied files: every name the user copied is offered, hard
+// links of one file included, whatever ids the volume gives; only the same
+// name reached again is collected once.
+#include "ferrin/win/CollectFiles.h"
+#include "testing/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <set>
+#include <string>
+
+using namespace testing_support;
+
+namespace {
+
+struct Collecting : testing::Test {
+  TempDir dir;
+  ft::ManagedVector<ft::FileProxy> got;
+
+  // A folder "tree" with a file and two sub-folders, each with a file.
+  Collecting() {
+    for (const char* folder : {"tree", "tree\\one", "tree\\two"})
+      CreateDirectoryW(wide(dir.file(folder)).c_str(), nullptr);
+    for (const char* file : {"tree\\a.txt", "tree\\one\\b.txt", "tree\\two\\c.txt"})
+      writeFile(dir.file(file), file);
+  }
+
+  std::multiset<std::string> names() const {
+    std::multiset<std::string> all;
+    for (const ft::FileProxy* file : got)
+      all.insert(file->name.c_str());
+    return all;
+  }
+
+  // The tree, named twice, collected with the identities the look-up gives.
+  std::multiset<std::string> collectTree(ft::FileCollection::IdentityLookup lookup) {
+    got.clear();
+    ft::FileCollection collection(&got, std::move(lookup));
+    collection.addPath(dir.file("tree").c_str(), "tree");
+    collection.addPath(dir.file("TREE\\one\\..").c_str(), "tree");
+    return names();
+  }
+};
+
+const std::multiset<std::string> TreeNames = {"tree",           "tree/a.txt", "tree/one",
+                                              "tree/one/b.txt", "tree/two",   "tree/two/c.txt"};
+
+bool endsWith(const wchar_t* path, const wchar_t* end) {
+  size_t length = wcslen(path), endLength = wcslen(end);
+  return length >= endLength && _wcsicmp(path + length - endLength, end) == 0;
+}
+
+} // namespace
+
+TEST_F(Collecting, EveryHardLinkOfAFileIsOffered) {
+  writeFile(dir.file("top.txt"), "shared");
+  ASSERT_TRUE(CreateHardLinkW(wide(dir.file("top link.txt")).c_str(),
+                              wide(dir.file("top.txt")).c_str(), nullptr));
+  ASSERT_TRUE(CreateHardLinkW(wide(dir.file("tree\\inner link.txt")).c_str(),
+                              wide(dir.file("top.txt")).c_str(), nullptr));
+  ASSERT_TRUE(CreateHardLinkW(wide(dir.file("tree\\one\\a link.txt")).c_str(),
+                              wide(dir.file("tree\\a.txt")).c_str(), nullptr));
+  // The system gives the links one identity, as Windows does: without it
+  // the test would check nothing.
+  ASSERT_TRUE(ft::fileIdentity(wide(dir.file("top.txt")).c_str())
+                  .sameAs(ft::fileIdentity(wide(dir.file("top link.txt")).c_str())));
+
+  ft::FileCollection collection(&got);
+  collection.addPath(dir.file("top.txt").c_str(), "top.txt");
+  collection.addPath(dir.file("top link.txt").c_str(), "top link.txt");
+  collection.addPath(dir.file("tree").c_str(), "tree");
+  // A mention again, and another spelling of it, are the same name.
+  collection.addPath(dir.file("top link.txt").c_str(), "top link.txt");
+  collection.addPath(dir.file("tree\\..\\TOP LINK.TXT").c_str(), "TOP LINK.TXT");
+  std::multiset<std::string> expected = TreeNames;
+  expected.insert({"top.txt", "top link.txt", "tree/inner link.txt", "tree/one/a link.txt"});
+  EXPECT_EQ(expected, names());
+}
+
+TEST_F(Collecting, AFolderReachedByAPathThatDoesNotResolveTheSameIsCollectedOnce) {
+  ft::FileCollection collection(&got);
+  collection.addPath(dir.file("tree").c_str(), "tree");
+  collection.addPath(("\\\\?\\" + dir.file("tree")).c_str(), "tree");
+  EXPECT_EQ(TreeNames, names());
+}
+
+TEST_F(Collecting, IdsThatMeanNoneLoseNoFolder) {
+  for (ft::FileIdentity none :
+       {ft::FileIdentity::fromIndex(7, ~0ULL), ft::FileIdentity::fromIndex(7, 0),
+        ft::FileIdentity::fromId(7, ~0ULL, ~0ULL)})
+    EXPECT_EQ(TreeNames, collectTree([none](const wchar_t*) { return none; }))
+        << std::hex << none.high << ":" << none.low;
+}
+
+TEST_F(Collecting, FoldersWhoseIndexesCollideAreEachEntered) {
+  // The same 64-bit index; the 128-bit ids differ above it.
+  EXPECT_EQ(TreeNames, collectTree([](const wchar_t* path) {
+              uint64_t high = endsWith(path, L"one") ? 1 : endsWith(path, L"two") ? 2 : 3;
+              return ft::FileIdentity::fromId(7, 0x1234, high);
+            }));
+}
+
+TEST_F(Collecting, AFolderThatLeadsBackUpItsTreeIsOfferedButNotEntered) {
+  CreateDirectoryW(wide(dir.file("tree\\two\\back")).c_str(), nullptr);
+  writeFile(dir.file("tree\\two\\back\\d.txt"), "d");
+  // "back" is "tree" again, as a mount of its own tree would be.
+  std::multiset<std::string> expected = TreeNames;
+  expected.insert("tree/two/back");
+  EXPECT_EQ(expected, collectTree([](const wchar_t* path) {
+              uint64_t low = endsWith(path, L"one") ? 1 : endsWith(path, L"two") ? 2 : 3;
+              return ft::FileIdentity::fromId(7, low, 0);
+            }));
+}
