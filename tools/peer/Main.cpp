@@ -319,13 +319,13 @@ const double LeastPasteRatio = 0.85;
 // A paste out of ferrin is the paste from the virtual-file source (the
 // pasting program's reads served across processes) with a download over a
 // socket beneath it. Under Wine both are calls to the one Wine server,
-// which serves one at a time: where the server is the limit (a quiet
-// machine) their times add up, and where the programs wait for processors
-// instead the download runs in the shadow of the reads. The yardstick is
-// therefore the source's time plus that of a raw loopback copy of the same
-// bytes, all measured in this run: with ferrin at that bound the ratio is 1
-// or more. Small files take the raw copy next to no time: their yardstick
-// is the source's time.
+// which serves one at a time: where the server is the limit (a quiet,
+// quick machine) their times add up, and where it has time to spare (the
+// reads wait more on waking each process) the download runs in the shadow
+// of the reads. The yardstick is therefore the source's time plus that of
+// a raw loopback copy of the same bytes, all measured in this run: with
+// ferrin at that bound the ratio is 1 or more. Small files take the raw
+// copy next to no time: their yardstick is the source's time.
 bool benchPaste(const Options& options, const char* label, const VirtualShape& s) {
   PasteResult baseline, ferrin;
   std::string baseLabel = std::string(label) + " from the virtual-file source";
