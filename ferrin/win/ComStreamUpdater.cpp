@@ -176,7 +176,8 @@ void ComStream::Updater::processEvent(HANDLE event) {
   ResetEvent(event);
   runJobs();
   deleteReleased();
-  // Readers have made room: renew the windows, once per manager.
+  // Readers have made room: the write cycles renew the windows, once per
+  // manager.
   std::vector<DownloadManager*> managers;
   {
     plat::Lock l(singletonLock());
@@ -184,13 +185,8 @@ void ComStream::Updater::processEvent(HANDLE event) {
       if (entry.first && (managers.empty() || managers.back() != entry.first))
         managers.push_back(entry.first);
   }
-  for (DownloadManager* manager : managers) {
-    try {
-      manager->flushByteLimits();
-    } catch (plat::Exception& e) {
-      comStreamLog.error("flushByteLimits: %s", e.str());
-    }
-  }
+  for (DownloadManager* manager : managers)
+    manager->requestWriteCycle();
 }
 
 } // namespace ft

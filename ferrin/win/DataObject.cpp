@@ -213,7 +213,7 @@ HRESULT DataObject::openStream(LONG index, ComStream** out) {
   try {
     stream->attach(manager);
     manager->requestFile(id, entry.name.c_str(), 0, ~(uint64_t)0);
-    manager->flushFileRequests();
+    manager->requestWriteCycle();
   } catch (...) {
     static_cast<IStream*>(stream)->Release();
     throw;
