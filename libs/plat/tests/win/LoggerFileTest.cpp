@@ -61,11 +61,16 @@ TEST_F(LogFile, LayoutOfBannerTimeNameColumnAndWrapping) {
   Logger_file::setBanner("Banner line for the log");
   LogWriter::applyLogParams("Four:testfile1:100,ShareDownloader:testfile1:100");
 
-  // Within one second: one time line.
+  // Within one second: one time line. The writes start as a second turns,
+  // so that they follow a time line of their own; should they still cross
+  // into the next second, they are made again as the one after it turns.
   std::string longText;
   for (int i = 0; i < 20; i++)
     longText += "word" + std::to_string(i) + " ";
   for (;;) {
+    time_t before = time(nullptr);
+    while (time(nullptr) == before)
+      Sleep(1);
     time_t start = time(nullptr);
     shortWriter.info("hello");
     longWriter.info("%s", longText.c_str());
