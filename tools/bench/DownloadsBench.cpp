@@ -18,6 +18,7 @@
 #include "ft/win/ShareDownloader.h"
 #include "plat/win/Handle.h"
 #include "plat/win/Thread.h"
+#include "testing/EventPump.h"
 #include "testing/FtLoopback.h"
 #include "testing/TempDir.h"
 
@@ -129,6 +130,13 @@ void responsiveness(int rows, Steps* scroll, Steps* resize) {
 // ferrin's window thread, in short: the list in a frame, fed by the
 // model's proxy.
 class WindowThread : public plat::Thread {
+  // Every listed download ends with the note that all have finished: the
+  // last of them is the last of the rows' messages.
+  struct CountingHost : Host {
+    void notifyFinished() override { finished++; }
+    std::atomic<int> finished{0};
+  };
+
 public:
   WindowThread(DownloadsDialog* model, DownloadsDialog::Requests* requests)
       : plat::Thread("BenchWindows"), model_(model), requests_(requests),
@@ -140,6 +148,7 @@ public:
     model_->setUI(nullptr);
   }
   void waitReady() { WaitForSingleObject(ready_, INFINITE); }
+  int finishedNotes() const { return host_.finished; }
   // The processor time the thread has used so far, in seconds.
   double cpuSeconds() const {
     plat::Handle thread(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, getThreadId()));
@@ -158,10 +167,9 @@ private:
     PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     plat::EventManager events;
     plat::TimerManager timers;
-    Host host;
     HWND frame = makeFrame();
     {
-      DownloadsUI list(&host, frame, requests_, true);
+      DownloadsUI list(&host_, frame, requests_, true);
       MoveWindow(list.getHandle(), 0, 0, 460, 330, TRUE);
       model_->setUI(list.proxy()); // the main thread waits meanwhile
       SetEvent(ready_);
@@ -180,6 +188,7 @@ private:
   DownloadsDialog::Requests* requests_;
   plat::Handle ready_;
   std::atomic<bool> running_;
+  CountingHost host_;
 };
 
 // Seconds saving one large file into a folder; with the window, 200
@@ -203,7 +212,13 @@ double transfer(const std::string& contents, bool window, double* windowCpu = nu
       model.downloadStarted(id, {"Survey photos " + std::to_string(i)});
       model.downloadComplete(id);
     }
-    pumpFor(5000); // the rows are made before the clock starts
+    // The rows are made before the clock starts: that takes the window
+    // thread several seconds, and a fixed wait let it run into the timed
+    // save. Polled, as nothing of the window thread's wakes this one.
+    if (!pumpStepping([] { return false; },
+                      [&] { return windows->finishedNotes() == Listed - 1; }, 120000))
+      return 0;
+    pumpFor(500);
   }
   uint32_t id = engines.a.share({new MemFile("big.bin", contents)}, 1);
   ft::ShareProxy* share = nullptr;
