@@ -196,3 +196,23 @@ TEST(InTheWayText, LongListsEndInACount) {
   EXPECT_NE(std::string::npos, text.find("\nentry 7: why\n... and 3 more"));
   EXPECT_EQ(std::string::npos, text.find("entry 8"));
 }
+
+// One entry in the way is named as one, several as several.
+TEST(InTheWayText, OneEntryOrSeveral) {
+  EntriesInTheWay one({"a.kiv: why"});
+  EXPECT_STREQ("An entry cannot be protected anew as it stands: a.kiv: why", one.str());
+  std::string text = inTheWayText(one);
+  EXPECT_EQ(0u, text.find("The master password was not changed: this entry cannot be protected "
+                          "with a new one as it stands. Change it, or remove its password, and "
+                          "try again.\n\na.kiv: why"))
+      << text;
+
+  EntriesInTheWay two({"a.kiv: why", "b.kiv: why not"});
+  EXPECT_STREQ("2 entries cannot be protected anew as they stand, the first a.kiv: why",
+               two.str());
+  text = inTheWayText(two);
+  EXPECT_EQ(0u, text.find("The master password was not changed: these entries cannot be "
+                          "protected with a new one as they stand. Change them, or remove their "
+                          "passwords, and try again.\n\na.kiv: why\nb.kiv: why not"))
+      << text;
+}
