@@ -76,6 +76,12 @@ EncryptedConfig::Unlock openBlob(const char* blob, const char* password, Zeroing
   return EncryptedConfig::Unlock::Opened;
 }
 
+// The length of the signature's line in the file for a plain text of
+// plainLength bytes.
+size_t signatureLine(size_t plainLength) {
+  return strlen(SignaturePair) + 1 + protectedLength(plainLength);
+}
+
 } // namespace
 
 EncryptedConfig::MasterPasswordNeeded::MasterPasswordNeeded()
@@ -231,18 +237,44 @@ ZeroingBuffer EncryptedConfig::signatureText(const Digests& digests) const {
 
 // Why a signature over the entry would never open: a value hides where a
 // pair begins, or the signature outgrows its pair's line (it doubles its
-// text as hex, so a long run of options from Monitor on does that).
+// text as hex, so a long password or a long run of options from Monitor on
+// does that).
 std::string EncryptedConfig::refusal(const Digests& digests, const ZeroingBuffer& text) const {
   NameSplit::Clash clash;
   if (!hashTellsPairs(digests, &clash))
     return "the value of " + clash.holder + " holds the name of the setting " + clash.name +
            ", and a signature could not tell the two apart";
-  size_t line = strlen(SignaturePair) + 1 + protectedLength(strlen(text.c_str()));
+  size_t length = strlen(text.c_str());
+  size_t line = signatureLine(length);
   if (line > (size_t)MaxLineLength)
-    return std::string(monitor.getName()) + " and the settings after it are too long to sign: " +
-           "the signature would take " + std::to_string(line) + " characters, and a line of " +
-           "the file holds at most " + std::to_string((int)MaxLineLength);
+    return tooLongToSign(digests, length) + ": the signature would take " +
+           std::to_string(line) + " characters, and a line of the file holds at most " +
+           std::to_string((int)MaxLineLength);
   return std::string();
+}
+
+// The text is the hash line, the password line and the options from
+// Monitor on: the part that alone makes it too long is named, each when
+// both do, or else the two together.
+std::string EncryptedConfig::tooLongToSign(const Digests& digests, size_t textLength) const {
+  size_t passwordHex = 2 * (size_t)password_.length();
+  size_t rest = textLength - passwordHex - digests.tail.size();
+  size_t emptyTail = digests.tail.find('=') + 1; // Monitor empty, nothing kept after it
+  bool passwordFits = signatureLine(rest + passwordHex + emptyTail) <= (size_t)MaxLineLength;
+  bool tailFits = signatureLine(rest + digests.tail.size()) <= (size_t)MaxLineLength;
+  std::string monitorName = monitor.getName();
+  bool several = !extraOptions_.empty();
+  std::string tail = monitorName;
+  if (several)
+    tail = monitor.getValueStr().length() == 0 ? "the settings after " + monitorName
+                                               : monitorName + " and the settings after it";
+  if (passwordFits && tailFits)
+    return "the password, with " + tail + ", is too long to sign";
+  if (tailFits)
+    return "the password is too long to sign";
+  if (passwordFits)
+    return tail + (several ? " are" : " is") + " too long to sign";
+  return "the password is too long to sign, and so " + std::string(several ? "are " : "is ") + tail;
 }
 
 std::string EncryptedConfig::signingRefusal() {

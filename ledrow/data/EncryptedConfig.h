@@ -101,12 +101,15 @@ public:
   // Why the entry, unprotected, could not be signed as it stands (it could
   // never be opened again): a value that holds the name of the setting
   // beside it, or one that reads as a user name or identity it lacks, each
-  // named; or a run of options from Monitor on too long for the signature's
-  // line. Empty when it can be signed.
+  // named; or a signature too long for its line, naming what makes it so
+  // (the password, the options from Monitor on, or the two together).
+  // Empty when it can be signed.
   std::string signingRefusal();
   // Opens the protection: Opened when there is none or the password opens
-  // it (the password is then back and the blob gone); otherwise the entry
-  // is left as it was.
+  // it (the password is then back and the blobs gone: a signature beside
+  // an encrypted password, which wins, was never checked and goes too);
+  // otherwise the entry is left as it was. A signature is checked against
+  // the entry as it was read; what was changed since stays as it is.
   Unlock unlock(const char* password);
   bool decrypt(const char* password) { return unlock(password) == Unlock::Opened; }
   // What the address book says for a refusal: CorruptEntryText or
@@ -148,6 +151,7 @@ private:
   bool hidesPair(NameSplit::Clash* clash) const;
   ZeroingBuffer signatureText(const Digests& digests) const;
   std::string refusal(const Digests& digests, const ZeroingBuffer& text) const;
+  std::string tooLongToSign(const Digests& digests, size_t textLength) const;
   Unlock openEncryptedPassword(const char* password);
   Unlock openSignature(const char* password);
 

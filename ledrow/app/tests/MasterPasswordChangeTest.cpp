@@ -165,8 +165,7 @@ TEST_F(Change, EntriesInTheWayAreNamedFirst) {
     told = inTheWayText(e);
   }
   ASSERT_EQ(2u, named.size());
-  const char why[] = ": Monitor and the settings after it are too long to sign: the signature would "
-                     "take ";
+  const char why[] = ": the settings after Monitor are too long to sign: the signature would take ";
   EXPECT_EQ(0u, named[0].find(entry("first") + why)) << named[0];
   EXPECT_EQ(0u, named[1].find(entry("second") + why)) << named[1];
   EXPECT_NE(std::string::npos, told.find("\n" + named[0] + "\n" + named[1]));

@@ -650,7 +650,7 @@ TEST_F(OptionsTest, ATailTooLongToSignIsRefused) {
     bool fits = why.empty();
     EXPECT_EQ(length == 1800u, fits) << why;
     if (!fits) {
-      EXPECT_EQ(0u, why.find("Monitor and the settings after it are too long to sign")) << why;
+      EXPECT_EQ(0u, why.find("the settings after Monitor are too long to sign")) << why;
       try {
         entry.encrypt("master");
         ADD_FAILURE() << "signed";
@@ -672,5 +672,39 @@ TEST_F(OptionsTest, ATailTooLongToSignIsRefused) {
     load(opened, file);
     ASSERT_EQ(EncryptedConfig::Unlock::Opened, opened.unlock("master"));
     EXPECT_EQ(length, opened.getExtraOptions().at("Kept").size());
+  }
+}
+
+// A refusal names what makes the signature too long: the password, the
+// options from Monitor on (as what they hold), or the two together.
+TEST_F(OptionsTest, ARefusalNamesWhatIsTooLong) {
+  struct Case {
+    size_t password;
+    size_t monitor;
+    size_t kept;
+    const char* what; // empty: it signs
+  };
+  const Case cases[] = {
+      {960, 0, 0, ""}, // the signature's line full to its last character
+      {969, 0, 0, "the password is too long to sign"},
+      {6, 0, 2100, "the settings after Monitor are too long to sign"},
+      {6, 2100, 0, "Monitor is too long to sign"},
+      {6, 1, 2100, "Monitor and the settings after it are too long to sign"},
+      {600, 0, 1000, "the password, with the settings after Monitor, is too long to sign"},
+      {969, 0, 2100, "the password is too long to sign, and so are the settings after Monitor"},
+  };
+  for (const Case& c : cases) {
+    EncryptedConfig entry;
+    entry.setHost("server.example");
+    entry.setPassword(std::string(c.password, 'p').c_str());
+    entry.monitor.setParam(std::string(c.monitor, 'm').c_str(), plat::PriorityUser);
+    if (c.kept)
+      entry.setFromFile("Kept", std::string(c.kept, 'k').c_str(), "Options");
+    std::string why = entry.signingRefusal();
+    if (!*c.what) {
+      EXPECT_EQ("", why);
+      continue;
+    }
+    EXPECT_EQ(0u, why.find(std::string(c.what) + ": the signature would take ")) << why;
   }
 }
