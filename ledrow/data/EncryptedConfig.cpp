@@ -102,6 +102,7 @@ EncryptedConfig& EncryptedConfig::operator=(const EncryptedConfig& other) {
   encryptedPassword_ = other.encryptedPassword_;
   readHash_ = other.readHash_;
   readLayout_ = other.readLayout_;
+  readTail_ = other.readTail_;
   hashState_ = other.hashState_;
   readAsWritten_ = other.readAsWritten_;
   userNameRead_ = other.userNameRead_;
@@ -117,6 +118,7 @@ void EncryptedConfig::read(rdr::InStream& in) {
 void EncryptedConfig::startPairs() {
   readHasher_.reset();
   layoutHasher_.reset();
+  readTail_.clear();
   hashState_ = HashInvalid;
   readAsWritten_ = false;
   userNameRead_ = false;
@@ -133,6 +135,8 @@ void EncryptedConfig::finishPairs() {
   Digests written = writtenDigests();
   readAsWritten_ = strcmp(written.layout.c_str(), readLayout_.c_str()) == 0 &&
                    hashTellsPairs(written, nullptr);
+  // As read when the layout is: what the entry writes is what it read.
+  readTail_ = std::move(written.tail);
 }
 
 void EncryptedConfig::setFromFile(const char* name, const char* value, const char* section) {
@@ -297,6 +301,7 @@ void EncryptedConfig::encrypt(const char* masterPassword) {
   password_.clear();
   readHash_ = std::move(digests.hash);
   readLayout_ = std::move(digests.layout);
+  readTail_ = std::move(digests.tail);
   hashState_ = HashValid;
   readAsWritten_ = true;
   signature_ = std::move(signature);
@@ -364,9 +369,14 @@ EncryptedConfig::Unlock EncryptedConfig::openSignature(const char* password) {
   Unlock opened = openBlob(signature_.c_str(), password, &text);
   if (opened != Unlock::Opened)
     return opened;
-  // The file from Monitor on as the signature holds it, when it does: taken
-  // before its lines are split in place.
-  bool tailHeld = matchTail(text.c_str(), writtenDigests().tail) != TailMatch::Different;
+  // The options from Monitor on as the signature holds them, when it does:
+  // they must be those the file held, and then say nothing more. Cut off
+  // before the lines are split in place, so that an entry changed since it
+  // was read keeps the change.
+  size_t tail = findTail(text.c_str(), readTail_);
+  bool tailHeld = tail == std::string::npos || readTail_ == text.c_str() + tail;
+  if (tail != std::string::npos)
+    text.buf()[tail] = 0;
   char* next = text.buf();
   char* line = plat::nextToken(&next, '\n');
   SignatureLine hash;

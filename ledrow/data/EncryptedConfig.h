@@ -159,6 +159,9 @@ private:
   crypto::Sha layoutHasher_;
   plat::String readHash_;
   plat::String readLayout_;
+  // The options from Monitor on as read (or signed here), as signature
+  // lines (SignedTail.h).
+  std::string readTail_;
   HashState hashState_;
   // The last read was of a signed file that is exactly what the entry
   // writes, and its hashed text can mean nothing else: the read hash says

@@ -708,3 +708,43 @@ TEST_F(OptionsTest, ARefusalNamesWhatIsTooLong) {
     EXPECT_EQ(0u, why.find(std::string(c.what) + ": the signature would take ")) << why;
   }
 }
+
+// What the program changes in a locked entry (Monitor, an option kept from
+// the file) is a change to what the entry holds now, not to what was
+// signed: the signature is checked against the entry as it was read, and
+// the change stands, in the opened entry and in what is signed anew.
+TEST_F(OptionsTest, ChangesWhileLockedAreCheckedAsReadAndSignedAsTheyStand) {
+  EncryptedConfig made;
+  made.setHost("server.example");
+  made.setPassword("secret");
+  made.monitor.setParam("1", plat::PriorityUser);
+  made.setFromFile("Kept", "before", "Options");
+  made.encrypt("master");
+  const std::string file = written(made);
+
+  const std::pair<const char*, const char*> changes[] = {
+      {"2", "before"}, {"", "before"}, {"1", "after"}};
+  for (const auto& change : changes) {
+    EncryptedConfig locked;
+    load(locked, file);
+    locked.monitor.setParam(change.first, plat::PriorityUser);
+    locked.setFromFile("Kept", change.second, "Options");
+    ASSERT_TRUE(locked.needsSigning());
+
+    EncryptedConfig opened;
+    opened = locked;
+    ASSERT_EQ(EncryptedConfig::Unlock::Opened, opened.unlock("master"))
+        << change.first << " " << change.second;
+    EXPECT_STREQ(change.first, opened.monitor.getValueStr().c_str());
+    EXPECT_EQ(change.second, opened.getExtraOptions().at("Kept"));
+    EXPECT_EQ("secret", passwordOf(opened));
+
+    ASSERT_EQ(EncryptedConfig::Unlock::Opened, locked.resign("master"));
+    EncryptedConfig reread;
+    load(reread, written(locked));
+    ASSERT_EQ(EncryptedConfig::Unlock::Opened, reread.unlock("master"));
+    EXPECT_STREQ(change.first, reread.monitor.getValueStr().c_str());
+    EXPECT_EQ(change.second, reread.getExtraOptions().at("Kept"));
+    EXPECT_EQ("secret", passwordOf(reread));
+  }
+}
