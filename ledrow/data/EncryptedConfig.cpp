@@ -179,6 +179,13 @@ void EncryptedConfig::saveToFile(const char* path, bool includePassword, bool op
   CConnOptions::saveToFile(path, includePassword, optionsOnly, formatter);
 }
 
+void EncryptedConfig::writeBeside(SafeSaveFile& file, const char* path, bool includePassword,
+                                  bool optionsOnly, Formatter* formatter) {
+  if (needsSigning())
+    throw MasterPasswordNeeded();
+  CConnOptions::writeBeside(file, path, includePassword, optionsOnly, formatter);
+}
+
 EncryptedConfig::Digests EncryptedConfig::writtenDigests() {
   HashingFormatter hasher;
   TailRecorder tail(&hasher, monitor.getName());
@@ -361,6 +368,10 @@ EncryptedConfig::Unlock EncryptedConfig::openEncryptedPassword(const char* passw
     return Unlock::NotVerified;
   password_ = std::move(bytes);
   encryptedPassword_ = plat::String();
+  // The older form wins, so a signature beside it was never checked: kept,
+  // it would stand over a password now in the open, and the entry could
+  // never be protected again.
+  signature_ = plat::String();
   return Unlock::Opened;
 }
 

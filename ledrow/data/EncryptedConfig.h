@@ -81,9 +81,14 @@ public:
   // Adds the encrypted password (old form, which wins) or the signature.
   void write(rdr::OutStream& out, bool includePassword, bool optionsOnly,
              Formatter* formatter) override;
-  // Throws MasterPasswordNeeded when needsSigning.
+  // Throws MasterPasswordNeeded when needsSigning (before the base turns
+  // every failure into its own).
   void saveToFile(const char* path, bool includePassword, bool optionsOnly,
                   Formatter* formatter) override;
+  // Throws MasterPasswordNeeded when needsSigning: no file gets a password,
+  // or a change, beside a signature that does not cover it.
+  void writeBeside(SafeSaveFile& file, const char* path, bool includePassword, bool optionsOnly,
+                   Formatter* formatter) override;
   // Keeps protection blobs; hashes and applies every other pair.
   void setFromFile(const char* name, const char* value, const char* section) override;
   // An entry built pair by pair rather than read from a file (an XML

@@ -5,6 +5,8 @@
 #include "ledrow/book/FolderScan.h"
 #include "ledrow/book/TreeLeaf.h"
 #include "ledrow/data/FileOps.h"
+#include "ledrow/data/PasswordObfuscation.h"
+#include "ledrow/data/ProtectedString.h"
 #include "ledrow/data/tests/OptionsFixture.h"
 #include "ledrow/data/tests/ProtectionHelpers.h"
 #include "ledrow/data/tests/ScratchDir.h"
@@ -16,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using namespace addrbook;
 
@@ -128,16 +132,37 @@ TEST_F(Change, TheFirstMasterPasswordTakesEarlierEntries) {
   EXPECT_TRUE(opens("early", "first"));
 }
 
-// A change that would grow an entry past the size every read refuses
-// stops before it begins: that entry could never be read again.
-TEST_F(Change, NoEntryIsLeftTooLargeToRead) {
+// An entry that holds both the older protection and a signature opens
+// through the older one; it moves to the new master password signed like
+// the others, its password nowhere in the open.
+TEST_F(Change, AnEntryInBothFormsMovesSigned) {
   masterPassword.setParam(sample::verifier("old").c_str(), plat::PriorityUser);
-  writeSignedElsewhere("large", "old", CConnOptions::MaxFileLength - 8);
-  ASSERT_TRUE(opens("large", "old"));
+  EncryptedConfig both;
+  both.setHost("both.example");
+  both.setPassword("pw");
+  const ZeroingBytes& password = both.getPassword();
+  std::string encrypted =
+      encryptString(hexOf({password.data(), password.data() + password.length()}).c_str(), "old")
+          .c_str();
+  both.encrypt("old");
+  rdr::MemOutStream out;
+  both.write(out, true, false, nullptr);
+  std::string text((const char*)out.data(), out.length());
+  text.insert(text.find("[Signature]"), "EncryptedPassword=" + encrypted + "\n");
+  FILE* f = openFile(entry("both").c_str(), "wb");
+  fwrite(text.data(), 1, text.size(), f);
+  fclose(f);
+
   prompts.answers = {"old", "new"};
-  EXPECT_THROW(change(), plat::Exception);
-  EXPECT_TRUE(opens("large", "old"));
-  EXPECT_EQ(1u, listDirectory(book.c_str()).size());
+  ASSERT_TRUE(change());
+  std::ifstream in(entry("both"), std::ios::binary);
+  std::string moved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(std::string::npos, moved.find("\nPassword=")) << moved;
+  EXPECT_EQ(std::string::npos, moved.find("EncryptedPassword")) << moved;
+  EncryptedConfig reread;
+  reread.loadFromFile(entry("both").c_str());
+  ASSERT_TRUE(reread.decrypt("new"));
+  EXPECT_STREQ("pw", deobfuscatePassword(reread.getPassword(), Latin1CodePage()).c_str());
 }
 
 // Every entry that could not move is named, with why, before the new

@@ -227,6 +227,14 @@ TEST_F(OptionsTest, ChangedLockedEntryIsSavedOnlySignedAnew) {
   EXPECT_TRUE(again.fullScreen);
   again.setPassword("changed");
   EXPECT_THROW(again.save(), EncryptedConfig::MasterPasswordNeeded);
+  {
+    // Nor does the writer under every save put it beside the signature,
+    // in the open, when called on its own.
+    SafeSaveFile file;
+    EXPECT_THROW(again.writeBeside(file, path.c_str(), true, false, nullptr),
+                 EncryptedConfig::MasterPasswordNeeded);
+  }
+  EXPECT_FALSE(exists(path + ".tmp"));
   EXPECT_EQ("secret", passwordIn("master"));
   ASSERT_EQ(EncryptedConfig::Unlock::Opened, again.resign("master"));
   again.save();

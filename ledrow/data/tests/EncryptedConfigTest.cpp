@@ -709,6 +709,24 @@ TEST_F(OptionsTest, ARefusalNamesWhatIsTooLong) {
   }
 }
 
+// A file that holds both forms opens through the older one, which wins.
+// The signature beside it was never checked and covers no password in the
+// open: the opened entry is plain, and protecting it signs it as any other.
+TEST_F(OptionsTest, AnEntryOpenedThroughItsEncryptedPasswordIsProtectedAnew) {
+  EncryptedConfig both;
+  load(both, oldFormFile + "[Signature]\nDotKivFileSignature=" KNOWN_SIGNATURE "\n");
+  ASSERT_EQ(EncryptedConfig::Unlock::Opened, both.unlock("master"));
+  EXPECT_FALSE(both.isProtected());
+  EXPECT_EQ("secret", passwordOf(both));
+  both.encrypt("new");
+  const std::string file = written(both);
+  EXPECT_EQ(std::string::npos, file.find("\nPassword=")) << file;
+  EncryptedConfig reread;
+  load(reread, file);
+  ASSERT_EQ(EncryptedConfig::Unlock::Opened, reread.unlock("new"));
+  EXPECT_EQ("secret", passwordOf(reread));
+}
+
 // What the program changes in a locked entry (Monitor, an option kept from
 // the file) is a change to what the entry holds now, not to what was
 // signed: the signature is checked against the entry as it was read, and
