@@ -45,9 +45,12 @@ bool changeMasterPassword(PasswordStore& store, PasswordStore::Prompts& prompts,
 }
 
 std::string inTheWayText(const EntriesInTheWay& refusal) {
-  std::string text = "The master password was not changed: these entries cannot be protected "
-                     "with a new one as they stand. Change them, or remove their passwords, "
-                     "and try again.\n";
+  std::string text = "The master password was not changed: ";
+  text += refusal.entries.size() == 1
+              ? "this entry cannot be protected with a new one as it stands. Change it, or "
+                "remove its password, and try again.\n"
+              : "these entries cannot be protected with a new one as they stand. Change them, "
+                "or remove their passwords, and try again.\n";
   size_t shown = std::min(refusal.entries.size(), (size_t)ShownEntries);
   for (size_t i = 0; i < shown; i++)
     text += "\n" + refusal.entries[i];

@@ -73,9 +73,11 @@ int upgradeEntries(const std::vector<TreeLeaf*>& entries, const char* master,
 
 EntriesInTheWay::EntriesInTheWay(std::vector<std::string> refused)
     : entries(std::move(refused)) {
-  appendf("%d %s cannot be protected anew as %s, the first %s", (int)entries.size(),
-          entries.size() == 1 ? "entry" : "entries", entries.size() == 1 ? "it stands" : "they stand",
-          entries.front().c_str());
+  if (entries.size() == 1)
+    appendf("An entry cannot be protected anew as it stands: %s", entries.front().c_str());
+  else
+    appendf("%d entries cannot be protected anew as they stand, the first %s",
+            (int)entries.size(), entries.front().c_str());
 }
 
 std::vector<OpenedEntry> openEntries(const std::vector<TreeLeaf*>& entries, const char* password) {

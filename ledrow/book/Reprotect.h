@@ -35,8 +35,8 @@ struct OpenedEntry {
 };
 
 // Entries that could not be signed again as they stand, each as
-// "<path>: <why>" (EncryptedConfig::signingRefusal); the message says how
-// many and names the first.
+// "<path>: <why>" (EncryptedConfig::signingRefusal); the message names the
+// one, or says how many and names the first.
 struct EntriesInTheWay : plat::Exception {
   explicit EntriesInTheWay(std::vector<std::string> refused);
   std::vector<std::string> entries;

@@ -73,8 +73,8 @@ public:
   // ("<path>.tmp"), and onto the disk; file.commit() puts it in place.
   // Throws plat::Exception for a text larger than MaxFileLength (it would
   // never be read), or as the write or the file does.
-  void writeBeside(SafeSaveFile& file, const char* path, bool includePassword, bool optionsOnly,
-                   Formatter* formatter);
+  virtual void writeBeside(SafeSaveFile& file, const char* path, bool includePassword,
+                           bool optionsOnly, Formatter* formatter);
   virtual void writeSection(const char* section, rdr::OutStream& out, bool includePassword,
                             Formatter* formatter);
   // One pair read from a file (or another connection text). A PasswordFile

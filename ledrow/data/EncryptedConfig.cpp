@@ -76,6 +76,12 @@ EncryptedConfig::Unlock openBlob(const char* blob, const char* password, Zeroing
   return EncryptedConfig::Unlock::Opened;
 }
 
+// The length of the signature's line in the file for a plain text of
+// plainLength bytes.
+size_t signatureLine(size_t plainLength) {
+  return strlen(SignaturePair) + 1 + protectedLength(plainLength);
+}
+
 } // namespace
 
 EncryptedConfig::MasterPasswordNeeded::MasterPasswordNeeded()
@@ -96,6 +102,7 @@ EncryptedConfig& EncryptedConfig::operator=(const EncryptedConfig& other) {
   encryptedPassword_ = other.encryptedPassword_;
   readHash_ = other.readHash_;
   readLayout_ = other.readLayout_;
+  readTail_ = other.readTail_;
   hashState_ = other.hashState_;
   readAsWritten_ = other.readAsWritten_;
   userNameRead_ = other.userNameRead_;
@@ -111,6 +118,7 @@ void EncryptedConfig::read(rdr::InStream& in) {
 void EncryptedConfig::startPairs() {
   readHasher_.reset();
   layoutHasher_.reset();
+  readTail_.clear();
   hashState_ = HashInvalid;
   readAsWritten_ = false;
   userNameRead_ = false;
@@ -127,6 +135,8 @@ void EncryptedConfig::finishPairs() {
   Digests written = writtenDigests();
   readAsWritten_ = strcmp(written.layout.c_str(), readLayout_.c_str()) == 0 &&
                    hashTellsPairs(written, nullptr);
+  // As read when the layout is: what the entry writes is what it read.
+  readTail_ = std::move(written.tail);
 }
 
 void EncryptedConfig::setFromFile(const char* name, const char* value, const char* section) {
@@ -167,6 +177,13 @@ void EncryptedConfig::saveToFile(const char* path, bool includePassword, bool op
   if (needsSigning())
     throw MasterPasswordNeeded();
   CConnOptions::saveToFile(path, includePassword, optionsOnly, formatter);
+}
+
+void EncryptedConfig::writeBeside(SafeSaveFile& file, const char* path, bool includePassword,
+                                  bool optionsOnly, Formatter* formatter) {
+  if (needsSigning())
+    throw MasterPasswordNeeded();
+  CConnOptions::writeBeside(file, path, includePassword, optionsOnly, formatter);
 }
 
 EncryptedConfig::Digests EncryptedConfig::writtenDigests() {
@@ -231,18 +248,44 @@ ZeroingBuffer EncryptedConfig::signatureText(const Digests& digests) const {
 
 // Why a signature over the entry would never open: a value hides where a
 // pair begins, or the signature outgrows its pair's line (it doubles its
-// text as hex, so a long run of options from Monitor on does that).
+// text as hex, so a long password or a long run of options from Monitor on
+// does that).
 std::string EncryptedConfig::refusal(const Digests& digests, const ZeroingBuffer& text) const {
   NameSplit::Clash clash;
   if (!hashTellsPairs(digests, &clash))
     return "the value of " + clash.holder + " holds the name of the setting " + clash.name +
            ", and a signature could not tell the two apart";
-  size_t line = strlen(SignaturePair) + 1 + protectedLength(strlen(text.c_str()));
+  size_t length = strlen(text.c_str());
+  size_t line = signatureLine(length);
   if (line > (size_t)MaxLineLength)
-    return std::string(monitor.getName()) + " and the settings after it are too long to sign: " +
-           "the signature would take " + std::to_string(line) + " characters, and a line of " +
-           "the file holds at most " + std::to_string((int)MaxLineLength);
+    return tooLongToSign(digests, length) + ": the signature would take " +
+           std::to_string(line) + " characters, and a line of the file holds at most " +
+           std::to_string((int)MaxLineLength);
   return std::string();
+}
+
+// The text is the hash line, the password line and the options from
+// Monitor on: the part that alone makes it too long is named, each when
+// both do, or else the two together.
+std::string EncryptedConfig::tooLongToSign(const Digests& digests, size_t textLength) const {
+  size_t passwordHex = 2 * (size_t)password_.length();
+  size_t rest = textLength - passwordHex - digests.tail.size();
+  size_t emptyTail = digests.tail.find('=') + 1; // Monitor empty, nothing kept after it
+  bool passwordFits = signatureLine(rest + passwordHex + emptyTail) <= (size_t)MaxLineLength;
+  bool tailFits = signatureLine(rest + digests.tail.size()) <= (size_t)MaxLineLength;
+  std::string monitorName = monitor.getName();
+  bool several = !extraOptions_.empty();
+  std::string tail = monitorName;
+  if (several)
+    tail = monitor.getValueStr().length() == 0 ? "the settings after " + monitorName
+                                               : monitorName + " and the settings after it";
+  if (passwordFits && tailFits)
+    return "the password, with " + tail + ", is too long to sign";
+  if (tailFits)
+    return "the password is too long to sign";
+  if (passwordFits)
+    return tail + (several ? " are" : " is") + " too long to sign";
+  return "the password is too long to sign, and so " + std::string(several ? "are " : "is ") + tail;
 }
 
 std::string EncryptedConfig::signingRefusal() {
@@ -265,6 +308,7 @@ void EncryptedConfig::encrypt(const char* masterPassword) {
   password_.clear();
   readHash_ = std::move(digests.hash);
   readLayout_ = std::move(digests.layout);
+  readTail_ = std::move(digests.tail);
   hashState_ = HashValid;
   readAsWritten_ = true;
   signature_ = std::move(signature);
@@ -324,6 +368,10 @@ EncryptedConfig::Unlock EncryptedConfig::openEncryptedPassword(const char* passw
     return Unlock::NotVerified;
   password_ = std::move(bytes);
   encryptedPassword_ = plat::String();
+  // The older form wins, so a signature beside it was never checked: kept,
+  // it would stand over a password now in the open, and the entry could
+  // never be protected again.
+  signature_ = plat::String();
   return Unlock::Opened;
 }
 
@@ -332,9 +380,14 @@ EncryptedConfig::Unlock EncryptedConfig::openSignature(const char* password) {
   Unlock opened = openBlob(signature_.c_str(), password, &text);
   if (opened != Unlock::Opened)
     return opened;
-  // The file from Monitor on as the signature holds it, when it does: taken
-  // before its lines are split in place.
-  bool tailHeld = matchTail(text.c_str(), writtenDigests().tail) != TailMatch::Different;
+  // The options from Monitor on as the signature holds them, when it does:
+  // they must be those the file held, and then say nothing more. Cut off
+  // before the lines are split in place, so that an entry changed since it
+  // was read keeps the change.
+  size_t tail = findTail(text.c_str(), readTail_);
+  bool tailHeld = tail == std::string::npos || readTail_ == text.c_str() + tail;
+  if (tail != std::string::npos)
+    text.buf()[tail] = 0;
   char* next = text.buf();
   char* line = plat::nextToken(&next, '\n');
   SignatureLine hash;

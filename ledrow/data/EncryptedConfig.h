@@ -81,9 +81,14 @@ public:
   // Adds the encrypted password (old form, which wins) or the signature.
   void write(rdr::OutStream& out, bool includePassword, bool optionsOnly,
              Formatter* formatter) override;
-  // Throws MasterPasswordNeeded when needsSigning.
+  // Throws MasterPasswordNeeded when needsSigning (before the base turns
+  // every failure into its own).
   void saveToFile(const char* path, bool includePassword, bool optionsOnly,
                   Formatter* formatter) override;
+  // Throws MasterPasswordNeeded when needsSigning: no file gets a password,
+  // or a change, beside a signature that does not cover it.
+  void writeBeside(SafeSaveFile& file, const char* path, bool includePassword, bool optionsOnly,
+                   Formatter* formatter) override;
   // Keeps protection blobs; hashes and applies every other pair.
   void setFromFile(const char* name, const char* value, const char* section) override;
   // An entry built pair by pair rather than read from a file (an XML
@@ -101,12 +106,15 @@ public:
   // Why the entry, unprotected, could not be signed as it stands (it could
   // never be opened again): a value that holds the name of the setting
   // beside it, or one that reads as a user name or identity it lacks, each
-  // named; or a run of options from Monitor on too long for the signature's
-  // line. Empty when it can be signed.
+  // named; or a signature too long for its line, naming what makes it so
+  // (the password, the options from Monitor on, or the two together).
+  // Empty when it can be signed.
   std::string signingRefusal();
   // Opens the protection: Opened when there is none or the password opens
-  // it (the password is then back and the blob gone); otherwise the entry
-  // is left as it was.
+  // it (the password is then back and the blobs gone: a signature beside
+  // an encrypted password, which wins, was never checked and goes too);
+  // otherwise the entry is left as it was. A signature is checked against
+  // the entry as it was read; what was changed since stays as it is.
   Unlock unlock(const char* password);
   bool decrypt(const char* password) { return unlock(password) == Unlock::Opened; }
   // What the address book says for a refusal: CorruptEntryText or
@@ -148,6 +156,7 @@ private:
   bool hidesPair(NameSplit::Clash* clash) const;
   ZeroingBuffer signatureText(const Digests& digests) const;
   std::string refusal(const Digests& digests, const ZeroingBuffer& text) const;
+  std::string tooLongToSign(const Digests& digests, size_t textLength) const;
   Unlock openEncryptedPassword(const char* password);
   Unlock openSignature(const char* password);
 
@@ -155,6 +164,9 @@ private:
   crypto::Sha layoutHasher_;
   plat::String readHash_;
   plat::String readLayout_;
+  // The options from Monitor on as read (or signed here), as signature
+  // lines (SignedTail.h).
+  std::string readTail_;
   HashState hashState_;
   // The last read was of a signed file that is exactly what the entry
   // writes, and its hashed text can mean nothing else: the read hash says

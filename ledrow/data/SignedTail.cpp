@@ -24,12 +24,10 @@ void TailRecorder::endSection(const char* name, rdr::OutStream& out) {
 
 // A name holds no "=", so the first one ends the first line's name; a
 // value holds no line feed, so a line feed and that start begin a line.
-TailMatch matchTail(const char* signature, const std::string& tail) {
+size_t findTail(const char* signature, const std::string& tail) {
   std::string start = tail.substr(0, tail.find('=') + 1);
   const char* at = strstr(signature, start.c_str());
-  if (!at)
-    return TailMatch::Unsigned;
-  return tail == at ? TailMatch::Same : TailMatch::Different;
+  return at ? (size_t)(at - signature) : std::string::npos;
 }
 
 } // namespace addrbook

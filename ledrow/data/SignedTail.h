@@ -4,7 +4,7 @@
 // into the value before it, or carved out of one, hashes the same), so a
 // signature made here also holds them as lines of their own, one per pair
 // as "<section>,<name>=<value>", after the password line; it opens only
-// over an entry whose options from Monitor on are exactly those.
+// over an entry whose options from Monitor on were exactly those as read.
 // Signatures without such lines (made before, or by other writers) cannot
 // tell, and open as the hash alone allows.
 #pragma once
@@ -34,16 +34,10 @@ private:
   std::string lines_;
 };
 
-enum class TailMatch {
-  Unsigned,  // the signature holds no such lines
-  Same,      // it holds exactly these
-  Different, // it holds others
-};
-
-// What the plain text of a signature holds of tail, lines as a
-// TailRecorder keeps them: they begin at the signature's first line that
-// starts as tail's first does (its section, name and "=") and run to its
-// end.
-TailMatch matchTail(const char* signature, const std::string& tail);
+// Where the lines of tail, as a TailRecorder keeps them, begin in the
+// plain text of a signature: at its first line that starts as tail's first
+// does (its section, name and "="). npos when it holds no such line (a
+// signature made before, or by another writer).
+size_t findTail(const char* signature, const std::string& tail);
 
 } // namespace addrbook

@@ -5,6 +5,8 @@
 #include "ledrow/book/FolderScan.h"
 #include "ledrow/book/TreeLeaf.h"
 #include "ledrow/data/FileOps.h"
+#include "ledrow/data/PasswordObfuscation.h"
+#include "ledrow/data/ProtectedString.h"
 #include "ledrow/data/tests/OptionsFixture.h"
 #include "ledrow/data/tests/ProtectionHelpers.h"
 #include "ledrow/data/tests/ScratchDir.h"
@@ -16,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using namespace addrbook;
 
@@ -128,16 +132,37 @@ TEST_F(Change, TheFirstMasterPasswordTakesEarlierEntries) {
   EXPECT_TRUE(opens("early", "first"));
 }
 
-// A change that would grow an entry past the size every read refuses
-// stops before it begins: that entry could never be read again.
-TEST_F(Change, NoEntryIsLeftTooLargeToRead) {
+// An entry that holds both the older protection and a signature opens
+// through the older one; it moves to the new master password signed like
+// the others, its password nowhere in the open.
+TEST_F(Change, AnEntryInBothFormsMovesSigned) {
   masterPassword.setParam(sample::verifier("old").c_str(), plat::PriorityUser);
-  writeSignedElsewhere("large", "old", CConnOptions::MaxFileLength - 8);
-  ASSERT_TRUE(opens("large", "old"));
+  EncryptedConfig both;
+  both.setHost("both.example");
+  both.setPassword("pw");
+  const ZeroingBytes& password = both.getPassword();
+  std::string encrypted =
+      encryptString(hexOf({password.data(), password.data() + password.length()}).c_str(), "old")
+          .c_str();
+  both.encrypt("old");
+  rdr::MemOutStream out;
+  both.write(out, true, false, nullptr);
+  std::string text((const char*)out.data(), out.length());
+  text.insert(text.find("[Signature]"), "EncryptedPassword=" + encrypted + "\n");
+  FILE* f = openFile(entry("both").c_str(), "wb");
+  fwrite(text.data(), 1, text.size(), f);
+  fclose(f);
+
   prompts.answers = {"old", "new"};
-  EXPECT_THROW(change(), plat::Exception);
-  EXPECT_TRUE(opens("large", "old"));
-  EXPECT_EQ(1u, listDirectory(book.c_str()).size());
+  ASSERT_TRUE(change());
+  std::ifstream in(entry("both"), std::ios::binary);
+  std::string moved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(std::string::npos, moved.find("\nPassword=")) << moved;
+  EXPECT_EQ(std::string::npos, moved.find("EncryptedPassword")) << moved;
+  EncryptedConfig reread;
+  reread.loadFromFile(entry("both").c_str());
+  ASSERT_TRUE(reread.decrypt("new"));
+  EXPECT_STREQ("pw", deobfuscatePassword(reread.getPassword(), Latin1CodePage()).c_str());
 }
 
 // Every entry that could not move is named, with why, before the new
@@ -165,8 +190,7 @@ TEST_F(Change, EntriesInTheWayAreNamedFirst) {
     told = inTheWayText(e);
   }
   ASSERT_EQ(2u, named.size());
-  const char why[] = ": Monitor and the settings after it are too long to sign: the signature would "
-                     "take ";
+  const char why[] = ": the settings after Monitor are too long to sign: the signature would take ";
   EXPECT_EQ(0u, named[0].find(entry("first") + why)) << named[0];
   EXPECT_EQ(0u, named[1].find(entry("second") + why)) << named[1];
   EXPECT_NE(std::string::npos, told.find("\n" + named[0] + "\n" + named[1]));
@@ -195,4 +219,24 @@ TEST(InTheWayText, LongListsEndInACount) {
   std::string text = inTheWayText(EntriesInTheWay(refused));
   EXPECT_NE(std::string::npos, text.find("\nentry 7: why\n... and 3 more"));
   EXPECT_EQ(std::string::npos, text.find("entry 8"));
+}
+
+// One entry in the way is named as one, several as several.
+TEST(InTheWayText, OneEntryOrSeveral) {
+  EntriesInTheWay one({"a.kiv: why"});
+  EXPECT_STREQ("An entry cannot be protected anew as it stands: a.kiv: why", one.str());
+  std::string text = inTheWayText(one);
+  EXPECT_EQ(0u, text.find("The master password was not changed: this entry cannot be protected "
+                          "with a new one as it stands. Change it, or remove its password, and "
+                          "try again.\n\na.kiv: why"))
+      << text;
+
+  EntriesInTheWay two({"a.kiv: why", "b.kiv: why not"});
+  EXPECT_STREQ("2 entries cannot be protected anew as they stand, the first a.kiv: why",
+               two.str());
+  text = inTheWayText(two);
+  EXPECT_EQ(0u, text.find("The master password was not changed: these entries cannot be "
+                          "protected with a new one as they stand. Change them, or remove their "
+                          "passwords, and try again.\n\na.kiv: why\nb.kiv: why not"))
+      << text;
 }

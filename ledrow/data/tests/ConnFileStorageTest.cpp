@@ -6,6 +6,7 @@
 #include "ledrow/data/FileOps.h"
 #include "ledrow/data/SafeSaveFile.h"
 #include "rdr/MemInStream.h"
+#include "rdr/MemOutStream.h"
 #include "testing/RecordingLogger.h"
 
 #include <cstdio>
@@ -226,6 +227,14 @@ TEST_F(OptionsTest, ChangedLockedEntryIsSavedOnlySignedAnew) {
   EXPECT_TRUE(again.fullScreen);
   again.setPassword("changed");
   EXPECT_THROW(again.save(), EncryptedConfig::MasterPasswordNeeded);
+  {
+    // Nor does the writer under every save put it beside the signature,
+    // in the open, when called on its own.
+    SafeSaveFile file;
+    EXPECT_THROW(again.writeBeside(file, path.c_str(), true, false, nullptr),
+                 EncryptedConfig::MasterPasswordNeeded);
+  }
+  EXPECT_FALSE(exists(path + ".tmp"));
   EXPECT_EQ("secret", passwordIn("master"));
   ASSERT_EQ(EncryptedConfig::Unlock::Opened, again.resign("master"));
   again.save();
@@ -234,8 +243,7 @@ TEST_F(OptionsTest, ChangedLockedEntryIsSavedOnlySignedAnew) {
 
 // A connection file holds a few KiB. A larger one is refused before any of
 // it is applied (nothing beyond the limit is read: a length of 2 GiB or
-// more no longer reaches the reader), and the writer makes none that the
-// reader would refuse.
+// more no longer reaches the reader).
 TEST_F(OptionsTest, OversizedFilesAreRefused) {
   ScratchDir dir;
   const std::string path = dir.file("big.kiv");
@@ -257,14 +265,67 @@ TEST_F(OptionsTest, OversizedFilesAreRefused) {
   put(path, text.substr(0, CConnOptions::MaxFileLength));
   o.loadFromFile(path.c_str());
   EXPECT_TRUE(o.fullScreen);
+}
 
-  const std::string saved = dir.file("saved.kiv");
-  CConnOptions big;
-  for (int i = 0; i < 300; i++)
-    big.setFromFile(("Extra" + std::to_string(i)).c_str(), std::string(4000, 'v').c_str(),
-                    "Options");
-  EXPECT_THROW(big.saveToFile(saved.c_str(), true, false, nullptr), plat::Exception);
-  EXPECT_FALSE(exists(saved));
+// The writer of every entry file makes none that the reader would refuse.
+// An unprotected entry can reach that size: the options another program
+// left in a file kept, and every option written out, defaults included.
+// (A signed one cannot: its lines are few, and what follows Monitor must
+// fit the signature's one line.)
+TEST_F(OptionsTest, TheWriterMakesNoFileTooLargeToRead) {
+  ScratchDir dir;
+  const std::string path = dir.file("kept.kiv");
+  const size_t limit = CConnOptions::MaxFileLength;
+  auto keptName = [](size_t n) { return "Kept" + std::to_string(1000 + n); };
+  // Lines of "Kept1000=", letters and a line feed; the last one takes the
+  // rest, and is no shorter than its name.
+  std::string text = "[Options]\n";
+  const size_t line = 4001, room = limit - text.size();
+  size_t full = room / line - (room % line < 11 ? 1 : 0);
+  for (size_t n = 0; n < full; n++)
+    text += keptName(n) + "=" + std::string(line - 10, 'k') + "\n";
+  text += keptName(full) + "=" + std::string(limit - text.size() - 10, 'k') + "\n";
+  ASSERT_EQ(limit, text.size());
+  put(path, text);
+  CConnOptions entry;
+  entry.loadFromFile(path.c_str());
+  auto writtenLength = [&] {
+    rdr::MemOutStream out;
+    entry.write(out, true, false, nullptr);
+    return (size_t)out.length();
+  };
+  auto refused = [&] {
+    SafeSaveFile file;
+    try {
+      entry.writeBeside(file, path.c_str(), true, false, nullptr);
+    } catch (const plat::Exception& e) {
+      EXPECT_STREQ("Connection file too large", e.str());
+      return true;
+    }
+    return false;
+  };
+  ASSERT_LT(limit, writtenLength());
+  EXPECT_TRUE(refused());
+  EXPECT_THROW(entry.save(), plat::Exception);
+  EXPECT_EQ(text, get(path));
+  EXPECT_FALSE(exists(path + ".tmp"));
+
+  // A kept value cut so that the text is the limit and a byte more, then
+  // exactly the limit.
+  std::string value = entry.getExtraOptions().at(keptName(0));
+  value.resize(value.size() - (writtenLength() - limit) + 1);
+  entry.setFromFile(keptName(0).c_str(), value.c_str(), "Options");
+  ASSERT_EQ(limit + 1, writtenLength());
+  EXPECT_TRUE(refused());
+  value.pop_back();
+  entry.setFromFile(keptName(0).c_str(), value.c_str(), "Options");
+  ASSERT_EQ(limit, writtenLength());
+  EXPECT_FALSE(refused());
+  entry.save();
+  EXPECT_EQ(limit, get(path).size());
+  CConnOptions reread;
+  reread.loadFromFile(path.c_str());
+  EXPECT_EQ(entry.getExtraOptions(), reread.getExtraOptions());
 }
 
 // Opening a path to a share makes Windows sign in to that machine as the

@@ -650,7 +650,7 @@ TEST_F(OptionsTest, ATailTooLongToSignIsRefused) {
     bool fits = why.empty();
     EXPECT_EQ(length == 1800u, fits) << why;
     if (!fits) {
-      EXPECT_EQ(0u, why.find("Monitor and the settings after it are too long to sign")) << why;
+      EXPECT_EQ(0u, why.find("the settings after Monitor are too long to sign")) << why;
       try {
         entry.encrypt("master");
         ADD_FAILURE() << "signed";
@@ -672,5 +672,97 @@ TEST_F(OptionsTest, ATailTooLongToSignIsRefused) {
     load(opened, file);
     ASSERT_EQ(EncryptedConfig::Unlock::Opened, opened.unlock("master"));
     EXPECT_EQ(length, opened.getExtraOptions().at("Kept").size());
+  }
+}
+
+// A refusal names what makes the signature too long: the password, the
+// options from Monitor on (as what they hold), or the two together.
+TEST_F(OptionsTest, ARefusalNamesWhatIsTooLong) {
+  struct Case {
+    size_t password;
+    size_t monitor;
+    size_t kept;
+    const char* what; // empty: it signs
+  };
+  const Case cases[] = {
+      {960, 0, 0, ""}, // the signature's line full to its last character
+      {969, 0, 0, "the password is too long to sign"},
+      {6, 0, 2100, "the settings after Monitor are too long to sign"},
+      {6, 2100, 0, "Monitor is too long to sign"},
+      {6, 1, 2100, "Monitor and the settings after it are too long to sign"},
+      {600, 0, 1000, "the password, with the settings after Monitor, is too long to sign"},
+      {969, 0, 2100, "the password is too long to sign, and so are the settings after Monitor"},
+  };
+  for (const Case& c : cases) {
+    EncryptedConfig entry;
+    entry.setHost("server.example");
+    entry.setPassword(std::string(c.password, 'p').c_str());
+    entry.monitor.setParam(std::string(c.monitor, 'm').c_str(), plat::PriorityUser);
+    if (c.kept)
+      entry.setFromFile("Kept", std::string(c.kept, 'k').c_str(), "Options");
+    std::string why = entry.signingRefusal();
+    if (!*c.what) {
+      EXPECT_EQ("", why);
+      continue;
+    }
+    EXPECT_EQ(0u, why.find(std::string(c.what) + ": the signature would take ")) << why;
+  }
+}
+
+// A file that holds both forms opens through the older one, which wins.
+// The signature beside it was never checked and covers no password in the
+// open: the opened entry is plain, and protecting it signs it as any other.
+TEST_F(OptionsTest, AnEntryOpenedThroughItsEncryptedPasswordIsProtectedAnew) {
+  EncryptedConfig both;
+  load(both, oldFormFile + "[Signature]\nDotKivFileSignature=" KNOWN_SIGNATURE "\n");
+  ASSERT_EQ(EncryptedConfig::Unlock::Opened, both.unlock("master"));
+  EXPECT_FALSE(both.isProtected());
+  EXPECT_EQ("secret", passwordOf(both));
+  both.encrypt("new");
+  const std::string file = written(both);
+  EXPECT_EQ(std::string::npos, file.find("\nPassword=")) << file;
+  EncryptedConfig reread;
+  load(reread, file);
+  ASSERT_EQ(EncryptedConfig::Unlock::Opened, reread.unlock("new"));
+  EXPECT_EQ("secret", passwordOf(reread));
+}
+
+// What the program changes in a locked entry (Monitor, an option kept from
+// the file) is a change to what the entry holds now, not to what was
+// signed: the signature is checked against the entry as it was read, and
+// the change stands, in the opened entry and in what is signed anew.
+TEST_F(OptionsTest, ChangesWhileLockedAreCheckedAsReadAndSignedAsTheyStand) {
+  EncryptedConfig made;
+  made.setHost("server.example");
+  made.setPassword("secret");
+  made.monitor.setParam("1", plat::PriorityUser);
+  made.setFromFile("Kept", "before", "Options");
+  made.encrypt("master");
+  const std::string file = written(made);
+
+  const std::pair<const char*, const char*> changes[] = {
+      {"2", "before"}, {"", "before"}, {"1", "after"}};
+  for (const auto& change : changes) {
+    EncryptedConfig locked;
+    load(locked, file);
+    locked.monitor.setParam(change.first, plat::PriorityUser);
+    locked.setFromFile("Kept", change.second, "Options");
+    ASSERT_TRUE(locked.needsSigning());
+
+    EncryptedConfig opened;
+    opened = locked;
+    ASSERT_EQ(EncryptedConfig::Unlock::Opened, opened.unlock("master"))
+        << change.first << " " << change.second;
+    EXPECT_STREQ(change.first, opened.monitor.getValueStr().c_str());
+    EXPECT_EQ(change.second, opened.getExtraOptions().at("Kept"));
+    EXPECT_EQ("secret", passwordOf(opened));
+
+    ASSERT_EQ(EncryptedConfig::Unlock::Opened, locked.resign("master"));
+    EncryptedConfig reread;
+    load(reread, written(locked));
+    ASSERT_EQ(EncryptedConfig::Unlock::Opened, reread.unlock("master"));
+    EXPECT_STREQ(change.first, reread.monitor.getValueStr().c_str());
+    EXPECT_EQ(change.second, reread.getExtraOptions().at("Kept"));
+    EXPECT_EQ("secret", passwordOf(reread));
   }
 }
