@@ -7,8 +7,9 @@
 //
 // It never writes on its own initiative: every message leaves through a
 // flush operation, which the extension's write cycle calls in a fixed order
-// (aborts, releases, listing request, file requests, byte limits). A flush
-// that finds no room keeps the item queued.
+// (aborts, releases, listing request, file requests, the releases those
+// requests held back, byte limits). A flush that finds no room keeps the
+// item queued.
 #pragma once
 
 #include "ft/FileId.h"
@@ -88,6 +89,9 @@ public:
   virtual bool flushReqShare();
   // Thread-safe: a share proxy may be released last on any thread.
   virtual void releaseShare(uint32_t shareId);
+  // A share whose file requests still wait keeps its release until they
+  // are written (the write cycle flushes the releases again after the
+  // requests).
   virtual bool flushReleaseShares();
   // The request waits until a stream is registered under the id (see
   // flushFileRequests). end all ones: to the end of the file.

@@ -241,6 +241,37 @@ TEST_F(ExtensionTest, AShareIsReleasedOnceWhoeverIsDoneWithItFirst) {
   EXPECT_EQ(Lines{"releaseShare 7"}, probe.sent());
 }
 
+TEST_F(ExtensionTest, AShareReleasedWhileItsRequestsWaitIsReleasedAfterThem) {
+  // Streams opened ahead wait for their requests to go out, and the
+  // share's last reference goes (its data object replaced): after the
+  // release, the other end would answer them "File not shared".
+  for (bool room : {true, false}) {
+    uint32_t id = room ? 7 : 8;
+    std::string name = std::to_string(id);
+    ft::ShareProxy* share = remoteShare(id);
+    MemSink& ahead = sink(10);
+    dm()->addStream(ft::FileId(id, 0), &ahead);
+    dm()->requestFile(ft::FileId(id, 0), "f", 0, All);
+    dm()->releaseShare(5); // another share's release keeps its place
+    dm()->clearCurrentShare();
+    share->release();
+    if (!room) {
+      // Room for two releases, not for the request: the share's release
+      // waits for it.
+      probe.end.pipeOut.setSpace(24);
+      ext().writeMsgs(conn());
+      EXPECT_EQ(Lines{"releaseShare 5"}, probe.sent());
+      probe.end.pipeOut.setSpace(-1);
+      ext().writeMsgs(conn());
+    }
+    Lines expected{"reqFile 'f' " + name + "/0 10 0 18446744073709551615 0",
+                   "releaseShare " + name};
+    if (room)
+      expected.insert(expected.begin(), "releaseShare 5");
+    EXPECT_EQ(expected, probe.sent()) << room;
+  }
+}
+
 TEST_F(ExtensionTest, WritesAskedForWhileABatchIsReadWaitForTheCycleAfterIt) {
   CountingWaker waker;
   ext().setWaker(&waker);
