@@ -229,16 +229,18 @@ TEST_F(ExtensionTest, ShareReleasedLastIsWrittenByTheWriteCycleOnTheConnectionsT
 }
 
 TEST_F(ExtensionTest, AShareIsReleasedOnceWhoeverIsDoneWithItFirst) {
-  // Told from within a share callback or a sink's report, then by the last
-  // reference: one ReleaseShare, written by the write cycle.
+  // Told from within a share callback or a sink's report, again once that
+  // release is out, then by the last reference: one ReleaseShare, written
+  // by the write cycle.
   ft::ShareProxy* share = remoteShare(7);
   int before = probe.end.pipeOut.length();
   share->tellReleased();
-  share->tellReleased();
   EXPECT_EQ(before, probe.end.pipeOut.length());
+  EXPECT_EQ(Lines{"releaseShare 7"}, probe.sent());
+  share->tellReleased();
   dm()->clearCurrentShare();
   share->release();
-  EXPECT_EQ(Lines{"releaseShare 7"}, probe.sent());
+  EXPECT_EQ(Lines{}, probe.sent());
 }
 
 TEST_F(ExtensionTest, AShareReleasedWhileItsRequestsWaitIsReleasedAfterThem) {
@@ -275,13 +277,26 @@ TEST_F(ExtensionTest, AShareReleasedWhileItsRequestsWaitIsReleasedAfterThem) {
 TEST_F(ExtensionTest, WritesAskedForWhileABatchIsReadWaitForTheCycleAfterIt) {
   CountingWaker waker;
   ext().setWaker(&waker);
+  int before = probe.end.pipeOut.length();
   {
     ft::Extension::ReadingBatch batch(&ext(), conn());
+    dm()->releaseShare(5);
     ext().requestWriteCycle(conn());
+    ext().scheduleWriteMsg(conn());
+    EXPECT_EQ(before, probe.end.pipeOut.length());
   }
   EXPECT_EQ(0, waker.wakes);
+  // The cycle after the batch, as the socket server runs it, writes it.
+  ext().writeMsgs(conn());
+  EXPECT_EQ(Lines{"releaseShare 5"}, probe.sent());
+  // Outside a batch the thread is woken, and the cycle it runs writes.
+  dm()->releaseShare(6);
   ext().requestWriteCycle(conn());
   EXPECT_EQ(1, waker.wakes);
+  before = probe.end.pipeOut.length();
+  ext().runRequestedWrites();
+  EXPECT_GT(probe.end.pipeOut.length(), before);
+  EXPECT_EQ(Lines{"releaseShare 6"}, probe.sent());
   ext().setWaker(nullptr);
 }
 
