@@ -120,8 +120,9 @@ public:
   // Throws "A stream with that id already exists".
   void addStream(const FileId& id, Stream* stream);
   // Queues an abort, closes the stream with "Download cancelled" and asks
-  // for the write cycle that sends the abort: it may be called from a
-  // sink's report, a destructor or another thread.
+  // for the write cycle that sends the abort. On the extension's thread
+  // only (the sink it closes belongs there), also from a sink's report or
+  // a destructor.
   void cancelDownload(const FileId& id);
   // Has the connection's write cycle run on the extension's thread, to
   // send what was queued or renew the windows that grew. Any thread.
@@ -165,8 +166,9 @@ private:
   uint64_t listingBytes_;
   uint32_t shareId_;
   uint32_t shareFlags_;
-  // The release and abort queues may be filled from other threads; their
-  // lock is held only around the queue itself, never while calling out.
+  // The release queue may be filled from other threads (a share's last
+  // reference goes anywhere); the lock of both queues is held only around
+  // the queue itself, never while calling out.
   plat::Mutex queueLock;
   std::set<uint32_t> releases;
   std::set<FileId> aborts;
