@@ -91,6 +91,11 @@ int serve(const StartupArgs& start, os::RegKey* settingsKey, HINSTANCE instance,
                                       start.serviceMode, settingsKey, icon, instance);
   windowThread.start();
   autoDownload.promptThread().setOwnerWindow(windowThread.dialogWindow());
+  // The server before the Winsock manager: block handlers run in the order
+  // they were added, and what the server's write cycles write just before
+  // the thread waits is pushed out, and the socket told writable again,
+  // by the Winsock manager's, in the same pass. The other way round the
+  // thread would wait with that output unlooked at.
   FerrinSocketServer server(extension);
   net::EventSocketManager socketManager(new io::WinsockManager);
   plat::TimerManager timerManager;

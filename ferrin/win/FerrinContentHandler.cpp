@@ -1,6 +1,6 @@
 #include "ferrin/win/FerrinContentHandler.h"
 
-#include "ferrin/win/OfferFiles.h"
+#include "ft/OfferFiles.h"
 #include "plat/LogWriter.h"
 
 namespace ft {

@@ -1,7 +1,7 @@
 #include "ferrin/win/UploadManagerProxy.h"
 
 #include "ferrin/win/CollectFiles.h"
-#include "ferrin/win/OfferFiles.h"
+#include "ft/OfferFiles.h"
 #include "os/win/ShellItem.h"
 #include "plat/Exception.h"
 #include "plat/LogWriter.h"

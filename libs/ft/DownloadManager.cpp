@@ -73,7 +73,17 @@ bool DownloadManager::flushReleaseShares() {
   }
   if (!connection_)
     return true;
+  // A share's file requests leave before its release: after it, the other
+  // end would answer them "File not shared".
+  std::set<uint32_t> requested;
+  {
+    plat::Lock l(lock);
+    for (const auto& request : requests)
+      requested.insert(request.first.shareId);
+  }
   for (uint32_t id : queued) {
+    if (requested.count(id))
+      continue;
     if (!writer()->writeReleaseShare(id))
       break;
     plat::Lock l(queueLock);

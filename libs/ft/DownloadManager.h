@@ -7,8 +7,9 @@
 //
 // It never writes on its own initiative: every message leaves through a
 // flush operation, which the extension's write cycle calls in a fixed order
-// (aborts, releases, listing request, file requests, byte limits). A flush
-// that finds no room keeps the item queued.
+// (aborts, releases, listing request, file requests, the releases those
+// requests held back, byte limits). A flush that finds no room keeps the
+// item queued.
 #pragma once
 
 #include "ft/FileId.h"
@@ -88,6 +89,9 @@ public:
   virtual bool flushReqShare();
   // Thread-safe: a share proxy may be released last on any thread.
   virtual void releaseShare(uint32_t shareId);
+  // A share whose file requests still wait keeps its release until they
+  // are written (the write cycle flushes the releases again after the
+  // requests).
   virtual bool flushReleaseShares();
   // The request waits until a stream is registered under the id (see
   // flushFileRequests). end all ones: to the end of the file.
@@ -116,8 +120,9 @@ public:
   // Throws "A stream with that id already exists".
   void addStream(const FileId& id, Stream* stream);
   // Queues an abort, closes the stream with "Download cancelled" and asks
-  // for the write cycle that sends the abort: it may be called from a
-  // sink's report, a destructor or another thread.
+  // for the write cycle that sends the abort. On the extension's thread
+  // only (the sink it closes belongs there), also from a sink's report or
+  // a destructor.
   void cancelDownload(const FileId& id);
   // Has the connection's write cycle run on the extension's thread, to
   // send what was queued or renew the windows that grew. Any thread.
@@ -161,8 +166,9 @@ private:
   uint64_t listingBytes_;
   uint32_t shareId_;
   uint32_t shareFlags_;
-  // The release and abort queues may be filled from other threads; their
-  // lock is held only around the queue itself, never while calling out.
+  // The release queue may be filled from other threads (a share's last
+  // reference goes anywhere); the lock of both queues is held only around
+  // the queue itself, never while calling out.
   plat::Mutex queueLock;
   std::set<uint32_t> releases;
   std::set<FileId> aborts;

@@ -157,6 +157,8 @@ void Extension::writeMsgs(rfb::MsgHandler* connection) {
       pending |= download->flushReleaseShares();
       pending |= download->flushReqShare();
       pending |= download->flushFileRequests();
+      // The releases those requests held back.
+      pending |= download->flushReleaseShares();
       pending |= download->flushByteLimits();
     }
     if (UploadManager* upload = c->upload) {

@@ -91,8 +91,23 @@ void UploadManager::addFile(FileProxy* file) {
     vlog.error("No current share to add %s to", file->name.c_str());
     return;
   }
-  record->byName.emplace(file->name.c_str(), file);
-  record->entries.push_back(owned.release());
+  // In both or in neither: a file freed behind a name would be read when
+  // the name is requested.
+  record->entries.push_back(file);
+  try {
+    record->byName.emplace(file->name.c_str(), file);
+  } catch (...) {
+    record->entries.pop_back();
+    throw;
+  }
+  owned.release();
+}
+
+void UploadManager::abandonShare() {
+  plat::Lock l(lock);
+  history.erase(currentShare);
+  currentShare = 0;
+  listComplete_ = true;
 }
 
 void UploadManager::listComplete() {

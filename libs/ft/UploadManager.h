@@ -44,8 +44,13 @@ public:
   // which never hands out 0. Returns the id. The caller adds the files,
   // calls listComplete and then the extension's refreshUploads.
   virtual uint32_t newShare(uint32_t shareId, uint32_t flags);
-  // Takes ownership; the file joins the current share.
+  // Takes ownership, also when it throws: the file then is freed and the
+  // share is as it was. The file joins the current share.
   void addFile(FileProxy* file);
+  // The current share could not be made whole: it goes, with its files,
+  // and no share is current until the next newShare. Only before the
+  // share is offered (no connection has it).
+  void abandonShare();
   // No more files will be added to the current share.
   virtual void listComplete();
 

@@ -58,50 +58,54 @@ void ThreadedInStream::fail(const char* why) {
   SetEvent(dataReady);
 }
 
+void ThreadedInStream::failWithCaught() {
+  const char* why = plat::caughtText();
+  threadedInStreamLog.error("%s", why);
+  fail(why);
+}
+
 void ThreadedInStream::readAhead() {
-  for (;;) {
-    uint8_t* at;
-    int room;
-    {
+  try {
+    for (;;) {
+      uint8_t* at;
+      int room;
+      {
+        plat::Lock l(lock);
+        while (!finished && filled == buffer + BufferSize)
+          roomAvailable.wait(-1);
+        if (finished)
+          return;
+        at = filled;
+        room = (int)(buffer + BufferSize - filled);
+      }
+      // Outside the lock: the consumer only ever moves bytes below `at`.
+      int n = 0;
+      bool ended = false;
+      try {
+        source->check(true, 1);
+        n = source->avail() < room ? source->avail() : room;
+        memcpy(at, source->getptr(), n);
+        source->skip(n);
+        source->checkpoint();
+      } catch (rdr::EndOfStream& e) {
+        threadedInStreamLog.debug("%s", e.str());
+        ended = true;
+      }
       plat::Lock l(lock);
-      while (!finished && filled == buffer + BufferSize)
-        roomAvailable.wait(-1);
       if (finished)
         return;
-      at = filled;
-      room = (int)(buffer + BufferSize - filled);
+      // The consumer may have compacted the window meanwhile.
+      memmove(filled, at, n);
+      filled += n;
+      finished = ended;
+      SetEvent(dataReady);
+      if (ended)
+        return;
     }
-    // Outside the lock: the consumer only ever moves bytes below `at`.
-    int n = 0;
-    bool ended = false;
-    plat::String why;
-    try {
-      source->check(true, 1);
-      n = source->avail() < room ? source->avail() : room;
-      memcpy(at, source->getptr(), n);
-      source->skip(n);
-      source->checkpoint();
-    } catch (rdr::EndOfStream& e) {
-      threadedInStreamLog.debug("%s", e.str());
-      ended = true;
-    } catch (plat::Exception& e) {
-      threadedInStreamLog.error("%s", e.str());
-      ended = true;
-      why = e.str();
-    }
-    plat::Lock l(lock);
-    if (finished)
-      return;
-    // The consumer may have compacted the window meanwhile.
-    memmove(filled, at, n);
-    filled += n;
-    if (ended) {
-      finished = true;
-      failure = why;
-    }
-    SetEvent(dataReady);
-    if (ended)
-      return;
+  } catch (...) {
+    // Whatever it was (a read that failed, memory that ran out): an upload
+    // that never heard of it would wait for ever.
+    failWithCaught();
   }
 }
 

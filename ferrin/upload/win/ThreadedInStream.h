@@ -53,10 +53,14 @@ protected:
   bool overrun(int itemSize) override;
   void run() override { readAhead(); }
 
-  // The reading loop, until the source ends or the consumer goes.
+  // The reading loop, until the source ends or the consumer goes. Whatever
+  // it meets, of any type, fails the stream.
   void readAhead();
   // The source cannot be read at all: the consumer gets why.
   void fail(const char* why);
+  // In a catch block: logs what was caught, whatever its type, and fails
+  // the stream with it.
+  void failWithCaught();
   // Tells the reading thread to stop at its next step.
   void requestStop();
   // requestStop, then waits for the thread; every destructor of a class

@@ -5,6 +5,8 @@
 
 #include <ole2.h>
 
+#include <memory>
+
 namespace ft {
 
 ThreadedOleInStream::ThreadedOleInStream(IStream* stream, Handler* handler)
@@ -39,17 +41,25 @@ void ThreadedOleInStream::run() {
   IStream* stream = nullptr;
   IStream* taken = marshalled;
   marshalled = nullptr;
-  HRESULT got = CoGetInterfaceAndReleaseStream(taken, IID_IStream, (void**)&stream);
-  if (FAILED(got)) {
-    plat::SystemException e("CoGetInterfaceAndReleaseStream", (int)got);
-    threadedInStreamLog.error("%s", e.str());
-    fail(e.str());
-  } else {
-    source = new OleInStream(stream);
+  // Whatever fails here fails the stream; OLE is left and the consumer
+  // told that COM is done with on every way out.
+  try {
+    HRESULT got = CoGetInterfaceAndReleaseStream(taken, IID_IStream, (void**)&stream);
+    if (FAILED(got))
+      throw plat::SystemException("CoGetInterfaceAndReleaseStream", (int)got);
+    std::unique_ptr<OleInStream> reader;
+    try {
+      reader.reset(new OleInStream(stream));
+    } catch (...) {
+      stream->Release();
+      throw;
+    }
     stream->Release();
+    source = reader.get();
     readAhead();
-    delete source;
     source = nullptr;
+  } catch (...) {
+    failWithCaught();
   }
   if (SUCCEEDED(hr))
     OleUninitialize();

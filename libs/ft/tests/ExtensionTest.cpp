@@ -229,28 +229,74 @@ TEST_F(ExtensionTest, ShareReleasedLastIsWrittenByTheWriteCycleOnTheConnectionsT
 }
 
 TEST_F(ExtensionTest, AShareIsReleasedOnceWhoeverIsDoneWithItFirst) {
-  // Told from within a share callback or a sink's report, then by the last
-  // reference: one ReleaseShare, written by the write cycle.
+  // Told from within a share callback or a sink's report, again once that
+  // release is out, then by the last reference: one ReleaseShare, written
+  // by the write cycle.
   ft::ShareProxy* share = remoteShare(7);
   int before = probe.end.pipeOut.length();
   share->tellReleased();
-  share->tellReleased();
   EXPECT_EQ(before, probe.end.pipeOut.length());
+  EXPECT_EQ(Lines{"releaseShare 7"}, probe.sent());
+  share->tellReleased();
   dm()->clearCurrentShare();
   share->release();
-  EXPECT_EQ(Lines{"releaseShare 7"}, probe.sent());
+  EXPECT_EQ(Lines{}, probe.sent());
+}
+
+TEST_F(ExtensionTest, AShareReleasedWhileItsRequestsWaitIsReleasedAfterThem) {
+  // Streams opened ahead wait for their requests to go out, and the
+  // share's last reference goes (its data object replaced): after the
+  // release, the other end would answer them "File not shared".
+  for (bool room : {true, false}) {
+    uint32_t id = room ? 7 : 8;
+    std::string name = std::to_string(id);
+    ft::ShareProxy* share = remoteShare(id);
+    MemSink& ahead = sink(10);
+    dm()->addStream(ft::FileId(id, 0), &ahead);
+    dm()->requestFile(ft::FileId(id, 0), "f", 0, All);
+    dm()->releaseShare(5); // another share's release keeps its place
+    dm()->clearCurrentShare();
+    share->release();
+    if (!room) {
+      // Room for two releases, not for the request: the share's release
+      // waits for it.
+      probe.end.pipeOut.setSpace(24);
+      ext().writeMsgs(conn());
+      EXPECT_EQ(Lines{"releaseShare 5"}, probe.sent());
+      probe.end.pipeOut.setSpace(-1);
+      ext().writeMsgs(conn());
+    }
+    Lines expected{"reqFile 'f' " + name + "/0 10 0 18446744073709551615 0",
+                   "releaseShare " + name};
+    if (room)
+      expected.insert(expected.begin(), "releaseShare 5");
+    EXPECT_EQ(expected, probe.sent()) << room;
+  }
 }
 
 TEST_F(ExtensionTest, WritesAskedForWhileABatchIsReadWaitForTheCycleAfterIt) {
   CountingWaker waker;
   ext().setWaker(&waker);
+  int before = probe.end.pipeOut.length();
   {
     ft::Extension::ReadingBatch batch(&ext(), conn());
+    dm()->releaseShare(5);
     ext().requestWriteCycle(conn());
+    ext().scheduleWriteMsg(conn());
+    EXPECT_EQ(before, probe.end.pipeOut.length());
   }
   EXPECT_EQ(0, waker.wakes);
+  // The cycle after the batch, as the socket server runs it, writes it.
+  ext().writeMsgs(conn());
+  EXPECT_EQ(Lines{"releaseShare 5"}, probe.sent());
+  // Outside a batch the thread is woken, and the cycle it runs writes.
+  dm()->releaseShare(6);
   ext().requestWriteCycle(conn());
   EXPECT_EQ(1, waker.wakes);
+  before = probe.end.pipeOut.length();
+  ext().runRequestedWrites();
+  EXPECT_GT(probe.end.pipeOut.length(), before);
+  EXPECT_EQ(Lines{"releaseShare 6"}, probe.sent());
   ext().setWaker(nullptr);
 }
 

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <memory>
+#include <new>
 
 using testing_support::drain;
 using testing_support::pattern;
@@ -107,6 +108,23 @@ TEST_F(OleStreams, TheThreadedReaderPassesAReadFailureOn) {
     EXPECT_EQ(8000u, got.data.size());
     EXPECT_EQ(0u, got.failure.find("IStream::Read: ")) << got.failure;
   }
+  stream->Release();
+}
+
+TEST_F(OleStreams, TheThreadedReaderPassesOnWhateverTheStreamThrows) {
+  TestStream* stream = newTestIStream(pattern(9000));
+  stream->freeThreaded = true;
+  stream->failAt = 8000;
+  stream->piece = 4000;
+  stream->onFailure = [] { throw std::bad_alloc(); };
+  {
+    ft::ThreadedOleInStream in(stream, new NullHandler);
+    in.start();
+    auto got = drain(in);
+    EXPECT_EQ(8000u, got.data.size());
+    EXPECT_EQ("std::bad_alloc", got.failure);
+  }
+  EXPECT_EQ(1, stream->refCount()); // the reading thread let it go
   stream->Release();
 }
 

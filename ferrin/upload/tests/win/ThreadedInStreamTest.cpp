@@ -6,7 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <new>
+#include <utility>
+#include <vector>
 
 using ft::ThreadedInStream;
 using testing_support::drain;
@@ -15,18 +19,18 @@ using testing_support::pattern;
 namespace {
 
 // A blocking source that hands out its data slowly, in small pieces, and
-// may fail instead of ending.
+// may fail (throw whatever failure throws) instead of ending.
 class SlowSource : public rdr::BufferedInStream {
 public:
-  SlowSource(std::string data, int piece, int delayMs, const char* failure = nullptr)
-      : data(std::move(data)), piece(piece), delayMs(delayMs), failure(failure) {}
+  SlowSource(std::string data, int piece, int delayMs, std::function<void()> failure = nullptr)
+      : data(std::move(data)), piece(piece), delayMs(delayMs), failure(std::move(failure)) {}
 
 protected:
   int readData(uint8_t* buffer, int length) override {
     Sleep(delayMs);
     if (at == data.size()) {
       if (failure)
-        throw plat::Exception(failure);
+        failure();
       throw rdr::EndOfStream();
     }
     int n = (int)std::min<size_t>({(size_t)length, (size_t)piece, data.size() - at});
@@ -40,7 +44,7 @@ private:
   size_t at = 0;
   int piece;
   int delayMs;
-  const char* failure;
+  std::function<void()> failure;
 };
 
 struct HandlerRecord {
@@ -103,11 +107,26 @@ TEST_F(ThreadedTest, AnEmptySourceEndsOnTheFirstReadAfterTheReaderFinished) {
 }
 
 TEST_F(ThreadedTest, AFailingSourceIsNotTakenForAShortFile) {
-  auto in = open(new SlowSource("abc", 2, 0, "disk on fire"));
+  auto in = open(new SlowSource("abc", 2, 0, [] { throw plat::Exception("disk on fire"); }));
   auto got = drain(*in);
   EXPECT_FALSE(got.ended);
   EXPECT_EQ("abc", got.data);
   EXPECT_EQ("disk on fire", got.failure);
+}
+
+TEST_F(ThreadedTest, WhateverTheSourceThrowsFailsTheStream) {
+  // Not plat::Exceptions: the reading thread must not end without a word,
+  // or the upload would wait for ever.
+  std::vector<std::pair<std::function<void()>, std::string>> throws = {
+      {[] { throw std::bad_alloc(); }, "std::bad_alloc"},
+      {[] { throw 42; }, "unknown exception"}};
+  for (const auto& thrown : throws) {
+    auto in = open(new SlowSource("abc", 2, 0, thrown.first));
+    auto got = drain(*in);
+    EXPECT_FALSE(got.ended) << thrown.second;
+    EXPECT_EQ("abc", got.data) << thrown.second;
+    EXPECT_EQ(thrown.second, got.failure);
+  }
 }
 
 TEST_F(ThreadedTest, AStreamFreedWhileItsReaderWaitsForRoomStops) {

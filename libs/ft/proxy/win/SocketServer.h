@@ -11,6 +11,11 @@
 // they ask for run then too, before the wait. What the
 // extension writes early while a batch is read (the next files' requests,
 // renewals) leaves before the batch's end.
+//
+// Its block handler must run before the fd manager's (io::WinsockManager),
+// which pushes out what was written and tells the socket writable again:
+// make the server first, since block handlers run in the order they were
+// added.
 #pragma once
 
 #include "ft/Extension.h"

@@ -280,8 +280,10 @@ TEST_F(ShareDownloaderTest, FilesThatEndWhilePausedFinishOnResume) {
 
 TEST_F(ShareDownloaderTest, FilesThatEndWhilePausedAreDeletedOnCancel) {
   ShareDownloader::DownloadId id = start({new MemFile("s", "small"), new MemFile("t", "tiny")});
-  downloader.pause(id);
+  link.step();          // the requests go out with their windows
+  downloader.pause(id); // the files arrive whole and wait for a resume
   link.run();
+  ASSERT_EQ(9u, b.download()->bytesReceived());
   std::vector<std::string> before = recorder.calls;
   downloader.cancel(id);
   link.run();
