@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace ft {
@@ -18,8 +19,8 @@ static plat::LogWriter vlog("CollectFiles");
 
 namespace {
 
-// A path as it resolves, whatever its spelling: full, with long names, in
-// capitals.
+// A path as it resolves, whatever its spelling: full, with long names,
+// without the "\\?\" prefix, in capitals.
 std::string resolvedPath(const wchar_t* path) {
   DWORD length = GetFullPathNameW(path, 0, nullptr, nullptr);
   std::vector<wchar_t> full(length ? length : 1);
@@ -29,8 +30,13 @@ std::string resolvedPath(const wchar_t* path) {
   std::vector<wchar_t> longer(length ? length : 1);
   if (length && GetLongPathNameW(full.data(), longer.data(), length) < length)
     full.swap(longer);
-  CharUpperBuffW(full.data(), (DWORD)wcslen(full.data()));
-  plat::String utf8 = plat::String::adopt(plat::W2MB(full.data()));
+  std::wstring resolved(full.data());
+  if (resolved.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+    resolved.replace(0, 8, L"\\\\");
+  else if (resolved.compare(0, 4, L"\\\\?\\") == 0)
+    resolved.erase(0, 4);
+  CharUpperBuffW(&resolved[0], (DWORD)resolved.size());
+  plat::String utf8 = plat::String::adopt(plat::W2MB(resolved.c_str()));
   return utf8.c_str();
 }
 
@@ -60,6 +66,25 @@ bool isOfferableName(const char* name) {
 
 bool FileCollection::firstTime(std::string key) { return seen_.insert(std::move(key)).second; }
 
+bool FileCollection::collectedBefore(const wchar_t* path) {
+  std::vector<Collected>& others = resolved_[resolvedPath(path)];
+  if (others.empty()) {
+    others.push_back({path, false, FileIdentity()});
+    return false;
+  }
+  FileIdentity identity = identity_(path);
+  for (Collected& other : others) {
+    if (!other.lookedUp) {
+      other.identity = identity_(other.path.c_str());
+      other.lookedUp = true;
+    }
+    if (identity.sameAs(other.identity))
+      return true;
+  }
+  others.push_back({path, true, identity});
+  return false;
+}
+
 void FileCollection::addPath(const char* path, const char* name) {
   if (!isOfferableName(name))
     throw plat::ExceptionFmt("Not offered: a file named \"%.100s\"", name);
@@ -67,23 +92,14 @@ void FileCollection::addPath(const char* path, const char* name) {
   if (!firstTime(std::string("n:") + path))
     return;
   plat::WString widePath(path);
-  if (!firstTime("p:" + resolvedPath(widePath.c_str())))
+  if (collectedBefore(widePath.c_str()))
     return;
   plat::WString wideName(name);
   std::unique_ptr<FileProxy> file(new FileProxyWin32File(widePath.c_str(), wideName.c_str()));
-  if (!isEntered(*file, widePath.c_str())) {
-    out_->push_back(file.release());
-    return;
-  }
-  // A folder has no other names than the ways to it: one reached before
-  // is the same name again.
-  FileIdentity folder = identity_(widePath.c_str());
-  if (folder.known() && !folders_.insert(folder).second) {
-    vlog.info("%s: a folder named before; collected once", path);
-    return;
-  }
+  bool entered = isEntered(*file, widePath.c_str());
   out_->push_back(file.release());
-  enter(path, name, {folder});
+  if (entered)
+    enter(path, name, {identity_(widePath.c_str())});
 }
 
 void FileCollection::enter(const char* path, const char* name,

@@ -4,13 +4,20 @@
 // is a reparse point (a junction or a link) is offered, but not entered:
 // it may lead anywhere, back up its own tree included.
 //
-// Every name the user copied is offered, hard links of one file included.
-// Only the same name reached again is skipped: a path named again, or
-// spelled otherwise (case, "." and "..", a short name), and a folder named
-// again by a path that leads to it some other way. So a list from another
-// program that names one large folder a million times, by whatever
-// spelling, gives its files once. A folder below that leads back to one
-// being entered (a mount of its own tree) is offered but not entered.
+// Every name the user copied is offered, hard links of one file included,
+// and so are names that differ only in case: in a case-sensitive folder
+// (made so on Windows, by Linux tools, on a network share) they are
+// different files. Two names are one only when they are the same path as
+// named, or when they resolve to the same path (spelled otherwise: case,
+// "." and "..", a short name, the "\\?\" prefix) and the volume says that
+// they are the same file or folder; ids that are unknown never say so. So
+// a list from another program that names one large folder a million times,
+// by whatever spelling, gives its files once where the volume gives ids;
+// and a name costs no look-up of its id unless its resolved path meets
+// another's.
+//
+// A folder below that leads back to one being entered (a mount of its own
+// tree) is offered but not entered.
 #pragma once
 
 #include "ferrin/win/FileIdentity.h"
@@ -18,8 +25,8 @@
 #include "ft/ManagedVector.h"
 
 #include <functional>
-#include <set>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -58,6 +65,18 @@ public:
   void addItem(const os::ShellItem& item, const char* prefix);
 
 private:
+  // A path collected, by the path it resolves to; its identity is looked
+  // up once another path resolves there too.
+  struct Collected {
+    std::wstring path;
+    bool lookedUp;
+    FileIdentity identity;
+  };
+
+  // Whether the path is a file or folder collected before: it resolves to
+  // the same path as one, and the volume says it is the same. Notes it
+  // when not.
+  bool collectedBefore(const wchar_t* path);
   // The entries of a folder and the trees of its sub-folders; entered: the
   // folders being entered, this one last.
   void enter(const char* path, const char* name, const std::vector<FileIdentity>& entered);
@@ -66,10 +85,10 @@ private:
 
   ManagedVector<FileProxy>* out_;
   IdentityLookup identity_;
-  // Paths as named and as they resolve, and virtual folders.
+  // Paths as named, and virtual folders.
   std::unordered_set<std::string> seen_;
-  // The folders named, where their identity is known.
-  std::set<FileIdentity> folders_;
+  // The paths collected, by the path they resolve to.
+  std::unordered_map<std::string, std::vector<Collected>> resolved_;
 };
 
 } // namespace ft

@@ -1,7 +1,10 @@
 // Collecting copied files: every name the user copied is offered, hard
-// links of one file included, whatever ids the volume gives; only the same
-// name reached again is collected once.
+// links of one file and names that differ only in case included, whatever
+// ids the volume gives; only the same name reached again is collected
+// once.
 #include "ferrin/win/CollectFiles.h"
+#include "ferrin/upload/win/FileProxyWin32File.h"
+#include "testing/ChildProcess.h"
 #include "testing/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +54,21 @@ bool endsWith(const wchar_t* path, const wchar_t* end) {
   return length >= endLength && _wcsicmp(path + length - endLength, end) == 0;
 }
 
+// The names in a folder, as listed.
+std::set<std::string> listed(const std::wstring& folder) {
+  std::set<std::string> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE)
+    return names;
+  do
+    if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L".."))
+      names.insert(utf8(found.cFileName));
+  while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
 } // namespace
 
 TEST_F(Collecting, EveryHardLinkOfAFileIsOffered) {
@@ -78,7 +96,7 @@ TEST_F(Collecting, EveryHardLinkOfAFileIsOffered) {
   EXPECT_EQ(expected, names());
 }
 
-TEST_F(Collecting, AFolderReachedByAPathThatDoesNotResolveTheSameIsCollectedOnce) {
+TEST_F(Collecting, AFolderNamedWithTheLongPathPrefixIsCollectedOnce) {
   ft::FileCollection collection(&got);
   collection.addPath(dir.file("tree").c_str(), "tree");
   collection.addPath(("\\\\?\\" + dir.file("tree")).c_str(), "tree");
@@ -86,10 +104,13 @@ TEST_F(Collecting, AFolderReachedByAPathThatDoesNotResolveTheSameIsCollectedOnce
 }
 
 TEST_F(Collecting, IdsThatMeanNoneLoseNoFolder) {
+  // Nothing says the two spellings are one folder: both are offered.
+  std::multiset<std::string> twice = TreeNames;
+  twice.insert(TreeNames.begin(), TreeNames.end());
   for (ft::FileIdentity none :
        {ft::FileIdentity::fromIndex(7, ~0ULL), ft::FileIdentity::fromIndex(7, 0),
         ft::FileIdentity::fromId(7, ~0ULL, ~0ULL)})
-    EXPECT_EQ(TreeNames, collectTree([none](const wchar_t*) { return none; }))
+    EXPECT_EQ(twice, collectTree([none](const wchar_t*) { return none; }))
         << std::hex << none.high << ":" << none.low;
 }
 
@@ -111,4 +132,41 @@ TEST_F(Collecting, AFolderThatLeadsBackUpItsTreeIsOfferedButNotEntered) {
               uint64_t low = endsWith(path, L"one") ? 1 : endsWith(path, L"two") ? 2 : 3;
               return ft::FileIdentity::fromId(7, low, 0);
             }));
+}
+
+TEST(CollectingCaseNames, NamesThatDifferOnlyInCaseAreEachOfferedWithTheirTrees) {
+  // Made by the build: without a case-sensitive folder the test would
+  // check nothing.
+  std::wstring folder = programFolder() + L"case-names";
+  std::set<std::string> top = listed(folder);
+  ASSERT_EQ((std::set<std::string>{"case.txt", "Case.txt", "dir", "Dir"}), top)
+      << "the build made no folder of names that differ only in case at " << utf8(folder);
+
+  ft::ManagedVector<ft::FileProxy> got;
+  ft::FileCollection collection(&got);
+  for (const std::string& name : top)
+    collection.addPath((utf8(folder) + "\\" + name).c_str(), name.c_str());
+  // A name again, and another spelling of one, are the same name.
+  collection.addPath((utf8(folder) + "\\Case.txt").c_str(), "Case.txt");
+  collection.addPath((utf8(folder) + "\\dir\\..\\Dir").c_str(), "Dir");
+  collection.addPath((utf8(folder) + "\\.\\case.txt").c_str(), "case.txt");
+
+  std::multiset<std::string> names;
+  for (const ft::FileProxy* file : got) {
+    names.insert(file->name.c_str());
+    if (file->flags & ft::ShareEntry::Directory)
+      continue;
+    // The file offered under a name is the file of that name: each holds
+    // its name, line after line.
+    std::string contents = readFile(static_cast<const ft::FileProxyWin32File*>(file)->path());
+    std::string expected;
+    while (expected.size() < contents.size())
+      expected += std::string(file->name.c_str()) + "\n";
+    EXPECT_FALSE(contents.empty()) << file->name.c_str();
+    EXPECT_EQ(expected, contents) << file->name.c_str();
+  }
+  EXPECT_EQ((std::multiset<std::string>{"case.txt", "Case.txt", "dir", "dir/a.txt", "dir/sub",
+                                        "dir/sub/b.txt", "Dir", "Dir/a.txt", "Dir/sub",
+                                        "Dir/sub/b.txt"}),
+            names);
 }
