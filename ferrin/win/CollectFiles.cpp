@@ -48,6 +48,30 @@ bool isEntered(const FileProxy& entry, const wchar_t* path) {
   return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// A folder entered, and the one it was entered from.
+struct Entered {
+  FileIdentity identity;
+  size_t above;
+};
+const size_t Top = ~(size_t)0;
+
+// Whether the folder is one of those entered on the way to it, from.
+bool leadsBack(const std::vector<Entered>& entered, size_t from, const FileIdentity& folder) {
+  if (!folder.known())
+    return false;
+  for (size_t at = from; at != Top; at = entered[at].above)
+    if (folder.sameAs(entered[at].identity))
+      return true;
+  return false;
+}
+
+// A folder whose entries are still to be walked.
+struct Pending {
+  std::string path;
+  std::string name;
+  size_t entered; // its own place among the folders entered
+};
+
 } // namespace
 
 bool isOfferableName(const char* name) {
@@ -99,33 +123,45 @@ void FileCollection::addPath(const char* path, const char* name) {
   bool entered = isEntered(*file, widePath.c_str());
   out_->push_back(file.release());
   if (entered)
-    enter(path, name, {identity_(widePath.c_str())});
+    walk(path, name, identity_(widePath.c_str()));
 }
 
-void FileCollection::enter(const char* path, const char* name,
-                           const std::vector<FileIdentity>& entered) {
-  os::DirIterator entries(path, "*");
-  while (entries.next()) {
-    std::string child = std::string(name) + "/" + entries.name();
-    // One file that cannot be looked at (gone meanwhile) costs only itself.
-    try {
-      plat::WString widePath(entries.fullPath());
-      plat::WString wideName(child.c_str());
-      out_->push_back(new FileProxyWin32File(widePath.c_str(), wideName.c_str()));
-      if (!entries.isDirectory() || entries.isReparsePoint())
-        continue;
-      FileIdentity folder = identity_(widePath.c_str());
-      if (std::any_of(entered.begin(), entered.end(),
-                      [&](const FileIdentity& above) { return folder.sameAs(above); })) {
-        vlog.error("%s: leads back to a folder above it; not entered", child.c_str());
-        continue;
+void FileCollection::walk(const char* path, const char* name, const FileIdentity& identity) {
+  std::vector<Entered> entered = {{identity, Top}};
+  std::vector<Pending> pending = {{path, name, 0}};
+  while (!pending.empty()) {
+    Pending folder = std::move(pending.back());
+    pending.pop_back();
+    size_t firstBelow = pending.size();
+    os::DirIterator entries(folder.path.c_str(), "*");
+    while (entries.next()) {
+      std::string child = folder.name + "/" + entries.name();
+      // One file that cannot be looked at (gone meanwhile) costs only itself.
+      try {
+        plat::WString widePath(entries.fullPath());
+        plat::WString wideName(child.c_str());
+        out_->push_back(new FileProxyWin32File(widePath.c_str(), wideName.c_str()));
+        if (!entries.isDirectory() || entries.isReparsePoint())
+          continue;
+        // A separator and a name of one unit below it.
+        if (wcslen(widePath.c_str()) + 2 > LongestPath) {
+          vlog.error("Offered but not entered, too deep for a path below it to open: %s",
+                     child.c_str());
+          continue;
+        }
+        FileIdentity below = identity_(widePath.c_str());
+        if (leadsBack(entered, folder.entered, below)) {
+          vlog.error("%s: leads back to a folder above it; not entered", child.c_str());
+          continue;
+        }
+        entered.push_back({below, folder.entered});
+        pending.push_back({entries.fullPath(), child, entered.size() - 1});
+      } catch (const plat::Exception& e) {
+        vlog.error("%s: %s", child.c_str(), e.str());
       }
-      std::vector<FileIdentity> below(entered);
-      below.push_back(folder);
-      enter(entries.fullPath(), child.c_str(), below);
-    } catch (const plat::Exception& e) {
-      vlog.error("%s: %s", child.c_str(), e.str());
     }
+    // The first sub-folder listed is walked first.
+    std::reverse(pending.begin() + firstBelow, pending.end());
   }
 }
 

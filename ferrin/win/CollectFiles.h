@@ -16,8 +16,14 @@
 // and a name costs no look-up of its id unless its resolved path meets
 // another's.
 //
-// A folder below that leads back to one being entered (a mount of its own
-// tree) is offered but not entered.
+// The walk below a folder takes no more stack for a deeper level, and
+// keeps of each folder entered only its id and the folder above it. A
+// folder below that leads back to one being entered (a mount of its own
+// tree) is offered but not entered. Where the volume gives no ids (a link
+// on a server that does not say it is one may lead back up unseen), the
+// walk ends where the system could open nothing deeper: a folder whose
+// path leaves no room below it within the longest path is offered but not
+// entered, and the log names it.
 #pragma once
 
 #include "ferrin/win/FileIdentity.h"
@@ -40,6 +46,9 @@ namespace ft {
 // components, none empty, "." or "..", no drive or stream (':'), no
 // control characters.
 bool isOfferableName(const char* name);
+
+// The longest path the system opens, in UTF-16 units.
+const size_t LongestPath = 32767;
 
 // The files of one list, each name once.
 class FileCollection {
@@ -77,9 +86,8 @@ private:
   // the same path as one, and the volume says it is the same. Notes it
   // when not.
   bool collectedBefore(const wchar_t* path);
-  // The entries of a folder and the trees of its sub-folders; entered: the
-  // folders being entered, this one last.
-  void enter(const char* path, const char* name, const std::vector<FileIdentity>& entered);
+  // The entries of the folder's tree, the folder's identity given.
+  void walk(const char* path, const char* name, const FileIdentity& identity);
   // False when the key was met before; notes it.
   bool firstTime(std::string key);
 
