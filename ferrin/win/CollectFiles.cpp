@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace ft {
@@ -18,8 +19,8 @@ static plat::LogWriter vlog("CollectFiles");
 
 namespace {
 
-// A path as it resolves, whatever its spelling: full, with long names, in
-// capitals.
+// A path as it resolves, whatever its spelling: full, with long names,
+// without the "\\?\" prefix, in capitals.
 std::string resolvedPath(const wchar_t* path) {
   DWORD length = GetFullPathNameW(path, 0, nullptr, nullptr);
   std::vector<wchar_t> full(length ? length : 1);
@@ -29,8 +30,13 @@ std::string resolvedPath(const wchar_t* path) {
   std::vector<wchar_t> longer(length ? length : 1);
   if (length && GetLongPathNameW(full.data(), longer.data(), length) < length)
     full.swap(longer);
-  CharUpperBuffW(full.data(), (DWORD)wcslen(full.data()));
-  plat::String utf8 = plat::String::adopt(plat::W2MB(full.data()));
+  std::wstring resolved(full.data());
+  if (resolved.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+    resolved.replace(0, 8, L"\\\\");
+  else if (resolved.compare(0, 4, L"\\\\?\\") == 0)
+    resolved.erase(0, 4);
+  CharUpperBuffW(&resolved[0], (DWORD)resolved.size());
+  plat::String utf8 = plat::String::adopt(plat::W2MB(resolved.c_str()));
   return utf8.c_str();
 }
 
@@ -41,6 +47,30 @@ bool isEntered(const FileProxy& entry, const wchar_t* path) {
   DWORD attributes = GetFileAttributesW(path);
   return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
+
+// A folder entered, and the one it was entered from.
+struct Entered {
+  FileIdentity identity;
+  size_t above;
+};
+const size_t Top = ~(size_t)0;
+
+// Whether the folder is one of those entered on the way to it, from.
+bool leadsBack(const std::vector<Entered>& entered, size_t from, const FileIdentity& folder) {
+  if (!folder.known())
+    return false;
+  for (size_t at = from; at != Top; at = entered[at].above)
+    if (folder.sameAs(entered[at].identity))
+      return true;
+  return false;
+}
+
+// A folder whose entries are still to be walked.
+struct Pending {
+  std::string path;
+  std::string name;
+  size_t entered; // its own place among the folders entered
+};
 
 } // namespace
 
@@ -60,6 +90,25 @@ bool isOfferableName(const char* name) {
 
 bool FileCollection::firstTime(std::string key) { return seen_.insert(std::move(key)).second; }
 
+bool FileCollection::collectedBefore(const wchar_t* path) {
+  std::vector<Collected>& others = resolved_[resolvedPath(path)];
+  if (others.empty()) {
+    others.push_back({path, false, FileIdentity()});
+    return false;
+  }
+  FileIdentity identity = identity_(path);
+  for (Collected& other : others) {
+    if (!other.lookedUp) {
+      other.identity = identity_(other.path.c_str());
+      other.lookedUp = true;
+    }
+    if (identity.sameAs(other.identity))
+      return true;
+  }
+  others.push_back({path, true, identity});
+  return false;
+}
+
 void FileCollection::addPath(const char* path, const char* name) {
   if (!isOfferableName(name))
     throw plat::ExceptionFmt("Not offered: a file named \"%.100s\"", name);
@@ -67,49 +116,52 @@ void FileCollection::addPath(const char* path, const char* name) {
   if (!firstTime(std::string("n:") + path))
     return;
   plat::WString widePath(path);
-  if (!firstTime("p:" + resolvedPath(widePath.c_str())))
+  if (collectedBefore(widePath.c_str()))
     return;
   plat::WString wideName(name);
   std::unique_ptr<FileProxy> file(new FileProxyWin32File(widePath.c_str(), wideName.c_str()));
-  if (!isEntered(*file, widePath.c_str())) {
-    out_->push_back(file.release());
-    return;
-  }
-  // A folder has no other names than the ways to it: one reached before
-  // is the same name again.
-  FileIdentity folder = identity_(widePath.c_str());
-  if (folder.known() && !folders_.insert(folder).second) {
-    vlog.info("%s: a folder named before; collected once", path);
-    return;
-  }
+  bool entered = isEntered(*file, widePath.c_str());
   out_->push_back(file.release());
-  enter(path, name, {folder});
+  if (entered)
+    walk(path, name, identity_(widePath.c_str()));
 }
 
-void FileCollection::enter(const char* path, const char* name,
-                           const std::vector<FileIdentity>& entered) {
-  os::DirIterator entries(path, "*");
-  while (entries.next()) {
-    std::string child = std::string(name) + "/" + entries.name();
-    // One file that cannot be looked at (gone meanwhile) costs only itself.
-    try {
-      plat::WString widePath(entries.fullPath());
-      plat::WString wideName(child.c_str());
-      out_->push_back(new FileProxyWin32File(widePath.c_str(), wideName.c_str()));
-      if (!entries.isDirectory() || entries.isReparsePoint())
-        continue;
-      FileIdentity folder = identity_(widePath.c_str());
-      if (std::any_of(entered.begin(), entered.end(),
-                      [&](const FileIdentity& above) { return folder.sameAs(above); })) {
-        vlog.error("%s: leads back to a folder above it; not entered", child.c_str());
-        continue;
+void FileCollection::walk(const char* path, const char* name, const FileIdentity& identity) {
+  std::vector<Entered> entered = {{identity, Top}};
+  std::vector<Pending> pending = {{path, name, 0}};
+  while (!pending.empty()) {
+    Pending folder = std::move(pending.back());
+    pending.pop_back();
+    size_t firstBelow = pending.size();
+    os::DirIterator entries(folder.path.c_str(), "*");
+    while (entries.next()) {
+      std::string child = folder.name + "/" + entries.name();
+      // One file that cannot be looked at (gone meanwhile) costs only itself.
+      try {
+        plat::WString widePath(entries.fullPath());
+        plat::WString wideName(child.c_str());
+        out_->push_back(new FileProxyWin32File(widePath.c_str(), wideName.c_str()));
+        if (!entries.isDirectory() || entries.isReparsePoint())
+          continue;
+        // A separator and a name of one unit below it.
+        if (wcslen(widePath.c_str()) + 2 > LongestPath) {
+          vlog.error("Offered but not entered, too deep for a path below it to open: %s",
+                     child.c_str());
+          continue;
+        }
+        FileIdentity below = identity_(widePath.c_str());
+        if (leadsBack(entered, folder.entered, below)) {
+          vlog.error("%s: leads back to a folder above it; not entered", child.c_str());
+          continue;
+        }
+        entered.push_back({below, folder.entered});
+        pending.push_back({entries.fullPath(), child, entered.size() - 1});
+      } catch (const plat::Exception& e) {
+        vlog.error("%s: %s", child.c_str(), e.str());
       }
-      std::vector<FileIdentity> below(entered);
-      below.push_back(folder);
-      enter(entries.fullPath(), child.c_str(), below);
-    } catch (const plat::Exception& e) {
-      vlog.error("%s: %s", child.c_str(), e.str());
     }
+    // The first sub-folder listed is walked first.
+    std::reverse(pending.begin() + firstBelow, pending.end());
   }
 }
 

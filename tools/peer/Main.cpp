@@ -22,6 +22,9 @@
 //   kivpeer --hard-links   files at the top and a hard link beside each,
 //                          copied by kivcopy: every name offered, saved and
 //                          checked
+//   kivpeer --case-names   files and folders whose names differ only in
+//                          case, copied by kivcopy: every name offered, each
+//                          with the bytes of its own file
 //   kivpeer --hostile-copy copies other programs make, not all of them well
 //                          (HostileCopyRoad.h): each offered, or not, with
 //                          ferrin serving on; then ferrin whose clipboard
@@ -48,6 +51,7 @@
 //   kivpeer --reset        the connection reset while ferrin's output waits
 //                          for the peer: ferrin ends with 0
 #include "CallCounts.h"
+#include "CaseNamesRoad.h"
 #include "CopyRoad.h"
 #include "EmptyShareRoad.h"
 #include "FetchRoad.h"
@@ -369,6 +373,7 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
         strcmp(a, "--paste") == 0 ||
         strcmp(a, "--paste-many") == 0 || strcmp(a, "--copy") == 0 ||
         strcmp(a, "--hostile-copy") == 0 || strcmp(a, "--hard-links") == 0 ||
+        strcmp(a, "--case-names") == 0 ||
         strcmp(a, "--send") == 0 || strcmp(a, "--empty-share") == 0 ||
         strcmp(a, "--flood") == 0 || strcmp(a, "--reset") == 0) {
       o->mode = a + 2;
@@ -531,6 +536,33 @@ int hardLinks(const Options& options) {
                   "hard links: each file and its link offered; ferrin ended with 0");
 }
 
+// The case-sensitive folder the build makes beside ferrin's tests.
+int caseNames(const Options& options) {
+  std::string work = makeWorkDir("case names");
+  Helpers helpers = helpersIn(work, options);
+  std::wstring beside = testing_support::programFolder() + L"..\\..\\ferrin\\tests\\case-names";
+  wchar_t folder[MAX_PATH];
+  if (!GetFullPathNameW(beside.c_str(), MAX_PATH, folder, nullptr))
+    return endMode(options, "case names", false, "no folder " + utf8(beside), work, nullptr);
+  PeerSession session(options.ferrin, work + "\\ferrin.log", true, L"");
+  std::string problem;
+  bool ok = session.start(&problem);
+  uint32_t lastShare = 0;
+  for (const char* formats : {"idlist,hdrop", "hdrop"}) {
+    if (!ok)
+      break;
+    CopyResult result = copyCaseNames(session, utf8(folder), formats, helpers, &lastShare);
+    ok = result.ok;
+    problem = result.problem;
+    if (ok)
+      printf("case names (%s): case.txt, Case.txt, dir and Dir offered with their trees, each "
+             "file with the bytes of its own name\n",
+             formats);
+  }
+  ok = ok && session.finish(&problem);
+  return endMode(options, "case names", ok, problem, work, "case names: ferrin ended with 0");
+}
+
 int hostileCopy(const Options& options) {
   std::string work = makeWorkDir("hostile");
   Helpers helpers = helpersIn(work, options);
@@ -691,6 +723,8 @@ int main() {
       return hostileCopy(options);
     if (options.mode == "hard-links")
       return hardLinks(options);
+    if (options.mode == "case-names")
+      return caseNames(options);
     if (options.mode == "send")
       return sendRoad(options) ? 0 : 1;
     if (options.mode == "empty-share")
