@@ -1,15 +1,164 @@
 // The main of every test program. Under Windows a crash must end the test
 // at once: no error boxes, no waiting for a debugger.
+//
+// A test that hangs must not hang the run: given a time budget (seconds in
+// KIV_TEST_BUDGET, which kiv_test sets a little under the test's CTest
+// limit), a watchdog ends the program once it is spent, naming the test
+// that was running. Whatever gtest is told to print (--gtest_brief), that
+// line is written; under Windows so is one naming the test that crashes.
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace {
+
+typedef std::chrono::steady_clock Clock;
+
+// What the program ends with when its budget is spent.
+const int WatchdogExit = 124;
+
+double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+class Watchdog : public testing::EmptyTestEventListener {
+public:
+  // Without a budget it only names a test that crashes.
+  explicit Watchdog(double budget)
+      : budget_(budget), started_(Clock::now()),
+        deadline_(started_ + std::chrono::duration_cast<Clock::duration>(
+                                 std::chrono::duration<double>(budget))) {
+    if (budget > 0)
+      thread_ = std::thread([this] { watch(); });
+#ifdef _WIN32
+    current_ = this;
+    SetUnhandledExceptionFilter(crashed);
+#endif
+  }
+
+  // Called once the tests have run, before the listener is deleted.
+  void stop() {
+    {
+      std::lock_guard<std::mutex> l(lock_);
+      stopped_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable())
+      thread_.join();
+  }
+
+  void OnTestStart(const testing::TestInfo& test) override {
+    std::lock_guard<std::mutex> l(lock_);
+    running_ = std::string(test.test_suite_name()) + "." + test.name();
+    testStarted_ = Clock::now();
+  }
+  void OnTestEnd(const testing::TestInfo&) override {
+    std::lock_guard<std::mutex> l(lock_);
+    last_ = running_;
+    running_.clear();
+  }
+
+private:
+#ifdef _WIN32
+  static LONG WINAPI crashed(EXCEPTION_POINTERS* info) {
+    Watchdog* self = current_;
+    // The crash may have come with the lock held: the name is then not read.
+    std::unique_lock<std::mutex> l(self->lock_, std::try_to_lock);
+    fprintf(stderr, "watchdog: %s ended the program with exception %08lx at %p\n",
+            !l ? "(unknown)" : self->running_.empty() ? "no test" : self->running_.c_str(),
+            (unsigned long)info->ExceptionRecord->ExceptionCode,
+            info->ExceptionRecord->ExceptionAddress);
+    fflush(stderr);
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
+  static Watchdog* current_;
+#endif
+
+  void watch() {
+    std::unique_lock<std::mutex> l(lock_);
+    if (wake_.wait_until(l, deadline_, [this] { return stopped_; }))
+      return;
+    Clock::time_point now = Clock::now();
+    char line[600];
+    if (!running_.empty())
+      snprintf(line, sizeof(line),
+               "watchdog: %s has run for %.1f s and the program's budget of %.0f s is spent; "
+               "the program is ended\n",
+               running_.c_str(), seconds(now - testStarted_), budget_);
+    else
+      snprintf(line, sizeof(line),
+               "watchdog: the program's budget of %.0f s is spent outside any test (the last "
+               "to end: %s); the program is ended\n",
+               budget_, last_.empty() ? "none" : last_.c_str());
+    // The line goes first: flushing what gtest buffered could block on a
+    // thread that hangs holding stdout, and is given a moment at most.
+    fputs(line, stderr);
+    fflush(stderr);
+    static std::atomic<bool> flushed{false};
+    std::thread([] {
+      fflush(stdout);
+      flushed = true;
+    }).detach();
+    for (int i = 0; i < 100 && !flushed; i++)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+#ifdef _WIN32
+    // Nothing of the process may run on: no DLL detach, no static
+    // destructors that could wait on the hung test.
+    TerminateProcess(GetCurrentProcess(), WatchdogExit);
+#endif
+    std::_Exit(WatchdogExit);
+  }
+
+  const double budget_;
+  const Clock::time_point started_;
+  const Clock::time_point deadline_;
+  std::mutex lock_;
+  std::condition_variable wake_;
+  bool stopped_ = false;
+  std::string running_;
+  std::string last_;
+  Clock::time_point testStarted_;
+  std::thread thread_;
+};
+
+#ifdef _WIN32
+Watchdog* Watchdog::current_ = nullptr;
+#endif
+
+// The budget in seconds; 0 for none.
+double budget() {
+  const char* text = getenv("KIV_TEST_BUDGET");
+  if (!text || !*text)
+    return 0;
+  char* end = nullptr;
+  double value = strtod(text, &end);
+  if (*end || !(value > 0)) {
+    fprintf(stderr, "KIV_TEST_BUDGET=%s is not a number of seconds; no watchdog\n", text);
+    return 0;
+  }
+  return value;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
 #ifdef _WIN32
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
 #endif
   testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  Watchdog* watchdog = new Watchdog(budget());
+  // The listener list owns it.
+  testing::UnitTest::GetInstance()->listeners().Append(watchdog);
+  int result = RUN_ALL_TESTS();
+  watchdog->stop();
+  return result;
 }
