@@ -185,7 +185,7 @@ TEST(WindowThread, NamedEventAndShowRequestsReachTheDialogOnItsThread) {
     SetEvent(named);
     ASSERT_TRUE(waitFor(seen.shown, 1));
     EXPECT_NE(GetCurrentThreadId(), seen.thread.load());
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(named, 100));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(named, 0));
     CloseHandle(named);
 
     thread.showDialog();
