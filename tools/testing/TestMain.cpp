@@ -10,6 +10,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 #include <atomic>
@@ -17,6 +19,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -29,6 +32,18 @@ typedef std::chrono::steady_clock Clock;
 const int WatchdogExit = 124;
 
 double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// Straight to the standard error, past the C library's stream and its
+// lock: the thread that hung or crashed may hold it.
+void say(const char* line) {
+#ifdef _WIN32
+  DWORD written;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, (DWORD)strlen(line), &written, nullptr);
+#else
+  ssize_t written = write(2, line, strlen(line));
+  (void)written;
+#endif
+}
 
 class Watchdog : public testing::EmptyTestEventListener {
 public:
@@ -73,11 +88,12 @@ private:
     Watchdog* self = current_;
     // The crash may have come with the lock held: the name is then not read.
     std::unique_lock<std::mutex> l(self->lock_, std::try_to_lock);
-    fprintf(stderr, "watchdog: %s ended the program with exception %08lx at %p\n",
-            !l ? "(unknown)" : self->running_.empty() ? "no test" : self->running_.c_str(),
-            (unsigned long)info->ExceptionRecord->ExceptionCode,
-            info->ExceptionRecord->ExceptionAddress);
-    fflush(stderr);
+    char line[600];
+    snprintf(line, sizeof(line), "watchdog: %s ended the program with exception %08lx at %p\n",
+             !l ? "(unknown)" : self->running_.empty() ? "no test" : self->running_.c_str(),
+             (unsigned long)info->ExceptionRecord->ExceptionCode,
+             info->ExceptionRecord->ExceptionAddress);
+    say(line);
     return EXCEPTION_CONTINUE_SEARCH;
   }
   static Watchdog* current_;
@@ -101,8 +117,7 @@ private:
                budget_, last_.empty() ? "none" : last_.c_str());
     // The line goes first: flushing what gtest buffered could block on a
     // thread that hangs holding stdout, and is given a moment at most.
-    fputs(line, stderr);
-    fflush(stderr);
+    say(line);
     static std::atomic<bool> flushed{false};
     std::thread([] {
       fflush(stdout);
