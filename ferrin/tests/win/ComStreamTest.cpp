@@ -22,7 +22,6 @@
 #include <random>
 #include <stdexcept>
 #include <string>
-#include <thread>
 
 using namespace testing_support;
 using ferrin_test::RemoteReader;

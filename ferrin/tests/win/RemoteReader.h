@@ -26,6 +26,7 @@ class RemoteReader {
     HRESULT last = E_PENDING;
     int reads = 0;
   };
+  std::shared_ptr<State> state;
 
 public:
   // Takes over the caller's reference to the proxy, which must be for this
@@ -46,12 +47,6 @@ public:
         [shared, marshalled, chunk, stopAfter] { run(shared.get(), marshalled, chunk, stopAfter); }));
   }
 
-private:
-  std::shared_ptr<State> state;
-  // Goes first: waits for the reader.
-  std::unique_ptr<testing_support::CallInThread> thread;
-
-public:
   // Read once done is set.
   std::atomic<bool>& done;
   std::string& data;
@@ -76,6 +71,9 @@ private:
     CoUninitialize();
     state->done = true;
   }
+
+  // Last, so destroyed first: waits for the reader.
+  std::unique_ptr<testing_support::CallInThread> thread;
 };
 
 } // namespace ferrin_test
