@@ -55,7 +55,6 @@ public:
     if (budget > 0)
       thread_ = std::thread([this] { watch(); });
 #ifdef _WIN32
-    current_ = this;
     SetUnhandledExceptionFilter(crashed);
 #endif
   }
@@ -69,35 +68,39 @@ public:
     wake_.notify_all();
     if (thread_.joinable())
       thread_.join();
+#ifdef _WIN32
+    SetUnhandledExceptionFilter(nullptr);
+#endif
   }
 
   void OnTestStart(const testing::TestInfo& test) override {
     std::lock_guard<std::mutex> l(lock_);
     running_ = std::string(test.test_suite_name()) + "." + test.name();
     testStarted_ = Clock::now();
+    snprintf(crashName, sizeof(crashName), "%s", running_.c_str());
   }
   void OnTestEnd(const testing::TestInfo&) override {
     std::lock_guard<std::mutex> l(lock_);
     last_ = running_;
     running_.clear();
+    snprintf(crashName, sizeof(crashName), "no test");
   }
 
 private:
 #ifdef _WIN32
+  // Reads no lock and nothing on the heap: a crash may come from either.
   static LONG WINAPI crashed(EXCEPTION_POINTERS* info) {
-    Watchdog* self = current_;
-    // The crash may have come with the lock held: the name is then not read.
-    std::unique_lock<std::mutex> l(self->lock_, std::try_to_lock);
     char line[600];
     snprintf(line, sizeof(line), "watchdog: %s ended the program with exception %08lx at %p\n",
-             !l ? "(unknown)" : self->running_.empty() ? "no test" : self->running_.c_str(),
-             (unsigned long)info->ExceptionRecord->ExceptionCode,
+             crashName, (unsigned long)info->ExceptionRecord->ExceptionCode,
              info->ExceptionRecord->ExceptionAddress);
     say(line);
     return EXCEPTION_CONTINUE_SEARCH;
   }
-  static Watchdog* current_;
 #endif
+  // The running test's name for the crash handler.
+  static char crashName[400];
+
 
   void watch() {
     std::unique_lock<std::mutex> l(lock_);
@@ -145,9 +148,7 @@ private:
   std::thread thread_;
 };
 
-#ifdef _WIN32
-Watchdog* Watchdog::current_ = nullptr;
-#endif
+char Watchdog::crashName[400] = "no test";
 
 // The budget in seconds; 0 for none.
 double budget() {
