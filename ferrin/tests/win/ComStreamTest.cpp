@@ -11,7 +11,6 @@
 #include "testing/FtEngine.h"
 #include "testing/RecordingLogger.h"
 #include "testing/ReturnsWithin.h"
-#include "win/KeptRemoting.h"
 #include "win/RemoteReader.h"
 
 #include <gtest/gtest.h>

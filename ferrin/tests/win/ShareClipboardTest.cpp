@@ -20,7 +20,6 @@
 #include "testing/FtEngine.h"
 #include "testing/ReturnsWithin.h"
 #include "testing/TempDir.h"
-#include "win/KeptRemoting.h"
 #include "win/RemoteReader.h"
 
 #include <gtest/gtest.h>
