@@ -106,7 +106,21 @@ function(kiv_test name)
   target_link_libraries(${name} PRIVATE kiv_testmain GTest::gmock GTest::gtest)
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT})
+  kiv_test_timeout(${name} ${A_TIMEOUT})
+endfunction()
+
+# kiv_test_timeout(<test> <seconds>): CTest's limit for a test of a test
+# program, and the program's own budget a little inside it: its watchdog
+# (tools/testing/TestMain.cpp) then ends a hung run itself, naming the
+# test that hung, with time left for Wine to start and stop around it.
+function(kiv_test_timeout test seconds)
+  math(EXPR margin "${seconds} / 10")
+  if(margin LESS 15)
+    set(margin 15)
+  endif()
+  math(EXPR budget "${seconds} - ${margin}")
+  set_tests_properties(${test} PROPERTIES TIMEOUT ${seconds}
+                                          ENVIRONMENT KIV_TEST_BUDGET=${budget})
 endfunction()
 
 macro(kiv_setup_googletest)

@@ -167,8 +167,11 @@ uint64_t ComStream::awaitData() {
   // Even with the listed size read out, only the download's end tells the
   // reader how the file ended: the sender may not have opened it, or it may
   // have grown.
-  while (open_ && received_ == delivered_)
+  while (open_ && received_ == delivered_) {
+    // A paste that stalls shows where it waits.
+    comStreamLog.write(120, "Waiting for data");
     dataReady_.wait(-1);
+  }
   return received_ - delivered_;
 }
 

@@ -173,8 +173,13 @@ private:
   // apartment two calls may come at once, and CopyTo leaves the main lock
   // while its target writes.
   plat::Mutex readLock_;
-  // Guards the ring, the counters, open_ and closeText_.
+
+protected:
+  // Guards the ring, the counters, open_ and closeText_. Whatever a call
+  // meets, it leaves the lock as it found it: a derived stream may look.
   plat::Mutex mainLock_;
+
+private:
   plat::Condition dataReady_;
   bool open_;
   plat::String closeText_;

@@ -46,10 +46,15 @@ public:
     if (outOfMemory)
       return new Starved;
     size_t at = offset < data->size() ? (size_t)offset : data->size();
-    return new Reader(data, at);
+    *letGoAt = -1;
+    return new Reader(data, at, letGoAt);
   }
 
   std::shared_ptr<std::string> data;
+  // Where the last reader opened stood when the upload let it go (it
+  // ended or was dropped): the offset in the file; -1 while it is open.
+  // Shared: the file goes with its share.
+  std::shared_ptr<int64_t> letGoAt = std::make_shared<int64_t>(-1);
   std::string openError;
   // Reading runs out of memory (std::bad_alloc).
   bool outOfMemory = false;
@@ -68,11 +73,15 @@ private:
   // its share goes away.
   class Reader : public rdr::MemInStream {
   public:
-    Reader(std::shared_ptr<std::string> data, size_t at)
-        : rdr::MemInStream(data->data() + at, (int)(data->size() - at)), data(data) {}
+    Reader(std::shared_ptr<std::string> data, size_t at, std::shared_ptr<int64_t> letGoAt)
+        : rdr::MemInStream(data->data() + at, (int)(data->size() - at)), data(data), at(at),
+          letGoAt(letGoAt) {}
+    ~Reader() override { *letGoAt = (int64_t)(at + pos()); }
 
   private:
     std::shared_ptr<std::string> data;
+    size_t at;
+    std::shared_ptr<int64_t> letGoAt;
   };
 };
 

@@ -20,7 +20,7 @@ namespace testing_support {
 class ModalHelper {
 public:
   // Watches the top-level windows of thread (the caller's by default).
-  explicit ModalHelper(DWORD thread = GetCurrentThreadId(), int stepTimeoutMs = 10000);
+  explicit ModalHelper(DWORD thread = GetCurrentThreadId(), int stepTimeoutMs = 30000);
   ModalHelper(const ModalHelper&) = delete;
   ModalHelper& operator=(const ModalHelper&) = delete;
   // Waits for a step still running, answering what it sends to this

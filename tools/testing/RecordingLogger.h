@@ -18,6 +18,10 @@ struct RecordingLogger : plat::Logger {
     plat::Lock l(lock);
     lines.push_back(std::string(writer) + ": " + text);
   }
+  void clear() {
+    plat::Lock l(lock);
+    lines.clear();
+  }
   bool has(const std::string& line) {
     plat::Lock l(lock);
     for (const std::string& each : lines)

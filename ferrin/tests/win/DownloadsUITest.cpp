@@ -11,6 +11,7 @@
 #include "plat/win/EventManager.h"
 #include "testing/EventPump.h"
 #include "testing/ModalHelper.h"
+#include "testing/ReturnsWithin.h"
 #include "testing/TempDir.h"
 #include "testing/WindowInput.h"
 #include "win/Placement.h"
@@ -205,7 +206,7 @@ TEST_F(Window, EnterAndDeleteOnlyWhenOffered) {
   });
   list->openFile(dir.file("survey.kivnone").c_str());
   EXPECT_TRUE(said.empty());
-  ASSERT_TRUE(pumpUntil([&] { return helper.done(); }, 10000));
+  ASSERT_TRUE(pumpUntil([&] { return helper.done(); }, LongWaitMs));
   EXPECT_NE(std::wstring::npos,
             said.find(L"There is no program associated with files of that type."))
       << utf8(said);
@@ -263,19 +264,19 @@ TEST_F(Window, TheModelReachesItThroughItsProxiesWithoutWaiting) {
   model.setIconPath(id, dir.file("a.txt").c_str());
   EXPECT_TRUE(window.rows().empty()); // nothing waited for the window
   ASSERT_TRUE(pumpUntil([&] { return !window.rows().empty() && window.rows().front()->icon(); },
-                        5000));
+                        LongWaitMs));
   DownloadsUI::Item* row = window.rows().front();
   EXPECT_EQ("a.txt", row->title());
   EXPECT_TRUE(row->progressShown());
   EXPECT_EQ(1, host.shown);
 
   model.downloadFailed(id, "Too many name clashes", true);
-  ASSERT_TRUE(pumpUntil([&] { return host.failed == 1; }, 5000));
+  ASSERT_TRUE(pumpUntil([&] { return host.failed == 1; }, LongWaitMs));
   EXPECT_EQ("Too many name clashes", row->status());
   EXPECT_TRUE(row->failed());
 
   SendMessageW(window.getHandle(), WM_KEYDOWN, VK_DELETE, 0);
-  ASSERT_TRUE(pumpUntil([&] { return window.rows().empty(); }, 5000));
+  ASSERT_TRUE(pumpUntil([&] { return window.rows().empty(); }, LongWaitMs));
 
   // Rows removed while their icons are on the way to them: the icons are
   // destroyed when they arrive.
@@ -285,12 +286,14 @@ TEST_F(Window, TheModelReachesItThroughItsProxiesWithoutWaiting) {
     window.item(i)->setIcon(dir.file("a.txt").c_str());
   }
   std::vector<MSG> onTheWay;
-  for (int waited = 0; onTheWay.size() < rows && waited < 5000; waited += 10) {
-    MSG m;
-    while (PeekMessageW(&m, window.getHandle(), IconReady, IconReady, PM_REMOVE))
-      onTheWay.push_back(m);
-    Sleep(10);
-  }
+  waitUntil(
+      [&] {
+        MSG m;
+        while (PeekMessageW(&m, window.getHandle(), IconReady, IconReady, PM_REMOVE))
+          onTheWay.push_back(m);
+        return onTheWay.size() >= rows;
+      },
+      LongWaitMs);
   ASSERT_EQ(rows, onTheWay.size());
   for (int i = 100; i < 100 + (int)rows; i++)
     window.removeItem(window.item(i));

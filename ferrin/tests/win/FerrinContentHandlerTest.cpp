@@ -14,6 +14,7 @@
 #include "testing/EventPump.h"
 #include "testing/FtEngine.h"
 #include "testing/RefusedWindows.h"
+#include "testing/ReturnsWithin.h"
 #include "testing/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -73,7 +74,7 @@ struct ContentHandler : testing::Test {
   }
 
   // Runs the link and the thread's events until done() holds.
-  bool pump(const std::function<bool()>& done, int ms = 10000) {
+  bool pump(const std::function<bool()>& done, int ms = LongWaitMs) {
     return pumpStepping([&] { return link && link->step(); }, done, ms);
   }
   bool signalled(HANDLE event) { return WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
@@ -90,7 +91,7 @@ struct ContentHandler : testing::Test {
     static_cast<IDataObject*>(data)->Release();
   }
   bool listedShares(size_t n) {
-    return pump([&] { return listed.shares.size() >= n; }, 3000) && listed.shares.size() == n;
+    return pump([&] { return listed.shares.size() >= n; }) && listed.shares.size() == n;
   }
 };
 
@@ -135,26 +136,25 @@ TEST(ContentHandlerWatcher, AWatcherThatCannotMakeItsWindowIsLetGoOf) {
   ASSERT_GT(events.eventCount(), before);
   std::unique_ptr<RefusedWindows> refused(new RefusedWindows(watcher->getThreadId()));
   watcher->start();
-  ULONGLONG deadline = GetTickCount64() + 5000;
+  // Until the watcher has ended and its events are let go of; then once
+  // more, with nothing of the watcher left to reach the wait.
+  ULONGLONG deadline = GetTickCount64() + LongWaitMs;
   bool failed = false;
-  // Then a while longer: nothing of the watcher may reach the wait.
-  ULONGLONG quiet = 0;
-  while (GetTickCount64() < deadline && !failed) {
+  for (bool ended = false; !failed;) {
     MSG msg;
     try {
-      if (events.awaitEvent(&msg, 10))
+      if (events.awaitEvent(&msg, ended ? 0 : 10))
         DispatchMessageW(&msg);
     } catch (const plat::Exception& e) {
       ADD_FAILURE() << e.str();
       failed = true;
     }
-    if (events.eventCount() == before && !quiet)
-      quiet = GetTickCount64() + 300;
-    if (quiet && GetTickCount64() > quiet)
+    if (ended || GetTickCount64() > deadline)
       break;
+    ended = watcher->getState() != plat::Thread::Running && events.eventCount() == before;
   }
   refused.reset();
   EXPECT_EQ(before, events.eventCount());
   handler.reset();
-  EXPECT_TRUE(watcher->stop(1000));
+  EXPECT_TRUE(watcher->stop(LongWaitMs));
 }

@@ -13,6 +13,7 @@
 #include "plat/win/EventManager.h"
 #include "testing/EventPump.h"
 #include "testing/LayoutCheck.h"
+#include "testing/ReturnsWithin.h"
 #include "testing/TempDir.h"
 #include "win/Placement.h"
 
@@ -139,10 +140,10 @@ TEST_F(Dialog, ClearIsEnabledWhileAFinishedDownloadIsListed) {
   model.downloadStarted(id, {"a"});
   model.downloadComplete(id);
   HWND clear = item(IDC_FT_CLEAR);
-  ASSERT_TRUE(pumpUntil([&] { return IsWindowEnabled(clear) != FALSE; }, 5000));
+  ASSERT_TRUE(pumpUntil([&] { return IsWindowEnabled(clear) != FALSE; }, LongWaitMs));
   SendMessageW(dialog->getHandle(), WM_COMMAND, MAKEWPARAM(IDC_FT_CLEAR, BN_CLICKED),
                (LPARAM)clear);
-  ASSERT_TRUE(pumpUntil([&] { return !IsWindowEnabled(clear); }, 5000));
+  ASSERT_TRUE(pumpUntil([&] { return !IsWindowEnabled(clear); }, LongWaitMs));
   EXPECT_TRUE(dialog->downloads()->rows().empty());
 
   // The focus does not stay on a button that goes grey.

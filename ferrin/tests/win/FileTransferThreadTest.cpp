@@ -153,9 +153,14 @@ protected:
 };
 
 bool waitFor(const std::atomic<int>& value, int wanted) {
-  for (int i = 0; i < 500 && value < wanted; i++)
-    Sleep(10);
-  return value >= wanted;
+  return testing_support::waitUntil([&] { return value >= wanted; },
+                                    testing_support::LongWaitMs);
+}
+
+// The window thread's start, waited for with a limit.
+bool readyWithin(ft::FileTransferThread& thread) {
+  return testing_support::returnsWithin(testing_support::LongWaitMs,
+                                        [&thread] { thread.waitReady(); });
 }
 
 } // namespace
@@ -168,7 +173,7 @@ TEST(WindowThread, NamedEventAndShowRequestsReachTheDialogOnItsThread) {
     Seen seen;
     TestThread thread(&engine.upload(), service, &seen);
     thread.start();
-    thread.waitReady();
+    ASSERT_TRUE(readyWithin(thread));
     // As another process of the mode sets it. (Under Wine the global
     // namespace may be missing: the name then has no "Global\".)
     std::wstring name = std::wstring(L"Torvane.Ostrel.") + (service ? L"service" : L"user") +
@@ -180,7 +185,7 @@ TEST(WindowThread, NamedEventAndShowRequestsReachTheDialogOnItsThread) {
     SetEvent(named);
     ASSERT_TRUE(waitFor(seen.shown, 1));
     EXPECT_NE(GetCurrentThreadId(), seen.thread.load());
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(named, 100));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(named, 0));
     CloseHandle(named);
 
     thread.showDialog();
@@ -203,6 +208,7 @@ TEST(SendFiles, TwiceInARowTheFirstFailingLeavesBothThreadsAnswering) {
   DeleteFileW(testing_support::wide(dir.file("gone.txt")).c_str());
   SendingThread thread(&engine.upload(), {{gone}, {kept}});
   thread.start();
+  ASSERT_TRUE(readyWithin(thread));
   HWND dialog = thread.dialogWindow();
   uint32_t before = engine.upload().currentShareId();
 
@@ -221,12 +227,11 @@ TEST(SendFiles, TwiceInARowTheFirstFailingLeavesBothThreadsAnswering) {
       // "Send files..." once more while the box is up: the main thread
       // takes the choice and the window thread still answers.
       PostMessageW(dialog, WM_APP, 0, 0);
-      for (int i = 0; i < 500 && !offered; i++)
-        Sleep(10);
-      mainAnswered = offered;
+      mainAnswered =
+          testing_support::waitUntil([&] { return offered.load(); }, testing_support::LongWaitMs);
       DWORD_PTR answer;
-      windowAnswered =
-          SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0;
+      windowAnswered = SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                           testing_support::LongWaitMs, &answer) != 0;
       testing_support::ModalHelper::dismiss(box);
     });
     PostMessageW(dialog, WM_APP, 0, 0);
@@ -238,7 +243,7 @@ TEST(SendFiles, TwiceInARowTheFirstFailingLeavesBothThreadsAnswering) {
             offered = true;
           return helper.done();
         },
-        30000));
+        2 * testing_support::LongWaitMs));
     KillTimer(nullptr, tick);
     for (const std::string& problem : helper.problems())
       ADD_FAILURE() << problem;
@@ -261,7 +266,7 @@ TEST(WindowThread, WhateverItsStartThrowsEndsTheWaitWithIt) {
     FailingThread* thread = new FailingThread(&engine.upload(), dialogMade);
     thread->start();
     std::string thrown;
-    bool returned = testing_support::returnsWithin(10000, [&] {
+    bool returned = testing_support::returnsWithin(testing_support::LongWaitMs, [&] {
       try {
         thread->waitReady();
       } catch (const std::runtime_error& e) {
@@ -287,7 +292,7 @@ TEST(WindowThread, WhateverAPassOfItsLoopThrowsIsShownAndTheLoopGoesOn) {
   Seen seen;
   ThrowingOnceThread thread(&engine.upload(), false, &seen);
   thread.start();
-  thread.waitReady();
+  ASSERT_TRUE(readyWithin(thread));
   std::wstring said;
   {
     testing_support::ModalHelper helper(thread.getThreadId());
@@ -295,9 +300,8 @@ TEST(WindowThread, WhateverAPassOfItsLoopThrowsIsShownAndTheLoopGoesOn) {
       said = testing_support::staticTexts(box);
       testing_support::ModalHelper::dismiss(box);
     });
-    for (int i = 0; i < 1000 && !helper.done(); i++)
-      Sleep(20);
-    EXPECT_TRUE(helper.done());
+    EXPECT_TRUE(
+        testing_support::waitUntil([&] { return helper.done(); }, testing_support::LongWaitMs));
     for (const std::string& problem : helper.problems())
       ADD_FAILURE() << problem;
   }

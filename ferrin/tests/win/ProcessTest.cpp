@@ -1,5 +1,6 @@
 // ferrin.exe started as the viewer or server starts it.
 #include "win/FerrinProcess.h"
+#include "testing/ReturnsWithin.h"
 #include "testing/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <string>
 
 using namespace ferrin_test;
+using testing_support::LongWaitMs;
 using testing_support::TempDir;
 using testing_support::readFile;
 
@@ -17,12 +19,12 @@ std::wstring endpoint(int port) { return L"127.0.0.1::" + std::to_wstring(port);
 uint32_t cookieSent(const std::wstring& cookieText) {
   Listener listener;
   FerrinProcess ferrin(cookieText + L" " + endpoint(listener.port()) + L" -user 0");
-  SOCKET s = listener.accept(20000);
+  SOCKET s = listener.accept(LongWaitMs);
   EXPECT_NE(INVALID_SOCKET, s);
   unsigned char bytes[4] = {};
-  EXPECT_TRUE(readExactly(s, (char*)bytes, 4, 20000));
+  EXPECT_TRUE(readExactly(s, (char*)bytes, 4, LongWaitMs));
   closesocket(s);
-  EXPECT_EQ(0, ferrin.wait(20000));
+  EXPECT_EQ(0, ferrin.wait(LongWaitMs));
   return (uint32_t)bytes[0] << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
 }
 
@@ -48,12 +50,12 @@ struct SettingsKey {
 } // namespace
 
 TEST(FerrinProcess, TooFewArgumentsExitWithOne) {
-  EXPECT_EQ(1, FerrinProcess(L"").wait(20000));
-  EXPECT_EQ(1, FerrinProcess(L"1 127.0.0.1::5900 -user").wait(20000));
+  EXPECT_EQ(1, FerrinProcess(L"").wait(LongWaitMs));
+  EXPECT_EQ(1, FerrinProcess(L"1 127.0.0.1::5900 -user").wait(LongWaitMs));
 }
 
 TEST(FerrinProcess, EndpointWithoutPortExitsWithOne) {
-  EXPECT_EQ(1, FerrinProcess(L"1 127.0.0.1 -user 0").wait(20000));
+  EXPECT_EQ(1, FerrinProcess(L"1 127.0.0.1 -user 0").wait(LongWaitMs));
 }
 
 TEST(FerrinProcess, NoListenerExitsWithOne) {
@@ -62,7 +64,7 @@ TEST(FerrinProcess, NoListenerExitsWithOne) {
     Listener gone;
     port = gone.port();
   }
-  EXPECT_EQ(1, FerrinProcess(L"1 " + endpoint(port) + L" -user 0").wait(30000));
+  EXPECT_EQ(1, FerrinProcess(L"1 " + endpoint(port) + L" -user 0").wait(LongWaitMs));
 }
 
 TEST(FerrinProcess, CookieIsTheFirstFourBytesBigEndian) {
@@ -74,13 +76,13 @@ TEST(FerrinProcess, CookieIsTheFirstFourBytesBigEndian) {
 TEST(FerrinProcess, PeerClosingEndsWithZero) {
   Listener listener;
   FerrinProcess ferrin(L"7 " + endpoint(listener.port()) + L" -user 0");
-  SOCKET s = listener.accept(20000);
+  SOCKET s = listener.accept(LongWaitMs);
   ASSERT_NE(INVALID_SOCKET, s);
   char cookie[4];
-  ASSERT_TRUE(readExactly(s, cookie, 4, 20000));
+  ASSERT_TRUE(readExactly(s, cookie, 4, LongWaitMs));
   EXPECT_EQ(-1, ferrin.wait(300)); // still serving
   closesocket(s);
-  EXPECT_EQ(0, ferrin.wait(10000));
+  EXPECT_EQ(0, ferrin.wait(LongWaitMs));
 }
 
 TEST(FerrinProcess, RegistryValuesBecomeSettingsAndTheCommandLineWins) {
@@ -95,10 +97,10 @@ TEST(FerrinProcess, RegistryValuesBecomeSettingsAndTheCommandLineWins) {
 
   Listener listener;
   FerrinProcess ferrin(L"1 " + endpoint(listener.port()) + L" -user 0 MaxOutBufferSize=654321 Nonsense=1");
-  SOCKET s = listener.accept(20000);
+  SOCKET s = listener.accept(LongWaitMs);
   ASSERT_NE(INVALID_SOCKET, s);
   closesocket(s);
-  EXPECT_EQ(0, ferrin.wait(20000));
+  EXPECT_EQ(0, ferrin.wait(LongWaitMs));
 
   std::string log = readFile(logFile);
   size_t fromRegistry = log.find("set MaxOutBufferSize(Int) to 123456, priority 50");
@@ -119,7 +121,7 @@ TEST(FerrinProcess, StartupFailuresAreLogged) {
     Listener gone;
     port = gone.port();
   }
-  EXPECT_EQ(1, FerrinProcess(L"1 " + endpoint(port) + L" -user 0").wait(30000));
+  EXPECT_EQ(1, FerrinProcess(L"1 " + endpoint(port) + L" -user 0").wait(LongWaitMs));
   std::string log = readFile(logFile);
   EXPECT_NE(std::string::npos, log.find(" ferrin:      ")) << log;
   EXPECT_NE(std::string::npos, log.find("Connection refused")) << log;
@@ -152,6 +154,6 @@ TEST(FerrinProcess, EveryLogWriterCanBeNamed) {
     Listener gone;
     port = gone.port();
   }
-  EXPECT_EQ(1, FerrinProcess(L"1 " + endpoint(port) + L" -user 0").wait(30000));
+  EXPECT_EQ(1, FerrinProcess(L"1 " + endpoint(port) + L" -user 0").wait(LongWaitMs));
   EXPECT_NE(std::string::npos, readFile(logFile).find("Connection refused"));
 }

@@ -18,6 +18,7 @@
 #include "testing/ClipboardText.h"
 #include "testing/EventPump.h"
 #include "testing/FtEngine.h"
+#include "testing/ReturnsWithin.h"
 #include "testing/TempDir.h"
 #include "win/RemoteReader.h"
 
@@ -27,7 +28,6 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <thread>
 
 using namespace testing_support;
 using ferrin_test::RemoteReader;
@@ -47,6 +47,47 @@ FORMATETC contentsFormat(LONG index) {
   return {ft::fileContentsFormat(), nullptr, DVASPECT_CONTENT, index, TYMED_ISTREAM};
 }
 
+// Another thread holds the clipboard open for a window of its own, as a
+// program reading it does (opened for no window it would not exclude),
+// until it is let go.
+class ClipboardHolder {
+  struct State {
+    State() : letGo(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~State() { CloseHandle(letGo); }
+    HANDLE letGo;
+    std::atomic<int> held{-1};
+  };
+
+public:
+  ClipboardHolder()
+      : state(std::make_shared<State>()), holding([state = state] {
+          HWND window = CreateWindowW(L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                      nullptr, nullptr, nullptr);
+          state->held = window && OpenClipboard(window) ? 1 : 0;
+          if (state->held == 1) {
+            WaitForSingleObject(state->letGo, INFINITE);
+            CloseClipboard();
+          }
+          if (window)
+            DestroyWindow(window);
+        }) {}
+  ~ClipboardHolder() { letGo(); }
+
+  // Waits until the thread knows whether it holds the clipboard open.
+  bool holds() {
+    return waitUntil([&] { return state->held >= 0; }, LongWaitMs) && state->held == 1;
+  }
+  // True once the clipboard is closed again.
+  bool letGo() {
+    SetEvent(state->letGo);
+    return holding.returnedWithin(LongWaitMs);
+  }
+
+private:
+  std::shared_ptr<State> state;
+  CallInThread holding;
+};
+
 struct RingSize {
   explicit RingSize(int size) { ft::fileTransferBufferSize.setValue(size, plat::PriorityUser); }
   ~RingSize() { ft::fileTransferBufferSize.removeValue(plat::PriorityUser); }
@@ -64,7 +105,7 @@ struct ClipboardShare : testing::Test {
   ~ClipboardShare() override { OleSetClipboard(nullptr); }
 
   // Runs the link and the thread's events until done() holds.
-  bool pump(const std::function<bool()>& done, int ms = 30000) {
+  bool pump(const std::function<bool()>& done, int ms = LongWaitMs) {
     return pumpStepping([&] { return link && link->step(); }, done, ms);
   }
 
@@ -82,9 +123,15 @@ struct ClipboardShare : testing::Test {
     return share;
   }
 
+  // Returns once b has let go of the share, and the clipboard has heard.
   void withdraw(ft::ShareProxy* share) {
     a.upload().withdrawShare(a.connection(), share->shareId());
-    link->run();
+    EXPECT_TRUE(pump([&] {
+      ft::ShareProxy* current = b.extension.getCurrentShare();
+      if (current)
+        current->release();
+      return current != share;
+    }));
   }
 
   ft::DataObject* dataObjectOver(ft::ShareProxy* share) {
@@ -150,55 +197,34 @@ TEST_F(ClipboardShare, OtherContentsAreLeftAlone) {
   // Another program copies something meanwhile: the withdrawal keeps it.
   ASSERT_TRUE(putClipboardText(L"newer"));
   withdraw(share);
-  pump([] { return false; }, 200);
   EXPECT_EQ(L"newer", clipboardText());
   share->release();
 }
 
 TEST_F(ClipboardShare, AShareThatFindsTheClipboardHeldOpenGoesOnOnceItIsLetGo) {
   plat::TimerManager timers;
-  // Another thread holds the clipboard open for a window of its own, as a
-  // program reading it does (opened for no window it would not exclude).
-  std::atomic<int> held{-1};
-  std::atomic<bool> letGo{false};
-  auto holdClipboard = [&] {
-    HWND window = CreateWindowW(L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                nullptr, nullptr);
-    held = window && OpenClipboard(window) ? 1 : 0;
-    while (!letGo)
-      Sleep(5);
-    if (held == 1)
-      CloseClipboard();
-    if (window)
-      DestroyWindow(window);
-  };
-  std::thread holder(holdClipboard);
-  while (held < 0)
-    Sleep(5);
-  ASSERT_EQ(1, held.load());
+  std::unique_ptr<ClipboardHolder> holder(new ClipboardHolder);
+  ASSERT_TRUE(holder->holds());
   ft::ShareProxy* share = offer({new MemFile("h", "held")}, 2);
   ASSERT_TRUE(share);
+  // It tries again meanwhile.
+  EXPECT_NE(-1, timers.timeUntilNext());
   pumpFor(300);
-  letGo = true;
-  holder.join();
+  ASSERT_TRUE(holder->letGo());
   ft::PrivateRecord record;
   EXPECT_TRUE(pumpUntil(
-      [&] { return currentRecord(&record) && record.shareId == share->shareId(); }, 5000));
+      [&] { return currentRecord(&record) && record.shareId == share->shareId(); }, LongWaitMs));
 
-  // Withdrawn while it waits: it stays off the clipboard.
+  // Withdrawn while it waits: it stays off the clipboard, tried no more.
   OleSetClipboard(nullptr);
-  held = -1;
-  letGo = false;
-  holder = std::thread(holdClipboard);
-  while (held < 0)
-    Sleep(5);
-  ASSERT_EQ(1, held.load());
+  holder.reset(new ClipboardHolder);
+  ASSERT_TRUE(holder->holds());
   ft::ShareProxy* second = offer({new MemFile("i", "gone")}, 2);
   ASSERT_TRUE(second);
+  EXPECT_NE(-1, timers.timeUntilNext());
   withdraw(second);
-  letGo = true;
-  holder.join();
-  pumpFor(300);
+  EXPECT_EQ(-1, timers.timeUntilNext());
+  ASSERT_TRUE(holder->letGo());
   EXPECT_FALSE(IsClipboardFormatAvailable(ft::fileGroupDescriptorWFormat()));
   second->release();
   share->release();
@@ -206,35 +232,16 @@ TEST_F(ClipboardShare, AShareThatFindsTheClipboardHeldOpenGoesOnOnceItIsLetGo) {
 
 TEST_F(ClipboardShare, ANewShareEndsTheRetryOfAnOlderOne) {
   plat::TimerManager timers;
-  std::atomic<bool> held{false};
-  std::atomic<bool> letGo{false};
-  std::thread holder([&] {
-    HWND window = CreateWindowW(L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                nullptr, nullptr);
-    if (window && OpenClipboard(window)) {
-      held = true;
-      while (!letGo)
-        Sleep(5);
-      CloseClipboard();
-    }
-    letGo = true;
-    if (window)
-      DestroyWindow(window);
-  });
-  while (!held && !letGo)
-    Sleep(5);
-  if (!held) {
-    holder.join();
-    FAIL() << "the clipboard could not be held open";
-  }
+  ClipboardHolder holder;
+  ASSERT_TRUE(holder.holds()) << "the clipboard could not be held open";
   ft::ShareProxy* older = offer({new MemFile("old", "older")}, 2);
   ASSERT_TRUE(older);
-  letGo = true;
-  holder.join();
+  EXPECT_NE(-1, timers.timeUntilNext());
+  ASSERT_TRUE(holder.letGo());
   // The next copy is announced before the older one's retry comes round:
   // its marker stays until its own data object replaces it.
   clipboard.sharePending(older->shareId() + 1, 2);
-  pumpFor(300);
+  EXPECT_EQ(-1, timers.timeUntilNext());
   ft::PrivateRecord record;
   ASSERT_TRUE(currentRecord(&record));
   EXPECT_EQ(0u, record.shareId);
@@ -320,7 +327,7 @@ TEST_F(ClipboardShare, PastesBesideTheFolderDownloadOfTheSameShareGetIdsOfTheirO
     // The connection goes: every stream ends, and with it the reads that
     // wait for data only this thread could bring.
     link.reset();
-    EXPECT_TRUE(pump([&] { return readerA.done && readerB.done; }, 5000));
+    EXPECT_TRUE(pump([&] { return readerA.done && readerB.done; }));
   }
   EXPECT_TRUE(readerA.data == first);
   EXPECT_TRUE(readerB.data == first);
@@ -337,18 +344,15 @@ TEST_F(ClipboardShare, RenderingFileContentsIntoMemoryIsRefusedNotWaitedFor) {
   ASSERT_TRUE(IsClipboardFormatAvailable(ft::fileContentsFormat()));
   // A program that is not OLE-aware asks for the contents as memory: the
   // clipboard has this thread render them while the program waits.
-  std::atomic<bool> answered{false};
-  HANDLE rendered = INVALID_HANDLE_VALUE;
-  std::thread program([&] {
+  auto rendered = std::make_shared<HANDLE>(INVALID_HANDLE_VALUE);
+  CallInThread program([rendered] {
     if (OpenClipboard(nullptr)) {
-      rendered = GetClipboardData(ft::fileContentsFormat());
+      *rendered = GetClipboardData(ft::fileContentsFormat());
       CloseClipboard();
     }
-    answered = true;
   });
-  EXPECT_TRUE(pump([&] { return answered.load(); }, 20000));
-  program.join();
-  EXPECT_EQ(nullptr, rendered);
+  ASSERT_TRUE(pump([&] { return program.returnedWithin(0); }));
+  EXPECT_EQ(nullptr, *rendered);
   share->release();
 }
 
@@ -363,14 +367,17 @@ TEST_F(ClipboardShare, PasteFromAnotherApartmentIsServedInTheMultithreadedOne) {
                       IID_IDataObject, static_cast<IDataObject*>(object), &marshalled));
   // A paste that passes a file over and comes back to it: the file opened
   // ahead is never given for another.
-  std::map<LONG, std::string> pasted;
-  bool unmarshalledAsItself = false;
-  std::atomic<bool> done{false};
-  std::thread paste([&] {
+  struct Pasted {
+    std::map<LONG, std::string> files;
+    bool unmarshalledAsItself = false;
+  };
+  auto pasted = std::make_shared<Pasted>();
+  IDataObject* original = static_cast<IDataObject*>(object);
+  CallInThread paste([pasted, marshalled, original] {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     IDataObject* data = nullptr;
     if (SUCCEEDED(CoGetInterfaceAndReleaseStream(marshalled, IID_IDataObject, (void**)&data))) {
-      unmarshalledAsItself = data == static_cast<IDataObject*>(object);
+      pasted->unmarshalledAsItself = data == original;
       for (LONG index : {0L, 2L, 1L}) {
         FORMATETC format = contentsFormat(index);
         os::StgMedium medium;
@@ -379,19 +386,17 @@ TEST_F(ClipboardShare, PasteFromAnotherApartmentIsServedInTheMultithreadedOne) {
         char buffer[1000];
         ULONG n = 0;
         while (medium.medium.pstm->Read(buffer, sizeof(buffer), &n) == S_OK || n > 0)
-          pasted[index].append(buffer, n);
+          pasted->files[index].append(buffer, n);
       }
       data->Release();
     }
     CoUninitialize();
-    done = true;
   });
-  EXPECT_TRUE(pump([&] { return done.load(); }));
-  paste.join();
-  EXPECT_TRUE(unmarshalledAsItself);
-  EXPECT_TRUE(pasted[0] == one);
-  EXPECT_TRUE(pasted[1] == two);
-  EXPECT_TRUE(pasted[2] == three);
+  ASSERT_TRUE(pump([&] { return paste.returnedWithin(0); }));
+  EXPECT_TRUE(pasted->unmarshalledAsItself);
+  EXPECT_TRUE(pasted->files[0] == one);
+  EXPECT_TRUE(pasted->files[1] == two);
+  EXPECT_TRUE(pasted->files[2] == three);
   static_cast<IDataObject*>(object)->Release();
   share->release();
 }
