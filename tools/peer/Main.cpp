@@ -233,10 +233,17 @@ void printPaste(const char* label, const PasteResult& r) {
   fflush(stdout);
 }
 
+// A share for the clipboard: its files, its flags, and whether another
+// window holds the clipboard open as the paste begins.
+struct Pasted {
+  VirtualShape shape;
+  uint32_t flags;
+  bool held = false;
+};
+
 // Shares offered for the clipboard and pasted out of ferrin; then the
 // clipboard emptied by a withdrawal. The checks of --paste.
-bool pasteRoad(const Options& options, const char* label,
-               const std::vector<std::pair<VirtualShape, uint32_t>>& shares,
+bool pasteRoad(const Options& options, const char* label, const std::vector<Pasted>& shares,
                PasteResult* last = nullptr) {
   std::string work = makeWorkDir(label);
   Helpers helpers = helpersIn(work, options);
@@ -246,15 +253,17 @@ bool pasteRoad(const Options& options, const char* label,
   for (const auto& share : shares) {
     if (!ok)
       break;
-    PasteResult result = pasteShare(session, share.first, share.second, helpers);
+    PasteResult result = pasteShare(session, share.shape, share.flags, helpers, share.held);
     ok = result.ok;
     problem = result.problem;
     if (!ok)
       break;
-    std::string what = std::string(label) + " (flags " + std::to_string(share.second) + ")";
+    std::string what = std::string(label) + " (flags " + std::to_string(share.flags) +
+                       (share.held ? ", the clipboard held open by another window as it began)"
+                                   : ")");
     printPaste(what.c_str(), result);
     // A file larger than the ring is only sent as the paste reads it.
-    if (share.first.largeBytes > (1 << 20) && result.renewals == 0) {
+    if (share.shape.largeBytes > (1 << 20) && result.renewals == 0) {
       ok = false;
       problem = "no byte limit was renewed during the paste";
     }
@@ -461,7 +470,9 @@ int demo(const Options& options) {
 
 int paste(const Options& options) {
   bool ok = pasteRoad(options, "paste",
-                      {{shape(3 << 20, 120, 2000, true), 2}, {shape(0, 30, 100, true), 0}});
+                      {{shape(3 << 20, 120, 2000, true), 2},
+                       {shape(0, 30, 100, true), 0},
+                       {shape(0, 5, 100, false), 2, true}});
   return ok ? 0 : 1;
 }
 
