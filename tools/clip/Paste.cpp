@@ -9,8 +9,9 @@
 // --wait: how long to wait for file descriptors to appear on the clipboard
 // (default 30 s). The report has one line per entry, fields separated by
 // tabs: "D", name for a folder; "F", name, size, "ok" or why not for a
-// file; names '/'-separated; and last "S", seconds, bytes, files. Prints a
-// summary; ends with 0 when every file came whole and right, 1 otherwise.
+// file; names '/'-separated; and last "S", seconds, bytes, files. A paste
+// that stops short ends it with "E" and why. Prints a summary; ends with 0
+// when every file came whole and right, 1 otherwise.
 #include "ferrin/FileGroupDescriptor.h"
 #include "plat/win/Unicode.h"
 #include "testing/Pattern.h"
@@ -21,6 +22,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -37,12 +39,34 @@ struct Options {
   int wait = 30;
 };
 
+// An HRESULT as Windows' own texts show it.
+std::string hex(HRESULT hr) {
+  char text[16];
+  snprintf(text, sizeof(text), "0x%08" PRIX32, (uint32_t)hr);
+  return text;
+}
+
 std::string shareName(const std::u16string& windowsName) {
   std::string name = utf8(std::wstring(windowsName.begin(), windowsName.end()));
   for (char& c : name)
     if (c == '\\')
       c = '/';
   return name;
+}
+
+// Each GetData of OLE's clipboard object opens the clipboard, which another
+// program may hold open for a moment (one that reads it, or puts something
+// there): a paste that meets it so tries again, for a while.
+const ULONGLONG HeldClipboardMs = 10000;
+
+HRESULT getData(IDataObject* data, FORMATETC* format, STGMEDIUM* medium) {
+  ULONGLONG deadline = GetTickCount64() + HeldClipboardMs;
+  for (;;) {
+    HRESULT hr = data->GetData(format, medium);
+    if (hr != CLIPBRD_E_CANT_OPEN || GetTickCount64() > deadline)
+      return hr;
+    Sleep(20);
+  }
 }
 
 // Reads the stream to its end; why it was wrong, or "".
@@ -65,13 +89,13 @@ std::string readAndCheck(IStream* stream, const std::string& name, uint64_t size
   }
   *bytes = at;
   if (FAILED(hr))
-    return "read failed " + std::to_string((long)hr);
+    return "read failed " + hex(hr);
   if (at != size)
     return "got " + std::to_string(at) + " bytes";
   return same ? "" : "bytes differ";
 }
 
-int run(const Options& options) {
+int run(const Options& options, FILE* report) {
   CLIPFORMAT descriptorsFormat = (CLIPFORMAT)RegisterClipboardFormatW(L"FileGroupDescriptorW");
   CLIPFORMAT contentsFormat = (CLIPFORMAT)RegisterClipboardFormatW(L"FileContents");
   ULONGLONG deadline = GetTickCount64() + (ULONGLONG)options.wait * 1000;
@@ -82,19 +106,20 @@ int run(const Options& options) {
   }
   auto started = std::chrono::steady_clock::now();
   IDataObject* data = nullptr;
-  if (FAILED(OleGetClipboard(&data)))
-    throw std::runtime_error("OleGetClipboard failed");
+  HRESULT hr = OleGetClipboard(&data);
+  if (FAILED(hr))
+    throw std::runtime_error("OleGetClipboard failed " + hex(hr));
   FORMATETC format = {descriptorsFormat, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   STGMEDIUM medium = {};
-  if (FAILED(data->GetData(&format, &medium)) || medium.tymed != TYMED_HGLOBAL)
-    throw std::runtime_error("GetData(FileGroupDescriptorW) failed");
+  hr = getData(data, &format, &medium);
+  if (FAILED(hr) || medium.tymed != TYMED_HGLOBAL)
+    throw std::runtime_error("GetData(FileGroupDescriptorW) failed " + hex(hr));
   const uint8_t* locked = (const uint8_t*)GlobalLock(medium.hGlobal);
   std::vector<uint8_t> block(locked, locked + (locked ? GlobalSize(medium.hGlobal) : 0));
   GlobalUnlock(medium.hGlobal);
   ReleaseStgMedium(&medium);
   ft::FileGroupDescriptor descriptors(block.data(), block.size(), true);
 
-  FILE* report = options.report.empty() ? nullptr : _wfopen(options.report.c_str(), L"w");
   int files = 0, folders = 0, bad = 0;
   uint64_t total = 0;
   for (uint32_t i = 0; i < descriptors.count(); i++) {
@@ -111,9 +136,9 @@ int run(const Options& options) {
     STGMEDIUM stream = {};
     std::string problem;
     uint64_t bytes = 0;
-    HRESULT hr = data->GetData(&contents, &stream);
+    hr = getData(data, &contents, &stream);
     if (FAILED(hr) || stream.tymed != TYMED_ISTREAM) {
-      problem = "GetData(FileContents) failed " + std::to_string((long)hr);
+      problem = "GetData(FileContents) failed " + hex(hr);
     } else {
       problem = readAndCheck(stream.pstm, name, record.size, options.chunk, &bytes);
       ReleaseStgMedium(&stream);
@@ -130,10 +155,8 @@ int run(const Options& options) {
   data->Release();
   double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  if (report) {
+  if (report)
     fprintf(report, "S\t%.3f\t%llu\t%d\n", seconds, (unsigned long long)total, files);
-    fclose(report);
-  }
   printf("pasted %d files and %d folders, %llu bytes in %.2f s: %.1f MB/s, %.0f files/s%s\n",
          files, folders, (unsigned long long)total, seconds,
          seconds > 0 ? total / seconds / 1e6 : 0.0, seconds > 0 ? files / seconds : 0.0,
@@ -158,12 +181,17 @@ int main() {
       options.wait = _wtoi(argv[i + 1]);
   }
   OleInitialize(nullptr);
+  FILE* report = options.report.empty() ? nullptr : _wfopen(options.report.c_str(), L"w");
   int result = 1;
   try {
-    result = run(options);
+    result = run(options, report);
   } catch (const std::exception& e) {
     fprintf(stderr, "kivpaste: %s\n", e.what());
+    if (report)
+      fprintf(report, "E\t%s\n", e.what());
   }
+  if (report)
+    fclose(report);
   OleUninitialize();
   LocalFree(argv);
   return result;

@@ -29,17 +29,18 @@
 //                          (HostileCopyRoad.h): each offered, or not, with
 //                          ferrin serving on; then ferrin whose clipboard
 //                          watcher cannot make its window; ferrin ends with 0
-//   kivpeer --bench [--rounds N] [--paste-mib N]
+//   kivpeer --bench [--rounds N] [--paste-mib N] [--paste-rounds N]
 //                          1 GiB into the fetch folder beside raw loopback
 //                          copies that write a file, 64 MiB, and 10,000
 //                          files beside a plain loop writing the same files;
 //                          pastes of a file of 4.5 GiB (or N MiB) and of
 //                          10,000 files, each beside the same paste from the
 //                          plain virtual-file source and a raw loopback copy
-//                          of the same bytes
+//                          of the same bytes; the small files' pastes in 5
+//                          (or N) rounds, judged by the median round
 //   kivpeer --bench-fetch [--rounds N]
 //                          the same without the pastes
-//   kivpeer --bench-paste [--paste-mib N]
+//   kivpeer --bench-paste [--paste-mib N] [--paste-rounds N]
 //                          the pastes alone
 //   kivpeer --empty-share  a share without files offered for the fetch
 //                          folder while ferrin saves another there: the
@@ -75,11 +76,13 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 using namespace peer;
 using testing_support::VirtualShape;
@@ -97,6 +100,7 @@ struct Options {
   bool counts = false;
   bool yardsticks = false;
   int rounds = 1;
+  int pasteRounds = 5; // of the paste of small files
   uint64_t pasteBytes = 9ULL << 29; // the bench's large paste
   std::string mode = "demo";
 };
@@ -237,10 +241,17 @@ void printPaste(const char* label, const PasteResult& r) {
   fflush(stdout);
 }
 
+// A share for the clipboard: its files, its flags, and whether another
+// window holds the clipboard open as the paste begins.
+struct Pasted {
+  VirtualShape shape;
+  uint32_t flags;
+  bool held = false;
+};
+
 // Shares offered for the clipboard and pasted out of ferrin; then the
 // clipboard emptied by a withdrawal. The checks of --paste.
-bool pasteRoad(const Options& options, const char* label,
-               const std::vector<std::pair<VirtualShape, uint32_t>>& shares,
+bool pasteRoad(const Options& options, const char* label, const std::vector<Pasted>& shares,
                PasteResult* last = nullptr) {
   std::string work = makeWorkDir(label);
   Helpers helpers = helpersIn(work, options);
@@ -250,15 +261,17 @@ bool pasteRoad(const Options& options, const char* label,
   for (const auto& share : shares) {
     if (!ok)
       break;
-    PasteResult result = pasteShare(session, share.first, share.second, helpers);
+    PasteResult result = pasteShare(session, share.shape, share.flags, helpers, share.held);
     ok = result.ok;
     problem = result.problem;
     if (!ok)
       break;
-    std::string what = std::string(label) + " (flags " + std::to_string(share.second) + ")";
+    std::string what = std::string(label) + " (flags " + std::to_string(share.flags) +
+                       (share.held ? ", the clipboard held open by another window as it began)"
+                                   : ")");
     printPaste(what.c_str(), result);
     // A file larger than the ring is only sent as the paste reads it.
-    if (share.first.largeBytes > (1 << 20) && result.renewals == 0) {
+    if (share.shape.largeBytes > (1 << 20) && result.renewals == 0) {
       ok = false;
       problem = "no byte limit was renewed during the paste";
     }
@@ -320,6 +333,12 @@ bool pasteBaseline(const Options& options, const char* label, const VirtualShape
 // to 0.93 and more; one through a ring of 16 KiB, to 0.82).
 const double LeastPasteRatio = 0.85;
 
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 // A paste out of ferrin is the paste from the virtual-file source (the
 // pasting program's reads served across processes) with a download over a
 // socket beneath it. Under Wine both are calls to the one Wine server,
@@ -330,31 +349,62 @@ const double LeastPasteRatio = 0.85;
 // a raw loopback copy of the same bytes, all measured in this run: with
 // ferrin at that bound the ratio is 1 or more. Small files take the raw
 // copy next to no time: their yardstick is the source's time.
-bool benchPaste(const Options& options, const char* label, const VirtualShape& s) {
-  PasteResult baseline, ferrin;
-  std::string baseLabel = std::string(label) + " from the virtual-file source";
-  if (!pasteBaseline(options, baseLabel.c_str(), s, &baseline))
-    return false;
-  std::string ferrinLabel = std::string(label) + " from ferrin";
-  if (!pasteRoad(options, ferrinLabel.c_str(), {{s, 2}}, &ferrin))
-    return false;
+//
+// Pastes of many small files vary from one run to the next by about as
+// much as the bound allows (0.86 to 0.99 of the yardstick in seven runs on
+// one machine): they are measured in rounds, each the source's paste and
+// then ferrin's, so that a change of the machine's load meets both, and
+// the verdict is on the median round's ratio.
+bool benchPaste(const Options& options, const char* label, const VirtualShape& s, int rounds) {
+  std::vector<PasteResult> baselines, ferrins;
+  for (int round = 1; round <= rounds; round++) {
+    std::string suffix = rounds > 1 ? " (round " + std::to_string(round) + " of " +
+                                          std::to_string(rounds) + ")"
+                                    : "";
+    PasteResult baseline, ferrin;
+    std::string baseLabel = std::string(label) + " from the virtual-file source" + suffix;
+    if (!pasteBaseline(options, baseLabel.c_str(), s, &baseline))
+      return false;
+    std::string ferrinLabel = std::string(label) + " from ferrin" + suffix;
+    if (!pasteRoad(options, ferrinLabel.c_str(), {{s, 2}}, &ferrin))
+      return false;
+    baselines.push_back(baseline);
+    ferrins.push_back(ferrin);
+  }
+  const PasteResult& last = ferrins.back();
   int sendSize = largestLoopbackSend();
-  double raw = rawLoopbackCopy(ferrin.bytes, sendSize, FerrinReceiveSize, "");
-  double rawSeconds = ferrin.bytes / 1e6 / raw;
+  double raw = rawLoopbackCopy(last.bytes, sendSize, FerrinReceiveSize, "");
+  double rawSeconds = last.bytes / 1e6 / raw;
   printf("  raw loopback copy of the same bytes, sends of %d bytes, receives of at most %d: "
          "%.1f MB/s, %.2f s\n",
          sendSize, FerrinReceiveSize, raw, rawSeconds);
   if (s.smallFiles)
-    printCounts(label, ferrin.sender, ferrin.receiver, (double)ferrin.files, "file");
+    printCounts(label, last.sender, last.receiver, (double)last.files, "file");
   else
-    printCounts(label, ferrin.sender, ferrin.receiver, ferrin.bytes / 1048576.0, "MiB");
-  double bound = baseline.seconds + rawSeconds;
-  double ratio = bound / ferrin.seconds;
+    printCounts(label, last.sender, last.receiver, last.bytes / 1048576.0, "MiB");
+  std::vector<double> ratios, ofSource;
+  for (int i = 0; i < rounds; i++) {
+    double bound = baselines[i].seconds + rawSeconds;
+    ratios.push_back(bound / ferrins[i].seconds);
+    ofSource.push_back(baselines[i].seconds / ferrins[i].seconds);
+    if (rounds > 1)
+      printf("  round %d: virtual-file source %.2f s + raw copy %.2f s = %.2f s, ferrin %.2f s: "
+             "ferrin/(source + raw copy) = %.2f\n",
+             i + 1, baselines[i].seconds, rawSeconds, bound, ferrins[i].seconds, ratios[i]);
+  }
+  double ratio = median(ratios);
   bool ok = ratio >= LeastPasteRatio;
-  printf("  %s: virtual-file source %.2f s + raw copy %.2f s = %.2f s, ferrin %.2f s: "
-         "ferrin/(source + raw copy) = %.2f (%s %.2f); ferrin/source = %.2f\n",
-         label, baseline.seconds, rawSeconds, bound, ferrin.seconds, ratio,
-         ok ? "at least" : "BELOW", LeastPasteRatio, baseline.seconds / ferrin.seconds);
+  if (rounds > 1)
+    printf("  %s: median of %d rounds: ferrin/(source + raw copy) = %.2f (%s %.2f), rounds "
+           "from %.2f to %.2f; ferrin/source = %.2f\n",
+           label, rounds, ratio, ok ? "at least" : "BELOW", LeastPasteRatio,
+           *std::min_element(ratios.begin(), ratios.end()),
+           *std::max_element(ratios.begin(), ratios.end()), median(ofSource));
+  else
+    printf("  %s: virtual-file source %.2f s + raw copy %.2f s = %.2f s, ferrin %.2f s: "
+           "ferrin/(source + raw copy) = %.2f (%s %.2f); ferrin/source = %.2f\n",
+           label, baselines[0].seconds, rawSeconds, baselines[0].seconds + rawSeconds,
+           ferrins[0].seconds, ratio, ok ? "at least" : "BELOW", LeastPasteRatio, ofSource[0]);
   fflush(stdout);
   return ok;
 }
@@ -391,6 +441,9 @@ bool parse(const plat::CommandLineArgs& args, Options* o) {
       i++;
     } else if (value && strcmp(a, "--large-mib") == 0) {
       o->shape.largeBytes = strtoull(value, nullptr, 10) << 20;
+      i++;
+    } else if (value && strcmp(a, "--paste-rounds") == 0) {
+      o->pasteRounds = atoi(value) > 0 ? atoi(value) : 1;
       i++;
     } else if (value && strcmp(a, "--paste-mib") == 0) {
       o->pasteBytes = strtoull(value, nullptr, 10) << 20;
@@ -466,7 +519,9 @@ int demo(const Options& options) {
 
 int paste(const Options& options) {
   bool ok = pasteRoad(options, "paste",
-                      {{shape(3 << 20, 120, 2000, true), 2}, {shape(0, 30, 100, true), 0}});
+                      {{shape(3 << 20, 120, 2000, true), 2},
+                       {shape(0, 30, 100, true), 0},
+                       {shape(0, 5, 100, false), 2, true}});
   return ok ? 0 : 1;
 }
 
@@ -685,8 +740,10 @@ bool benchPastes(const Options& options) {
   char large[64];
   snprintf(large, sizeof(large), "paste of one file of %g GiB",
            options.pasteBytes / (double)(1ULL << 30));
-  bool ok = benchPaste(options, large, shape(options.pasteBytes, 0, 0, false));
-  ok = benchPaste(options, "paste of 10,000 files of 1 KiB", shape(0, 10000, 1024, false)) && ok;
+  bool ok = benchPaste(options, large, shape(options.pasteBytes, 0, 0, false), 1);
+  ok = benchPaste(options, "paste of 10,000 files of 1 KiB", shape(0, 10000, 1024, false),
+                  options.pasteRounds) &&
+       ok;
   return ok;
 }
 

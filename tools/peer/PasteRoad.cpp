@@ -8,10 +8,13 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <vector>
 
 using testing_support::ChildProcess;
@@ -38,14 +41,62 @@ uint32_t clipboardShareId() {
   return id;
 }
 
+// The clipboard opened by a window of this thread, as a program that reads
+// it or puts something there holds it for a moment; closed when it goes.
+class HeldClipboard {
+public:
+  HeldClipboard() {
+    window_ = CreateWindowW(L"STATIC", L"kivpeer", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                            nullptr);
+    // ferrin's clipboard watcher may be reading it.
+    ULONGLONG deadline = GetTickCount64() + 10000;
+    while (!(window_ && OpenClipboard(window_))) {
+      if (GetTickCount64() > deadline) {
+        if (window_)
+          DestroyWindow(window_);
+        throw std::runtime_error("cannot open the clipboard");
+      }
+      Sleep(20);
+    }
+  }
+  HeldClipboard(const HeldClipboard&) = delete;
+  HeldClipboard& operator=(const HeldClipboard&) = delete;
+  ~HeldClipboard() {
+    CloseClipboard();
+    DestroyWindow(window_);
+  }
+
+private:
+  HWND window_;
+};
+
 // Runs kivpaste to its end (serving ferrin meanwhile when there is a
 // session) and checks its report against the tree.
 PasteResult runPaste(PeerSession* session, const testing_support::VirtualShape& shape,
-                     const Helpers& helpers, const std::string& label) {
+                     const Helpers& helpers, const std::string& label, bool held = false) {
   PasteResult result;
   std::string report = helpers.work + "\\" + label + ".txt";
   DeleteFileW(wide(report).c_str());
+  std::unique_ptr<HeldClipboard> holder;
+  if (held && session)
+    holder.reset(new HeldClipboard);
   ChildProcess paste(L"\"" + helpers.paste + L"\" --report \"" + wide(report) + L"\"");
+  if (holder) {
+    // kivpaste makes its report first, then looks at the clipboard: held a
+    // second longer.
+    typedef std::chrono::steady_clock Clock;
+    Clock::time_point until = Clock::time_point::max();
+    if (!session->serveUntil(
+            [&] {
+              if (until == Clock::time_point::max() &&
+                  GetFileAttributesW(wide(report).c_str()) != INVALID_FILE_ATTRIBUTES)
+                until = Clock::now() + std::chrono::seconds(1);
+              return paste.ended(0) || Clock::now() > until;
+            },
+            60, "kivpaste to start", &result.problem))
+      return result;
+    holder.reset();
+  }
   if (session) {
     if (!session->serveUntil([&] { return paste.ended(0); }, helpers.timeout, "the paste",
                              &result.problem))
@@ -61,12 +112,15 @@ PasteResult runPaste(PeerSession* session, const testing_support::VirtualShape& 
   std::ifstream in(report);
   std::string line;
   std::map<std::string, std::string> got;
+  std::string stopped;
+  bool summed = false;
   while (std::getline(in, line)) {
     std::vector<std::string> fields;
     std::istringstream split(line);
     for (std::string field; std::getline(split, field, '\t');)
       fields.push_back(field);
     if (fields.size() == 4 && fields[0] == "S") {
+      summed = true;
       result.seconds = atof(fields[1].c_str());
       result.bytes = strtoull(fields[2].c_str(), nullptr, 10);
       result.files = atoi(fields[3].c_str());
@@ -74,7 +128,17 @@ PasteResult runPaste(PeerSession* session, const testing_support::VirtualShape& 
       got[fields[1]] = "F " + fields[2] + " " + fields[3];
     } else if (fields.size() == 2 && fields[0] == "D") {
       got[fields[1]] = "D";
+    } else if (fields.size() == 2 && fields[0] == "E") {
+      stopped = fields[1];
     }
+  }
+  // kivpaste's own words on why it stopped; they would go nowhere else.
+  if (!stopped.empty() || !summed) {
+    result.problem = "kivpaste ended with " + std::to_string(paste.exitCode()) +
+                     (!stopped.empty() ? ": " + stopped
+                      : in.is_open()   ? " before the end of its report"
+                                       : " without a report");
+    return result;
   }
   for (const auto& e : expected) {
     auto it = got.find(e.first);
@@ -97,15 +161,17 @@ PasteResult runPaste(PeerSession* session, const testing_support::VirtualShape& 
 bool clipboardHasFiles() { return IsClipboardFormatAvailable(ft::fileGroupDescriptorWFormat()); }
 
 PasteResult pasteShare(PeerSession& session, const testing_support::VirtualShape& shape,
-                       uint32_t flags, const Helpers& helpers) {
+                       uint32_t flags, const Helpers& helpers, bool held) {
   PasteResult result;
   uint32_t id = session.offer(patternEntries(testing_support::virtualTree(shape)), flags);
-  if (!session.serveUntil([&] { return clipboardShareId() == id && clipboardHasFiles(); }, 120,
+  // Opened only once the files are there: opened while ferrin puts them
+  // there, it would have ferrin try again later.
+  if (!session.serveUntil([&] { return clipboardHasFiles() && clipboardShareId() == id; }, 120,
                           "the share on the clipboard", &result.problem))
     return result;
   int renewals = session.extension().renewals;
   Counts before = ownCounts();
-  result = runPaste(&session, shape, helpers, "paste-" + std::to_string(id));
+  result = runPaste(&session, shape, helpers, "paste-" + std::to_string(id), held);
   result.renewals = session.extension().renewals - renewals;
   result.sender = difference(ownCounts(), before);
   return result;
@@ -118,8 +184,10 @@ PasteResult pasteVirtualSource(const testing_support::VirtualShape& shape,
   swprintf(stopName, 64, L"kivpeer.%lu.stop", (unsigned long)GetCurrentProcessId());
   HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, stopName);
   {
+    // Served for as long as the paste may take.
     ChildProcess copy(L"\"" + helpers.copy + L"\" --virtual " +
-                      wide(testing_support::formatShape(shape)) + L" --stop-event " + stopName);
+                      wide(testing_support::formatShape(shape)) + L" --stop-event " + stopName +
+                      L" --seconds " + std::to_wstring(helpers.timeout + 60));
     ULONGLONG deadline = GetTickCount64() + 60000;
     while (!clipboardHasFiles() && GetTickCount64() < deadline && !copy.ended(50)) {
     }

@@ -33,8 +33,10 @@ struct Helpers {
 
 // Offers the tree with the flags, waits until ferrin has it on the
 // clipboard, has kivpaste paste it and checks its report against the tree.
+// held: another window holds the clipboard open as kivpaste begins, for a
+// second after it has started.
 PasteResult pasteShare(PeerSession& session, const testing_support::VirtualShape& shape,
-                       uint32_t flags, const Helpers& helpers);
+                       uint32_t flags, const Helpers& helpers, bool held = false);
 
 // The same tree pasted from kivcopy's virtual files, without ferrin.
 PasteResult pasteVirtualSource(const testing_support::VirtualShape& shape, const Helpers& helpers);
