@@ -5,6 +5,8 @@
 #include "ft/ShareProxy.h"
 #include "plat/LogWriter.h"
 
+#include <memory>
+
 namespace ft {
 
 namespace {
@@ -59,82 +61,109 @@ void ShareClipboard::sharePending(uint32_t, uint32_t flags) {
   }
 }
 
-HRESULT ShareClipboard::putOnClipboard(ShareProxy* share) {
+bool ShareClipboard::putOnClipboard(ShareProxy* share) {
   DataObject* data = new com::ComObject<DataObject>;
   data->setShare(share);
   HRESULT hr = OleSetClipboard(static_cast<IDataObject*>(data));
   // The clipboard keeps its own reference.
   static_cast<IDataObject*>(data)->Release();
-  return hr;
+  if (hr == CLIPBRD_E_CANT_OPEN)
+    return false;
+  if (FAILED(hr))
+    throw plat::SystemException("OleSetClipboard", (int)hr);
+  return true;
+}
+
+bool ShareClipboard::takeOffClipboard(uint32_t shareId) {
+  IDataObject* current = nullptr;
+  HRESULT hr = OleGetClipboard(&current);
+  if (hr == CLIPBRD_E_CANT_OPEN)
+    return false;
+  if (FAILED(hr))
+    throw plat::SystemException("OleGetClipboard", (int)hr);
+  std::unique_ptr<IDataObject, void (*)(IDataObject*)> held(current,
+                                                            [](IDataObject* d) { d->Release(); });
+  PrivateRecord record;
+  // Reading opens the clipboard: a record listed there that could not be
+  // read may be ours.
+  if (!readPrivateRecord(current, &record))
+    return !IsClipboardFormatAvailable(privateFormat());
+  // Only our own rendering of this share: another program's contents, or
+  // a newer share's, stay.
+  if (record.processId != GetCurrentProcessId() || record.shareId != shareId)
+    return true;
+  hr = OleSetClipboard(nullptr);
+  if (hr == CLIPBRD_E_CANT_OPEN)
+    return false;
+  if (FAILED(hr))
+    throw plat::SystemException("OleSetClipboard", (int)hr);
+  return true;
 }
 
 void ShareClipboard::shareReady(ShareProxy* share) {
   if (!isClipboardShare(share->flags()))
     return;
-  // A newer share replaces one still waiting.
+  // A newer share replaces whatever still waits.
   stopWaiting();
-  HRESULT hr = putOnClipboard(share);
-  if (hr == CLIPBRD_E_CANT_OPEN) {
-    vlog.info("shareReady: the clipboard is held open; trying again");
-    try {
-      retry_.start(RetryMs);
-      share->addRef();
-      waiting_ = share;
-      attempts_ = 1;
-      return;
-    } catch (const plat::Exception& e) {
-      vlog.error("shareReady: %s", e.str());
-    }
-  }
-  if (FAILED(hr))
-    vlog.error("shareReady: %s", plat::SystemException("OleSetClipboard", (int)hr).str());
-}
-
-bool ShareClipboard::handleTimeout(plat::Timer*) {
-  if (!waiting_)
-    return false;
-  HRESULT hr = putOnClipboard(waiting_);
-  if (hr == CLIPBRD_E_CANT_OPEN && ++attempts_ < MaxAttempts)
-    return true;
-  if (FAILED(hr))
-    vlog.error("shareReady: %s", plat::SystemException("OleSetClipboard", (int)hr).str());
-  waiting_->release();
-  waiting_ = nullptr;
-  return false;
-}
-
-void ShareClipboard::stopWaiting() {
-  retry_.stop();
-  if (waiting_) {
-    waiting_->release();
-    waiting_ = nullptr;
-  }
+  share->addRef();
+  waiting_ = share;
+  startTrying();
 }
 
 void ShareClipboard::shareWithdrawn(ShareProxy* share) {
   if (!isClipboardShare(share->flags()))
     return;
-  if (share == waiting_)
-    stopWaiting();
-  IDataObject* current = nullptr;
-  try {
-    HRESULT hr = OleGetClipboard(&current);
-    if (FAILED(hr))
-      throw plat::SystemException("OleGetClipboard", (int)hr);
-    PrivateRecord record;
-    // Only our own rendering of this share: another program's contents, or
-    // a newer share's, stay.
-    if (readPrivateRecord(current, &record) && record.processId == GetCurrentProcessId() &&
-        record.shareId == share->shareId()) {
-      hr = OleSetClipboard(nullptr);
-      if (FAILED(hr))
-        throw plat::SystemException("OleSetClipboard", (int)hr);
+  // Still waiting to go on, it never did.
+  bool wasWaiting = share == waiting_;
+  stopWaiting();
+  if (wasWaiting)
+    return;
+  withdrawn_ = share->shareId();
+  startTrying();
+}
+
+const char* ShareClipboard::task() const { return waiting_ ? "shareReady" : "removeShare"; }
+
+void ShareClipboard::startTrying() {
+  attempts_ = 1;
+  if (tryOnce()) {
+    try {
+      retry_.start(RetryMs);
+      vlog.info("%s: the clipboard is held open; trying again", task());
+      return;
+    } catch (const plat::Exception& e) {
+      vlog.error("%s: %s", task(), e.str());
     }
-  } catch (const plat::Exception& e) {
-    vlog.error("removeShare: %s", e.str());
   }
-  if (current)
-    current->Release();
+  stopWaiting();
+}
+
+bool ShareClipboard::tryOnce() {
+  try {
+    return waiting_ ? !putOnClipboard(waiting_) : !takeOffClipboard(*withdrawn_);
+  } catch (const plat::Exception& e) {
+    vlog.error("%s: %s", task(), e.str());
+    return false;
+  }
+}
+
+bool ShareClipboard::handleTimeout(plat::Timer*) {
+  if (tryOnce()) {
+    if (++attempts_ < MaxAttempts)
+      return true;
+    vlog.error("%s: the clipboard stayed held open; gave up", task());
+  }
+  stopWaiting();
+  return false;
+}
+
+void ShareClipboard::stopWaiting() {
+  retry_.stop();
+  withdrawn_.reset();
+  if (waiting_) {
+    waiting_->release();
+    waiting_ = nullptr;
+  }
 }
 
 } // namespace ft

@@ -8,10 +8,11 @@
 //
 // Another window may hold the clipboard open for a moment (a program
 // reading it, this process's own clipboard watcher among them): a ready
-// share that finds it so is put on the clipboard again shortly, for a
-// while, from the thread's timers, so that the loop goes on serving the
-// window that holds it. A newer clipboard share, from its announcement
-// on, ends the wait of an older one.
+// share that finds it so is put on the clipboard again shortly, and a
+// withdrawn one taken off again shortly, for a while, from the thread's
+// timers, so that the loop goes on serving the window that holds it. A
+// newer clipboard share, from its announcement on, ends either wait: it
+// replaces the clipboard's contents anyway.
 //
 // A share callback of the extension: main thread, and every failure is
 // logged, never passed to the extension.
@@ -21,6 +22,8 @@
 #include "plat/Timer.h"
 
 #include <windows.h>
+
+#include <optional>
 
 namespace ft {
 
@@ -42,15 +45,30 @@ public:
   static const int MaxAttempts = 40;
 
 private:
-  // A DataObject over the share onto the clipboard; OleSetClipboard's answer.
-  HRESULT putOnClipboard(ShareProxy* share);
+  // A DataObject over the share onto the clipboard. False while another
+  // window holds the clipboard open; other failures throw
+  // plat::SystemException.
+  bool putOnClipboard(ShareProxy* share);
+  // The clipboard emptied when it holds our rendering of the share. False
+  // while another window holds it open; other failures throw
+  // plat::SystemException.
+  bool takeOffClipboard(uint32_t shareId);
+  // Does what waits once now, and again from the timer while the
+  // clipboard is held open.
+  void startTrying();
+  // True while the clipboard is held open.
+  bool tryOnce();
+  // What waits, as the log names it.
+  const char* task() const;
   bool handleTimeout(plat::Timer* timer) override;
   void stopWaiting();
 
   Extension* extension_;
-  // The ready share that found the clipboard held open (a reference of
-  // ours), and how often it was tried.
+  // What found the clipboard held open: the ready share to put on it (a
+  // reference of ours), or else the withdrawn share to take off it (its id
+  // alone: its last release tells the other end, so it is not kept).
   ShareProxy* waiting_ = nullptr;
+  std::optional<uint32_t> withdrawn_;
   int attempts_ = 0;
   plat::Timer retry_{this};
 };
