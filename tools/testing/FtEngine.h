@@ -8,6 +8,7 @@
 #include "ft/ConnectionManager.h"
 #include "ft/DownloadManager.h"
 #include "ft/FileProxy.h"
+#include "ft/ShareProxy.h"
 #include "ft/UploadManager.h"
 #include "ft/proxy/Extension.h"
 #include "ft/proxy/MsgReceiver.h"
@@ -211,6 +212,14 @@ struct Engine : ft::Extension::Closer {
   ft::DownloadManager* download() {
     rfb::MsgHandler* c = connection();
     return c ? manager.downloads[c] : nullptr;
+  }
+  // The id of the remote share now current, 0 when there is none.
+  uint32_t currentShareId() {
+    ft::ShareProxy* share = extension.getCurrentShare();
+    uint32_t id = share ? share->shareId() : 0;
+    if (share)
+      share->release();
+    return id;
   }
   // Starts a new share of the given files (ownership passes) and offers it.
   uint32_t share(std::vector<ft::FileProxy*> files, uint32_t flags = 2, uint32_t id = 0) {

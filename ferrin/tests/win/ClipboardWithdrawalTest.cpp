@@ -39,20 +39,11 @@ struct ClipboardWithdrawal : testing::Test {
     return pumpStepping([&] { return link.step(); }, done, LongWaitMs);
   }
 
-  // b's current remote share, 0 when there is none.
-  uint32_t current() {
-    ft::ShareProxy* share = b.extension.getCurrentShare();
-    uint32_t id = share ? share->shareId() : 0;
-    if (share)
-      share->release();
-    return id;
-  }
-
   // A share from a, once it is ready on b: its data object is on the
   // clipboard.
   uint32_t onClipboard(const char* name) {
     uint32_t id = a.share({new MemFile(name, name)}, 2);
-    EXPECT_TRUE(step([&] { return current() == id; }));
+    EXPECT_TRUE(step([&] { return b.currentShareId() == id; }));
     EXPECT_TRUE(IsClipboardFormatAvailable(ft::fileGroupDescriptorWFormat()));
     return id;
   }
@@ -61,7 +52,7 @@ struct ClipboardWithdrawal : testing::Test {
   // true when the withdrawal waits for the clipboard.
   bool withdrawnWhileHeld(uint32_t id) {
     a.upload().withdrawShare(a.connection(), id);
-    EXPECT_TRUE(step([&] { return current() != id; }));
+    EXPECT_TRUE(step([&] { return b.currentShareId() != id; }));
     return timers.timeUntilNext() != -1;
   }
 
@@ -98,7 +89,7 @@ TEST_F(ClipboardWithdrawal, ANewerShareEndsTheWaitAndStays) {
   // Its listing completes while the clipboard is still held: it waits to
   // go on, and goes on once the clipboard is let go.
   uint32_t newer = a.share({new MemFile("newer", "newer")}, 2);
-  ASSERT_TRUE(step([&] { return current() == newer; }));
+  ASSERT_TRUE(step([&] { return b.currentShareId() == newer; }));
   ASSERT_TRUE(holder.letGo());
   EXPECT_TRUE(waitEnds());
   IDataObject* data = nullptr;

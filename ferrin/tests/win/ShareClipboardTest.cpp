@@ -20,16 +20,17 @@
 #include "testing/FtEngine.h"
 #include "testing/ReturnsWithin.h"
 #include "testing/TempDir.h"
+#include "win/ClipboardHolder.h"
 #include "win/RemoteReader.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
 #include <map>
 #include <string>
 
 using namespace testing_support;
+using ferrin_test::ClipboardHolder;
 using ferrin_test::RemoteReader;
 
 namespace {
@@ -46,47 +47,6 @@ bool currentRecord(ft::PrivateRecord* record) {
 FORMATETC contentsFormat(LONG index) {
   return {ft::fileContentsFormat(), nullptr, DVASPECT_CONTENT, index, TYMED_ISTREAM};
 }
-
-// Another thread holds the clipboard open for a window of its own, as a
-// program reading it does (opened for no window it would not exclude),
-// until it is let go.
-class ClipboardHolder {
-  struct State {
-    State() : letGo(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-    ~State() { CloseHandle(letGo); }
-    HANDLE letGo;
-    std::atomic<int> held{-1};
-  };
-
-public:
-  ClipboardHolder()
-      : state(std::make_shared<State>()), holding([state = state] {
-          HWND window = CreateWindowW(L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                      nullptr, nullptr, nullptr);
-          state->held = window && OpenClipboard(window) ? 1 : 0;
-          if (state->held == 1) {
-            WaitForSingleObject(state->letGo, INFINITE);
-            CloseClipboard();
-          }
-          if (window)
-            DestroyWindow(window);
-        }) {}
-  ~ClipboardHolder() { letGo(); }
-
-  // Waits until the thread knows whether it holds the clipboard open.
-  bool holds() {
-    return waitUntil([&] { return state->held >= 0; }, LongWaitMs) && state->held == 1;
-  }
-  // True once the clipboard is closed again.
-  bool letGo() {
-    SetEvent(state->letGo);
-    return holding.returnedWithin(LongWaitMs);
-  }
-
-private:
-  std::shared_ptr<State> state;
-  CallInThread holding;
-};
 
 struct RingSize {
   explicit RingSize(int size) { ft::fileTransferBufferSize.setValue(size, plat::PriorityUser); }

@@ -159,14 +159,7 @@ struct AutoDownload : testing::Test {
   // a offers one file; true once b has its listing.
   bool offer(const char* name, const std::string& contents, uint32_t flags) {
     uint32_t id = a.share({new MemFile(name, contents)}, flags);
-    return pump([&] { return currentShareId() == id; });
-  }
-  uint32_t currentShareId() {
-    ft::ShareProxy* share = b.extension.getCurrentShare();
-    uint32_t id = share ? share->shareId() : 0;
-    if (share)
-      share->release();
-    return id;
+    return pump([&] { return b.currentShareId() == id; });
   }
   bool arrives(const std::string& path, const std::string& contents) {
     return pump([&] { return contentsOf(path) == contents; });
@@ -269,7 +262,7 @@ TEST_F(AutoDownload, ShareGoneBeforeTheAnswer) {
 TEST_F(AutoDownload, CancelledPromptLeavesNoPendingReference) {
   FetchDir ask("?");
   ASSERT_TRUE(offer("f", "abc", 1));
-  uint32_t id = currentShareId();
+  uint32_t id = b.currentShareId();
   ASSERT_TRUE(pump([&] { return prompt.open == 1; }));
   prompt.cancel();
   ASSERT_TRUE(pump([&] { return prompt.open == 0; }));
@@ -344,13 +337,7 @@ TEST(AutoDownloadOnAResetConnection, AnEmptyShareIsReleasedByTheWriteCycle) {
   ASSERT_TRUE(link.runUntil([&] { return link.bToA.moved > 0; }));
   link.bToA.sendSize = 1;
   link.bToA.reset = true;
-  ASSERT_TRUE(link.runUntil([&] {
-    ft::ShareProxy* share = b.extension.getCurrentShare();
-    bool current = share && share->shareId() == id;
-    if (share)
-      share->release();
-    return current || !link.b.isOpen;
-  }));
+  ASSERT_TRUE(link.runUntil([&] { return b.currentShareId() == id || !link.b.isOpen; }));
   ASSERT_TRUE(link.runUntil([&] { return !link.b.isOpen; }));
   EXPECT_EQ("", link.b.error); // reading the listing did not fail
   EXPECT_EQ(nullptr, b.extension.getCurrentShare());
